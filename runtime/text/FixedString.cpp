@@ -1,0 +1,30 @@
+#include "runtime/text/FixedString.h"
+
+namespace rt {
+
+void assignPadded(char* dst, std::size_t width, std::string_view src) {
+  std::size_t n = src.size();
+  if (n > width) {
+    n = width;
+    // Never leave half a UTF-8 sequence at the end: back off over continuation bytes
+    // to the lead byte, and drop it too unless its whole sequence fits.
+    std::size_t lead = n;
+    while (lead > 0 && (static_cast<unsigned char>(src[lead - 1]) & 0xC0) == 0x80) --lead;
+    if (lead > 0) {
+      const unsigned char c = static_cast<unsigned char>(src[lead - 1]);
+      std::size_t seq = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+      if (c >= 0x80 && (lead - 1) + seq > n) n = lead - 1;
+    }
+  }
+  std::memcpy(dst, src.data(), n);
+  std::memset(dst + n, ' ', width - n);
+}
+
+std::string_view clipView(const char* p, std::size_t width) {
+  std::size_t n = 0;
+  while (n < width && p[n] != '\0') ++n;
+  while (n > 0 && p[n - 1] == ' ') --n;
+  return {p, n};
+}
+
+}  // namespace rt

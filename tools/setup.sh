@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Shared by run.sh and test.sh: installs what is missing, then configures and builds.
+set -euo pipefail
+
+TW_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+TW_BUILD="${TW_BUILD:-$TW_ROOT/build}"
+
+TW_PACKAGES=(
+  cmake ninja-build g++ pkg-config clang-format
+  qt6-base-dev libgl-dev
+  libsqlite3-dev sqlite3 libsqlitecpp-dev
+  libboost-context-dev
+  libsimpleini-dev
+  libjpeg62-turbo-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-liberation2
+  xvfb xauth
+)
+
+tw_install_packages() {
+  local missing=()
+  for p in "${TW_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+tw_build() {
+  if [ ! -f "$TW_BUILD/build.ninja" ]; then
+    cmake -S "$TW_ROOT" -B "$TW_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  fi
+  cmake --build "$TW_BUILD" --parallel "$(nproc)"
+}
