@@ -1,0 +1,57 @@
+// A line file: plain text, one record per line of at most 255 bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "runtime/data/Errors.h"
+
+namespace rt {
+
+class LineFile {
+ public:
+  static constexpr std::size_t kLineWidth = 255;
+
+  // line: the record buffer, width bytes (blank-padded on reading).
+  LineFile(std::string label, char* line, std::size_t width = kLineWidth);
+  ~LineFile();
+  LineFile(const LineFile&) = delete;
+  LineFile& operator=(const LineFile&) = delete;
+
+  // The file name is taken at each OPEN/CREATE/REMOVE: trailing blanks clipped, "\" read as "/",
+  // an existing file matched case-insensitively in its directory.
+  void setName(std::string_view name);
+  const std::string& name() const { return name_; }
+  std::string path() const;
+
+  bool open();    // FileNotFound when missing
+  bool create();  // empty file (truncating an existing one); stays closed
+  bool close();
+  bool remove();
+  bool isOpen() const { return fd_ >= 0; }
+
+  bool next();    // reads the next record into the buffer; RecordNotAvailable at the end
+  bool eof();     // no further record
+  bool append();  // writes the clipped buffer plus LF at the end of the file
+  bool add() { return append(); }
+  bool flush();
+  bool send(std::string_view option);  // "/ENDOFRECORD=1,10" (the default) is accepted
+  std::int64_t lastLength() const { return lastLength_; }  // bytes of the last record read
+
+ private:
+  bool fill();
+  std::string label_;
+  std::string name_;
+  char* line_;
+  std::size_t width_;
+  int fd_ = -1;
+  std::string buf_;  // read-ahead from readOffset_ - buf_.size() + pos_
+  std::size_t pos_ = 0;
+  std::int64_t readOffset_ = 0;
+  bool atEnd_ = false;
+  bool midLine_ = false;  // the last record was cut from a longer line
+  std::int64_t lastLength_ = 0;
+};
+
+}  // namespace rt
