@@ -1,0 +1,34 @@
+#include "dictionary/Globals.h"
+
+std::int16_t cptog = 0;
+rt::Str<128> mypath;
+rt::Str<120> html;
+rt::Str<100> grphx;
+rt::Str<100> brwsr;
+rt::Str<100> txted;
+rt::Str<100> fftp;
+rt::Str<100> mail;
+rt::Str<100> usr1;
+rt::Str<100> usr2;
+rt::Str<100> usr3;
+rt::Str<100> usr4;
+rt::Str<10> ubut1;
+rt::Str<10> ubut2;
+rt::Str<10> ubut3;
+rt::Str<20> ubut4;
+rt::Str<1> ding;
+rt::Str<1> cpanelopen;
+rt::Str<20> renewaldue;
+rt::Str<50> domainname;
+rt::Str<80> newlocaldir;
+char queryfilter[kQueryFilterSize] = {};
+rt::Str<80> imagepath;
+rt::Str<100> statustext;
+rt::Str<20> counttext;
+std::int16_t pagecount = 0;
+double htmllinecount = 0;
+rt::Str<80> htmlfilename;
+rt::Str<20> tempfilename;
+std::uint8_t CallRequest = 0;
+std::uint8_t CallResponse = 0;
+std::int32_t NavRequest = 0;
