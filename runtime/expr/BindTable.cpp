@@ -1,0 +1,133 @@
+#include "runtime/expr/BindTable.h"
+
+#include <charconv>
+#include <cstring>
+#include <stdexcept>
+
+namespace rt {
+
+namespace {
+
+std::string upperName(std::string_view name) {
+  std::string key(name);
+  for (char& c : key)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return key;
+}
+
+// Bytes a number of each type takes in a record; 0 for texts (any width).
+constexpr std::uint32_t kNumberSize[] = {
+    0,  // String
+    4,  // Date
+    4,  // Time
+    1,  // Byte
+    2,  // Short
+    4,  // Long
+    8,  // Real
+    4,  // Decimal
+};
+
+std::uint32_t numberSize(FieldType t) {
+  return kNumberSize[static_cast<std::size_t>(t)];
+}
+
+template <class T>
+T load(const char* p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+}  // namespace
+
+void BindTable::add(std::string_view name, const Binding& b) {
+  if (name.empty()) throw std::invalid_argument("bind: empty name");
+  if (b.address == nullptr)
+    throw std::invalid_argument("bind: no address for " + std::string(name));
+  names_[upperName(name)] = Entry{std::string(name), b};
+}
+
+void BindTable::bindFile(const FileDesc& file, const void* record) {
+  const char* base = static_cast<const char*>(record);
+  for (const FieldDesc& f : file.fields) {
+    const std::uint32_t want = numberSize(f.type);
+    if ((want != 0 && f.size != want) || (want == 0 && f.size == 0))
+      throw std::invalid_argument("bind: field " + f.name + " has a wrong size");
+    if (file.recordSize != 0 && std::uint64_t{f.offset} + f.size > file.recordSize)
+      throw std::invalid_argument("bind: field " + f.name + " lies outside the record");
+    add(f.name, Binding{f.type, base + f.offset, f.size});
+  }
+}
+
+void BindTable::bindText(std::string_view name, const char* buffer, std::size_t size) {
+  add(name, Binding{FieldType::String, buffer, static_cast<std::uint32_t>(size)});
+}
+
+void BindTable::bindNumber(std::string_view name, FieldType type, const void* address) {
+  if (type == FieldType::String) throw std::invalid_argument("bind: a text is not a number");
+  add(name, Binding{type, static_cast<const char*>(address), numberSize(type)});
+}
+
+const Binding* BindTable::find(std::string_view name) const {
+  auto it = names_.find(upperName(name));
+  return it == names_.end() ? nullptr : &it->second.binding;
+}
+
+std::string_view BindTable::spelling(std::string_view name) const {
+  auto it = names_.find(upperName(name));
+  return it == names_.end() ? std::string_view{} : std::string_view{it->second.spelling};
+}
+
+std::string_view readText(const Binding& b) {
+  const void* nul = std::memchr(b.address, '\0', b.size);
+  const std::size_t n = nul ? static_cast<const char*>(nul) - b.address : b.size;
+  return {b.address, n};
+}
+
+double readNumber(const Binding& b) {
+  switch (b.type) {
+    case FieldType::String:
+      return textToNumber(readText(b));
+    case FieldType::Date:
+    case FieldType::Time:
+    case FieldType::Long:
+      return load<std::int32_t>(b.address);
+    case FieldType::Byte:
+      return load<std::uint8_t>(b.address);
+    case FieldType::Short:
+      return load<std::int16_t>(b.address);
+    case FieldType::Real:
+      return load<double>(b.address);
+    case FieldType::Decimal:
+      return load<std::int32_t>(b.address) / 100.0;
+  }
+  return 0;
+}
+
+double textToNumber(std::string_view s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  bool negative = false;
+  if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
+    negative = s.front() == '-';
+    s.remove_prefix(1);
+  }
+  // Only plain decimals: from_chars alone would also take "inf", "nan" and exponents.
+  bool digit = false, point = false;
+  for (char c : s) {
+    if (c >= '0' && c <= '9') {
+      digit = true;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return 0;
+    }
+  }
+  if (!digit) return 0;
+  double v = 0;
+  const auto r = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::fixed);
+  if (r.ec != std::errc{} || r.ptr != s.data() + s.size()) return 0;
+  return negative ? -v : v;
+}
+
+}  // namespace rt
