@@ -1,0 +1,218 @@
+#include "runtime/proc/Programs.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStringList>
+#include <algorithm>
+#include <cctype>
+
+namespace rt {
+namespace {
+
+struct Backends {
+  std::function<void(const Launch&)> launcher;
+  std::function<void(const QUrl&)> opener;
+  std::function<void(const std::vector<std::string>&)> help;
+  std::string programDir;
+};
+
+Backends& backends() {
+  static Backends b;
+  return b;
+}
+
+std::string_view clipped(std::string_view s) {
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
+  return s;
+}
+
+std::string slashes(std::string_view s) {
+  std::string out(clipped(s));
+  std::replace(out.begin(), out.end(), '\\', '/');
+  return out;
+}
+
+std::string lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+QString q(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// The file name of a program path, lower case, without a ".exe".
+std::string baseName(std::string_view program) {
+  std::string name = lower(program);
+  if (auto slash = name.find_last_of('/'); slash != std::string::npos) name.erase(0, slash + 1);
+  if (name.size() > 4 && name.ends_with(".exe")) name.resize(name.size() - 4);
+  return name;
+}
+
+// A file name matched case-insensitively inside dir.
+std::string findIn(const QString& dir, std::string_view name) {
+  QDir d(dir);
+  const QString wanted = q(name);
+  for (const QFileInfo& fi : d.entryInfoList(QDir::Files | QDir::Executable)) {
+    if (fi.fileName().compare(wanted, Qt::CaseInsensitive) == 0)
+      return fi.absoluteFilePath().toStdString();
+  }
+  return {};
+}
+
+void openLocalOrUserInput(std::string_view target) {
+  auto& b = backends();
+  if (b.opener) b.opener(shellUrl(target));
+}
+
+void launch(std::vector<std::string> words) {
+  if (words.empty()) return;
+  auto& b = backends();
+  std::string program = slashes(words.front());
+  words.erase(words.begin());
+  const std::string base = baseName(program);
+  if (base == "hh") {
+    std::string file;
+    for (const auto& w : words) file += (file.empty() ? "" : " ") + w;
+    openLocalOrUserInput(file);
+    return;
+  }
+  if (base == "winhelp") {
+    if (b.help) b.help(words);
+    return;
+  }
+  if (base == kPageReaderProgram || base == kRepairProgram) {
+    program = locateProgram(base);
+    if (program.empty()) return;  // started without waiting: a missing program says nothing
+  }
+  Launch l{program, std::move(words), currentDirectory()};
+  if (b.launcher) {
+    b.launcher(l);
+    return;
+  }
+  QStringList args;
+  for (const auto& a : l.arguments) args << q(a);
+  QProcess::startDetached(q(l.program), args, q(l.directory));
+}
+
+}  // namespace
+
+std::vector<std::string> splitCommandLine(std::string_view line) {
+  std::vector<std::string> out;
+  std::string cur;
+  bool inWord = false, quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (c == '\\') {
+      std::size_t n = 0;
+      while (i + n < line.size() && line[i + n] == '\\') ++n;
+      if (i + n < line.size() && line[i + n] == '"') {
+        cur.append(n / 2, '\\');
+        if (n % 2) {
+          cur += '"';
+          i += n;  // the quote is taken as a literal
+        } else {
+          i += n - 1;  // the quote is handled next round
+        }
+      } else {
+        cur.append(n, '\\');
+        i += n - 1;
+      }
+      inWord = true;
+      continue;
+    }
+    if (c == '"') {
+      if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
+        cur += '"';
+        ++i;
+      } else {
+        quoted = !quoted;
+      }
+      inWord = true;
+      continue;
+    }
+    if (!quoted && (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\0')) {
+      if (inWord) out.push_back(std::move(cur));
+      cur.clear();
+      inWord = false;
+      continue;
+    }
+    cur += c;
+    inWord = true;
+  }
+  if (inWord) out.push_back(std::move(cur));
+  return out;
+}
+
+void RUN(std::string_view commandLine) {
+  launch(splitCommandLine(clipped(commandLine)));
+}
+
+void RUN(std::string_view commandLine, std::string_view argument) {
+  auto words = splitCommandLine(clipped(commandLine));
+  words.emplace_back(clipped(argument));
+  launch(std::move(words));
+}
+
+void setProgramDirectory(std::string dir) {
+  backends().programDir = std::move(dir);
+}
+
+std::string locateProgram(std::string_view name) {
+  const std::string base = baseName(slashes(name));
+  std::string found = findIn(QDir::currentPath(), base);
+  if (!found.empty()) return found;
+  QString dir = q(backends().programDir);
+  if (dir.isEmpty() && QCoreApplication::instance()) dir = QCoreApplication::applicationDirPath();
+  if (dir.isEmpty()) return {};
+  return findIn(dir, base);
+}
+
+bool ChangeDirectory(std::string_view path) {
+  return QDir::setCurrent(q(slashes(path)));
+}
+
+std::string currentDirectory() {
+  const QString cur = QDir::currentPath();
+  const QString canon = QFileInfo(cur).canonicalFilePath();
+  return (canon.isEmpty() ? cur : canon).toStdString();
+}
+
+QUrl shellUrl(std::string_view target) {
+  std::string_view t = clipped(target);
+  if (t.size() > kShellTargetMax) {
+    std::size_t n = kShellTargetMax;
+    // Back off to the start of a UTF-8 character when the cut falls inside one.
+    while (n > 0 && (static_cast<unsigned char>(t[n]) & 0xC0) == 0x80) --n;
+    t = t.substr(0, n);
+  }
+  if (t.empty()) return QUrl();
+  const std::string low = lower(t.substr(0, 7));
+  for (std::string_view scheme : {"mailto:", "http:", "https:", "ftp:"}) {
+    if (low.starts_with(scheme)) return QUrl(q(t), QUrl::TolerantMode);
+  }
+  const QString local = q(slashes(t));
+  const QFileInfo fi(local);
+  if (fi.exists()) return QUrl::fromLocalFile(fi.absoluteFilePath());
+  return QUrl::fromUserInput(q(t));
+}
+
+void ShellOpen(std::string_view target) {
+  auto& b = backends();
+  if (b.opener) b.opener(shellUrl(target));
+}
+
+void setLauncher(std::function<void(const Launch&)> launcher) {
+  backends().launcher = std::move(launcher);
+}
+void setUrlOpener(std::function<void(const QUrl&)> opener) {
+  backends().opener = std::move(opener);
+}
+void setHelpHandler(std::function<void(const std::vector<std::string>&)> help) {
+  backends().help = std::move(help);
+}
+
+}  // namespace rt

@@ -1,0 +1,325 @@
+#include "runtime/proc/Threads.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QMetaObject>
+#include <algorithm>
+#include <boost/context/fiber.hpp>
+#include <boost/context/protected_fixedsize_stack.hpp>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <map>
+
+#include "runtime/proc/Events.h"
+
+namespace ctx = boost::context;
+
+namespace rt {
+namespace {
+
+constexpr std::size_t kFiberStack = 1024 * 1024;
+
+struct ThreadRec {
+  int number = 0;
+  std::string name;
+  long stack = 0;
+  Procedure proc;
+  ctx::fiber self;  // this fiber while suspended
+  ctx::fiber back;  // the main fiber while this one runs
+  bool ready = false;
+  bool finished = false;
+  std::vector<std::vector<char>> buffers;  // copies of the registered memory
+  std::vector<std::shared_ptr<void>> slotValues;
+  std::deque<Event> events;
+};
+
+struct Registered {
+  void* data;
+  std::size_t size;
+};
+
+struct Scheduler {
+  ThreadRec main;
+  std::map<int, std::unique_ptr<ThreadRec>> threads;  // by number, i.e. in start order
+  ThreadRec* current = &main;
+  int nextNumber = 1;
+  bool pumpPosted = false;
+  std::vector<Registered> registry;
+  std::vector<std::function<std::shared_ptr<void>()>> slotMakers;
+  std::function<void(const std::string&)> refusal;
+};
+
+Scheduler& sched() {
+  static Scheduler s;
+  return s;
+}
+
+ThreadRec* find(int thread) {
+  Scheduler& s = sched();
+  if (thread == 0) return &s.main;
+  auto it = s.threads.find(thread);
+  return it == s.threads.end() || it->second->finished ? nullptr : it->second.get();
+}
+
+void saveLive(ThreadRec& t) {
+  const auto& reg = sched().registry;
+  t.buffers.resize(reg.size());
+  for (std::size_t i = 0; i < reg.size(); ++i) {
+    auto& copy = t.buffers[i];
+    copy.resize(reg[i].size);
+    std::memcpy(copy.data(), reg[i].data, reg[i].size);
+  }
+}
+
+void loadLive(const ThreadRec& t) {
+  const auto& reg = sched().registry;
+  for (std::size_t i = 0; i < reg.size() && i < t.buffers.size(); ++i)
+    std::memcpy(reg[i].data, t.buffers[i].data(), reg[i].size);
+}
+
+void resume(ThreadRec& t) {
+  Scheduler& s = sched();
+  saveLive(s.main);
+  loadLive(t);
+  s.current = &t;
+  t.self = std::move(t.self).resume();
+  s.current = &s.main;
+  if (!t.finished) saveLive(t);
+  loadLive(s.main);
+  if (t.finished) s.threads.erase(t.number);
+}
+
+void postPump() {
+  Scheduler& s = sched();
+  if (s.pumpPosted || !QCoreApplication::instance()) return;
+  s.pumpPosted = true;
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(),
+      [] {
+        sched().pumpPosted = false;
+        runReadyThreads();
+      },
+      Qt::QueuedConnection);
+}
+
+}  // namespace
+
+int START(Procedure proc, long stack, std::string_view name) {
+  Scheduler& s = sched();
+  if (procedureThreadCount() >= kMaxProcedureThreads) {
+    if (s.refusal)
+      s.refusal(kTooManyWindowsText);
+    else
+      std::fprintf(stderr, "%s\n", kTooManyWindowsText);
+    return 0;
+  }
+  auto rec = std::make_unique<ThreadRec>();
+  ThreadRec& t = *rec;
+  t.number = s.nextNumber++;
+  t.name = std::string(name);
+  t.stack = std::max(stack, kMinimumStack);
+  t.proc = std::move(proc);
+  saveLive(t);  // the starter's buffers are live right now
+  t.self = ctx::fiber(std::allocator_arg, ctx::protected_fixedsize_stack(kFiberStack),
+                      [&t](ctx::fiber&& back) {
+                        t.back = std::move(back);
+                        try {
+                          t.proc();
+                        } catch (const ctx::detail::forced_unwind&) {
+                          throw;
+                        } catch (const std::exception& e) {
+                          std::fprintf(stderr, "procedure thread %d (%s) ended: %s\n", t.number,
+                                       t.name.c_str(), e.what());
+                        } catch (...) {
+                          std::fprintf(stderr, "procedure thread %d (%s) ended abnormally\n",
+                                       t.number, t.name.c_str());
+                        }
+                        t.finished = true;
+                        t.events.clear();
+                        return std::move(t.back);
+                      });
+  const int number = t.number;
+  s.threads.emplace(number, std::move(rec));
+  wake(number);
+  return number;
+}
+
+int currentThread() {
+  return sched().current->number;
+}
+
+bool threadRunning(int thread) {
+  return find(thread) != nullptr;
+}
+
+int procedureThreadCount() {
+  int n = 0;
+  for (const auto& [num, t] : sched().threads)
+    if (!t->finished) ++n;
+  return n;
+}
+
+long requestedStack(int thread) {
+  const ThreadRec* t = find(thread);
+  return t ? t->stack : 0;
+}
+
+std::string threadName(int thread) {
+  const ThreadRec* t = find(thread);
+  return t ? t->name : std::string();
+}
+
+std::vector<int> runningThreads() {
+  std::vector<int> out;
+  for (const auto& [num, t] : sched().threads)
+    if (!t->finished) out.push_back(num);
+  return out;
+}
+
+void waitForEvent() {
+  Scheduler& s = sched();
+  ThreadRec& t = *s.current;
+  if (&t == &s.main) {
+    runReadyThreads();
+    if (QCoreApplication::instance())
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return;
+  }
+  t.back = std::move(t.back).resume();
+}
+
+void wake(int thread) {
+  ThreadRec* t = find(thread);
+  if (!t) return;
+  t->ready = true;
+  if (thread == 0) {
+    if (auto* app = QCoreApplication::instance())
+      QMetaObject::invokeMethod(
+          app, [] {}, Qt::QueuedConnection);
+    return;
+  }
+  postPump();
+}
+
+void waitUntil(const std::function<bool()>& pred) {
+  while (!pred()) waitForEvent();
+}
+
+void runReadyThreads() {
+  Scheduler& s = sched();
+  if (s.current != &s.main) return;
+  s.main.ready = false;
+  // One round over the threads ready now, so threads that keep waking each other cannot
+  // starve the event loop; the pump comes back for the rest.
+  std::vector<int> ready;
+  for (const auto& [num, t] : s.threads)
+    if (t->ready && !t->finished) ready.push_back(num);
+  for (int num : ready) {
+    ThreadRec* t = find(num);
+    if (!t || !t->ready) continue;
+    t->ready = false;
+    resume(*t);
+  }
+  for (const auto& [num, t] : s.threads)
+    if (t->ready && !t->finished) {
+      postPump();
+      break;
+    }
+}
+
+void waitForAllThreads() {
+  if (currentThread() != 0) return;
+  while (procedureThreadCount() > 0) waitForEvent();
+}
+
+void setRefusalNotifier(std::function<void(const std::string&)> notifier) {
+  sched().refusal = std::move(notifier);
+}
+
+void registerThreadBuffer(void* data, std::size_t size) {
+  Scheduler& s = sched();
+  unregisterThreadBuffer(data);
+  s.registry.push_back({data, size});
+  std::vector<char> copy(size);
+  std::memcpy(copy.data(), data, size);
+  // Threads that already run see the contents as they are now.
+  auto add = [&](ThreadRec& t) {
+    t.buffers.resize(s.registry.size() - 1);
+    t.buffers.push_back(copy);
+  };
+  add(s.main);
+  for (auto& [num, t] : s.threads) add(*t);
+}
+
+void unregisterThreadBuffer(void* data) {
+  Scheduler& s = sched();
+  for (std::size_t i = 0; i < s.registry.size(); ++i) {
+    if (s.registry[i].data != data) continue;
+    s.registry.erase(s.registry.begin() + static_cast<long>(i));
+    auto drop = [i](ThreadRec& t) {
+      if (i < t.buffers.size()) t.buffers.erase(t.buffers.begin() + static_cast<long>(i));
+    };
+    drop(s.main);
+    for (auto& [num, t] : s.threads) drop(*t);
+    return;
+  }
+}
+
+int allocateThreadSlot(std::function<std::shared_ptr<void>()> make) {
+  auto& makers = sched().slotMakers;
+  makers.push_back(std::move(make));
+  return static_cast<int>(makers.size()) - 1;
+}
+
+void* threadSlotData(int slot) {
+  Scheduler& s = sched();
+  auto& slotValues = s.current->slotValues;
+  if (slotValues.size() <= static_cast<std::size_t>(slot)) slotValues.resize(slot + 1);
+  if (!slotValues[slot]) slotValues[slot] = s.slotMakers[slot]();
+  return slotValues[slot].get();
+}
+
+// ---- events ------------------------------------------------------------------------
+
+bool postEvent(int thread, const Event& ev) {
+  ThreadRec* t = find(thread);
+  if (!t) return false;
+  if (ev.kind == EventKind::Timer) {
+    for (const Event& q : t->events)
+      if (q.kind == EventKind::Timer && q.window == ev.window) return true;
+  }
+  t->events.push_back(ev);
+  wake(thread);
+  return true;
+}
+
+bool takeEvent(int window, Event& out) {
+  auto& q = sched().current->events;
+  for (auto it = q.begin(); it != q.end(); ++it) {
+    if (it->window == window || it->window == 0) {
+      out = *it;
+      q.erase(it);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool hasEvent(int window) {
+  for (const Event& e : sched().current->events)
+    if (e.window == window || e.window == 0) return true;
+  return false;
+}
+
+void discardEvents(int window) {
+  if (window == 0) return;
+  Scheduler& s = sched();
+  auto drop = [window](ThreadRec& t) {
+    std::erase_if(t.events, [window](const Event& e) { return e.window == window; });
+  };
+  drop(s.main);
+  for (auto& [num, t] : s.threads) drop(*t);
+}
+
+}  // namespace rt

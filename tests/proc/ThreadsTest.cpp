@@ -1,0 +1,221 @@
+#include "runtime/proc/Threads.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "runtime/proc/Events.h"
+
+namespace {
+
+using rt::Event;
+using rt::EventKind;
+
+// Waits on the current procedure thread for the next event meant for window.
+Event nextEvent(int window) {
+  Event ev;
+  rt::waitUntil([&] { return rt::takeEvent(window, ev); });
+  return ev;
+}
+
+class ThreadsTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    // Whatever a test left waiting is closed so the next one starts clean.
+    for (int t : rt::runningThreads()) rt::postEvent(t, Event{EventKind::CloseWindow});
+    rt::waitForAllThreads();
+    EXPECT_EQ(rt::procedureThreadCount(), 0);
+  }
+};
+
+TEST_F(ThreadsTest, StartDoesNotWaitAndRecordsStack) {
+  bool ran = false;
+  const int t = rt::START([&] { ran = true; }, 5000, "quick");
+  ASSERT_GT(t, 0);
+  EXPECT_FALSE(ran);  // the caller goes on first
+  EXPECT_EQ(rt::requestedStack(t), rt::kMinimumStack);
+  EXPECT_EQ(rt::threadName(t), "quick");
+  rt::waitForAllThreads();
+  EXPECT_TRUE(ran);
+  EXPECT_FALSE(rt::threadRunning(t));
+}
+
+TEST_F(ThreadsTest, LargerStackRequestIsKept) {
+  const int t = rt::START([] { nextEvent(0); }, 50000);
+  EXPECT_EQ(rt::requestedStack(t), 50000);
+}
+
+TEST_F(ThreadsTest, TwoCopiesOfOneProcedureInterleave) {
+  std::vector<std::string> log;
+  auto proc = [&] {
+    const int me = rt::currentThread();
+    log.push_back("open " + std::to_string(me));
+    for (;;) {
+      Event ev = nextEvent(0);
+      log.push_back("event " + std::to_string(me) + ":" + std::to_string(ev.control));
+      if (ev.kind == EventKind::CloseWindow) break;
+    }
+  };
+  const int a = rt::START(proc, 25000);
+  const int b = rt::START(proc, 25000);
+  rt::runReadyThreads();
+  ASSERT_EQ(log.size(), 2u);
+  rt::PostEvent(EventKind::Accepted, 7, b);
+  rt::runReadyThreads();
+  rt::PostEvent(EventKind::Accepted, 8, a);
+  rt::runReadyThreads();
+  // Closing the first-started one first, then the other.
+  rt::PostEvent(EventKind::CloseWindow, 0, a);
+  rt::waitUntil([&] { return !rt::threadRunning(a); });
+  EXPECT_TRUE(rt::threadRunning(b));
+  rt::PostEvent(EventKind::CloseWindow, 0, b);
+  rt::waitForAllThreads();
+  const std::vector<std::string> want = {
+      "open " + std::to_string(a),         "open " + std::to_string(b),
+      "event " + std::to_string(b) + ":7", "event " + std::to_string(a) + ":8",
+      "event " + std::to_string(a) + ":0", "event " + std::to_string(b) + ":0"};
+  EXPECT_EQ(log, want);
+}
+
+TEST_F(ThreadsTest, SixtyFourthThreadIsRefusedWithAMessage) {
+  std::string shown;
+  rt::setRefusalNotifier([&](const std::string& text) { shown = text; });
+  std::vector<int> started;
+  for (int i = 0; i < rt::kMaxProcedureThreads; ++i) {
+    const int t = rt::START([] { nextEvent(0); });
+    ASSERT_GT(t, 0) << i;
+    started.push_back(t);
+  }
+  EXPECT_TRUE(shown.empty());
+  EXPECT_EQ(rt::START([] {}), 0);
+  EXPECT_NE(shown.find("too many windows"), std::string::npos);
+  // Once one ends, a new thread may start again.
+  rt::PostEvent(EventKind::CloseWindow, 0, started.front());
+  rt::waitUntil([&] { return !rt::threadRunning(started.front()); });
+  EXPECT_GT(rt::START([] {}), 0);
+  rt::setRefusalNotifier(nullptr);
+}
+
+TEST_F(ThreadsTest, ThreadNumbersAreNotReused) {
+  const int a = rt::START([] {});
+  rt::waitForAllThreads();
+  const int b = rt::START([] { nextEvent(0); });
+  EXPECT_NE(a, b);
+  // A post to a thread that has ended goes nowhere.
+  EXPECT_FALSE(rt::PostEvent(EventKind::CloseWindow, 0, a));
+  EXPECT_TRUE(rt::threadRunning(b));
+}
+
+TEST_F(ThreadsTest, EventsForAnotherWindowWaitForIt) {
+  std::vector<int> order;
+  rt::START([&] {
+    Event ev = nextEvent(2);  // the inner window takes only its own and untargeted ones
+    order.push_back(ev.control);
+    ev = nextEvent(1);
+    order.push_back(ev.control);
+  });
+  rt::runReadyThreads();
+  const int t = rt::runningThreads().front();
+  rt::postEvent(t, Event{EventKind::Accepted, 10, 1});
+  rt::postEvent(t, Event{EventKind::Accepted, 20, 2});
+  rt::waitForAllThreads();
+  EXPECT_EQ(order, (std::vector<int>{20, 10}));
+}
+
+TEST_F(ThreadsTest, TimerEventsDoNotPileUp) {
+  int timers = 0;
+  const int t = rt::START([&] {
+    for (;;) {
+      Event ev = nextEvent(3);
+      if (ev.kind == EventKind::CloseWindow) return;
+      ++timers;
+    }
+  });
+  rt::runReadyThreads();
+  for (int i = 0; i < 5; ++i) rt::postEvent(t, Event{EventKind::Timer, 0, 3});
+  rt::PostEvent(EventKind::CloseWindow, 0, t);
+  rt::waitForAllThreads();
+  EXPECT_EQ(timers, 1);
+}
+
+struct Record {
+  char name[20];
+  int count;
+};
+Record gRecord;
+char gMemo[64];
+
+TEST_F(ThreadsTest, BuffersAreCopiedAtStartAndIsolatedAfterwards) {
+  rt::registerThreadBuffer(&gRecord, sizeof gRecord);
+  rt::registerThreadBuffer(gMemo, sizeof gMemo);
+  std::strcpy(gRecord.name, "starter");
+  gRecord.count = 1;
+  std::strcpy(gMemo, "memo of the starter");
+
+  std::string seenAtStart, seenLater, memoAtStart;
+  const int t = rt::START([&] {
+    seenAtStart = gRecord.name;
+    memoAtStart = gMemo;
+    std::strcpy(gRecord.name, "worker");
+    gRecord.count = 99;
+    nextEvent(0);
+    seenLater = gRecord.name;  // the starter's later change must not show here
+  });
+  // The starter changes its buffer after START but before the new thread runs.
+  std::strcpy(gRecord.name, "changed");
+  rt::runReadyThreads();
+  EXPECT_EQ(seenAtStart, "starter");
+  EXPECT_EQ(memoAtStart, "memo of the starter");
+  EXPECT_STREQ(gRecord.name, "changed");  // the worker's write stayed on its thread
+  EXPECT_EQ(gRecord.count, 1);
+  std::strcpy(gRecord.name, "again");
+  rt::PostEvent(EventKind::Accepted, 1, t);
+  rt::waitForAllThreads();
+  EXPECT_EQ(seenLater, "worker");
+  EXPECT_STREQ(gRecord.name, "again");
+
+  // A child started from the worker copies the worker's buffer, not the main thread's.
+  std::string childSaw;
+  rt::START([&] {
+    std::strcpy(gRecord.name, "parent");
+    rt::START([&] { childSaw = gRecord.name; });
+  });
+  rt::waitForAllThreads();
+  EXPECT_EQ(childSaw, "parent");
+  EXPECT_STREQ(gRecord.name, "again");
+  rt::unregisterThreadBuffer(&gRecord);
+  rt::unregisterThreadBuffer(gMemo);
+}
+
+TEST_F(ThreadsTest, ThreadSlotsArePerThread) {
+  struct State {
+    int code = 0;
+  };
+  rt::threadSlot<State>().code = 5;
+  int seenFresh = -1, seenAfterYield = -1;
+  const int t = rt::START([&] {
+    seenFresh = rt::threadSlot<State>().code;
+    rt::threadSlot<State>().code = 7;
+    nextEvent(0);
+    seenAfterYield = rt::threadSlot<State>().code;
+  });
+  rt::runReadyThreads();
+  EXPECT_EQ(rt::threadSlot<State>().code, 5);
+  rt::PostEvent(EventKind::Accepted, 1, t);
+  rt::waitForAllThreads();
+  EXPECT_EQ(seenFresh, 0);
+  EXPECT_EQ(seenAfterYield, 7);
+}
+
+TEST_F(ThreadsTest, ExceptionEndsOnlyItsThread) {
+  const int t = rt::START([] { throw std::runtime_error("boom"); });
+  bool otherRan = false;
+  rt::START([&] { otherRan = true; });
+  rt::waitForAllThreads();
+  EXPECT_FALSE(rt::threadRunning(t));
+  EXPECT_TRUE(otherRan);
+}
+
+}  // namespace
