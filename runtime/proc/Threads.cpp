@@ -12,6 +12,9 @@
 #include <map>
 
 #include "runtime/proc/Events.h"
+#ifdef TW_PROC_THREAD_ERRORS
+#include "runtime/data/Errors.h"
+#endif
 
 namespace ctx = boost::context;
 
@@ -52,6 +55,13 @@ struct Scheduler {
 
 Scheduler& sched() {
   static Scheduler s;
+#ifdef TW_PROC_THREAD_ERRORS
+  static const bool errorsPerThread = [] {
+    setErrorStateProvider([]() -> ErrorState& { return threadSlot<ErrorState>(); });
+    return true;
+  }();
+  (void)errorsPerThread;
+#endif
   return s;
 }
 

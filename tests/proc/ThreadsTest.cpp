@@ -219,3 +219,26 @@ TEST_F(ThreadsTest, ExceptionEndsOnlyItsThread) {
 }
 
 }  // namespace
+
+#ifdef TW_PROC_THREAD_ERRORS
+#include "runtime/data/Errors.h"
+
+namespace {
+
+TEST(ThreadErrors, EachThreadKeepsItsOwnErrorState) {
+  rt::START([] {});  // the scheduler is in place once a thread has started
+  rt::waitForAllThreads();
+  rt::setError(rt::ErrorCode::FileNotFound, "Domains");
+  rt::ErrorCode seen = rt::ErrorCode::InvalidFile;
+  rt::START([&] {
+    seen = rt::errorCode();
+    rt::setError(rt::ErrorCode::DuplicateKey, "Hosts");
+  });
+  rt::waitForAllThreads();
+  EXPECT_EQ(seen, rt::ErrorCode::NoError);
+  EXPECT_EQ(rt::errorCode(), rt::ErrorCode::FileNotFound);
+  rt::clearError();
+}
+
+}  // namespace
+#endif
