@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace rt {
 
@@ -17,10 +19,25 @@ struct Decimal {
     if (!fits(h)) return std::nullopt;
     return Decimal{static_cast<std::int32_t>(h)};
   }
+  // Rounded half away from zero to hundredths; nullopt when out of range or not finite.
+  static std::optional<Decimal> fromDouble(double v);
+  // "-1,234.56", "12", ".5", blanks around; more places are rounded half away from zero.
+  // nullopt for text that is not a number or a number out of range.
+  static std::optional<Decimal> parse(std::string_view text);
+
   double toDouble() const { return hundredths / 100.0; }
+  std::string toText() const;  // "-1234.56": always two places, no grouping
   friend constexpr bool operator==(Decimal a, Decimal b) { return a.hundredths == b.hundredths; }
   friend constexpr auto operator<=>(Decimal a, Decimal b) { return a.hundredths <=> b.hundredths; }
 };
 static_assert(sizeof(Decimal) == 4);
+
+// Sums and differences that refuse to leave the range instead of wrapping.
+constexpr std::optional<Decimal> checkedAdd(Decimal a, Decimal b) {
+  return Decimal::fromHundredths(std::int64_t{a.hundredths} + b.hundredths);
+}
+constexpr std::optional<Decimal> checkedSub(Decimal a, Decimal b) {
+  return Decimal::fromHundredths(std::int64_t{a.hundredths} - b.hundredths);
+}
 
 }  // namespace rt

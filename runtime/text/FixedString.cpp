@@ -2,7 +2,7 @@
 
 namespace rt {
 
-void assignPadded(char* dst, std::size_t width, std::string_view src) {
+std::size_t utf8CutLength(std::string_view src, std::size_t width) {
   std::size_t n = src.size();
   if (n > width) {
     n = width;
@@ -16,6 +16,11 @@ void assignPadded(char* dst, std::size_t width, std::string_view src) {
       if (c >= 0x80 && (lead - 1) + seq > n) n = lead - 1;
     }
   }
+  return n;
+}
+
+void assignPadded(char* dst, std::size_t width, std::string_view src) {
+  const std::size_t n = utf8CutLength(src, width);
   std::memcpy(dst, src.data(), n);
   std::memset(dst + n, ' ', width - n);
 }

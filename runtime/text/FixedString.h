@@ -13,6 +13,9 @@ namespace rt {
 // UTF-8 character) and padded with blanks.
 void assignPadded(char* dst, std::size_t width, std::string_view src);
 
+// How many leading bytes of src fit in width without cutting a UTF-8 character.
+std::size_t utf8CutLength(std::string_view src, std::size_t width);
+
 // The field's text without trailing blanks (and without anything after a NUL).
 std::string_view clipView(const char* p, std::size_t width);
 
@@ -36,7 +39,9 @@ struct Str {
   bool blank() const { return clip().empty(); }
   void clear() { std::memset(data, ' ', N); }
 
-  friend bool operator==(const Str& a, std::string_view b) { return a.clip() == clipView(b.data(), b.size()); }
+  friend bool operator==(const Str& a, std::string_view b) {
+    return a.clip() == clipView(b.data(), b.size());
+  }
   friend bool operator==(const Str& a, const Str& b) { return a.clip() == b.clip(); }
 };
 

@@ -12,8 +12,8 @@ std::string CLIP(std::string_view s);  // without trailing blanks
 std::string SUB(std::string_view s, long start, long len);
 // Position of sub in s from start, stepping by step; 0 when not found or start lies beyond the end.
 long INSTRING(std::string_view sub, std::string_view s, long step = 1, long start = 1);
-std::string UPPER(std::string_view s);  // ASCII letters only
-std::string LOWER(std::string_view s);  // ASCII letters only
+std::string UPPER(std::string_view s);              // ASCII letters only
+std::string LOWER(std::string_view s);              // ASCII letters only
 std::string LEFT(std::string_view s);               // leading blanks moved to the end
 std::string LEFT(std::string_view s, long length);  // the same, in a field of length
 long LEN(std::string_view s);
