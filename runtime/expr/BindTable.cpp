@@ -31,6 +31,10 @@ std::uint32_t numberSize(FieldType t) {
   return kNumberSize[static_cast<std::size_t>(t)];
 }
 
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
 template <class T>
 T load(const char* p) {
   T v;
@@ -105,28 +109,42 @@ double readNumber(const Binding& b) {
 }
 
 double textToNumber(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
   bool negative = false;
   if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
     negative = s.front() == '-';
     s.remove_prefix(1);
   }
-  // Only plain decimals: from_chars alone would also take "inf", "nan" and exponents.
+  // The digits without grouping commas, checked by hand: from_chars alone would also take
+  // "inf", "nan" and exponents. A comma only stands between two digits of the integer part.
+  char small[64];
+  std::string large;
+  char* out = small;
+  if (s.size() > sizeof small) {
+    large.resize(s.size());
+    out = large.data();
+  }
+  std::size_t n = 0;
   bool digit = false, point = false;
-  for (char c : s) {
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
     if (c >= '0' && c <= '9') {
       digit = true;
+      out[n++] = c;
     } else if (c == '.' && !point) {
       point = true;
-    } else {
+      out[n++] = c;
+    } else if (c != ',' || point || i == 0 || i + 1 >= s.size() || !isDigit(s[i - 1]) ||
+               !isDigit(s[i + 1])) {
       return 0;
     }
   }
   if (!digit) return 0;
   double v = 0;
-  const auto r = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::fixed);
-  if (r.ec != std::errc{} || r.ptr != s.data() + s.size()) return 0;
+  const auto r = std::from_chars(out, out + n, v, std::chars_format::fixed);
+  if (r.ec != std::errc{} || r.ptr != out + n) return 0;
   return negative ? -v : v;
 }
 

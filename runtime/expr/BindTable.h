@@ -70,8 +70,8 @@ class BindTable {
 double readNumber(const Binding& b);
 // The text of a String binding: the full width, cut at a NUL.
 std::string_view readText(const Binding& b);
-// A text as a number: blanks around an optional sign, digits and one decimal point;
-// anything else counts as 0.
+// A text as a number: blanks around an optional sign, digits (grouping commas allowed
+// between digits of the integer part) and one decimal point; anything else counts as 0.
 double textToNumber(std::string_view s);
 
 }  // namespace rt

@@ -1,7 +1,7 @@
 #include "runtime/expr/Expression.h"
 
-#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "runtime/text/Dates.h"
@@ -178,14 +178,12 @@ long toLong(double v) {
   return static_cast<long>(v);
 }
 
+// As the text layer shows a number: at most 15 significant digits, no trailing zeros.
 void formatNumber(double v, std::string& out) {
-  char buf[64];
-  std::to_chars_result r;
-  if (std::isfinite(v) && v == std::trunc(v) && std::fabs(v) < 1e15)
-    r = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(v));
-  else
-    r = std::to_chars(buf, buf + sizeof buf, v);
-  out.assign(buf, r.ptr);
+  char buf[40];
+  const int n =
+      v == 0 ? std::snprintf(buf, sizeof buf, "0") : std::snprintf(buf, sizeof buf, "%.15g", v);
+  out.assign(buf, static_cast<std::size_t>(n));
 }
 
 struct Failure {
@@ -235,8 +233,7 @@ class ExprParser {
   }
   [[noreturn]] void failHere(std::string_view expected) const {
     const Token& t = peek();
-    if (t.kind == Tok::RParen && expected == "an operator")
-      fail(t.pos, "')' without a matching '('");
+    if (t.kind == Tok::RParen) fail(t.pos, "')' without a matching '('");
     fail(t.pos, std::string(expected) + " expected, found " + describe(t, text_));
   }
 
@@ -486,7 +483,7 @@ class ExprParser {
         if (at_ > 0 && before.kind != Tok::LParen && before.kind != Tok::Comma)
           fail(t.pos, "operand expected after " + describe(before, text_) + ", found " +
                           describe(t, text_));
-        failHere("an operand");
+        fail(t.pos, "an operand expected, found " + describe(t, text_));
       }
     }
   }
