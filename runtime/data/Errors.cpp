@@ -36,7 +36,9 @@ constexpr std::array<std::pair<ErrorCode, std::string_view>, 17> kTexts{{
 
 }  // namespace
 
-ErrorState& errors() { return currentProvider(); }
+ErrorState& errors() {
+  return currentProvider();
+}
 
 void setErrorStateProvider(ErrorStateProvider provider) {
   currentProvider = provider ? provider : &defaultProvider;

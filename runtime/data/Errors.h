@@ -44,7 +44,9 @@ void setErrorStateProvider(ErrorStateProvider provider);  // nullptr restores th
 // Sets the current error state; returns false so callers can `return setError(...)`.
 bool setError(ErrorCode code, std::string_view file, std::string_view text = {});
 void clearError();
-inline ErrorCode errorCode() { return errors().code; }
+inline ErrorCode errorCode() {
+  return errors().code;
+}
 
 // A short default text for a code, e.g. "File not found".
 std::string_view errorCodeText(ErrorCode code);

@@ -78,10 +78,10 @@ class KeyedFile {
   bool getPosition(std::int64_t pos);  // GET by position (rowid)
   std::int64_t position() const;       // rowid of the current record, 0 when none
 
-  bool add();     // ADD
-  bool append();  // APPEND: batched in one transaction until BUILD, FLUSH or CLOSE
-  bool put();     // PUT on the current record
-  bool erase();   // DELETE the current record
+  bool add();              // ADD
+  bool append();           // APPEND: batched in one transaction until BUILD, FLUSH or CLOSE
+  bool put();              // PUT on the current record
+  bool erase();            // DELETE the current record
   std::int64_t records();  // RECORDS; -1 on error
   bool flush();            // FLUSH: commits pending appends
   bool build();            // BUILD: rebuild all keys (the file may be closed)

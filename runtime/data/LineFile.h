@@ -50,8 +50,9 @@ class LineFile {
   std::size_t pos_ = 0;
   std::int64_t readOffset_ = 0;
   bool atEnd_ = false;
-  bool midLine_ = false;  // the last record was cut from a longer line
   std::int64_t lastLength_ = 0;
+  std::string out_;  // written lines not yet handed to the file
+  bool writeOut();
 };
 
 }  // namespace rt

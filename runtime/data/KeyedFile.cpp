@@ -1,0 +1,737 @@
+#include "runtime/data/KeyedFile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <strings.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+
+#include "runtime/data/FileNames.h"
+#include "runtime/data/KeyedFileImpl.h"
+
+namespace rt {
+
+namespace {
+
+constexpr std::int64_t kMinRow = std::numeric_limits<std::int64_t>::min();
+constexpr std::int64_t kMaxRow = std::numeric_limits<std::int64_t>::max();
+constexpr int kBusyMs = 250;
+
+ErrorCode codeFor(int rc, ErrorCode fallback) {
+  switch (rc & 0xff) {
+    case SQLITE_CONSTRAINT:
+      return rc == SQLITE_CONSTRAINT_UNIQUE ? ErrorCode::DuplicateKey : fallback;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+    case SQLITE_FORMAT:
+      return ErrorCode::InvalidFile;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_PERM:
+    case SQLITE_READONLY:
+      return ErrorCode::AccessDenied;
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+      return ErrorCode::WriteError;
+    default:
+      return fallback;
+  }
+}
+
+void unlinkDatabase(const std::string& path) {
+  for (const char* suffix : {"", "-wal", "-shm"}) ::unlink((path + suffix).c_str());
+}
+
+std::string directoryOf(const std::string& path) {
+  auto slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+// ---- Impl -------------------------------------------------------------------------------
+
+const std::string& KeyedFile::Impl::label() const {
+  return self.desc().label.empty() ? self.desc().diskName : self.desc().label;
+}
+
+bool KeyedFile::Impl::fail(ErrorCode code, const std::string& text) {
+  const std::string name = path.empty() ? self.path() : path;
+  return setError(code, name, name + ": " + text);
+}
+
+bool KeyedFile::Impl::failSql(int rc, ErrorCode fallback, const std::string& what) {
+  std::string msg = what;
+  if (db) {
+    msg += std::string(": ") + sqlite3_errmsg(db);
+    if (int e = sqlite3_system_errno(db); e && (rc & 0xff) != SQLITE_CONSTRAINT)
+      msg += std::string(" (") + std::strerror(e) + ")";
+  } else {
+    msg += std::string(": ") + sqlite3_errstr(rc);
+  }
+  return fail(codeFor(rc, fallback), msg);
+}
+
+sql::Ordering KeyedFile::Impl::ordering(int key) const {
+  sql::Ordering o;
+  if (key < 0) return o;
+  const auto& k = self.desc().keys[key];
+  for (int field : k.components) o.terms.push_back({schema.term(self.desc(), field), false});
+  o.condition = schema.optCondition[key];
+  return o;
+}
+
+sql::Stmt& KeyedFile::Impl::seekStmt(int key, bool forward) {
+  auto& s = seeks[{key, forward}];
+  if (!s) s.prepare(db, sql::seekSql(schema, ordering(key), forward));
+  return s;
+}
+
+bool KeyedFile::Impl::checkSchema(bool checkKeys) {
+  sql::Stmt q;
+  int rc = q.prepare(db, "SELECT sql FROM sqlite_master WHERE type = ?1 AND name = ?2");
+  if (rc != SQLITE_OK) {
+    if (rc == SQLITE_CANTOPEN) return failSql(rc, ErrorCode::AccessDenied, "cannot be opened");
+    return failSql(rc, ErrorCode::InvalidFile, "not a data file");
+  }
+  auto lookup = [&](const char* type, std::string_view name, std::string& out) {
+    q.reset();
+    sqlite3_bind_text(q.get(), 1, type, -1, SQLITE_STATIC);
+    sqlite3_bind_text(q.get(), 2, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
+    int r = sqlite3_step(q.get());
+    if (r == SQLITE_ROW) {
+      auto* t = reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 0));
+      out = t ? t : "";
+      return SQLITE_ROW;
+    }
+    return r;
+  };
+  std::string found;
+  // The table's name unquoted: the label (or disk name).
+  std::string tableName = schema.table.substr(1, schema.table.size() - 2);
+  for (std::size_t p; (p = tableName.find("\"\"")) != std::string::npos;) tableName.erase(p, 1);
+  rc = lookup("table", tableName, found);
+  if (rc == SQLITE_DONE) return fail(ErrorCode::InvalidFile, "holds no " + label() + " table");
+  if (rc != SQLITE_ROW) {
+    if ((rc & 0xff) == SQLITE_CANTOPEN)
+      return failSql(rc, ErrorCode::AccessDenied, "cannot be opened");
+    return failSql(rc, ErrorCode::InvalidFile, "not a data file");
+  }
+  if (found != schema.createTable)
+    return fail(ErrorCode::InvalidFile, "its record layout differs from " + label());
+  if (!checkKeys) return true;
+  for (std::size_t k = 0; k < schema.indexNames.size(); ++k) {
+    rc = lookup("index", schema.indexNames[k], found);
+    if (rc != SQLITE_ROW || found != schema.createIndex[k])
+      return fail(ErrorCode::KeyRebuildNeeded,
+                  "the key " + self.desc().keys[k].name + " needs to be rebuilt");
+  }
+  return true;
+}
+
+bool KeyedFile::Impl::prepareStatements() {
+  const auto& desc = self.desc();
+  const std::size_t n = schema.columns.size();
+  std::string cols, params, sets;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string p = "?" + std::to_string(i + 1);
+    cols += (i ? ", " : "") + schema.columns[i];
+    params += (i ? ", " : "") + p;
+    sets += (i ? ", " : "") + schema.columns[i] + " = " + p;
+  }
+  const std::string rowParam = "?" + std::to_string(n + 1);
+  const std::string select = "SELECT " + schema.selectList() + " FROM " + schema.table;
+  int rc = byRowid.prepare(db, select + " WHERE rowid = ?1");
+  if (rc == SQLITE_OK && mode.access == Access::ReadWrite) {
+    rc = insert.prepare(db,
+                        "INSERT INTO " + schema.table + " (" + cols + ") VALUES (" + params + ")");
+    if (rc == SQLITE_OK)
+      rc = update.prepare(db,
+                          "UPDATE " + schema.table + " SET " + sets + " WHERE rowid = " + rowParam);
+    if (rc == SQLITE_OK)
+      rc = erase.prepare(db, "DELETE FROM " + schema.table + " WHERE rowid = ?1");
+  }
+  getByKey.clear();
+  getByKey.resize(desc.keys.size());
+  if (rc != SQLITE_OK) return failSql(rc, ErrorCode::InvalidFile, "statements failed");
+  return true;
+}
+
+bool KeyedFile::Impl::openDb(OpenMode m, bool checkKeys) {
+  const auto& desc = self.desc();
+  for (const auto& f : desc.fields)
+    if (f.offset + f.size > desc.recordSize)
+      return setError(ErrorCode::InvalidRequest, label(), "record layout exceeds its size");
+  path = self.path();
+  if (!fileExists(path)) return fail(ErrorCode::FileNotFound, "file not found");
+  std::string why;
+  if (!lock.acquire(path, m, why)) return fail(ErrorCode::AccessDenied, why);
+  mode = m;
+  const int flags = (m.access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
+                    SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI;
+  auto attempt = [&](const std::string& name) {
+    int rc = sqlite3_open_v2(name.c_str(), &db, flags, nullptr);
+    if (rc == SQLITE_OK) {
+      sqlite3_busy_timeout(db, kBusyMs);
+      sqlite3_extended_result_codes(db, 1);
+    }
+    return rc;
+  };
+  std::string uri = "file:";
+  for (char c : path) {
+    if (c == '?' || c == '#' || c == '%') {
+      char buf[4];
+      std::snprintf(buf, sizeof buf, "%%%02X", static_cast<unsigned char>(c));
+      uri += buf;
+    } else {
+      uri += c;
+    }
+  }
+  int rc = attempt(uri);
+  if (rc != SQLITE_OK) {
+    failSql(rc, ErrorCode::AccessDenied, "cannot be opened");
+    closeDb();
+    return false;
+  }
+  if (m.access == Access::ReadWrite) {
+    sql::Stmt wal;
+    rc = wal.prepare(db, "PRAGMA journal_mode=WAL");
+    if (rc == SQLITE_OK) rc = sqlite3_step(wal.get());
+    if (rc != SQLITE_ROW) {
+      failSql(rc, ErrorCode::InvalidFile, "not a data file");
+      closeDb();
+      return false;
+    }
+    sql::exec(db, "PRAGMA synchronous=NORMAL");
+    sql::exec(db, "PRAGMA journal_size_limit=67108864");
+  }
+  sql::exec(db, "PRAGMA cache_size=-16384");
+  bool ok = checkSchema(checkKeys);
+  if (!ok && m.access == Access::ReadOnly && errorCode() == ErrorCode::AccessDenied &&
+      !fileExists(path + "-wal") && ::access(directoryOf(path).c_str(), W_OK) != 0) {
+    // A read-only directory leaves no room for the shared-memory file; nobody can be writing
+    // without a -wal file there, so the file is read as it stands.
+    sqlite3_close_v2(db);
+    db = nullptr;
+    if (attempt(uri + "?immutable=1") == SQLITE_OK) ok = checkSchema(checkKeys);
+  }
+  if (ok) ok = prepareStatements();
+  ++serial;
+  if (!ok) {
+    closeDb();
+    return false;
+  }
+  return true;
+}
+
+void KeyedFile::Impl::closeDb() {
+  insert = {};
+  update = {};
+  erase = {};
+  byRowid = {};
+  getByKey.clear();
+  seeks.clear();
+  if (db) sqlite3_close_v2(db);
+  db = nullptr;
+  appending = false;
+  lock.release();
+  invalidate();
+}
+
+bool KeyedFile::Impl::commitAppends() {
+  if (!appending) return true;
+  appending = false;
+  int rc = sql::exec(db, "COMMIT");
+  if (rc != SQLITE_OK) {
+    failSql(rc, ErrorCode::WriteError, "appended records could not be written");
+    if (!sqlite3_get_autocommit(db)) sql::exec(db, "ROLLBACK");
+    return false;
+  }
+  return true;
+}
+
+void KeyedFile::Impl::load(const RecordImage& img) const {
+  std::memcpy(self.record(), img.record.data(), self.desc().recordSize);
+  const auto& memos = self.memoBuffers();
+  for (std::size_t m = 0; m < memos.size() && m < img.memos.size(); ++m)
+    if (memos[m]) std::memcpy(memos[m], img.memos[m].data(), img.memos[m].size());
+}
+
+bool KeyedFile::Impl::inBatch(std::int64_t rowid) const {
+  if (!batchValid) return false;
+  return std::any_of(batch.begin() + static_cast<std::ptrdiff_t>(batchPos), batch.end(),
+                     [&](const RecordImage& r) { return r.rowid == rowid; });
+}
+
+bool KeyedFile::Impl::fetch(bool forward) {
+  const int key = cur.mode == Mode::Key ? cur.key : -1;
+  auto& s = seekStmt(key, forward);
+  if (!s) return failSql(sqlite3_errcode(db), ErrorCode::InvalidFile, "cannot be read");
+  const auto order = ordering(key);
+  const std::vector<SqlValue>* values = nullptr;
+  std::int64_t rowid = forward ? kMinRow : kMaxRow;
+  if (cur.anchor == Anchor::Row) {
+    values = &cur.values;
+    rowid = cur.rowid;
+  } else if (cur.anchor == Anchor::Value) {
+    values = &cur.values;  // inclusive: every rowid of an equal value qualifies
+  }
+  s.reset();
+  sql::bindSeek(s.get(), order, forward, values, rowid, {}, batchSize);
+  batch.clear();
+  batchPos = 0;
+  const int rc =
+      sql::collect(s.get(), self.desc(), order.terms.size(), self.desc().memos.size(), batch);
+  sqlite3_reset(s.get());
+  if (rc != SQLITE_OK) {
+    invalidate();
+    return failSql(rc, ErrorCode::FileSystemError, "cannot be read");
+  }
+  batchValid = true;
+  batchForward = forward;
+  batchEnd = static_cast<std::int64_t>(batch.size()) < batchSize;
+  batchSize = std::min<std::int64_t>(batchSize * 2, quickScan ? 512 : 64);
+  return true;
+}
+
+// SET(key, file): the first entry at or after the key value, found through the key; reading
+// then continues in record order from that record.
+bool KeyedFile::Impl::locate() {
+  auto& s = seekStmt(cur.key, true);
+  const auto order = ordering(cur.key);
+  s.reset();
+  sql::bindSeek(s.get(), order, true, &cur.values, kMinRow, {}, 1);
+  std::vector<RecordImage> found;
+  const int rc =
+      sql::collect(s.get(), self.desc(), order.terms.size(), self.desc().memos.size(), found);
+  sqlite3_reset(s.get());
+  if (rc != SQLITE_OK) return failSql(rc, ErrorCode::FileSystemError, "cannot be read");
+  if (found.empty()) return fail(ErrorCode::RecordNotAvailable, "no record at or after the key");
+  cur.mode = Mode::Record;
+  cur.values.clear();
+  cur.anchor = Anchor::Row;
+  cur.rowid = found.front().rowid - 1;
+  invalidate();
+  return true;
+}
+
+bool KeyedFile::Impl::step(bool forward) {
+  if (!db) return fail(ErrorCode::NotOpen, "file not open");
+  if (cur.mode == Mode::KeyThenRecord) {
+    if (!locate()) return false;
+    if (!forward) cur.rowid += 2;  // backwards from the found record, inclusive
+  }
+  const bool usable = batchValid && batchForward == forward;
+  if (!usable || (batchPos >= batch.size() && !batchEnd)) {
+    if (!usable) batchSize = 4;
+    if (!fetch(forward)) return false;
+  }
+  if (batchPos >= batch.size()) return fail(ErrorCode::RecordNotAvailable, "end of file");
+  const RecordImage& img = batch[batchPos++];
+  load(img);
+  cur.values = img.order;
+  cur.rowid = img.rowid;
+  cur.anchor = Anchor::Row;
+  cur.current = img.rowid;
+  clearError();
+  return true;
+}
+
+bool KeyedFile::Impl::writable() {
+  if (!db) return fail(ErrorCode::NotOpen, "file not open");
+  if (mode.access == Access::ReadOnly) return fail(ErrorCode::ReadOnly, "opened for reading only");
+  return true;
+}
+
+bool KeyedFile::Impl::rebuildKeys() {
+  if (!commitAppends()) return false;
+  int rc = sql::exec(db, "BEGIN IMMEDIATE");
+  if (rc != SQLITE_OK) return failSql(rc, ErrorCode::AccessDenied, "keys cannot be rebuilt");
+  sql::Stmt q;
+  q.prepare(db, "SELECT sql FROM sqlite_master WHERE type = 'index' AND name = ?1");
+  for (std::size_t k = 0; k < schema.indexNames.size() && rc == SQLITE_OK; ++k) {
+    q.reset();
+    sqlite3_bind_text(q.get(), 1, schema.indexNames[k].c_str(), -1, SQLITE_STATIC);
+    const bool current =
+        sqlite3_step(q.get()) == SQLITE_ROW &&
+        reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 0)) == schema.createIndex[k];
+    sqlite3_reset(q.get());
+    const std::string name = sql::quote(schema.indexNames[k]);
+    if (current) {
+      rc = sql::exec(db, ("REINDEX " + name).c_str());
+    } else {
+      rc = sql::exec(db, ("DROP INDEX IF EXISTS " + name).c_str());
+      if (rc == SQLITE_OK) rc = sql::exec(db, schema.createIndex[k].c_str());
+    }
+    if (rc != SQLITE_OK) {
+      failSql(rc, ErrorCode::WriteError, "key " + self.desc().keys[k].name + " cannot be built");
+      q = {};
+      sql::exec(db, "ROLLBACK");
+      return false;
+    }
+  }
+  q = {};
+  rc = sql::exec(db, "COMMIT");
+  if (rc != SQLITE_OK) {
+    failSql(rc, ErrorCode::WriteError, "keys cannot be rebuilt");
+    sql::exec(db, "ROLLBACK");
+    return false;
+  }
+  seeks.clear();
+  getByKey.clear();
+  getByKey.resize(self.desc().keys.size());
+  invalidate();
+  return true;
+}
+
+// ---- KeyedFile ---------------------------------------------------------------------------
+
+KeyedFile::KeyedFile(const FileDesc& desc, void* record, std::vector<char*> memos)
+    : desc_(desc), record_(record), memos_(std::move(memos)) {
+  memos_.resize(desc_.memos.size(), nullptr);
+  impl_ = std::make_unique<Impl>(*this);
+}
+
+KeyedFile::~KeyedFile() {
+  if (impl_->db) {
+    impl_->commitAppends();
+    impl_->closeDb();
+  }
+}
+
+std::string KeyedFile::path() const {
+  return resolveExisting(desc_.diskName + ".db");
+}
+
+bool KeyedFile::isOpen() const {
+  return impl_->db != nullptr;
+}
+bool KeyedFile::isReadOnly() const {
+  return impl_->db && impl_->mode.access == Access::ReadOnly;
+}
+OpenMode KeyedFile::openMode() const {
+  return impl_->mode;
+}
+sqlite3* KeyedFile::connection() const {
+  return impl_->db;
+}
+std::uint64_t KeyedFile::generation() const {
+  return impl_->gen;
+}
+
+bool KeyedFile::open(OpenMode mode) {
+  if (impl_->db) return impl_->fail(ErrorCode::AlreadyOpen, "file already open");
+  if (!impl_->openDb(mode, true)) return false;
+  impl_->cur = {};
+  impl_->invalidate();
+  clearError();
+  return true;
+}
+
+bool KeyedFile::close() {
+  if (!impl_->db) return impl_->fail(ErrorCode::NotOpen, "file not open");
+  const bool ok = impl_->commitAppends();
+  impl_->closeDb();
+  impl_->cur = {};
+  if (ok) clearError();
+  return ok;
+}
+
+bool KeyedFile::create() {
+  Impl& d = *impl_;
+  if (d.db) return d.fail(ErrorCode::AlreadyOpen, "file is open");
+  d.path = path();
+  if (fileExists(d.path)) {
+    if (!FileLock::unused(d.path)) return d.fail(ErrorCode::AccessDenied, "the file is in use");
+    if (::unlink(d.path.c_str()) != 0)
+      return d.fail(ErrorCode::CreateError,
+                    std::string("the file cannot be replaced: ") + std::strerror(errno));
+    unlinkDatabase(d.path);
+  }
+  sqlite3* db = nullptr;
+  int rc =
+      sqlite3_open_v2(d.path.c_str(), &db,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  std::string sqlText = "PRAGMA journal_mode=WAL; BEGIN; " + d.schema.createTable + ";";
+  for (const auto& idx : d.schema.createIndex) sqlText += " " + idx + ";";
+  sqlText += " COMMIT;";
+  if (rc == SQLITE_OK) rc = sql::exec(db, sqlText.c_str());
+  if (rc != SQLITE_OK) {
+    std::string msg = std::string("the file cannot be created: ") +
+                      (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    if (int e = db ? sqlite3_system_errno(db) : 0)
+      msg += std::string(" (") + std::strerror(e) + ")";
+    sqlite3_close_v2(db);
+    unlinkDatabase(d.path);
+    return d.fail(ErrorCode::CreateError, msg);
+  }
+  sqlite3_close_v2(db);
+  clearError();
+  return true;
+}
+
+bool KeyedFile::remove() {
+  Impl& d = *impl_;
+  if (d.db) return d.fail(ErrorCode::AlreadyOpen, "file is open");
+  d.path = path();
+  if (!fileExists(d.path)) return d.fail(ErrorCode::FileNotFound, "file not found");
+  if (!FileLock::unused(d.path)) return d.fail(ErrorCode::AccessDenied, "the file is in use");
+  if (::unlink(d.path.c_str()) != 0)
+    return d.fail(ErrorCode::AccessDenied,
+                  std::string("the file cannot be removed: ") + std::strerror(errno));
+  unlinkDatabase(d.path);
+  clearError();
+  return true;
+}
+
+void KeyedFile::setKeyOrder(int key) {
+  auto& c = impl_->cur;
+  c = {Impl::Mode::Key, key, Impl::Anchor::Start, {}, 0, c.current};
+  if (key < 0 || key >= static_cast<int>(desc_.keys.size())) c.mode = Impl::Mode::Record;
+  impl_->invalidate();
+}
+
+void KeyedFile::setRecordOrder() {
+  setKeyOrder(-1);
+}
+
+void KeyedFile::setKeyFrom(int key) {
+  setKeyOrder(key);
+  if (impl_->cur.mode != Impl::Mode::Key) return;
+  impl_->cur.anchor = Impl::Anchor::Value;
+  impl_->cur.values = keyValue(key);
+}
+
+void KeyedFile::setKeyThenRecord(int key) {
+  setKeyFrom(key);
+  if (impl_->cur.mode == Impl::Mode::Key) impl_->cur.mode = Impl::Mode::KeyThenRecord;
+}
+
+void KeyedFile::setRecordFrom(std::int64_t position) {
+  setRecordOrder();
+  impl_->cur.anchor = Impl::Anchor::Row;
+  impl_->cur.rowid = position - 1;
+}
+
+bool KeyedFile::next() {
+  return impl_->step(true);
+}
+bool KeyedFile::previous() {
+  return impl_->step(false);
+}
+
+bool KeyedFile::eof() {
+  Impl& d = *impl_;
+  if (!d.db) return true;
+  if (d.cur.mode == Impl::Mode::KeyThenRecord) return false;
+  if (d.batchValid && d.batchForward && d.batchPos < d.batch.size()) return false;
+  if (d.batchValid && d.batchForward && d.batchEnd) return true;
+  if (!d.fetch(true)) return true;
+  return d.batch.empty();
+}
+
+bool KeyedFile::get(int key) {
+  Impl& d = *impl_;
+  if (!d.db) return d.fail(ErrorCode::NotOpen, "file not open");
+  if (key < 0 || key >= static_cast<int>(desc_.keys.size()))
+    return d.fail(ErrorCode::InvalidKey, "no such key");
+  if (keyBlank(key)) return d.fail(ErrorCode::NoRecord, "no record with a blank key value");
+  auto& s = d.getByKey[key];
+  const auto order = d.ordering(key);
+  if (!s) {
+    std::string sqlText =
+        "SELECT " + d.schema.selectList() + " FROM " + d.schema.table + " WHERE " + order.condition;
+    std::string by;
+    for (std::size_t i = 0; i < order.terms.size(); ++i) {
+      sqlText += " AND " + order.terms[i].expr + " = ?" + std::to_string(i + 1);
+      by += order.terms[i].expr + ", ";
+    }
+    sqlText += " ORDER BY " + by + "rowid LIMIT 1";
+    if (int rc = s.prepare(d.db, sqlText); rc != SQLITE_OK)
+      return d.failSql(rc, ErrorCode::InvalidFile, "cannot be read");
+  }
+  s.reset();
+  const auto values = keyValue(key);
+  for (std::size_t i = 0; i < values.size(); ++i)
+    sql::bindValue(s.get(), static_cast<int>(i + 1), values[i]);
+  std::vector<RecordImage> found;
+  const int rc = sql::collect(s.get(), desc_, 0, desc_.memos.size(), found);
+  sqlite3_reset(s.get());
+  if (rc != SQLITE_OK) return d.failSql(rc, ErrorCode::FileSystemError, "cannot be read");
+  if (found.empty()) return d.fail(ErrorCode::NoRecord, "no record with that key value");
+  d.load(found.front());
+  d.cur.current = found.front().rowid;
+  clearError();
+  return true;
+}
+
+bool KeyedFile::getPosition(std::int64_t pos) {
+  Impl& d = *impl_;
+  if (!d.db) return d.fail(ErrorCode::NotOpen, "file not open");
+  auto& s = d.byRowid;
+  s.reset();
+  sqlite3_bind_int64(s.get(), 1, pos);
+  std::vector<RecordImage> found;
+  const int rc = sql::collect(s.get(), desc_, 0, desc_.memos.size(), found);
+  sqlite3_reset(s.get());
+  if (rc != SQLITE_OK) return d.failSql(rc, ErrorCode::FileSystemError, "cannot be read");
+  if (found.empty()) return d.fail(ErrorCode::NoRecord, "no record at that position");
+  d.load(found.front());
+  d.cur.current = pos;
+  clearError();
+  return true;
+}
+
+std::int64_t KeyedFile::position() const {
+  return impl_->cur.current;
+}
+
+bool KeyedFile::add() {
+  Impl& d = *impl_;
+  if (!d.writable()) return false;
+  auto& s = d.insert;
+  s.reset();
+  sql::bindRow(s.get(), desc_, static_cast<const char*>(record_), memos_);
+  const int rc = sqlite3_step(s.get());
+  sqlite3_reset(s.get());
+  if (rc != SQLITE_DONE) return d.failSql(rc, ErrorCode::WriteError, "record not added");
+  d.cur.current = sqlite3_last_insert_rowid(d.db);
+  ++d.gen;
+  d.invalidate();
+  clearError();
+  return true;
+}
+
+bool KeyedFile::append() {
+  Impl& d = *impl_;
+  if (!d.writable()) return false;
+  if (!d.appending && sqlite3_get_autocommit(d.db)) {
+    if (int rc = sql::exec(d.db, "BEGIN IMMEDIATE"); rc != SQLITE_OK)
+      return d.failSql(rc, ErrorCode::AccessDenied, "record not appended");
+    d.appending = true;
+  }
+  return add();
+}
+
+bool KeyedFile::put() {
+  Impl& d = *impl_;
+  if (!d.writable()) return false;
+  if (d.cur.current == 0) return d.fail(ErrorCode::NoRecord, "no current record");
+  auto& s = d.update;
+  s.reset();
+  sql::bindRow(s.get(), desc_, static_cast<const char*>(record_), memos_);
+  sqlite3_bind_int64(s.get(), static_cast<int>(d.schema.columns.size() + 1), d.cur.current);
+  const int rc = sqlite3_step(s.get());
+  sqlite3_reset(s.get());
+  if (rc != SQLITE_DONE) return d.failSql(rc, ErrorCode::WriteError, "record not updated");
+  if (sqlite3_changes(d.db) == 0) return d.fail(ErrorCode::NoRecord, "the record is gone");
+  ++d.gen;
+  if (d.cur.mode != Impl::Mode::Record || d.inBatch(d.cur.current)) d.invalidate();
+  clearError();
+  return true;
+}
+
+bool KeyedFile::erase() {
+  Impl& d = *impl_;
+  if (!d.writable()) return false;
+  if (d.cur.current == 0) return d.fail(ErrorCode::NoRecord, "no current record");
+  auto& s = d.erase;
+  s.reset();
+  sqlite3_bind_int64(s.get(), 1, d.cur.current);
+  const int rc = sqlite3_step(s.get());
+  sqlite3_reset(s.get());
+  if (rc != SQLITE_DONE) return d.failSql(rc, ErrorCode::WriteError, "record not deleted");
+  if (sqlite3_changes(d.db) == 0) return d.fail(ErrorCode::NoRecord, "the record is gone");
+  ++d.gen;
+  if (d.inBatch(d.cur.current)) d.invalidate();
+  d.cur.current = 0;
+  clearError();
+  return true;
+}
+
+std::int64_t KeyedFile::records() {
+  Impl& d = *impl_;
+  if (!d.db) {
+    d.fail(ErrorCode::NotOpen, "file not open");
+    return -1;
+  }
+  sql::Stmt s(d.db, "SELECT count(*) FROM " + d.schema.table);
+  if (!s || sqlite3_step(s.get()) != SQLITE_ROW) {
+    d.failSql(sqlite3_errcode(d.db), ErrorCode::FileSystemError, "cannot be counted");
+    return -1;
+  }
+  return sqlite3_column_int64(s.get(), 0);
+}
+
+bool KeyedFile::flush() {
+  Impl& d = *impl_;
+  if (!d.db) return d.fail(ErrorCode::NotOpen, "file not open");
+  if (!d.commitAppends()) return false;
+  clearError();
+  return true;
+}
+
+bool KeyedFile::build() {
+  Impl& d = *impl_;
+  if (d.db) {
+    if (!d.writable()) return false;
+    if (!d.rebuildKeys()) return false;
+    clearError();
+    return true;
+  }
+  if (!d.openDb({Access::ReadWrite, Share::DenyWrite}, false)) return false;
+  const bool ok = d.rebuildKeys();
+  d.closeDb();
+  if (ok) clearError();
+  return ok;
+}
+
+bool KeyedFile::send(std::string_view option) {
+  auto eq = option.find('=');
+  std::string name(option.substr(0, eq));
+  std::string value(eq == std::string_view::npos ? "" : option.substr(eq + 1));
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  if (strcasecmp(name.c_str(), "QUICKSCAN") == 0) {
+    impl_->quickScan = strncasecmp(value.c_str(), "on", 2) == 0;
+  } else if (strcasecmp(name.c_str(), "RECOVER") == 0) {
+    // flock locks vanish with their process: there is never a stale lock to recover.
+    impl_->recover = std::atoi(value.c_str());
+  }
+  return true;
+}
+
+std::vector<SqlValue> KeyedFile::keyValue(int key) const {
+  std::vector<SqlValue> out;
+  for (int field : desc_.keys[key].components)
+    out.push_back(sql::termValue(desc_, field, static_cast<const char*>(record_)));
+  return out;
+}
+
+bool KeyedFile::keyBlank(int key) const {
+  const auto& comps = desc_.keys[key].components;
+  return std::all_of(comps.begin(), comps.end(), [&](int field) {
+    return sql::fieldBlank(desc_, field, static_cast<const char*>(record_));
+  });
+}
+
+KeyedFile::CursorState KeyedFile::cursorState() const {
+  const auto& c = impl_->cur;
+  return {
+      static_cast<int>(c.mode), c.key, static_cast<int>(c.anchor), c.values, c.rowid, c.current};
+}
+
+void KeyedFile::setCursorState(const CursorState& s) {
+  auto& c = impl_->cur;
+  c.mode = static_cast<Impl::Mode>(s.mode);
+  c.key = s.key;
+  c.anchor = static_cast<Impl::Anchor>(s.anchor);
+  c.values = s.values;
+  c.rowid = s.rowid;
+  c.current = s.current;
+  impl_->invalidate();
+}
+
+}  // namespace rt

@@ -1,0 +1,73 @@
+// The state behind a KeyedFile, shared with View and Transaction.
+#pragma once
+
+#include <map>
+
+#include "runtime/data/FileLock.h"
+#include "runtime/data/KeyedFile.h"
+#include "runtime/data/SqlCore.h"
+
+namespace rt {
+
+struct KeyedFile::Impl {
+  enum class Mode { Record, Key, KeyThenRecord };
+  enum class Anchor { Start, Value, Row };
+
+  explicit Impl(KeyedFile& owner) : self(owner), schema(owner.desc()) {}
+
+  KeyedFile& self;
+  sql::Schema schema;
+  sqlite3* db = nullptr;
+  OpenMode mode;
+  std::string path;
+  FileLock lock;
+  bool appending = false;
+  std::uint64_t gen = 0;
+  std::uint64_t serial = 0;  // counts opens, so views know when their statements are stale
+  bool quickScan = false;
+  int recover = 0;
+
+  sql::Stmt insert, update, erase, byRowid;
+  std::vector<sql::Stmt> getByKey;
+  std::map<std::pair<int, bool>, sql::Stmt> seeks;  // (key or -1, forward)
+
+  struct Cursor {
+    Mode mode = Mode::Record;
+    int key = -1;
+    Anchor anchor = Anchor::Start;
+    std::vector<SqlValue> values;
+    std::int64_t rowid = 0;
+    std::int64_t current = 0;
+  } cur;
+
+  std::vector<RecordImage> batch;
+  std::size_t batchPos = 0;
+  bool batchValid = false;
+  bool batchForward = true;
+  bool batchEnd = false;
+  std::int64_t batchSize = 4;
+
+  const std::string& label() const;
+  bool fail(ErrorCode code, const std::string& text);
+  bool failSql(int rc, ErrorCode fallback, const std::string& what);
+  bool openDb(OpenMode m, bool checkKeys);
+  void closeDb();
+  bool prepareStatements();
+  bool checkSchema(bool checkKeys);
+  bool commitAppends();
+  sql::Ordering ordering(int key) const;
+  sql::Stmt& seekStmt(int key, bool forward);
+  bool fetch(bool forward);
+  bool step(bool forward);
+  bool locate();
+  void load(const RecordImage& img) const;
+  void invalidate() {
+    batchValid = false;
+    batchSize = 4;
+  }
+  bool inBatch(std::int64_t rowid) const;
+  bool writable();
+  bool rebuildKeys();
+};
+
+}  // namespace rt

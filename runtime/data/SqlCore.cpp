@@ -1,0 +1,345 @@
+#include "runtime/data/SqlCore.h"
+
+#include <strings.h>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "runtime/text/FixedString.h"
+
+namespace rt::sql {
+
+int Stmt::prepare(sqlite3* db, std::string_view text) {
+  sqlite3_finalize(s_);
+  s_ = nullptr;
+  return sqlite3_prepare_v3(db, text.data(), static_cast<int>(text.size()),
+                            SQLITE_PREPARE_PERSISTENT, &s_, nullptr);
+}
+
+std::string quote(std::string_view identifier) {
+  std::string out = "\"";
+  for (char c : identifier) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + '"';
+}
+
+int exec(sqlite3* db, const char* text) {
+  return sqlite3_exec(db, text, nullptr, nullptr, nullptr);
+}
+
+bool isText(FieldType t) {
+  return t == FieldType::String;
+}
+
+namespace {
+
+std::string bareName(std::string_view name) {
+  auto colon = name.find(':');
+  return std::string(colon == std::string_view::npos ? name : name.substr(colon + 1));
+}
+
+const char* sqlType(FieldType t) {
+  switch (t) {
+    case FieldType::String:
+      return "TEXT NOT NULL DEFAULT ''";
+    case FieldType::Real:
+      return "REAL NOT NULL DEFAULT 0";
+    default:
+      return "INTEGER NOT NULL DEFAULT 0";
+  }
+}
+
+std::string upperAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return out;
+}
+
+template <typename T>
+T load(const char* p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+template <typename T>
+void store(char* p, T v) {
+  std::memcpy(p, &v, sizeof v);
+}
+
+template <typename T>
+T clampTo(std::int64_t v) {
+  return static_cast<T>(
+      std::clamp<std::int64_t>(v, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
+}
+
+std::int64_t intField(const FieldDesc& f, const char* record) {
+  const char* p = record + f.offset;
+  switch (f.type) {
+    case FieldType::Byte:
+      return load<std::uint8_t>(p);
+    case FieldType::Short:
+      return load<std::int16_t>(p);
+    default:  // Date, Time, Long, Decimal: four bytes
+      return load<std::int32_t>(p);
+  }
+}
+
+void setIntField(const FieldDesc& f, char* record, std::int64_t v) {
+  char* p = record + f.offset;
+  switch (f.type) {
+    case FieldType::Byte:
+      store(p, clampTo<std::uint8_t>(v));
+      break;
+    case FieldType::Short:
+      store(p, clampTo<std::int16_t>(v));
+      break;
+    default:
+      store(p, clampTo<std::int32_t>(v));
+      break;
+  }
+}
+
+}  // namespace
+
+Schema::Schema(const FileDesc& desc) {
+  table = quote(!desc.label.empty()      ? desc.label
+                : !desc.diskName.empty() ? desc.diskName
+                                         : "records");
+  std::vector<std::string> bare;
+  auto unique = [&](std::string name) {
+    std::string candidate = name;
+    for (int n = 2; std::any_of(
+             bare.begin(), bare.end(),
+             [&](const std::string& b) { return strcasecmp(b.c_str(), candidate.c_str()) == 0; });
+         ++n)
+      candidate = name + "_" + std::to_string(n);
+    bare.push_back(candidate);
+    return quote(candidate);
+  };
+  for (const auto& f : desc.fields) columns.push_back(unique(bareName(f.name)));
+  for (const auto& m : desc.memos) columns.push_back(unique(bareName(m.name)));
+
+  createTable = "CREATE TABLE " + table + " (";
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (i) createTable += ", ";
+    const bool memo = i >= desc.fields.size();
+    createTable +=
+        columns[i] + " " + (memo ? sqlType(FieldType::String) : sqlType(desc.fields[i].type));
+  }
+  createTable += ")";
+
+  const std::string tableBare = !desc.label.empty() ? desc.label : desc.diskName;
+  for (const auto& key : desc.keys) {
+    std::string cond = "(";
+    std::string terms;
+    for (std::size_t c = 0; c < key.components.size(); ++c) {
+      const int field = key.components[c];
+      const auto& col = columns[field];
+      if (c) {
+        cond += " OR ";
+        terms += ", ";
+      }
+      cond += col + (isText(desc.fields[field].type) ? " <> ''" : " <> 0");
+      terms += term(desc, field);
+    }
+    cond += ")";
+    indexNames.push_back(tableBare + "_" + bareName(key.name));
+    createIndex.push_back(std::string("CREATE ") + (key.duplicates ? "" : "UNIQUE ") + "INDEX " +
+                          quote(indexNames.back()) + " ON " + table + " (" + terms + ") WHERE " +
+                          cond);
+    optCondition.push_back(cond);
+  }
+}
+
+std::string Schema::term(const FileDesc& desc, int field) const {
+  return isText(desc.fields[field].type) ? "upper(" + columns[field] + ")" : columns[field];
+}
+
+std::string Schema::selectList() const {
+  std::string out = "rowid";
+  for (const auto& c : columns) out += ", " + c;
+  return out;
+}
+
+void readRow(sqlite3_stmt* s, int first, const FileDesc& desc, char* record,
+             const std::vector<char*>& memos) {
+  int col = first;
+  for (const auto& f : desc.fields) {
+    switch (f.type) {
+      case FieldType::String: {
+        auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
+        assignPadded(record + f.offset, f.size,
+                     std::string_view(text ? text : "",
+                                      static_cast<std::size_t>(sqlite3_column_bytes(s, col))));
+        break;
+      }
+      case FieldType::Real:
+        store(record + f.offset, sqlite3_column_double(s, col));
+        break;
+      default:
+        setIntField(f, record, sqlite3_column_int64(s, col));
+        break;
+    }
+    ++col;
+  }
+  for (std::size_t m = 0; m < desc.memos.size(); ++m, ++col) {
+    if (m >= memos.size() || !memos[m]) continue;
+    auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
+    assignPadded(
+        memos[m], desc.memos[m].size,
+        std::string_view(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(s, col))));
+  }
+}
+
+void bindRow(sqlite3_stmt* s, const FileDesc& desc, const char* record,
+             const std::vector<char*>& memos) {
+  int param = 1;
+  for (const auto& f : desc.fields) {
+    switch (f.type) {
+      case FieldType::String: {
+        auto text = clipView(record + f.offset, f.size);
+        sqlite3_bind_text(s, param, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+        break;
+      }
+      case FieldType::Real:
+        sqlite3_bind_double(s, param, load<double>(record + f.offset));
+        break;
+      default:
+        sqlite3_bind_int64(s, param, intField(f, record));
+        break;
+    }
+    ++param;
+  }
+  for (std::size_t m = 0; m < desc.memos.size(); ++m, ++param) {
+    if (m >= memos.size() || !memos[m]) {
+      sqlite3_bind_text(s, param, "", 0, SQLITE_STATIC);
+      continue;
+    }
+    auto text = clipView(memos[m], desc.memos[m].size);
+    sqlite3_bind_text(s, param, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+  }
+}
+
+SqlValue termValue(const FileDesc& desc, int field, const char* record) {
+  const auto& f = desc.fields[field];
+  switch (f.type) {
+    case FieldType::String:
+      return upperAscii(clipView(record + f.offset, f.size));
+    case FieldType::Real:
+      return load<double>(record + f.offset);
+    default:
+      return intField(f, record);
+  }
+}
+
+bool fieldBlank(const FileDesc& desc, int field, const char* record) {
+  const auto& f = desc.fields[field];
+  switch (f.type) {
+    case FieldType::String:
+      return clipView(record + f.offset, f.size).empty();
+    case FieldType::Real:
+      return load<double>(record + f.offset) == 0.0;
+    default:
+      return intField(f, record) == 0;
+  }
+}
+
+void bindValue(sqlite3_stmt* s, int index, const SqlValue& v) {
+  if (auto* i = std::get_if<std::int64_t>(&v)) {
+    sqlite3_bind_int64(s, index, *i);
+  } else if (auto* d = std::get_if<double>(&v)) {
+    sqlite3_bind_double(s, index, *d);
+  } else {
+    const auto& t = std::get<std::string>(v);
+    sqlite3_bind_text(s, index, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+  }
+}
+
+SqlValue columnValue(sqlite3_stmt* s, int col) {
+  switch (sqlite3_column_type(s, col)) {
+    case SQLITE_INTEGER:
+      return static_cast<std::int64_t>(sqlite3_column_int64(s, col));
+    case SQLITE_FLOAT:
+      return sqlite3_column_double(s, col);
+    default: {
+      auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
+      return std::string(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(s, col)));
+    }
+  }
+}
+
+std::string seekSql(const Schema& schema, const Ordering& order, bool forward) {
+  const int n = static_cast<int>(order.terms.size());
+  std::string sql = "SELECT " + schema.selectList();
+  for (const auto& t : order.terms) sql += ", " + t.expr;
+  sql += " FROM " + schema.table + " WHERE ";
+  if (!order.condition.empty()) sql += order.condition + " AND ";
+  for (int i = 0; i < order.fixed && i < n; ++i)
+    sql += order.terms[i].expr + " = ?" + std::to_string(i + 1) + " AND ";
+  // Nested rather than a row value: SQLite 3.40 walks the whole expression index for the
+  // row-value comparison.
+  const std::string rowidParam = "?" + std::to_string(n + 1);
+  std::string seek = std::string("rowid ") + (forward ? ">" : "<") + " " + rowidParam;
+  for (int i = n - 1; i >= order.fixed; --i) {
+    const bool up = forward != order.terms[i].desc;
+    const std::string p = "?" + std::to_string(i + 1);
+    const std::string& e = order.terms[i].expr;
+    seek = e + (up ? " >= " : " <= ") + p + " AND (" + e + (up ? " > " : " < ") + p + " OR " +
+           seek + ")";
+  }
+  sql += seek + " ORDER BY ";
+  for (const auto& t : order.terms) sql += t.expr + ((forward != t.desc) ? " ASC, " : " DESC, ");
+  sql += std::string("rowid ") + (forward ? "ASC" : "DESC");
+  sql += " LIMIT ?" + std::to_string(n + 2);
+  return sql;
+}
+
+void bindSeek(sqlite3_stmt* s, const Ordering& order, bool forward,
+              const std::vector<SqlValue>* values, std::int64_t rowid,
+              const std::vector<SqlValue>& range, std::int64_t limit) {
+  const int n = static_cast<int>(order.terms.size());
+  for (int i = 0; i < n; ++i) {
+    if (i < order.fixed) {
+      bindValue(s, i + 1, range[i]);
+    } else if (values && i < static_cast<int>(values->size())) {
+      bindValue(s, i + 1, (*values)[i]);
+    } else if (forward != order.terms[i].desc) {
+      // Below every number and text.
+      sqlite3_bind_double(s, i + 1, -std::numeric_limits<double>::infinity());
+    } else {
+      // A blob sorts above every number and text.
+      sqlite3_bind_zeroblob(s, i + 1, 0);
+    }
+  }
+  sqlite3_bind_int64(s, n + 1, rowid);
+  sqlite3_bind_int64(s, n + 2, limit);
+}
+
+int collect(sqlite3_stmt* s, const FileDesc& desc, std::size_t terms, std::size_t memoCount,
+            std::vector<RecordImage>& out) {
+  int rc;
+  const int firstTerm = 1 + static_cast<int>(desc.fields.size() + memoCount);
+  while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+    RecordImage& img = out.emplace_back();
+    img.rowid = sqlite3_column_int64(s, 0);
+    img.record.assign(desc.recordSize, ' ');
+    img.memos.resize(memoCount);
+    std::vector<char*> memoPtrs(memoCount);
+    for (std::size_t m = 0; m < memoCount; ++m) {
+      img.memos[m].assign(desc.memos[m].size, ' ');
+      memoPtrs[m] = img.memos[m].data();
+    }
+    readRow(s, 1, desc, img.record.data(), memoPtrs);
+    img.order.reserve(terms);
+    for (std::size_t t = 0; t < terms; ++t)
+      img.order.push_back(columnValue(s, firstTerm + static_cast<int>(t)));
+  }
+  return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+}  // namespace rt::sql

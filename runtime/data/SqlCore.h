@@ -1,0 +1,107 @@
+// Internal pieces shared by the keyed files and the views: statement handles, the mapping of a
+// record layout onto its table, and keyset seeks.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/data/KeyedFile.h"
+#include "runtime/data/Layout.h"
+
+namespace rt::sql {
+
+class Stmt {
+ public:
+  Stmt() = default;
+  Stmt(sqlite3* db, std::string_view text) { prepare(db, text); }
+  ~Stmt() { sqlite3_finalize(s_); }
+  Stmt(const Stmt&) = delete;
+  Stmt& operator=(const Stmt&) = delete;
+  Stmt(Stmt&& o) noexcept : s_(o.s_) { o.s_ = nullptr; }
+  Stmt& operator=(Stmt&& o) noexcept {
+    if (this != &o) {
+      sqlite3_finalize(s_);
+      s_ = o.s_;
+      o.s_ = nullptr;
+    }
+    return *this;
+  }
+
+  int prepare(sqlite3* db, std::string_view text);
+  sqlite3_stmt* get() const { return s_; }
+  explicit operator bool() const { return s_ != nullptr; }
+  void reset() {
+    sqlite3_reset(s_);
+    sqlite3_clear_bindings(s_);
+  }
+
+ private:
+  sqlite3_stmt* s_ = nullptr;
+};
+
+std::string quote(std::string_view identifier);
+int exec(sqlite3* db, const char* text);
+
+// A field or memo of the layout as a column of the table.
+struct Schema {
+  std::string table;                 // quoted table name
+  std::vector<std::string> columns;  // quoted: the fields, then the memos
+  std::string createTable;
+  std::vector<std::string> indexNames;    // one per key, unquoted
+  std::vector<std::string> createIndex;   // one per key
+  std::vector<std::string> optCondition;  // one per key: "(...)" the partial-index condition
+
+  explicit Schema(const FileDesc& desc);
+  // The term a field is ordered and compared by: upper("A") for text, "A" otherwise.
+  std::string term(const FileDesc& desc, int field) const;
+  // "rowid, c1, ..., cn" (the columns of a full row).
+  std::string selectList() const;
+};
+
+bool isText(FieldType t);
+
+// Reads columns [first, first + fields + memos) of a row into record and memo buffers.
+void readRow(sqlite3_stmt* s, int first, const FileDesc& desc, char* record,
+             const std::vector<char*>& memos);
+// Binds the buffer's fields and memos to parameters 1..fields+memos.
+void bindRow(sqlite3_stmt* s, const FileDesc& desc, const char* record,
+             const std::vector<char*>& memos);
+
+// The value a field contributes to an order term (upper-cased clipped text or a number).
+SqlValue termValue(const FileDesc& desc, int field, const char* record);
+void bindValue(sqlite3_stmt* s, int index, const SqlValue& v);
+SqlValue columnValue(sqlite3_stmt* s, int col);
+// Whether a field holds blank or zero.
+bool fieldBlank(const FileDesc& desc, int field, const char* record);
+
+// An order: terms (ascending unless desc), then the rowid as the last tie-breaker.
+struct Ordering {
+  struct Term {
+    std::string expr;
+    bool desc = false;
+  };
+  std::vector<Term> terms;
+  std::string condition;  // always-present condition such as the partial-index one
+  int fixed = 0;          // leading terms held equal to a range value
+};
+
+// SELECT <select>, <terms> FROM <table> WHERE <condition> AND <fixed terms = ?i> AND <seek>
+// ORDER BY <terms>, rowid LIMIT ?L. Parameters: term i at ?(i+1), rowid at ?(n+1), limit at
+// ?(n+2); a seek is strictly after (forward) or before (backward) the bound position.
+std::string seekSql(const Schema& schema, const Ordering& order, bool forward);
+
+// Binds a seek position: values of the leading terms (a missing value, or values == nullptr,
+// stands for the extreme in the direction) and the rowid.
+void bindSeek(sqlite3_stmt* s, const Ordering& order, bool forward,
+              const std::vector<SqlValue>* values, std::int64_t rowid,
+              const std::vector<SqlValue>& range, std::int64_t limit);
+
+// Steps a seek statement, collecting rows as record images.
+int collect(sqlite3_stmt* s, const FileDesc& desc, std::size_t terms, std::size_t memoCount,
+            std::vector<RecordImage>& out);
+
+}  // namespace rt::sql

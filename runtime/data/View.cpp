@@ -1,0 +1,293 @@
+#include "runtime/data/View.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <unordered_map>
+
+#include "runtime/data/KeyedFileImpl.h"
+
+namespace rt {
+
+namespace {
+constexpr std::int64_t kMinRow = std::numeric_limits<std::int64_t>::min();
+constexpr std::int64_t kMaxRow = std::numeric_limits<std::int64_t>::max();
+constexpr std::size_t kMinBatch = 16;
+constexpr std::size_t kMaxBatch = 512;
+
+void upperText(SqlValue& v) {
+  if (auto* s = std::get_if<std::string>(&v))
+    for (char& c : *s)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+}
+}  // namespace
+
+struct View::Impl {
+  enum class Kind { Record, Key, Compare };
+  Kind kind = Kind::Record;
+  int key = -1;
+  std::vector<OrderField> extra;
+  Compare compare;
+  std::vector<SqlValue> range;
+  Filter filter;
+
+  std::uint64_t serial = 0;
+  sql::Stmt forward, backward;
+
+  // The sorted rows of a comparator order, read once per file generation.
+  bool sorted = false;
+  std::uint64_t sortedGen = 0;
+  std::uint64_t sortedSerial = 0;
+  std::vector<RecordImage> rows;
+  std::unordered_map<std::int64_t, std::size_t> indexOf;
+
+  void reset() {
+    forward = {};
+    backward = {};
+    sorted = false;
+    rows.clear();
+    indexOf.clear();
+  }
+};
+
+View::View(KeyedFile& file) : file_(file), impl_(std::make_unique<Impl>()) {}
+View::~View() = default;
+
+void View::setRecordOrder() {
+  impl_->kind = Impl::Kind::Record;
+  impl_->key = -1;
+  impl_->extra.clear();
+  impl_->range.clear();
+  impl_->reset();
+}
+
+void View::setKeyOrder(int key, std::vector<OrderField> extra) {
+  if (key < 0 || key >= static_cast<int>(file_.desc().keys.size())) return setRecordOrder();
+  impl_->kind = Impl::Kind::Key;
+  impl_->key = key;
+  impl_->extra = std::move(extra);
+  impl_->range.clear();
+  impl_->reset();
+}
+
+void View::setCompareOrder(Compare compare) {
+  impl_->kind = Impl::Kind::Compare;
+  impl_->compare = std::move(compare);
+  impl_->reset();
+}
+
+void View::setRange(std::vector<SqlValue> values) {
+  if (impl_->kind == Impl::Kind::Key)
+    values.resize(std::min(values.size(), file_.desc().keys[impl_->key].components.size()));
+  for (auto& v : values) upperText(v);
+  impl_->range = std::move(values);
+  impl_->reset();
+}
+
+void View::setRangeFromBuffer(int components) {
+  if (impl_->kind != Impl::Kind::Key) return;
+  auto values = file_.keyValue(impl_->key);
+  values.resize(std::min<std::size_t>(values.size(), std::max(components, 0)));
+  setRange(std::move(values));
+}
+
+void View::clearRange() {
+  impl_->range.clear();
+  impl_->reset();
+}
+
+void View::setFilter(Filter filter) {
+  impl_->filter = std::move(filter);
+  impl_->reset();
+}
+
+namespace {
+
+struct Reader {
+  KeyedFile& file;
+  KeyedFile::Impl& fi;
+  View::Impl& v;
+
+  sql::Ordering ordering() const {
+    sql::Ordering o;
+    if (v.kind != View::Impl::Kind::Key) return o;
+    o = fi.ordering(v.key);
+    for (const auto& e : v.extra)
+      if (e.field >= 0 && e.field < static_cast<int>(file.desc().fields.size()))
+        o.terms.push_back({fi.schema.term(file.desc(), e.field), e.descending});
+    o.fixed = static_cast<int>(v.range.size());
+    return o;
+  }
+
+  sql::Stmt& stmt(bool forward) {
+    if (v.serial != fi.serial) {
+      v.reset();
+      v.serial = fi.serial;
+    }
+    auto& s = forward ? v.forward : v.backward;
+    if (!s) s.prepare(fi.db, sql::seekSql(fi.schema, ordering(), forward));
+    return s;
+  }
+
+  bool passes(const RecordImage& row) {
+    if (!v.filter) return true;
+    fi.load(row);
+    return v.filter();
+  }
+
+  // Rows strictly beyond (values, rowid) in the direction, filtered, at most n.
+  std::vector<RecordImage> read(bool forward, const std::vector<SqlValue>* values,
+                                std::int64_t rowid, std::size_t n) {
+    std::vector<RecordImage> out;
+    if (!fi.db || n == 0) {
+      if (!fi.db) fi.fail(ErrorCode::NotOpen, "file not open");
+      return out;
+    }
+    auto& s = stmt(forward);
+    if (!s) {
+      fi.failSql(sqlite3_errcode(fi.db), ErrorCode::InvalidFile, "view cannot be read");
+      return out;
+    }
+    const auto order = ordering();
+    std::vector<SqlValue> anchor;
+    if (values) anchor = *values;
+    bool bounded = values != nullptr;
+    std::size_t batchSize = std::clamp(n, kMinBatch, kMaxBatch);
+    std::vector<RecordImage> batch;
+    for (;;) {
+      s.reset();
+      sql::bindSeek(s.get(), order, forward, bounded ? &anchor : nullptr, rowid, v.range,
+                    static_cast<std::int64_t>(batchSize));
+      batch.clear();
+      const int rc =
+          sql::collect(s.get(), file.desc(), order.terms.size(), file.desc().memos.size(), batch);
+      sqlite3_reset(s.get());
+      if (rc != SQLITE_OK) {
+        fi.failSql(rc, ErrorCode::FileSystemError, "view cannot be read");
+        return out;
+      }
+      for (auto& row : batch) {
+        if (passes(row)) {
+          out.push_back(std::move(row));
+          if (out.size() == n) return out;
+        }
+      }
+      if (batch.size() < batchSize) return out;
+      anchor = batch.back().order;
+      rowid = batch.back().rowid;
+      bounded = true;
+      batchSize = std::min(batchSize * 2, kMaxBatch);
+    }
+  }
+
+  void sortAll() {
+    if (v.sorted && v.sortedGen == fi.gen && v.sortedSerial == fi.serial) return;
+    v.rows.clear();
+    v.indexOf.clear();
+    const auto saveKind = v.kind;
+    v.kind = View::Impl::Kind::Record;
+    v.forward = {};
+    for (std::vector<RecordImage> page = read(true, nullptr, kMinRow, kMaxBatch);;) {
+      const std::size_t got = page.size();
+      if (got == 0) break;
+      const std::int64_t last = page.back().rowid;
+      for (auto& r : page) v.rows.push_back(std::move(r));
+      page = read(true, &v.rows.back().order, last, kMaxBatch);
+    }
+    v.forward = {};
+    v.kind = saveKind;
+    std::stable_sort(v.rows.begin(), v.rows.end(), [&](const RecordImage& a, const RecordImage& b) {
+      return v.compare(a.record.data(), b.record.data());
+    });
+    for (std::size_t i = 0; i < v.rows.size(); ++i) v.indexOf[v.rows[i].rowid] = i;
+    v.sorted = true;
+    v.sortedGen = fi.gen;
+    v.sortedSerial = fi.serial;
+  }
+
+  std::vector<RecordImage> slice(std::size_t from, std::size_t to) {
+    to = std::min(to, v.rows.size());
+    if (from >= to) return {};
+    return {v.rows.begin() + static_cast<std::ptrdiff_t>(from),
+            v.rows.begin() + static_cast<std::ptrdiff_t>(to)};
+  }
+};
+
+}  // namespace
+
+std::vector<RecordImage> View::first(std::size_t n) {
+  Reader r{file_, *file_.impl_, *impl_};
+  if (impl_->kind == Impl::Kind::Compare) {
+    r.sortAll();
+    return r.slice(0, n);
+  }
+  return r.read(true, nullptr, kMinRow, n);
+}
+
+std::vector<RecordImage> View::last(std::size_t n) {
+  Reader r{file_, *file_.impl_, *impl_};
+  if (impl_->kind == Impl::Kind::Compare) {
+    r.sortAll();
+    const std::size_t total = impl_->rows.size();
+    return r.slice(total > n ? total - n : 0, total);
+  }
+  auto rows = r.read(false, nullptr, kMaxRow, n);
+  std::reverse(rows.begin(), rows.end());
+  return rows;
+}
+
+std::vector<RecordImage> View::after(const RecordImage& row, std::size_t n) {
+  Reader r{file_, *file_.impl_, *impl_};
+  if (impl_->kind == Impl::Kind::Compare) {
+    r.sortAll();
+    auto it = impl_->indexOf.find(row.rowid);
+    return it == impl_->indexOf.end() ? std::vector<RecordImage>{}
+                                      : r.slice(it->second + 1, it->second + 1 + n);
+  }
+  return r.read(true, &row.order, row.rowid, n);
+}
+
+std::vector<RecordImage> View::before(const RecordImage& row, std::size_t n) {
+  Reader r{file_, *file_.impl_, *impl_};
+  if (impl_->kind == Impl::Kind::Compare) {
+    r.sortAll();
+    auto it = impl_->indexOf.find(row.rowid);
+    if (it == impl_->indexOf.end()) return {};
+    return r.slice(it->second > n ? it->second - n : 0, it->second);
+  }
+  auto rows = r.read(false, &row.order, row.rowid, n);
+  std::reverse(rows.begin(), rows.end());
+  return rows;
+}
+
+std::vector<RecordImage> View::atOrAfterBuffer(std::size_t n) {
+  Reader r{file_, *file_.impl_, *impl_};
+  switch (impl_->kind) {
+    case Impl::Kind::Key: {
+      auto values = file_.keyValue(impl_->key);
+      return r.read(true, &values, kMinRow, n);
+    }
+    case Impl::Kind::Record:
+      return r.read(true, nullptr, file_.position() - 1, n);
+    case Impl::Kind::Compare: {
+      r.sortAll();
+      auto it = impl_->indexOf.find(file_.position());
+      const std::size_t from = it == impl_->indexOf.end() ? 0 : it->second;
+      return r.slice(from, from + n);
+    }
+  }
+  return {};
+}
+
+void View::load(const RecordImage& row) const {
+  file_.impl_->load(row);
+}
+
+std::vector<std::string> View::querySql() const {
+  Reader r{file_, *file_.impl_, *impl_};
+  const auto order = r.ordering();
+  return {sql::seekSql(file_.impl_->schema, order, true),
+          sql::seekSql(file_.impl_->schema, order, false)};
+}
+
+}  // namespace rt
