@@ -186,6 +186,30 @@ void formatNumber(double v, std::string& out) {
   out.assign(buf, static_cast<std::size_t>(n));
 }
 
+// ASCII letters only, eight bytes at a time: query filters upper-case wide, mostly blank
+// fields once per row. A byte is a letter to change when, with its top bit clear, it lies in
+// first..first+25; the case bit 0x20 of exactly those bytes is flipped.
+void mapCase(std::string_view in, char* out, bool upper) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kLow7 = 0x7F * kOnes, kHigh = 0x80 * kOnes;
+  const unsigned char first = upper ? 'a' : 'A';
+  const std::uint64_t reachFirst = (0x80 - first) * kOnes;     // top bit once >= first
+  const std::uint64_t passLast = (0x80 - first - 26) * kOnes;  // top bit once > first+25
+  std::size_t k = 0;
+  for (; k + 8 <= in.size(); k += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, in.data() + k, 8);
+    const std::uint64_t low = w & kLow7;
+    const std::uint64_t letters = (low + reachFirst) & ~(low + passLast) & ~w & kHigh;
+    w ^= letters >> 2;
+    std::memcpy(out + k, &w, 8);
+  }
+  for (; k < in.size(); ++k) {
+    const auto c = static_cast<unsigned char>(in[k]);
+    out[k] = static_cast<char>(static_cast<unsigned char>(c - first) < 26 ? c ^ 0x20 : c);
+  }
+}
+
 struct Failure {
   std::uint32_t pos;  // byte offset
   std::string message;
@@ -720,11 +744,7 @@ std::string_view Expression::str(std::int32_t i) const {
     case Op::Lower: {
       const std::string_view a = str(n.arg[0]);
       s.resize(a.size());
-      const bool up = n.op == Op::Upper;
-      for (std::size_t k = 0; k < a.size(); ++k) {
-        const char c = a[k];
-        s[k] = up ? foldCase(c) : ((c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c);
-      }
+      mapCase(a, s.data(), n.op == Op::Upper);
       break;
     }
     case Op::SubStr:
