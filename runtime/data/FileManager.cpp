@@ -1,0 +1,460 @@
+#include "runtime/data/FileManager.h"
+
+#include <cctype>
+#include <cstring>
+#include <limits>
+
+#include "runtime/text/FixedString.h"
+#include "runtime/text/Strings.h"
+
+namespace rt {
+
+FileManager::~FileManager() = default;
+
+void FileManager::Init(KeyedFile& file, std::string label) {
+  keyed_ = &file;
+  line_ = nullptr;
+  label_ = std::move(label);
+}
+
+void FileManager::Init(LineFile& file, std::string label) {
+  line_ = &file;
+  keyed_ = nullptr;
+  label_ = std::move(label);
+}
+
+void FileManager::AddKey(int key, std::string description, int autoNumber) {
+  keys_.push_back(ManagedKey{key, std::move(description), autoNumber});
+}
+
+void FileManager::Kill() {
+  if (opened_ > 0) {
+    if (keyed_) keyed_->close();
+    if (line_) line_->close();
+  }
+  opened_ = 0;
+  reserved_ = 0;
+}
+
+std::string FileManager::keyDescription(int key) const {
+  for (const auto& k : keys_)
+    if (k.key == key) return k.description;
+  if (keyed_ && key >= 0 && key < static_cast<int>(keyed_->desc().keys.size()))
+    return keyed_->desc().keys[key].name;
+  return {};
+}
+
+const FileManager::ManagedKey* FileManager::autoNumberedKey() const {
+  for (const auto& k : keys_)
+    if (k.autoNumber > 0) return &k;
+  return nullptr;
+}
+
+void* FileManager::recordBuffer() const {
+  return keyed_ ? keyed_->record() : nullptr;
+}
+
+std::size_t FileManager::recordSize() const {
+  return keyed_ ? keyed_->desc().recordSize : 0;
+}
+
+std::string FileManager::fileName() const {
+  if (keyed_) return keyed_->path();
+  if (line_) return line_->path();
+  return {};
+}
+
+MessageValues FileManager::valuesFor(std::string_view field, std::string_view message) const {
+  const ErrorState& e = errors();
+  MessageValues v;
+  v.file = label_.empty() && line_ ? line_->name() : label_;
+  v.errorText = e.text.empty() ? std::string(errorCodeText(e.code)) : e.text;
+  v.errorCode = std::to_string(static_cast<int>(e.code));
+  v.field = std::string(field);
+  v.message = std::string(message);
+  v.procedure = currentProcedure();
+  return v;
+}
+
+Answer FileManager::RaiseError(MessageId id, std::string_view field, std::string_view message) {
+  if (silent_) return Answer::No;
+  return ShowError(id, valuesFor(field, message));
+}
+
+Answer FileManager::ShowError(MessageId id, const MessageValues& values) {
+  return reportMessage(id, values);
+}
+
+Status FileManager::fail(MessageId id, std::string_view field) {
+  RaiseError(id, field);
+  return Status::Failed;
+}
+
+void FileManager::BindFields(FieldBinder& binder) {
+  if (keyed_) binder.bindFields(keyed_->desc(), keyed_->record());
+}
+
+// --- opening ---------------------------------------------------------------------------
+
+Status FileManager::OpenFile() {
+  if (opened_ > 0) {
+    ++opened_;
+    return Status::Ok;
+  }
+  return openOnce();
+}
+
+Status FileManager::TryOpen() {
+  if (opened_ > 0) {
+    ++opened_;
+    return Status::Ok;
+  }
+  silent_ = true;
+  const Status s = openOnce();
+  silent_ = false;
+  return s;
+}
+
+Status FileManager::openOnce() {
+  if (!keyed_ && !line_) {
+    setError(ErrorCode::NotOpen, label_, "the file manager has no file");
+    return fail(MessageId::FileAccessError);
+  }
+  if (line_ && fileName_) line_->setName(fileName_());
+
+  OpenMode mode = openMode_;
+  bool recovered = false, created = false, rebuilt = false;
+  // Each fallback is taken at most once, so the loop ends.
+  for (int round = 0; round < 6; ++round) {
+    clearError();
+    const bool ok = keyed_ ? keyed_->open(mode) : line_->open();
+    const ErrorCode code = errorCode();
+    if (ok || code == ErrorCode::AlreadyOpen) {
+      clearError();
+      ++opened_;
+      return Status::Ok;
+    }
+    if (code == ErrorCode::AccessDenied && !recovered && lockRecover_ > 0) {
+      recovered = true;
+      const std::string option = "Recover=" + std::to_string(lockRecover_);
+      if (keyed_)
+        keyed_->send(option);
+      else
+        line_->send(option);
+      continue;
+    }
+    if (code == ErrorCode::FileNotFound || code == ErrorCode::PathNotFound) {
+      if (!create_ || created) return fail(MessageId::FileNotFound);
+      created = true;
+      if (!(keyed_ ? keyed_->create() : line_->create())) return fail(MessageId::FileCreationError);
+      continue;
+    }
+    if (code == ErrorCode::KeyRebuildNeeded && keyed_ && !rebuilt) {
+      rebuilt = true;
+      RaiseError(MessageId::KeyRebuildNeeded);
+      clearError();
+      if (!keyed_->build()) return fail(MessageId::FileAccessError);
+      continue;
+    }
+    if (code == ErrorCode::AccessDenied && mode.access == Access::ReadWrite) {
+      RaiseError(MessageId::AccessDenied);
+      mode.access = Access::ReadOnly;
+      continue;
+    }
+    return fail(MessageId::FileAccessError);
+  }
+  return fail(MessageId::FileAccessError);
+}
+
+Status FileManager::CloseFile() {
+  if (opened_ == 0) return Status::Ok;
+  if (--opened_ > 0) return Status::Ok;
+  reserved_ = 0;
+  const bool ok = keyed_ ? keyed_->close() : line_->close();
+  return ok ? Status::Ok : fail(MessageId::FileAccessError);
+}
+
+// --- record operations -----------------------------------------------------------------
+
+int FileManager::duplicatedKey() const {
+  if (!keyed_) return -1;
+  const auto& keys = keyed_->desc().keys;
+  const std::string text = UPPER(errors().text);
+  int first = -1;
+  for (std::size_t k = 0; k < keys.size(); ++k) {
+    if (keys[k].duplicates) continue;
+    if (first < 0) first = static_cast<int>(k);
+    if (text.find(UPPER(keys[k].name)) != std::string::npos) return static_cast<int>(k);
+  }
+  return first;
+}
+
+Status FileManager::writeOutcome(bool ok, MessageId id) {
+  if (ok) return Status::Ok;
+  if (errorCode() == ErrorCode::DuplicateKey)
+    return fail(MessageId::DuplicateKey, keyDescription(duplicatedKey()));
+  return fail(id);
+}
+
+Status FileManager::readOutcome(bool ok) {
+  if (ok) return Status::Ok;
+  const ErrorCode c = errorCode();
+  if (c == ErrorCode::RecordNotAvailable || c == ErrorCode::NoRecord) return Status::EndOfFile;
+  return fail(MessageId::FileAccessError);
+}
+
+namespace {
+Status quiet(bool ok) {
+  if (ok) return Status::Ok;
+  const ErrorCode c = errorCode();
+  return c == ErrorCode::RecordNotAvailable || c == ErrorCode::NoRecord ? Status::EndOfFile
+                                                                        : Status::Failed;
+}
+}  // namespace
+
+Status FileManager::TryInsert() {
+  return quiet(keyed_ ? keyed_->add() : line_->add());
+}
+
+Status FileManager::InsertRecord() {
+  return writeOutcome(keyed_ ? keyed_->add() : line_->add(), MessageId::RecordNotAdded);
+}
+
+Status FileManager::TryUpdate() {
+  if (!keyed_) return quiet(setError(ErrorCode::InvalidRequest, label_, "PUT on a line file"));
+  const Status s = quiet(keyed_->put());
+  if (s == Status::Ok && keyed_->position() == reserved_) reserved_ = 0;
+  return s;
+}
+
+Status FileManager::UpdateRecord() {
+  if (!keyed_) {
+    setError(ErrorCode::InvalidRequest, label_, "PUT on a line file");
+    return fail(MessageId::RecordNotUpdated);
+  }
+  const Status s = writeOutcome(keyed_->put(), MessageId::RecordNotUpdated);
+  if (s == Status::Ok && keyed_->position() == reserved_) reserved_ = 0;
+  return s;
+}
+
+Status FileManager::TryDelete() {
+  if (!keyed_) return quiet(setError(ErrorCode::InvalidRequest, label_, "DELETE on a line file"));
+  const std::int64_t pos = keyed_->position();
+  const Status s = quiet(keyed_->erase());
+  if (s == Status::Ok && pos == reserved_) reserved_ = 0;
+  return s;
+}
+
+Status FileManager::DeleteRecord(bool ask) {
+  if (ask && RaiseError(MessageId::ConfirmDelete) != Answer::Yes) return Status::Cancelled;
+  if (!keyed_) {
+    setError(ErrorCode::InvalidRequest, label_, "DELETE on a line file");
+    return fail(MessageId::RecordNotDeleted);
+  }
+  const std::int64_t pos = keyed_->position();
+  if (!keyed_->erase()) return fail(MessageId::RecordNotDeleted);
+  if (pos == reserved_) reserved_ = 0;
+  return Status::Ok;
+}
+
+Status FileManager::TryFetch(int key) {
+  if (!keyed_) return quiet(setError(ErrorCode::InvalidRequest, label_, "GET on a line file"));
+  return quiet(keyed_->get(key));
+}
+
+Status FileManager::FetchByKey(int key) {
+  if (!keyed_) {
+    setError(ErrorCode::InvalidRequest, label_, "GET on a line file");
+    return fail(MessageId::InvalidRequest);
+  }
+  return readOutcome(keyed_->get(key));
+}
+
+Status FileManager::TryNext() {
+  return quiet(keyed_ ? keyed_->next() : line_->next());
+}
+
+Status FileManager::NextRecord() {
+  return readOutcome(keyed_ ? keyed_->next() : line_->next());
+}
+
+Status FileManager::TryPrevious() {
+  if (!keyed_) return quiet(setError(ErrorCode::InvalidRequest, label_, "PREVIOUS on a line file"));
+  return quiet(keyed_->previous());
+}
+
+Status FileManager::PreviousRecord() {
+  if (!keyed_) {
+    setError(ErrorCode::InvalidRequest, label_, "PREVIOUS on a line file");
+    return fail(MessageId::InvalidRequest);
+  }
+  return readOutcome(keyed_->previous());
+}
+
+// --- new records -----------------------------------------------------------------------
+
+void FileManager::clearBuffer() {
+  if (!keyed_) return;
+  auto* rec = static_cast<char*>(keyed_->record());
+  for (const auto& f : keyed_->desc().fields)
+    std::memset(rec + f.offset, f.type == FieldType::String ? ' ' : 0, f.size);
+  const auto& memos = keyed_->desc().memos;
+  for (std::size_t m = 0; m < memos.size() && m < keyed_->memoBuffers().size(); ++m)
+    if (keyed_->memoBuffers()[m]) std::memset(keyed_->memoBuffers()[m], ' ', memos[m].size);
+}
+
+Status FileManager::PrimeRecord() {
+  clearBuffer();
+  PrimeNewRecord();
+  return autoNumberedKey() ? ReserveAutoNumber() : Status::Ok;
+}
+
+namespace {
+
+// The highest value a key component can hold, so a backward read from it finds the last
+// entry with the components before it.
+void fillHighest(const FieldDesc& f, char* rec) {
+  switch (f.type) {
+    case FieldType::String:
+      std::memset(rec + f.offset, '\xFF', f.size);
+      break;
+    case FieldType::Real: {
+      const double v = std::numeric_limits<double>::max();
+      std::memcpy(rec + f.offset, &v, sizeof v);
+      break;
+    }
+    case FieldType::Byte:
+      std::memset(rec + f.offset, 0xFF, 1);
+      break;
+    default: {
+      // Signed integers of 2 or 4 bytes, little-endian: all ones but the sign bit.
+      std::memset(rec + f.offset, 0xFF, f.size);
+      rec[f.offset + f.size - 1] = 0x7F;
+      break;
+    }
+  }
+}
+
+bool sameComponent(const FieldDesc& f, const char* a, const char* b) {
+  if (f.type == FieldType::String)
+    return UPPER(clipView(a + f.offset, f.size)) == UPPER(clipView(b + f.offset, f.size));
+  return std::memcmp(a + f.offset, b + f.offset, f.size) == 0;
+}
+
+}  // namespace
+
+std::int64_t autoNumberValue(const FieldDesc& f, const void* record) {
+  const char* p = static_cast<const char*>(record) + f.offset;
+  switch (f.type) {
+    case FieldType::String: {
+      std::string_view s = clipView(p, f.size);
+      std::size_t i = 0;
+      while (i < s.size() && s[i] == ' ') ++i;
+      bool negative = false;
+      if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+      std::int64_t v = 0;
+      for (; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++i) {
+        if (v > std::numeric_limits<std::int64_t>::max() / 10 - 10) break;
+        v = v * 10 + (s[i] - '0');
+      }
+      return negative ? -v : v;
+    }
+    case FieldType::Byte:
+      return static_cast<unsigned char>(*p);
+    case FieldType::Short: {
+      std::int16_t v;
+      std::memcpy(&v, p, sizeof v);
+      return v;
+    }
+    case FieldType::Real: {
+      double v;
+      std::memcpy(&v, p, sizeof v);
+      return static_cast<std::int64_t>(v);
+    }
+    default: {
+      std::int32_t v;
+      std::memcpy(&v, p, sizeof v);
+      return v;
+    }
+  }
+}
+
+void setAutoNumberValue(const FieldDesc& f, void* record, std::int64_t value) {
+  char* p = static_cast<char*>(record) + f.offset;
+  switch (f.type) {
+    case FieldType::String:
+      assignPadded(p, f.size, std::to_string(value));
+      break;
+    case FieldType::Byte:
+      *p = static_cast<char>(value);
+      break;
+    case FieldType::Short: {
+      const auto v = static_cast<std::int16_t>(value);
+      std::memcpy(p, &v, sizeof v);
+      break;
+    }
+    case FieldType::Real: {
+      const auto v = static_cast<double>(value);
+      std::memcpy(p, &v, sizeof v);
+      break;
+    }
+    default: {
+      const auto v = static_cast<std::int32_t>(value);
+      std::memcpy(p, &v, sizeof v);
+      break;
+    }
+  }
+}
+
+Status FileManager::ReserveAutoNumber() {
+  const ManagedKey* mk = autoNumberedKey();
+  if (!mk || !keyed_) return Status::Ok;
+  const FileDesc& desc = keyed_->desc();
+  const KeyDesc& kd = desc.keys.at(mk->key);
+  const std::size_t marked = static_cast<std::size_t>(mk->autoNumber - 1);
+  const FieldDesc& counted = desc.fields.at(kd.components.at(marked));
+  auto* rec = static_cast<char*>(keyed_->record());
+
+  // Reading the last entry overwrites the buffer: keep the primed record.
+  const std::string primed(rec, desc.recordSize);
+  std::vector<std::string> memos;
+  for (std::size_t m = 0; m < desc.memos.size() && m < keyed_->memoBuffers().size(); ++m)
+    memos.emplace_back(keyed_->memoBuffers()[m], desc.memos[m].size);
+
+  for (std::size_t c = marked; c < kd.components.size(); ++c)
+    fillHighest(desc.fields[kd.components[c]], rec);
+  std::int64_t last = 0;
+  keyed_->setKeyFrom(mk->key);
+  if (keyed_->previous()) {
+    bool samePrefix = true;
+    for (std::size_t c = 0; c < marked && samePrefix; ++c)
+      samePrefix = sameComponent(desc.fields[kd.components[c]], rec, primed.data());
+    if (samePrefix) last = autoNumberValue(counted, rec);
+  }
+  clearError();
+  std::memcpy(rec, primed.data(), primed.size());
+  for (std::size_t m = 0; m < memos.size(); ++m)
+    std::memcpy(keyed_->memoBuffers()[m], memos[m].data(), memos[m].size());
+
+  constexpr int kRefusals = 3;
+  std::int64_t value = last + 1;
+  for (int refused = 0;; ++value) {
+    setAutoNumberValue(counted, rec, value);
+    if (keyed_->add()) {
+      reserved_ = keyed_->position();
+      return Status::Ok;
+    }
+    if (errorCode() != ErrorCode::DuplicateKey) return fail(MessageId::RecordNotAdded);
+    if (++refused == kRefusals) return fail(MessageId::DuplicateKey, keyDescription(mk->key));
+  }
+}
+
+Status FileManager::CancelAutoNumber() {
+  if (!keyed_ || reserved_ == 0) return Status::Ok;
+  const std::int64_t pos = reserved_;
+  reserved_ = 0;
+  if (!keyed_->getPosition(pos) || !keyed_->erase()) return fail(MessageId::RecordNotDeleted);
+  return Status::Ok;
+}
+
+}  // namespace rt

@@ -1,0 +1,83 @@
+#include "runtime/data/Messages.h"
+
+#include <iterator>
+#include <stdexcept>
+
+namespace rt {
+
+namespace {
+
+const MessageEntry kTable[] = {
+    {MessageId::RecordNotAdded, "Record Was Not Added",
+     "The record could not be added to %File.|%ErrorText (%ErrorCode)|%Message",
+     MessageButtons::Ok},
+    {MessageId::RecordNotUpdated, "Record Was Not Updated",
+     "The record in %File could not be changed.|%ErrorText (%ErrorCode)|%Message",
+     MessageButtons::Ok},
+    {MessageId::RecordNotDeleted, "Record Was Not Deleted",
+     "The record could not be deleted from %File.|%ErrorText (%ErrorCode)|%Message",
+     MessageButtons::Ok},
+    {MessageId::DuplicateKey, "Duplicate Key Error",
+     "This entry would duplicate the key %Field of %File.|The record was not saved.",
+     MessageButtons::Ok},
+    {MessageId::FileAccessError, "File Access Error",
+     "%File could not be read or written.|%ErrorText (%ErrorCode)|Procedure: %Procedure",
+     MessageButtons::Ok},
+    {MessageId::FileNotFound, "File Not Found", "The file %File was not found.|%ErrorText",
+     MessageButtons::Ok},
+    {MessageId::FileCreationError, "File Creation Error",
+     "The file %File could not be created.|%ErrorText (%ErrorCode)", MessageButtons::Ok},
+    {MessageId::KeyRebuildNeeded, "Key Rebuild Needed",
+     "The keys of %File must be rebuilt. This is done now and may take a while.",
+     MessageButtons::Ok},
+    {MessageId::AccessDenied, "Access Denied",
+     "%File is in use by another program.|It is opened for reading only: changes cannot be "
+     "saved.",
+     MessageButtons::Ok},
+    {MessageId::ConfirmDelete, "Confirm Delete",
+     "Are you sure you want to delete the highlighted record from %File?", MessageButtons::YesNo},
+    {MessageId::InvalidRequest, "Invalid Request",
+     "The request is not valid here: %Message|Procedure: %Procedure", MessageButtons::Ok},
+};
+
+}  // namespace
+
+const MessageEntry& messageEntry(MessageId id) {
+  for (const auto& e : kTable)
+    if (e.id == id) return e;
+  throw std::out_of_range("message id");
+}
+
+std::string expandMessage(std::string_view text, const MessageValues& v) {
+  const struct {
+    std::string_view name;
+    const std::string* value;
+  } holders[] = {{"%ErrorText", &v.errorText}, {"%ErrorCode", &v.errorCode},
+                 {"%Procedure", &v.procedure}, {"%Message", &v.message},
+                 {"%Field", &v.field},         {"%File", &v.file}};
+  std::string out;
+  out.reserve(text.size() + 64);
+  for (std::size_t i = 0; i < text.size();) {
+    bool replaced = false;
+    if (text[i] == '%') {
+      for (const auto& h : holders) {
+        if (text.substr(i, h.name.size()) == h.name) {
+          out += *h.value;
+          i += h.name.size();
+          replaced = true;
+          break;
+        }
+      }
+    }
+    if (!replaced) out += text[i++];
+  }
+  return out;
+}
+
+Answer reportMessage(MessageId id, const MessageValues& values) {
+  const MessageEntry& e = messageEntry(id);
+  ReportedMessage m{id, e.caption, expandMessage(e.text, values), e.buttons};
+  return errorReporter().report(m);
+}
+
+}  // namespace rt

@@ -1,0 +1,37 @@
+// The message table of the file managers: one entry per message id, with placeholders
+// %File %ErrorText %ErrorCode %Field %Message %Procedure in its text.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "runtime/data/ErrorReporter.h"
+
+namespace rt {
+
+struct MessageEntry {
+  MessageId id;
+  const char* caption;
+  const char* text;  // "|" starts a new line
+  MessageButtons buttons;
+};
+
+const MessageEntry& messageEntry(MessageId id);
+
+struct MessageValues {
+  std::string file;  // the file's label
+  std::string errorText;
+  std::string errorCode;
+  std::string field;  // a key's description, or a field name
+  std::string message;
+  std::string procedure;
+};
+
+// Replaces each placeholder once, left to right; a value's own text is never re-read as
+// a placeholder.
+std::string expandMessage(std::string_view text, const MessageValues& values);
+
+// Builds the message of an id from the table and hands it to the reporter in use.
+Answer reportMessage(MessageId id, const MessageValues& values);
+
+}  // namespace rt
