@@ -1,0 +1,43 @@
+// Settings files with the original platform's INI semantics: "[section]" and "key=value" lines,
+// names compared without regard to ASCII letter case, the value taken as it stands after the
+// first "=" (no quoting, no escapes; blanks around it dropped, as that platform did).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace rt {
+
+class IniFile {
+ public:
+  // The path is fixed at construction (a later change of the current directory does not move
+  // the file); the file itself is matched in any letter case at every access.
+  explicit IniFile(std::string_view path);
+  ~IniFile();
+  IniFile(const IniFile&) = delete;
+  IniFile& operator=(const IniFile&) = delete;
+
+  // Reads see the file as it is on disk now, changes by others included.
+  std::string getString(std::string_view section, std::string_view key,
+                        std::string_view defaultValue = {}) const;
+  // The number the value begins with; the default when the key is missing or holds none.
+  double getNumber(std::string_view section, std::string_view key, double defaultValue = 0) const;
+
+  // Changes one key and keeps the rest of the file; written through a temporary file and a
+  // rename, on disk when the call returns. False when nothing was written: the file could not
+  // be, or the names or value cannot stand in an INI line (line breaks, "=" or a leading ";"
+  // in a key, "]" in a section).
+  bool put(std::string_view section, std::string_view key, std::string_view value);
+  bool putNumber(std::string_view section, std::string_view key, double value);
+
+  const std::string& path() const { return path_; }
+  std::string resolvedPath() const;  // the file on disk, in its own letter case
+
+ private:
+  struct State;
+  std::string path_;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace rt
