@@ -292,8 +292,11 @@ std::string seekSql(const Schema& schema, const Ordering& order, bool forward) {
     seek = e + (up ? " >= " : " <= ") + p + " AND (" + e + (up ? " > " : " < ") + p + " OR " +
            seek + ")";
   }
+  // Terms held equal by the range stay out of ORDER BY: SQLite sorts in a temporary tree
+  // when they are named there with a descending direction.
   sql += seek + " ORDER BY ";
-  for (const auto& t : order.terms) sql += t.expr + ((forward != t.desc) ? " ASC, " : " DESC, ");
+  for (int i = order.fixed; i < n; ++i)
+    sql += order.terms[i].expr + ((forward != order.terms[i].desc) ? " ASC, " : " DESC, ");
   sql += std::string("rowid ") + (forward ? "ASC" : "DESC");
   sql += " LIMIT ?" + std::to_string(n + 2);
   return sql;

@@ -1,0 +1,120 @@
+// A temporary working directory and a small record layout for the data-layer tests.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "runtime/data/KeyedFile.h"
+#include "runtime/data/Layout.h"
+#include "runtime/text/FixedString.h"
+
+namespace rt::testing {
+
+class WorkDir {
+ public:
+  WorkDir() {
+    char tmpl[] = "/tmp/twdataXXXXXX";
+    dir_ = ::mkdtemp(tmpl);
+    old_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_);
+  }
+  ~WorkDir() {
+    std::filesystem::current_path(old_);
+    std::error_code ec;
+    std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(dir_, ec);
+  }
+  const std::string& path() const { return dir_; }
+
+ private:
+  std::string dir_;
+  std::filesystem::path old_;
+};
+
+#pragma pack(push, 1)
+struct Rec {
+  Str<20> name;
+  Str<10> host;
+  std::int32_t fee;  // decimal hundredths
+  std::int32_t date;
+  double real;
+  std::int16_t shortv;
+  std::uint8_t bytev;
+};
+#pragma pack(pop)
+static_assert(sizeof(Rec) == 49);
+
+enum Keys { kName = 0, kHost = 1, kHostDate = 2 };
+
+inline FileDesc recDesc(std::string diskName = "TESTS") {
+  FileDesc d;
+  d.label = "Tests";
+  d.prefix = "TST";
+  d.diskName = std::move(diskName);
+  d.recordSize = sizeof(Rec);
+  d.fields = {
+      {"TST:NAME", FieldType::String, 0, 20},    {"TST:HOST", FieldType::String, 20, 10},
+      {"TST:FEE", FieldType::Decimal, 30, 4, 2}, {"TST:DATE", FieldType::Date, 34, 4},
+      {"TST:REAL", FieldType::Real, 38, 8},      {"TST:SHORT", FieldType::Short, 46, 2},
+      {"TST:BYTE", FieldType::Byte, 48, 1},
+  };
+  d.keys = {
+      {"TST:name", "TST:name", {0}, false},
+      {"TST:host", "TST:host", {1}, true},
+      {"TST:hostdate", "TST:hostdate", {1, 3}, true},
+  };
+  d.memos = {{"TST:Notes", 30}};
+  return d;
+}
+
+// A keyed file over Rec with its own buffers.
+struct TestFile {
+  explicit TestFile(std::string diskName = "TESTS") : desc(recDesc(std::move(diskName))) {
+    std::memset(memo, ' ', sizeof memo);
+    file = std::make_unique<KeyedFile>(desc, &rec, std::vector<char*>{memo});
+  }
+  FileDesc desc;
+  Rec rec{};
+  char memo[30];
+  std::unique_ptr<KeyedFile> file;
+
+  KeyedFile* operator->() { return file.get(); }
+  void set(std::string_view name, std::string_view host = "", std::int32_t date = 0) {
+    rec = Rec{};
+    rec.name = name;
+    rec.host = host;
+    rec.date = date;
+  }
+  bool addRec(std::string_view name, std::string_view host = "", std::int32_t date = 0) {
+    set(name, host, date);
+    return file->add();
+  }
+  // Names read by NEXT until the end.
+  std::vector<std::string> walk() {
+    std::vector<std::string> out;
+    while (file->next()) out.push_back(rec.name.str());
+    return out;
+  }
+};
+
+// The query plan lines of a statement.
+inline std::string queryPlan(sqlite3* db, const std::string& sql) {
+  sqlite3_stmt* s = nullptr;
+  std::string plan;
+  if (sqlite3_prepare_v2(db, ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &s, nullptr) != SQLITE_OK)
+    return std::string("PREPARE FAILED: ") + sqlite3_errmsg(db);
+  while (sqlite3_step(s) == SQLITE_ROW)
+    plan += std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, 3))) + "\n";
+  sqlite3_finalize(s);
+  return plan;
+}
+
+}  // namespace rt::testing

@@ -1,0 +1,497 @@
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <set>
+
+#include "runtime/data/KeyedFile.h"
+#include "runtime/data/SqlCore.h"
+#include "runtime/data/Transaction.h"
+#include "tests/data/DataTestSupport.h"
+
+namespace rt::testing {
+namespace {
+
+class KeyedFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(t->create()) << errors().text;
+    ASSERT_TRUE(t->open()) << errors().text;
+  }
+  WorkDir dir;
+  TestFile t;
+};
+
+TEST_F(KeyedFileTest, UniqueKeyIsCaseInsensitiveAndRefusesDuplicatesWithoutWriting) {
+  ASSERT_TRUE(t.addRec("alpha.com", "h1"));
+  EXPECT_FALSE(t.addRec("ALPHA.COM", "h2"));
+  EXPECT_EQ(errorCode(), ErrorCode::DuplicateKey);
+  EXPECT_EQ(t->records(), 1);
+
+  // GET matches in any letter case.
+  t.set("Alpha.Com");
+  ASSERT_TRUE(t->get(kName));
+  EXPECT_EQ(t.rec.host.str(), "h1");
+
+  // A PUT that would duplicate is refused and the stored record stays as it was.
+  ASSERT_TRUE(t.addRec("beta.com", "h3"));
+  t.set("beta.com");
+  ASSERT_TRUE(t->get(kName));
+  t.rec.name = "ALPHA.com";
+  t.rec.host = "changed";
+  EXPECT_FALSE(t->put());
+  EXPECT_EQ(errorCode(), ErrorCode::DuplicateKey);
+  t.set("beta.com");
+  ASSERT_TRUE(t->get(kName));
+  EXPECT_EQ(t.rec.host.str(), "h3");
+  EXPECT_EQ(t->records(), 2);
+}
+
+TEST_F(KeyedFileTest, BlankKeyValuesStayOutOfKeyOrderButNotRecordOrder) {
+  ASSERT_TRUE(t.addRec("a", "H"));
+  ASSERT_TRUE(t.addRec("b", ""));
+  ASSERT_TRUE(t.addRec("", "H"));
+  ASSERT_TRUE(t.addRec("", ""));  // two blank names do not collide in the unique key
+  t->setKeyOrder(kHost);
+  EXPECT_EQ(t.walk(), (std::vector<std::string>{"a", ""}));
+  t->setKeyOrder(kName);
+  EXPECT_EQ(t.walk(), (std::vector<std::string>{"a", "b"}));
+  t->setRecordOrder();
+  EXPECT_EQ(t.walk().size(), 4u);
+  t.set("");
+  EXPECT_FALSE(t->get(kName));
+  EXPECT_EQ(errorCode(), ErrorCode::NoRecord);
+}
+
+TEST_F(KeyedFileTest, KeyOrderFoldsCaseAndKeepsRecordOrderAmongEquals) {
+  for (auto [name, host] :
+       {std::pair{"r1", "b"}, {"r2", "A"}, {"r3", "B"}, {"r4", "a_"}, {"r5", "a"}, {"r6", "ab"}}) {
+    ASSERT_TRUE(t.addRec(name, host));
+  }
+  t->setKeyOrder(kHost);
+  // Folded to upper case, "_" sorts after the letters ("AB" before "A_").
+  EXPECT_EQ(t.walk(), (std::vector<std::string>{"r2", "r5", "r6", "r4", "r1", "r3"}));
+}
+
+TEST_F(KeyedFileTest, SetKeyThenRecordStartsAtKeyValueAndContinuesInRecordOrder) {
+  for (auto name : {"delta", "alpha", "charlie", "bravo", "echo"}) ASSERT_TRUE(t.addRec(name));
+  t.set("C");
+  t->setKeyThenRecord(kName);
+  EXPECT_EQ(t.walk(), (std::vector<std::string>{"charlie", "bravo", "echo"}));
+
+  t.set("c");
+  t->setKeyFrom(kName);
+  EXPECT_EQ(t.walk(), (std::vector<std::string>{"charlie", "delta", "echo"}));
+
+  t.set("zulu");
+  t->setKeyThenRecord(kName);
+  EXPECT_FALSE(t->next());
+  EXPECT_EQ(errorCode(), ErrorCode::RecordNotAvailable);
+}
+
+TEST_F(KeyedFileTest, DeleteDuringNextWalkNeitherSkipsNorRepeats) {
+  for (int order : {static_cast<int>(kName), -1}) {
+    for (int i = 0; i < 300; ++i) ASSERT_TRUE(t.addRec("n" + std::to_string(1000 + (i * 7) % 300)));
+    if (order < 0)
+      t->setRecordOrder();
+    else
+      t->setKeyOrder(order);
+    std::set<std::string> seen;
+    int visited = 0;
+    while (t->next()) {
+      ++visited;
+      EXPECT_TRUE(seen.insert(t.rec.name.str()).second) << "repeated " << t.rec.name.str();
+      if (visited % 2) {
+        ASSERT_TRUE(t->erase()) << errors().text;
+      }
+    }
+    EXPECT_EQ(visited, 300);
+    EXPECT_EQ(t->records(), 150);
+    // Clear the rest for the next order.
+    t->setRecordOrder();
+    while (t->next()) ASSERT_TRUE(t->erase());
+    EXPECT_EQ(t->records(), 0);
+  }
+}
+
+TEST_F(KeyedFileTest, PreviousWalksBackwardsAndTurnsAround) {
+  for (auto name : {"c", "a", "d", "b"}) ASSERT_TRUE(t.addRec(name));
+  t->setKeyOrder(kName);
+  std::vector<std::string> back;
+  while (t->previous()) back.push_back(t.rec.name.str());
+  EXPECT_EQ(back, (std::vector<std::string>{"d", "c", "b", "a"}));
+
+  t->setKeyOrder(kName);
+  ASSERT_TRUE(t->next());
+  ASSERT_TRUE(t->next());
+  ASSERT_TRUE(t->next());
+  EXPECT_EQ(t.rec.name.str(), "c");
+  ASSERT_TRUE(t->previous());
+  EXPECT_EQ(t.rec.name.str(), "b");
+  ASSERT_TRUE(t->next());
+  EXPECT_EQ(t.rec.name.str(), "c");
+}
+
+TEST_F(KeyedFileTest, EofTellsWhetherAnotherRecordFollows) {
+  t->setRecordOrder();
+  EXPECT_TRUE(t->eof());
+  ASSERT_TRUE(t.addRec("a"));
+  ASSERT_TRUE(t.addRec("b"));
+  t->setRecordOrder();
+  EXPECT_FALSE(t->eof());
+  ASSERT_TRUE(t->next());
+  EXPECT_FALSE(t->eof());
+  ASSERT_TRUE(t->next());
+  EXPECT_TRUE(t->eof());
+  EXPECT_FALSE(t->next());
+}
+
+TEST_F(KeyedFileTest, GetByKeyAndPosition) {
+  ASSERT_TRUE(t.addRec("one", "h", 10));
+  const auto posOne = t->position();
+  ASSERT_TRUE(t.addRec("two", "h", 20));
+  t.set("", "H", 20);
+  ASSERT_TRUE(t->get(kHostDate));
+  EXPECT_EQ(t.rec.name.str(), "two");
+  t.set("", "h", 15);
+  EXPECT_FALSE(t->get(kHostDate));  // exact match only
+  ASSERT_TRUE(t->getPosition(posOne));
+  EXPECT_EQ(t.rec.name.str(), "one");
+  EXPECT_EQ(t->position(), posOne);
+  EXPECT_FALSE(t->getPosition(posOne + 100));
+  EXPECT_EQ(errorCode(), ErrorCode::NoRecord);
+
+  // PUT and DELETE act on the record GET made current.
+  t.rec.host = "moved";
+  ASSERT_TRUE(t->put());
+  t.set("one");
+  ASSERT_TRUE(t->get(kName));
+  EXPECT_EQ(t.rec.host.str(), "moved");
+  ASSERT_TRUE(t->erase());
+  EXPECT_FALSE(t->erase());
+  EXPECT_EQ(errorCode(), ErrorCode::NoRecord);
+  EXPECT_EQ(t->records(), 1);
+}
+
+TEST_F(KeyedFileTest, EveryFieldTypeAndTheMemoRoundTrip) {
+  t.set("types", "x", 80000);
+  t.rec.fee = -999999;
+  t.rec.real = 3.25;
+  t.rec.shortv = -1234;
+  t.rec.bytev = 250;
+  rt::assignPadded(t.memo, sizeof t.memo, "a memo line");
+  ASSERT_TRUE(t->add());
+  t.set("");
+  std::memset(t.memo, 'z', sizeof t.memo);
+  t->setRecordOrder();
+  ASSERT_TRUE(t->next());
+  EXPECT_EQ(t.rec.name.str(), "types");
+  EXPECT_EQ(t.rec.fee, -999999);
+  EXPECT_EQ(t.rec.date, 80000);
+  EXPECT_DOUBLE_EQ(t.rec.real, 3.25);
+  EXPECT_EQ(t.rec.shortv, -1234);
+  EXPECT_EQ(t.rec.bytev, 250);
+  EXPECT_EQ(rt::clipView(t.memo, sizeof t.memo), "a memo line");
+}
+
+TEST_F(KeyedFileTest, TextLongerThanItsFieldIsCutOnReading) {
+  ASSERT_TRUE(t.addRec("short", "host"));
+  ASSERT_TRUE(t->close());
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open("TESTS.db", &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db,
+                         "UPDATE Tests SET NAME = 'abcdefghijklmnopqrstuvwxyz', "
+                         "Notes = '0123456789012345678901234567890123456789'",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  ASSERT_TRUE(t->open());
+  t->setRecordOrder();
+  ASSERT_TRUE(t->next());
+  EXPECT_EQ(std::string(t.rec.name.raw()), "abcdefghijklmnopqrst");
+  EXPECT_EQ(t.rec.host.str(), "host");  // the neighbour is untouched
+  EXPECT_EQ(std::string(t.memo, sizeof t.memo), "012345678901234567890123456789");
+}
+
+TEST_F(KeyedFileTest, FileStaysReadableWithPlainSql) {
+  ASSERT_TRUE(t.addRec("plain", "h", 5));
+  ASSERT_TRUE(t->close());
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2("TESTS.db", &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  sqlite3_stmt* s = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT NAME, HOST, DATE FROM Tests", -1, &s, nullptr),
+            SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "plain");
+  EXPECT_EQ(sqlite3_column_int(s, 2), 5);
+  sqlite3_finalize(s);
+  sqlite3_close(db);
+}
+
+TEST_F(KeyedFileTest, AppendThenBuildGivesTheSameKeyOrderAsAdd) {
+  TestFile appended("APPENDED");
+  ASSERT_TRUE(appended->create());
+  ASSERT_TRUE(appended->open());
+  for (int i = 0; i < 500; ++i) {
+    const std::string host = "h" + std::to_string((i * 37) % 23);
+    const std::int32_t date = (i * 11) % 17;
+    ASSERT_TRUE(t.addRec("n" + std::to_string(i), host, date));
+    appended.set("n" + std::to_string(i), host, date);
+    ASSERT_TRUE(appended->append());
+  }
+  ASSERT_TRUE(appended->close());  // the batch is committed on CLOSE
+  ASSERT_TRUE(appended->build());
+  ASSERT_TRUE(appended->open());
+  EXPECT_EQ(appended->records(), 500);
+  for (int key : {kName, kHost, kHostDate}) {
+    t->setKeyOrder(key);
+    appended->setKeyOrder(key);
+    EXPECT_EQ(appended.walk(), t.walk()) << "key " << key;
+  }
+}
+
+TEST_F(KeyedFileTest, TransactionRollsBackOrCommitsAllItsFiles) {
+  TestFile other("OTHER");
+  ASSERT_TRUE(other->create());
+  ASSERT_TRUE(other->open());
+  ASSERT_TRUE(t.addRec("keep"));
+  {
+    Transaction tx{t.file.get(), other.file.get()};
+    ASSERT_TRUE(tx.active());
+    ASSERT_TRUE(t.addRec("dropped"));
+    ASSERT_TRUE(other.addRec("dropped"));
+    t.set("keep");
+    ASSERT_TRUE(t->get(kName));
+    ASSERT_TRUE(t->erase());
+  }  // no commit: rolled back
+  EXPECT_EQ(t->records(), 1);
+  EXPECT_EQ(other->records(), 0);
+  {
+    Transaction tx{t.file.get(), other.file.get()};
+    ASSERT_TRUE(t.addRec("kept"));
+    ASSERT_TRUE(other.addRec("kept"));
+    EXPECT_TRUE(tx.commit());
+  }
+  EXPECT_EQ(t->records(), 2);
+  EXPECT_EQ(other->records(), 1);
+}
+
+TEST_F(KeyedFileTest, StatementsNeedAnOpenWritableFile) {
+  ASSERT_TRUE(t.addRec("a"));
+  EXPECT_FALSE(t->open());
+  EXPECT_EQ(errorCode(), ErrorCode::AlreadyOpen);
+  ASSERT_TRUE(t->close());
+  EXPECT_FALSE(t->next());
+  EXPECT_EQ(errorCode(), ErrorCode::NotOpen);
+  EXPECT_FALSE(t->close());
+  ASSERT_TRUE(t->open({Access::ReadOnly, Share::DenyNone}));
+  EXPECT_FALSE(t.addRec("b"));
+  EXPECT_EQ(errorCode(), ErrorCode::ReadOnly);
+  t->setRecordOrder();
+  ASSERT_TRUE(t->next());
+  EXPECT_FALSE(t->put());
+  EXPECT_EQ(errorCode(), ErrorCode::ReadOnly);
+}
+
+TEST_F(KeyedFileTest, CursorStateCanBeSwappedBetweenReaders) {
+  for (auto name : {"a", "b", "c", "d"}) ASSERT_TRUE(t.addRec(name));
+  t->setKeyOrder(kName);
+  ASSERT_TRUE(t->next());
+  const auto saved = t->cursorState();
+  ASSERT_TRUE(t->next());
+  ASSERT_TRUE(t->next());
+  t->setCursorState(saved);
+  ASSERT_TRUE(t->next());
+  EXPECT_EQ(t.rec.name.str(), "b");
+}
+
+class KeyedFileOpenTest : public ::testing::Test {
+ protected:
+  WorkDir dir;
+  TestFile t;
+  void writeFile(const char* name, const std::string& bytes) {
+    std::ofstream(name, std::ios::binary) << bytes;
+  }
+};
+
+TEST_F(KeyedFileOpenTest, MissingFileIsNotFoundAndCreateMakesIt) {
+  EXPECT_FALSE(t->open());
+  EXPECT_EQ(errorCode(), ErrorCode::FileNotFound);
+  EXPECT_NE(errors().text.find("TESTS.db"), std::string::npos);
+  ASSERT_TRUE(t->create());
+  ASSERT_TRUE(t->open());
+  EXPECT_EQ(t->records(), 0);
+}
+
+TEST_F(KeyedFileOpenTest, ForeignOrCorruptFilesAreInvalidNotFatal) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    const char* sql;
+  };
+  const Case cases[] = {
+      {"garbage", std::string(5000, 'x'), nullptr},
+      {"truncated header", "SQLite format 3", nullptr},
+      {"empty database", "", "PRAGMA user_version=1"},
+      {"foreign table", "", "CREATE TABLE Tests (a TEXT)"},
+      {"other table", "", "CREATE TABLE Elsewhere (a TEXT)"},
+  };
+  for (const auto& c : cases) {
+    ::unlink("TESTS.db");
+    if (c.sql) {
+      sqlite3* db = nullptr;
+      ASSERT_EQ(sqlite3_open("TESTS.db", &db), SQLITE_OK);
+      ASSERT_EQ(sqlite3_exec(db, c.sql, nullptr, nullptr, nullptr), SQLITE_OK);
+      sqlite3_close(db);
+    } else {
+      writeFile("TESTS.db", c.bytes);
+    }
+    for (Access a : {Access::ReadWrite, Access::ReadOnly}) {
+      EXPECT_FALSE(t->open({a, Share::DenyWrite})) << c.what;
+      EXPECT_EQ(errorCode(), ErrorCode::InvalidFile) << c.what << ": " << errors().text;
+      EXPECT_FALSE(t->isOpen());
+    }
+    // CREATE replaces it with a good file.
+    ASSERT_TRUE(t->create()) << c.what << ": " << errors().text;
+    ASSERT_TRUE(t->open()) << c.what;
+    ASSERT_TRUE(t->close());
+  }
+}
+
+TEST_F(KeyedFileOpenTest, MissingKeyNeedsRebuildAndBuildRepairsIt) {
+  ASSERT_TRUE(t->create());
+  ASSERT_TRUE(t->open());
+  ASSERT_TRUE(t.addRec("b", "x"));
+  ASSERT_TRUE(t.addRec("a", "y"));
+  ASSERT_TRUE(t->close());
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open("TESTS.db", &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "DROP INDEX \"Tests_host\"", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+  EXPECT_FALSE(t->open());
+  EXPECT_EQ(errorCode(), ErrorCode::KeyRebuildNeeded);
+  ASSERT_TRUE(t->build()) << errors().text;
+  ASSERT_TRUE(t->open()) << errors().text;
+  t->setKeyOrder(kHost);
+  EXPECT_EQ(t.walk(), (std::vector<std::string>{"b", "a"}));
+}
+
+TEST_F(KeyedFileOpenTest, BuildRefusesDuplicatesInAUniqueKey) {
+  ASSERT_TRUE(t->create());
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open("TESTS.db", &db), SQLITE_OK);
+  ASSERT_EQ(
+      sqlite3_exec(db, "DROP INDEX \"Tests_name\"; INSERT INTO Tests (NAME) VALUES ('x'), ('X')",
+                   nullptr, nullptr, nullptr),
+      SQLITE_OK);
+  sqlite3_close(db);
+  EXPECT_FALSE(t->open());
+  EXPECT_EQ(errorCode(), ErrorCode::KeyRebuildNeeded);
+  EXPECT_FALSE(t->build());
+  EXPECT_EQ(errorCode(), ErrorCode::DuplicateKey) << errors().text;
+}
+
+TEST_F(KeyedFileOpenTest, DiskNameMatchesInAnyLetterCase) {
+  ASSERT_TRUE(t->create());
+  ASSERT_EQ(::rename("TESTS.db", "tests.DB"), 0);
+  ASSERT_TRUE(t->open()) << errors().text;
+  ASSERT_TRUE(t.addRec("x"));
+  ASSERT_TRUE(t->close());
+  EXPECT_FALSE(std::filesystem::exists("TESTS.db"));
+  EXPECT_EQ(t->path(), "tests.DB");
+}
+
+TEST_F(KeyedFileOpenTest, ReadOnlyDirectoryGivesClearErrorsNamingTheFile) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+  TestFile existing("EXISTING");
+  ASSERT_TRUE(existing->create());
+  ASSERT_TRUE(existing->open());
+  ASSERT_TRUE(existing.addRec("kept"));
+  ASSERT_TRUE(existing->close());
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
+
+  EXPECT_FALSE(t->create());
+  EXPECT_EQ(errorCode(), ErrorCode::CreateError);
+  EXPECT_NE(errors().text.find("TESTS.db"), std::string::npos) << errors().text;
+
+  // Writing needs the journal beside the file: refused, but reading still works.
+  EXPECT_FALSE(existing->open());
+  EXPECT_EQ(errorCode(), ErrorCode::AccessDenied) << errors().text;
+  EXPECT_NE(errors().text.find("EXISTING.db"), std::string::npos) << errors().text;
+  ASSERT_TRUE(existing->open({Access::ReadOnly, Share::DenyWrite})) << errors().text;
+  existing->setRecordOrder();
+  ASSERT_TRUE(existing->next());
+  EXPECT_EQ(existing.rec.name.str(), "kept");
+}
+
+TEST_F(KeyedFileOpenTest, DenyWriteRefusesWritersOfOtherProgramsOnly) {
+  ASSERT_TRUE(t->create());
+  ASSERT_TRUE(t->open({Access::ReadWrite, Share::DenyWrite}));
+  ASSERT_TRUE(t.addRec("parent"));
+
+  // The same program may open the file again.
+  TestFile again;
+  ASSERT_TRUE(again->open({Access::ReadWrite, Share::DenyWrite})) << errors().text;
+  ASSERT_TRUE(again->close());
+
+  // Another program: writers are refused, readers see the data.
+  auto probe = [](const char* how) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      ::execl(TW_LOCK_PROBE, TW_LOCK_PROBE, how, static_cast<char*>(nullptr));
+      ::_exit(98);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
+  };
+  EXPECT_EQ(probe("rw-deny"), 1);
+  EXPECT_EQ(probe("rw-none"), 1);
+  EXPECT_EQ(probe("ro"), 0);
+  EXPECT_EQ(probe("remove"), 1);
+
+  ASSERT_TRUE(t->close());
+  EXPECT_EQ(probe("rw-deny"), 0);
+  // A program that shares writing keeps out one that denies it.
+  ASSERT_TRUE(t->open({Access::ReadWrite, Share::DenyNone}));
+  EXPECT_EQ(probe("rw-deny"), 1);
+  EXPECT_EQ(probe("rw-none"), 0);
+}
+
+TEST(KeyedFileSql, CursorAndGetQueriesSearchAnIndex) {
+  WorkDir dir;
+  TestFile t;
+  ASSERT_TRUE(t->create());
+  ASSERT_TRUE(t->open());
+  sql::Schema schema(t.desc);
+  for (int key = -1; key < static_cast<int>(t.desc.keys.size()); ++key) {
+    sql::Ordering o;
+    if (key >= 0) {
+      for (int f : t.desc.keys[key].components) o.terms.push_back({schema.term(t.desc, f)});
+      o.condition = schema.optCondition[key];
+    }
+    for (bool forward : {true, false}) {
+      const std::string plan = queryPlan(t->connection(), sql::seekSql(schema, o, forward));
+      EXPECT_EQ(plan.find("SCAN"), std::string::npos) << "key " << key << "\n" << plan;
+      EXPECT_EQ(plan.find("TEMP B-TREE"), std::string::npos) << "key " << key << "\n" << plan;
+      EXPECT_NE(plan.find("SEARCH"), std::string::npos) << plan;
+    }
+  }
+}
+
+TEST(ErrorState, ProviderRedirectsTheState) {
+  static ErrorState slot;
+  clearError();
+  setErrorStateProvider([]() -> ErrorState& { return slot; });
+  setError(ErrorCode::DuplicateKey, "F");
+  EXPECT_EQ(slot.code, ErrorCode::DuplicateKey);
+  EXPECT_EQ(slot.text, errorCodeText(ErrorCode::DuplicateKey));
+  setErrorStateProvider(nullptr);
+  EXPECT_EQ(errorCode(), ErrorCode::NoError);
+}
+
+}  // namespace
+}  // namespace rt::testing
