@@ -23,7 +23,8 @@ struct Binding {
 
 class BindTable {
  public:
-  // Every field of the file, over the record buffer at `record` (recordSize bytes).
+  // Every field of the file, over the record buffer at `record` (recordSize bytes). The
+  // file's memo has a buffer of its own: bind it with bindMemo.
   // Throws std::invalid_argument when a field lies outside the record or a number
   // field's size does not match its type: such a binding would read foreign memory.
   void bindFile(const FileDesc& file, const void* record);

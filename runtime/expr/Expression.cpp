@@ -142,6 +142,7 @@ constexpr Function kFunctions[] = {
 // of a procedure thread, both while parsing and while evaluating.
 constexpr int kMaxNesting = 100;
 constexpr int kMaxDepth = 1000;
+constexpr std::size_t kMaxText = 1u << 24;  // positions are kept in 32 bits
 
 bool sameWord(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -231,7 +232,10 @@ std::string describe(const Token& t, std::string_view text) {
 
 class ExprParser {
  public:
-  ExprParser(std::string_view text, const BindTable& bind) : text_(text), bind_(bind) { lex(); }
+  ExprParser(std::string_view text, const BindTable& bind) : text_(text), bind_(bind) {
+    if (text.size() > kMaxText) fail(0, "expression too long");
+    lex();
+  }
 
   // One whole expression into `out`, stopping before a comma or the end.
   void parseInto(Expression& out) {
