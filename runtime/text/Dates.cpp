@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <mutex>
 
 namespace rt {
@@ -44,13 +45,15 @@ int daysInMonth(int y, int m) {
 }
 
 std::mutex providerMutex;
-std::function<ClockReading()> provider;
+std::shared_ptr<const std::function<ClockReading()>> provider;
 
 ClockReading now() {
+  std::shared_ptr<const std::function<ClockReading()>> p;
   {
     std::lock_guard lock(providerMutex);
-    if (provider) return provider();
+    p = provider;
   }
+  if (p) return (*p)();  // called unlocked: a provider may itself ask the clock
   const auto since = std::chrono::system_clock::now().time_since_epoch();
   const auto secs = std::chrono::duration_cast<std::chrono::seconds>(since);
   const auto nanos = std::chrono::duration_cast<std::chrono::nanoseconds>(since - secs);
@@ -100,8 +103,9 @@ std::int32_t CLOCK() {
 }
 
 void setClockProvider(std::function<ClockReading()> p) {
+  auto shared = p ? std::make_shared<const std::function<ClockReading()>>(std::move(p)) : nullptr;
   std::lock_guard lock(providerMutex);
-  provider = std::move(p);
+  provider = std::move(shared);
 }
 
 ClockReading localReading(std::time_t seconds, long nanoseconds) {
