@@ -1,6 +1,8 @@
 #include "pages/HtmlTagRules.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include "runtime/text/Strings.h"
@@ -29,21 +31,29 @@ constexpr std::array<std::string_view, kLiteralCount> kLiterals = {
 };
 constexpr std::string_view kTitleEnd = "</title>";
 
+constexpr unsigned char lowerAscii(unsigned char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
 // Every literal either starts with '<' or ends with '='. Scanning jumps from one such anchor
-// byte to the next and compares only there, so a line costs two memchr passes plus a few
-// short compares instead of one search per literal.
+// byte to the next; the byte beside the anchor (after a '<', before a '=') picks the few
+// literals worth comparing there, so most anchors cost one table look-up.
 struct AnchorSet {
   char anchor;
   bool atStart;  // the anchor is the literal's first byte, else its last
-  std::array<int, kLiteralCount> members;
-  int size;
+  int size;      // literals anchored here
+  std::array<std::uint16_t, 256> candidates;  // by the byte beside the anchor
 };
 
 constexpr AnchorSet makeAnchor(char anchor, bool atStart) {
-  AnchorSet set{anchor, atStart, {}, 0};
+  AnchorSet set{anchor, atStart, 0, {}};
   for (int i = 0; i < kLiteralCount; ++i) {
     const std::string_view lit = kLiterals[i];
-    if ((atStart ? lit.front() : lit.back()) == anchor) set.members[set.size++] = i;
+    if ((atStart ? lit.front() : lit.back()) != anchor) continue;
+    ++set.size;
+    const auto beside = static_cast<unsigned char>(atStart ? lit[1] : lit[lit.size() - 2]);
+    for (int c = 0; c < 256; ++c)
+      if (lowerAscii(static_cast<unsigned char>(c)) == beside) set.candidates[c] |= 1u << i;
   }
   return set;
 }
@@ -56,10 +66,7 @@ constexpr bool coversAllLiterals() {
   return n == kLiteralCount;
 }
 static_assert(coversAllLiterals(), "every literal needs an anchor byte");
-
-constexpr unsigned char lowerAscii(unsigned char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
+static_assert(kLiteralCount <= 16, "candidate masks are 16 bits wide");
 
 bool matchesAt(std::string_view text, std::size_t at, std::string_view lit) {
   if (at + lit.size() > text.size()) return false;
@@ -97,14 +104,50 @@ std::string_view workingText(std::string_view text) {
   return clipped(cr == std::string_view::npos ? text : text.substr(0, cr));
 }
 
+// rt::SUB on a view: 1-based start (0 taken as 1), a negative length to the end, 0 gives "".
+std::string_view sub(std::string_view text, long start, long len) {
+  if (start < 1) start = 1;
+  const auto from = static_cast<std::size_t>(start - 1);
+  if (len == 0 || from >= text.size()) return {};
+  return text.substr(from, len < 0 ? std::string_view::npos : static_cast<std::size_t>(len));
+}
+
 // The value between the first two double quotes after a tag at p of length n. Missing quotes
 // give the odd values the arithmetic leads to (the rest of the line, or the line up to its
 // first quote); they are the behaviour pages have always been read with.
-std::string quotedValue(std::string_view text, long p, long n) {
+std::string_view quotedValue(std::string_view text, long p, long n) {
   const long q1 = rt::INSTRING("\"", text, 1, p + n);
   const long q2 = rt::INSTRING("\"", text, 1, q1 + 1);
-  return rt::SUB(text, q1 + 1, q2 - q1 - 1);
+  return sub(text, q1 + 1, q2 - q1 - 1);
 }
+
+// What a field of `width` bytes keeps of a value: cut at the width the way rt::Str cuts (never
+// leaving part of a UTF-8 character), trailing blanks clipped. The values live in views and
+// reused strings rather than padded fields, which would cost a fill and a scan each.
+std::string_view fieldText(std::string_view v, std::size_t width) {
+  if (v.size() > width) {
+    std::size_t n = width;
+    std::size_t lead = n;
+    while (lead > 0 && (static_cast<unsigned char>(v[lead - 1]) & 0xC0) == 0x80) --lead;
+    if (lead > 0) {
+      const auto c = static_cast<unsigned char>(v[lead - 1]);
+      const std::size_t seq = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+      if (c >= 0x80 && (lead - 1) + seq > n) n = lead - 1;
+    }
+    v = v.substr(0, n);
+  }
+  return clipped(v);
+}
+
+// Working widths of the values and the widths of the fields they are stored in.
+constexpr std::size_t kTitleWork = 128, kTitleField = 80;       // WEB:HTMLPAGETITLE
+constexpr std::size_t kSourceField = 200;                       // WPI:WEBPAGEIMG
+constexpr std::size_t kSizeField = 20;                          // WPI:HEIGHT, WPI:WIDTH
+constexpr std::size_t kImagePathField = 80;                     // WPI:IMAGEPATH
+constexpr std::size_t kLinkField = 200;                         // WPL:WEBPAGELINK
+constexpr std::size_t kMetaNameWork = 40, kMetaNameField = 20;  // WPM:METANAME
+constexpr std::size_t kContentsWork = 128;                      // WPM:METACONTENTS is wider
+constexpr std::size_t kSlotField = 200;                         // WPS:SCRIPTLINEn, WPF:FORMLINEn
 
 }  // namespace
 
@@ -112,18 +155,21 @@ struct HtmlTagRules::Scan {
   std::array<long, kLiteralCount> at{};  // first 1-based position of each literal, 0 when absent
 
   explicit Scan(std::string_view text) {
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
     for (const AnchorSet& set : kAnchors) {
       int missing = set.size;
-      const char* const begin = text.data();
-      const char* const end = begin + text.size();
       for (const char* p = begin; missing > 0 && p < end; ++p) {
         p = static_cast<const char*>(std::memchr(p, set.anchor, static_cast<std::size_t>(end - p)));
         if (!p) break;
-        const auto i = static_cast<std::size_t>(p - begin);
-        for (int m = 0; m < set.size; ++m) {
-          const int lit = set.members[m];
+        const char* const beside = set.atStart ? p + 1 : p - 1;
+        if (beside < begin || beside >= end) continue;
+        for (unsigned mask = set.candidates[static_cast<unsigned char>(*beside)]; mask;
+             mask &= mask - 1) {
+          const int lit = std::countr_zero(mask);
           if (at[lit]) continue;
           const std::size_t len = kLiterals[lit].size();
+          const auto i = static_cast<std::size_t>(p - begin);
           if (!set.atStart && i + 1 < len) continue;
           const std::size_t start = set.atStart ? i : i + 1 - len;
           if (matchesAt(text, start, kLiterals[lit])) {
@@ -140,6 +186,9 @@ struct HtmlTagRules::Scan {
 HtmlTagRules::HtmlTagRules(HtmlTagSink& sink) : sink_(sink) {
   current_.reserve(kRecordWidth);
   pathWork_.reserve(kRecordWidth + 100);
+  metaName_.reserve(kMetaNameWork);
+  contents_.reserve(kContentsWork);
+  for (auto& slot : slots_) slot.reserve(kSlotField);
 }
 
 void HtmlTagRules::startPage(std::string_view localDefaultDirectory) {
@@ -183,34 +232,33 @@ void HtmlTagRules::mainRecord(std::string_view text) {
 
   if (const long t = s[kTitle]) {
     const long e = findFrom(text, kTitleEnd, t + 7);
-    title_ = rt::SUB(workingText(text), t + 7, e - t - 7);
-    pageTitle_ = title_.clip();
-    sink_.title({lineNo_, pageTitle_.clip()});
+    const std::string_view title = fieldText(sub(workingText(text), t + 7, e - t - 7), kTitleWork);
+    sink_.title({lineNo_, fieldText(title, kTitleField)});
   }
 
   if (const long i = s[kImgSrc]) {
-    source_ = quotedValue(text, i, 8);
-    height_ = s[kHeight] ? quotedValue(text, s[kHeight], 7) : std::string();
-    width_ = s[kWidth] ? quotedValue(text, s[kWidth], 6) : std::string();
-    std::string_view local = source_.clip();
+    const std::string_view source = fieldText(quotedValue(text, i, 8), kSourceField);
+    const std::string_view height =
+        s[kHeight] ? fieldText(quotedValue(text, s[kHeight], 7), kSizeField) : std::string_view();
+    const std::string_view width =
+        s[kWidth] ? fieldText(quotedValue(text, s[kWidth], 6), kSizeField) : std::string_view();
+    std::string_view local = source;
     if (!local.empty() && (local.front() == '/' || local.front() == '\\')) local.remove_prefix(1);
     pathWork_.assign(localDir_).append("/").append(local);
-    imagePath_ = pathWork_;
     ++progress_;
-    sink_.image({lineNo_, source_.clip(), height_.clip(), width_.clip(), imagePath_.clip()});
+    sink_.image({lineNo_, source, height, width, fieldText(pathWork_, kImagePathField)});
   }
 
   if (const long h = s[kHref]) {
-    link_ = quotedValue(text, h, 5);
     ++progress_;
-    sink_.link({lineNo_, link_.clip()});
+    sink_.link({lineNo_, fieldText(quotedValue(text, h, 5), kLinkField)});
   }
 
   if (const long m = s[kMetaName]) {
-    metaName_ = quotedValue(workingText(text), m, 10);
+    metaName_.assign(fieldText(quotedValue(workingText(text), m, 10), kMetaNameWork));
     contents_.clear();
     metaLine_ = lineNo_;
-    if (!searchContents(text, s) && !metaName_.blank()) {
+    if (!searchContents(text, s) && !metaName_.empty()) {
       mode_ = Mode::MetaLookAhead;
       keepCurrent(text);
       return;
@@ -223,14 +271,14 @@ void HtmlTagRules::mainRecord(std::string_view text) {
 
 bool HtmlTagRules::searchContents(std::string_view text, const Scan& s) {
   sink_.pendingMessages();
-  if (const long c = s[kContent]) contents_ = quotedValue(workingText(text), c, 8);
-  return !contents_.blank();
+  if (const long c = s[kContent])
+    contents_.assign(fieldText(quotedValue(workingText(text), c, 8), kContentsWork));
+  return !contents_.empty();
 }
 
 void HtmlTagRules::emitMeta() {
-  metaNameField_ = metaName_.clip();
   ++progress_;
-  sink_.meta({metaLine_, metaNameField_.clip(), contents_.clip()});
+  sink_.meta({metaLine_, fieldText(metaName_, kMetaNameField), contents_});
 }
 
 void HtmlTagRules::lookAheadRecord(std::string_view text) {
@@ -270,7 +318,7 @@ bool HtmlTagRules::startBlock(Mode mode, std::string_view text, const Scan& s) {
 void HtmlTagRules::fillSlot(std::string_view text) {
   std::string_view work = workingText(text);
   work.remove_prefix(std::min(work.find_first_not_of(' '), work.size()));
-  slots_[slotCount_++] = work;
+  slots_[slotCount_++].assign(fieldText(work, kSlotField));
 }
 
 void HtmlTagRules::captureRecord(std::string_view text) {
@@ -302,11 +350,11 @@ void HtmlTagRules::endBlock(std::string_view current, const Scan& s) {
 
 // A block is written only when its first line is not blank.
 void HtmlTagRules::writeBlock() {
-  if (!slots_[0].blank()) {
+  if (!slots_[0].empty()) {
     HtmlBlock block;
     block.line = blockLine_;
     block.count = slotCount_;
-    for (int i = 0; i < slotCount_; ++i) block.lines[i] = slots_[i].clip();
+    for (int i = 0; i < slotCount_; ++i) block.lines[i] = slots_[i];
     ++progress_;
     if (mode_ == Mode::Script)
       sink_.script(block);

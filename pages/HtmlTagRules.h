@@ -11,8 +11,6 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/text/FixedString.h"
-
 // Values handed to the sink are clipped and already cut to the widths of the fields they go
 // to. They point into the rules' own buffers and are valid during the call only. `line` is
 // the line's true position in the page file (the first line is 1).
@@ -114,20 +112,12 @@ class HtmlTagRules {
   std::string current_;
   long currentLine_ = 0;
 
-  rt::Str<128> title_;
-  rt::Str<80> pageTitle_;
-  rt::Str<200> source_;
-  rt::Str<20> height_;
-  rt::Str<20> width_;
-  rt::Str<80> imagePath_;
-  std::string pathWork_;
-  rt::Str<200> link_;
-  rt::Str<40> metaName_;
-  rt::Str<20> metaNameField_;
-  rt::Str<128> contents_;
+  std::string pathWork_;  // the image path before it is cut to its field
+  std::string metaName_;  // kept over a look-ahead
+  std::string contents_;
   long metaLine_ = 0;
 
-  std::array<rt::Str<200>, HtmlBlock::kSlots> slots_;
+  std::array<std::string, HtmlBlock::kSlots> slots_;
   int slotCount_ = 0;
   long blockLine_ = 0;
 };
