@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "runtime/text/Dates.h"
 #include "runtime/text/Strings.h"
@@ -812,6 +813,22 @@ int Order::compare(const Row& a, const Row& b) const {
     if (c != 0) return items_[k].descending ? -c : c;
   }
   return 0;
+}
+
+std::function<bool(const char*, const char*)> Order::imageLess(char* buffer,
+                                                               std::size_t recordSize) const {
+  struct State {
+    Order order;
+    Row a, b;
+  };
+  auto st = std::make_shared<State>(State{*this, {}, {}});
+  return [st, buffer, recordSize](const char* a, const char* b) {
+    std::memcpy(buffer, a, recordSize);
+    st->order.evaluate(st->a);
+    std::memcpy(buffer, b, recordSize);
+    st->order.evaluate(st->b);
+    return st->order.compare(st->a, st->b) < 0;
+  };
 }
 
 }  // namespace rt

@@ -2,7 +2,9 @@
 // evaluated against whatever the bound buffers hold, as often as a view needs.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -105,6 +107,13 @@ class Order {
   void evaluate(Row& row) const;
   // <0, 0, >0 as a sorts before, with or after b; texts clipped and compared byte-wise.
   int compare(const Row& a, const Row& b) const;
+
+  // For sorting record images (recordSize bytes each) of the file bound at `buffer`: each
+  // comparison loads both images into the buffer and evaluates them, so the buffer is left
+  // holding the last image compared. Cheaper when a caller can keep a Row per record:
+  // evaluate() once per row, then compare().
+  std::function<bool(const char* a, const char* b)> imageLess(char* buffer,
+                                                              std::size_t recordSize) const;
 
  private:
   friend Compiled<Order> compileOrder(std::string_view text, const BindTable& bind);

@@ -88,5 +88,23 @@ TEST_F(NoteOrder, RowsKeepTheirValuesAfterTheBufferMovesOn) {
   EXPECT_LT(o->compare(b, a), 0);
 }
 
+TEST_F(NoteOrder, SortsRecordImagesThroughTheBoundBuffer) {
+  auto o = rt::compileOrder("-dno:reminder, dno:date, dno:topic", bind);
+  ASSERT_TRUE(o);
+  std::vector<NoteRec> images(notes_.size());
+  for (std::size_t k = 0; k < notes_.size(); ++k) {
+    images[k].topic = notes_[k].topic;
+    images[k].reminder = notes_[k].reminder;
+    images[k].date = notes_[k].date;
+  }
+  auto less = o->imageLess(reinterpret_cast<char*>(&note), sizeof note);
+  std::sort(images.begin(), images.end(), [&](const NoteRec& a, const NoteRec& b) {
+    return less(reinterpret_cast<const char*>(&a), reinterpret_cast<const char*>(&b));
+  });
+  std::vector<std::string> got;
+  for (const NoteRec& r : images) got.push_back(r.topic.str() + "/" + std::to_string(r.date));
+  EXPECT_EQ(got, (std::vector<std::string>{"Gamma/1", "alpha/2", "beta/3", "gamma/1", "alpha/3"}));
+}
+
 }  // namespace
 }  // namespace exprtest
