@@ -1,0 +1,106 @@
+#include "runtime/ui/Binding.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+
+namespace rt {
+namespace {
+
+// Integers are stored rounded and never wrapped.
+template <class T>
+bool storeInteger(void* p, const Value& v) {
+  const double d = std::round(numberOf(v));
+  if (!std::isfinite(d) || d < static_cast<double>(std::numeric_limits<T>::min()) ||
+      d > static_cast<double>(std::numeric_limits<T>::max()))
+    return false;
+  *static_cast<T*>(p) = static_cast<T>(d);
+  return true;
+}
+
+std::int32_t dayOf(const Value& v) {
+  if (const auto* d = std::get_if<DateValue>(&v)) return d->day;
+  return static_cast<std::int32_t>(std::lround(numberOf(v)));
+}
+
+std::int32_t timeOf(const Value& v) {
+  if (const auto* t = std::get_if<TimeValue>(&v)) return t->time;
+  return static_cast<std::int32_t>(std::lround(numberOf(v)));
+}
+
+}  // namespace
+
+Value Binding::get() const {
+  switch (type_) {
+    case Type::None:
+      return std::string();
+    case Type::Text:
+      return std::string(clipView(static_cast<const char*>(ptr_), width_));
+    case Type::CText: {
+      const char* p = static_cast<const char*>(ptr_);
+      return std::string(p, strnlen(p, width_));
+    }
+    case Type::Byte:
+      return static_cast<double>(*static_cast<const std::uint8_t*>(ptr_));
+    case Type::Short:
+      return static_cast<double>(*static_cast<const std::int16_t*>(ptr_));
+    case Type::Long:
+      return static_cast<double>(*static_cast<const std::int32_t*>(ptr_));
+    case Type::Real:
+      return *static_cast<const double*>(ptr_);
+    case Type::Decimal:
+      return *static_cast<const rt::Decimal*>(ptr_);
+    case Type::Date:
+      return DateValue{*static_cast<const std::int32_t*>(ptr_)};
+    case Type::Time:
+      return TimeValue{*static_cast<const std::int32_t*>(ptr_)};
+  }
+  return std::string();
+}
+
+bool Binding::set(const Value& v) const {
+  switch (type_) {
+    case Type::None:
+      return false;
+    case Type::Text:
+      assignPadded(static_cast<char*>(ptr_), width_, textOf(v));
+      return true;
+    case Type::CText: {
+      if (width_ == 0) return false;
+      const std::string t = textOf(v);
+      // Cut at the width, never inside a UTF-8 sequence, then terminate.
+      std::size_t keep = std::min(t.size(), width_ - 1);
+      while (keep > 0 && keep < t.size() && (static_cast<unsigned char>(t[keep]) & 0xC0) == 0x80)
+        --keep;
+      char* p = static_cast<char*>(ptr_);
+      std::memcpy(p, t.data(), keep);
+      p[keep] = '\0';
+      return true;
+    }
+    case Type::Byte:
+      return storeInteger<std::uint8_t>(ptr_, v);
+    case Type::Short:
+      return storeInteger<std::int16_t>(ptr_, v);
+    case Type::Long:
+      return storeInteger<std::int32_t>(ptr_, v);
+    case Type::Real:
+      *static_cast<double*>(ptr_) = numberOf(v);
+      return true;
+    case Type::Decimal: {
+      const auto d = decimalOf(v);
+      if (!d) return false;
+      *static_cast<rt::Decimal*>(ptr_) = *d;
+      return true;
+    }
+    case Type::Date:
+      *static_cast<std::int32_t*>(ptr_) = dayOf(v);
+      return true;
+    case Type::Time:
+      *static_cast<std::int32_t*>(ptr_) = timeOf(v);
+      return true;
+  }
+  return false;
+}
+
+}  // namespace rt

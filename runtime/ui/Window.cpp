@@ -1,0 +1,1207 @@
+#include "runtime/ui/Window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStandardItemModel>
+#include <QStatusBar>
+#include <QStylePainter>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <algorithm>
+
+#include "runtime/proc/Threads.h"
+#include "runtime/ui/Jpeg.h"
+#include "runtime/ui/WindowLayerInternal.h"
+
+namespace rt {
+namespace {
+
+QString q(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+std::string s8(const QString& s) {
+  return s.toStdString();
+}
+
+std::string_view clipped(std::string_view s) {
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
+}
+
+QColor colorOf(long c) {
+  return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                static_cast<int>((c >> 16) & 0xFF));
+}
+
+void applyStyle(QFont& f, long style) {
+  const long weight = style & fontstyle::WeightMask;
+  f.setWeight(static_cast<QFont::Weight>(std::clamp<long>(weight == 0 ? 400 : weight, 1, 1000)));
+  f.setItalic(style & fontstyle::Italic);
+  f.setUnderline(style & fontstyle::Underline);
+  f.setStrikeOut(style & fontstyle::Strikeout);
+}
+
+// A tab bar whose tabs each have their own fill, text colour and weight.
+class ColorTabBar : public QTabBar {
+ public:
+  struct Look {
+    long fill = kColorNone, text = kColorNone, style = fontstyle::Regular;
+  };
+  std::vector<Look> looks;
+
+  Look look(int i) const { return i < static_cast<int>(looks.size()) ? looks[i] : Look{}; }
+
+ protected:
+  QSize tabSizeHint(int index) const override {
+    QSize s = QTabBar::tabSizeHint(index);
+    return s + QSize(fontMetrics().averageCharWidth() * 2, 0);  // room for bold text
+  }
+  void paintEvent(QPaintEvent*) override {
+    QStylePainter p(this);
+    for (int i = 0; i < count(); ++i) {
+      if (!isTabVisible(i)) continue;
+      QStyleOptionTab opt;
+      initStyleOption(&opt, i);
+      const Look l = look(i);
+      if (l.fill != kColorNone) {
+        opt.palette.setColor(QPalette::Button, colorOf(l.fill));
+        opt.palette.setColor(QPalette::Window, colorOf(l.fill));
+      }
+      p.drawControl(QStyle::CE_TabBarTabShape, opt);
+      if (l.fill != kColorNone) p.fillRect(opt.rect.adjusted(2, 2, -2, -1), colorOf(l.fill));
+      QFont f = font();
+      applyStyle(f, l.style);
+      p.setFont(f);
+      p.setPen(l.text != kColorNone ? colorOf(l.text) : opt.palette.color(QPalette::WindowText));
+      p.drawText(opt.rect, Qt::AlignCenter | Qt::TextShowMnemonic, opt.text);
+    }
+  }
+};
+
+class SheetWidget : public QTabWidget {
+ public:
+  SheetWidget() : bar(new ColorTabBar) { setTabBar(bar); }
+  ColorTabBar* bar;
+};
+
+// A list that reports its current row whatever model it is given later.
+class ListWidget : public QTableView {
+ public:
+  std::function<void()> onCurrentChanged;
+
+ protected:
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override {
+    QTableView::currentChanged(current, previous);
+    if (onCurrentChanged && current.row() != previous.row()) onCurrentChanged();
+  }
+};
+
+std::vector<std::string> splitItems(std::string_view items) {
+  std::vector<std::string> out;
+  if (items.empty()) return out;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t bar = items.find('|', start);
+    out.emplace_back(items.substr(start, bar == std::string_view::npos ? bar : bar - start));
+    if (bar == std::string_view::npos) break;
+    start = bar + 1;
+  }
+  return out;
+}
+
+bool isField(ControlKind k) {
+  switch (k) {
+    case ControlKind::Entry:
+    case ControlKind::Text:
+    case ControlKind::DropList:
+    case ControlKind::List:
+    case ControlKind::Image:
+    case ControlKind::Progress:
+    case ControlKind::Check:
+      return true;
+    default:
+      return false;
+  }
+}
+
+QString fontFamily(std::string_view name) {
+  const std::string n(clipped(name));
+  if (n == "Arial" || n == "Arial Black") return QStringLiteral("Liberation Sans");
+  return {};  // everything else: the desktop's default
+}
+
+int keyCodeOf(const QKeyEvent* e) {
+  const int k = e->key();
+  if (k >= Qt::Key_F1 && k <= Qt::Key_F12) return key::F1 + (k - Qt::Key_F1);
+  if (k == Qt::Key_Return || k == Qt::Key_Enter) return key::Enter;
+  if (k == Qt::Key_Escape) return key::Escape;
+  return 0;
+}
+
+int mouseCodeOf(const QEvent* e) {
+  const auto* m = static_cast<const QMouseEvent*>(e);
+  const bool dbl = e->type() == QEvent::MouseButtonDblClick;
+  switch (m->button()) {
+    case Qt::LeftButton:
+      return dbl ? key::MouseLeft2 : key::MouseLeft;
+    case Qt::RightButton:
+      return dbl ? key::MouseRight2 : key::MouseRight;
+    case Qt::MiddleButton:
+      return key::MouseCenter;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+struct Window::Control {
+  ControlDesc desc;
+  QWidget* widget = nullptr;
+  Binding binding;
+  std::optional<Picture> picture;
+  long fill = kColorNone, font = kColorNone, style = fontstyle::Regular;
+  bool edited = false;
+  QButtonGroup* radios = nullptr;  // options
+  SheetWidget* sheet = nullptr;    // sheets, and the sheet of a tab
+  QWidget* page = nullptr;         // tabs
+  QStandardItemModel* items = nullptr;
+};
+
+Window::Window(WindowDesc desc, std::string procedure)
+    : desc_(std::move(desc)),
+      procedure_(std::move(procedure)),
+      id_(detail::nextWindowId()),
+      thread_(currentThread()) {
+  detail::registerWindow(this);
+  build();
+}
+
+Window::~Window() {
+  if (open_) close();
+  detail::forgetTimer(this);
+  detail::unregisterWindow(this);
+  if (sub_) delete sub_.data();
+  if (body_) delete body_.data();
+}
+
+Window::Control* Window::find(int control) {
+  auto it = controls_.find(control);
+  return it == controls_.end() ? nullptr : it->second.get();
+}
+const Window::Control* Window::find(int control) const {
+  auto it = controls_.find(control);
+  return it == controls_.end() ? nullptr : it->second.get();
+}
+
+void Window::watch(QWidget* w) {
+  w->installEventFilter(this);
+  w->setProperty("rtWindow", id_);
+}
+
+void Window::build() {
+  for (const ControlDesc& d : desc_.controls) {
+    auto c = std::make_unique<Control>();
+    c->desc = d;
+    if (!d.picture.empty()) {
+      Picture p(d.picture);
+      if (p.valid()) c->picture = p;
+    }
+    order_.push_back(d.number);
+    controls_[d.number] = std::move(c);
+  }
+
+  if (desc_.kind == WindowKind::MdiFrame) {
+    main_ = new QMainWindow;
+    area_ = new QMdiArea;
+    area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    main_->setCentralWidget(area_);
+    body_ = main_;
+    buildMenus();
+    if (!desc_.background.empty()) setBackground(desc_.background);
+    connect(area_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
+      // Sub-windows report their own focus changes; nothing to do for the frame.
+    });
+  } else {
+    body_ = new QWidget;
+    if (desc_.kind == WindowKind::Dialog) body_->setWindowFlag(Qt::Dialog);
+    if (desc_.kind == WindowKind::Plain && desc_.title.empty())
+      body_->setWindowFlag(Qt::FramelessWindowHint);
+    buildContainer(body_, 0);
+    if (desc_.statusBar) {
+      auto* bar = new QStatusBar(body_);
+      bar->setObjectName("status");
+      if (auto* lay = body_->layout()) static_cast<QFormLayout*>(lay)->addRow(bar);
+    }
+  }
+  body_->setAttribute(Qt::WA_DeleteOnClose, false);
+  body_->setWindowTitle(q(desc_.title));
+  if (const QString fam = fontFamily(desc_.font); !fam.isEmpty()) {
+    QFont f = body_->font();
+    f.setFamily(fam);
+    if (clipped(desc_.font) == "Arial Black") f.setWeight(QFont::Bold);
+    body_->setFont(f);
+  }
+  if (desc_.width > 0 && desc_.height > 0) body_->resize(desc_.width, desc_.height);
+  watch(body_);
+  if (!desc_.icon.empty()) setIcon(desc_.icon);
+  for (int n : order_) {
+    Control& c = *controls_[n];
+    if (c.desc.disabled) setEnabled(n, false);
+    if (c.desc.hidden) setHidden(n, true);
+  }
+}
+
+void Window::buildContainer(QWidget* host, int parent) {
+  auto* form = new QFormLayout(host);
+  form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+  QHBoxLayout* buttons = nullptr;
+  std::vector<int> kids;
+  for (int n : order_)
+    if (controls_[n]->desc.parent == parent && controls_[n]->desc.kind != ControlKind::Tab)
+      kids.push_back(n);
+  for (std::size_t i = 0; i < kids.size(); ++i) {
+    Control& c = *controls_[kids[i]];
+    QWidget* w = makeWidget(c);
+    if (c.desc.kind == ControlKind::Button) {
+      if (!buttons) {
+        buttons = new QHBoxLayout;
+        buttons->addStretch(1);
+        form->addRow(buttons);
+      }
+      buttons->addWidget(w);
+      continue;
+    }
+    buttons = nullptr;
+    if (c.desc.kind == ControlKind::Prompt && i + 1 < kids.size() &&
+        isField(controls_[kids[i + 1]]->desc.kind)) {
+      Control& field = *controls_[kids[++i]];
+      QWidget* fw = makeWidget(field);
+      static_cast<QLabel*>(w)->setBuddy(fw);
+      form->addRow(w, fw);
+      continue;
+    }
+    form->addRow(w);
+  }
+}
+
+QWidget* Window::makeWidget(Control& c) {
+  const ControlDesc& d = c.desc;
+  QWidget* w = nullptr;
+  switch (d.kind) {
+    case ControlKind::Prompt: {
+      auto* l = new QLabel(q(d.text));
+      l->setTextFormat(Qt::PlainText);
+      w = l;
+      break;
+    }
+    case ControlKind::Entry: {
+      auto* e = new QLineEdit;
+      e->setReadOnly(d.readOnly);
+      if (c.picture && c.picture->kind() != Picture::Kind::Text) e->setAlignment(Qt::AlignRight);
+      if (c.picture && c.picture->width() > 0) {
+        e->setMaxLength(c.picture->kind() == Picture::Kind::Text ? c.picture->width() : 32767);
+        const int chars = std::min(c.picture->width(), 60) + 2;
+        e->setMinimumWidth(e->fontMetrics().averageCharWidth() * chars);
+      }
+      if (d.link) {
+        e->setCursor(Qt::PointingHandCursor);
+        QFont f = e->font();
+        f.setUnderline(true);
+        e->setFont(f);
+      }
+      w = e;
+      break;
+    }
+    case ControlKind::Text: {
+      auto* t = new QPlainTextEdit;
+      t->setReadOnly(d.readOnly);
+      w = t;
+      break;
+    }
+    case ControlKind::Button: {
+      auto* b = new QPushButton(q(d.text));
+      b->setAutoDefault(false);
+      b->setDefault(d.defaultButton || d.okButton);
+      w = b;
+      break;
+    }
+    case ControlKind::Check:
+      w = new QCheckBox(q(d.text));
+      break;
+    case ControlKind::Option:
+    case ControlKind::Group: {
+      auto* g = new QGroupBox(q(d.text));
+      if (d.kind == ControlKind::Option) c.radios = new QButtonGroup(g);
+      w = g;
+      c.widget = w;
+      buildContainer(g, d.number);
+      break;
+    }
+    case ControlKind::Radio: {
+      auto* r = new QRadioButton(q(d.text));
+      if (Control* opt = find(d.parent); opt && opt->radios) opt->radios->addButton(r);
+      w = r;
+      break;
+    }
+    case ControlKind::List: {
+      auto* v = new ListWidget;
+      v->setSelectionBehavior(QAbstractItemView::SelectRows);
+      v->setSelectionMode(QAbstractItemView::SingleSelection);
+      v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+      v->verticalHeader()->hide();
+      v->horizontalHeader()->setStretchLastSection(true);
+      c.items = new QStandardItemModel(v);
+      for (const auto& item : splitItems(d.items)) c.items->appendRow(new QStandardItem(q(item)));
+      if (c.items->rowCount() > 0) v->horizontalHeader()->hide();
+      v->setModel(c.items);
+      w = v;
+      break;
+    }
+    case ControlKind::DropList: {
+      auto* box = new QComboBox;
+      for (const auto& item : splitItems(d.items)) box->addItem(q(item));
+      box->setEditable(!d.readOnly && d.items.empty());
+      w = box;
+      break;
+    }
+    case ControlKind::Sheet: {
+      auto* sheet = new SheetWidget;
+      c.sheet = sheet;
+      if (d.wizard) sheet->tabBar()->hide();
+      for (int n : order_) {
+        Control& tab = *controls_[n];
+        if (tab.desc.kind != ControlKind::Tab || tab.desc.parent != d.number) continue;
+        tab.sheet = sheet;
+        tab.page = new QWidget;
+        tab.widget = tab.page;
+        buildContainer(tab.page, n);
+        sheet->addTab(tab.page, q(tab.desc.text));
+        if (!tab.desc.tip.empty()) sheet->setTabToolTip(sheet->count() - 1, q(tab.desc.tip));
+        watch(tab.page);
+      }
+      w = sheet;
+      break;
+    }
+    case ControlKind::Image: {
+      auto* l = new QLabel;
+      l->setAlignment(Qt::AlignCenter);
+      w = l;
+      break;
+    }
+    case ControlKind::Progress: {
+      auto* p = new QProgressBar;
+      p->setRange(0, 100);
+      p->setValue(0);
+      w = p;
+      break;
+    }
+    case ControlKind::Region:
+    case ControlKind::Tab: {
+      auto* f = new QFrame;
+      f->setMinimumSize(std::max(d.width, 1), std::max(d.height, 1));
+      w = f;
+      break;
+    }
+  }
+  c.widget = w;
+  if (!d.tip.empty()) w->setToolTip(q(d.tip));
+  if (d.width > 0 && d.kind != ControlKind::Region) w->setMinimumWidth(d.width);
+  if (d.height > 0 && d.kind != ControlKind::Region) w->setMinimumHeight(d.height);
+  w->setObjectName(QString::number(d.number));
+  watch(w);
+  connectControl(c);
+  if (d.kind == ControlKind::Image && !d.icon.empty()) setImage(d.number, d.icon);
+  return w;
+}
+
+void Window::connectControl(Control& c) {
+  const int n = c.desc.number;
+  switch (c.desc.kind) {
+    case ControlKind::Entry: {
+      auto* e = static_cast<QLineEdit*>(c.widget);
+      connect(e, &QLineEdit::textEdited, this, [&c] { c.edited = true; });
+      connect(e, &QLineEdit::editingFinished, this, [this, &c, n] {
+        if (!c.edited) return;
+        c.edited = false;
+        post(EventKind::Accepted, n);
+      });
+      break;
+    }
+    case ControlKind::Text:
+      connect(static_cast<QPlainTextEdit*>(c.widget), &QPlainTextEdit::textChanged, this,
+              [&c] { c.edited = true; });
+      break;
+    case ControlKind::Button:
+    case ControlKind::Check:
+      connect(static_cast<QAbstractButton*>(c.widget), &QAbstractButton::clicked, this,
+              [this, n] { post(EventKind::Accepted, n); });
+      break;
+    case ControlKind::Option:
+      connect(c.radios, &QButtonGroup::buttonClicked, this,
+              [this, n](QAbstractButton*) { post(EventKind::Accepted, n); });
+      break;
+    case ControlKind::DropList:
+      connect(static_cast<QComboBox*>(c.widget), &QComboBox::activated, this, [this, n](int) {
+        post(EventKind::NewSelection, n);
+        post(EventKind::Accepted, n);
+      });
+      break;
+    case ControlKind::List: {
+      auto* v = static_cast<ListWidget*>(c.widget);
+      v->onCurrentChanged = [this, n] { post(EventKind::NewSelection, n); };
+      connect(v, &QAbstractItemView::activated, this,
+              [this, n](const QModelIndex&) { post(EventKind::Accepted, n); });
+      connect(v, &QAbstractItemView::doubleClicked, this,
+              [this, n](const QModelIndex&) { post(EventKind::Accepted, n); });
+      break;
+    }
+    case ControlKind::Sheet:
+      connect(c.sheet, &QTabWidget::currentChanged, this,
+              [this, n](int) { post(EventKind::NewSelection, n); });
+      break;
+    default:
+      break;
+  }
+}
+
+void Window::buildMenus() {
+  std::function<void(QWidget*, const std::vector<MenuDesc>&)> addItems =
+      [&](QWidget* into, const std::vector<MenuDesc>& items) {
+        for (const MenuDesc& m : items) {
+          if (m.separator) {
+            if (auto* menu = qobject_cast<QMenu*>(into)) menu->addSeparator();
+            continue;
+          }
+          if (!m.items.empty()) {
+            QMenu* sub = nullptr;
+            if (auto* bar = qobject_cast<QMenuBar*>(into))
+              sub = bar->addMenu(q(m.text));
+            else
+              sub = static_cast<QMenu*>(into)->addMenu(q(m.text));
+            addItems(sub, m.items);
+            continue;
+          }
+          auto* a = new QAction(q(m.text), into);
+          into->addAction(a);
+          if (!m.tip.empty()) {
+            a->setStatusTip(q(m.tip));
+            a->setToolTip(q(m.tip));
+          }
+          if (!m.shortcut.empty()) a->setShortcut(QKeySequence(q(m.shortcut)));
+          a->setCheckable(m.check);
+          a->setChecked(m.checked);
+          a->setEnabled(!m.disabled);
+          const int number = m.number;
+          if (number != 0) actions_[number] = a;
+          connect(a, &QAction::triggered, this,
+                  [this, number] { post(EventKind::Accepted, number); });
+        }
+      };
+  addItems(main_->menuBar(), desc_.menus);
+  if (!desc_.tools.empty()) {
+    QToolBar* bar = main_->addToolBar(QStringLiteral("Tools"));
+    bar->setObjectName("toolbar");
+    for (const ToolDesc& t : desc_.tools) {
+      auto* a = bar->addAction(q(t.text));
+      if (!t.icon.empty()) {
+        QIcon icon(q(":/" + t.icon));
+        if (!icon.isNull()) a->setIcon(icon);
+      }
+      a->setToolTip(q(t.tip.empty() ? t.text : t.tip));
+      a->setStatusTip(q(t.tip));
+      const int number = t.number;
+      actions_[number] = a;
+      connect(a, &QAction::triggered, this, [this, number] { post(EventKind::Accepted, number); });
+    }
+  }
+  main_->statusBar();
+}
+
+// ---- opening and closing ---------------------------------------------------------
+
+void Window::open() {
+  if (open_) return;
+  Window* frame = frameWindow();
+  if (desc_.kind == WindowKind::MdiChild && frame && frame != this && frame->area_) {
+    sub_ = frame->area_->addSubWindow(body_);
+    sub_->setAttribute(Qt::WA_DeleteOnClose, false);
+    sub_->setWindowIcon(body_->windowIcon());
+    watch(sub_);
+    connect(sub_, &QMdiSubWindow::windowStateChanged, this,
+            [this](Qt::WindowStates before, Qt::WindowStates now) {
+              const bool was = before & Qt::WindowActive, is = now & Qt::WindowActive;
+              if (was && !is) post(EventKind::LoseFocus);
+              if (!was && is) post(EventKind::GainFocus);
+            });
+    sub_->show();
+    frame->area_->setActiveSubWindow(sub_);
+  } else {
+    body_->show();
+    body_->raise();
+    body_->activateWindow();
+  }
+  open_ = true;
+  detail::windowOpened(this);
+  if (timer_ > 0) startTimer();
+}
+
+void Window::close() {
+  if (!open_) return;
+  closing_ = true;
+  open_ = false;
+  detail::forgetTimer(this);
+  qtTimer_.reset();
+  if (sub_) {
+    if (QMdiArea* a = sub_->mdiArea()) a->removeSubWindow(sub_);
+    sub_->hide();
+  }
+  body_->hide();
+  detail::windowClosed(this);
+  discardEvents(id_);
+  closing_ = false;
+}
+
+std::string Window::title() const {
+  return s8(body_->windowTitle());
+}
+
+void Window::setTitle(std::string_view title) {
+  body_->setWindowTitle(q(title));
+  if (sub_) sub_->setWindowTitle(q(title));
+}
+
+void Window::setIcon(std::string_view icon) {
+  QIcon i(q(":/" + std::string(clipped(icon))));
+  if (i.isNull() || i.availableSizes().isEmpty()) i = QIcon(q(clipped(icon)));
+  body_->setWindowIcon(i);
+  if (sub_) sub_->setWindowIcon(i);
+}
+
+QWidget* Window::widget() const {
+  return body_;
+}
+QWidget* Window::topLevel() const {
+  return sub_ ? static_cast<QWidget*>(sub_) : body_.data();
+}
+QMdiArea* Window::mdiArea() const {
+  return area_;
+}
+
+void Window::post(EventKind kind, int control, int keyCode) {
+  if (!open_ && kind != EventKind::OpenWindow) return;
+  postEvent(thread_, Event{kind, control, id_, keyCode});
+}
+
+// ---- controls ----------------------------------------------------------------------
+
+std::vector<int> Window::controls() const {
+  return order_;
+}
+
+ControlKind Window::controlKind(int control) const {
+  const Control* c = find(control);
+  return c ? c->desc.kind : ControlKind::Region;
+}
+
+int Window::parentOf(int control) const {
+  const Control* c = find(control);
+  return c ? c->desc.parent : 0;
+}
+
+QWidget* Window::control(int control) const {
+  const Control* c = find(control);
+  return c ? c->widget : nullptr;
+}
+
+QAbstractItemView* Window::listView(int control) const {
+  const Control* c = find(control);
+  return c && c->desc.kind == ControlKind::List ? static_cast<QAbstractItemView*>(c->widget)
+                                                : nullptr;
+}
+
+void Window::bind(int control, Binding b) {
+  if (Control* c = find(control)) c->binding = b;
+}
+
+const Binding* Window::binding(int control) const {
+  const Control* c = find(control);
+  return c && c->binding.bound() ? &c->binding : nullptr;
+}
+
+void Window::displayControls() {
+  for (int n : order_) display(n);
+}
+
+void Window::display(int control) {
+  Control* c = find(control);
+  if (!c || !c->binding.bound()) return;
+  setValue(control, c->binding.get());
+  c->edited = false;
+}
+
+bool Window::updateValue(int control) {
+  Control* c = find(control);
+  if (!c || !c->binding.bound()) return true;
+  Value v;
+  if (c->desc.kind == ControlKind::Entry && c->picture) {
+    ParseResult r = c->picture->parse(text(control));
+    if (!r) {
+      refused_ = control;
+      return false;
+    }
+    v = *r.value;
+  } else {
+    v = value(control);
+  }
+  if (!c->binding.set(v)) {
+    refused_ = control;
+    return false;
+  }
+  return true;
+}
+
+bool Window::updateValues() {
+  int first = 0;
+  for (int n : order_)
+    if (!updateValue(n) && first == 0) first = n;
+  refused_ = first;  // the first refusal is the one to go back to
+  return first == 0;
+}
+
+void Window::selectControl(int control) {
+  Control* c = find(control);
+  if (!c) return;
+  if (c->page && c->sheet) {
+    c->sheet->setCurrentWidget(c->page);
+    return;
+  }
+  // Bring the control's tab forward first, so the focus can go to it.
+  for (int p = c->desc.parent; p != 0;) {
+    Control* pc = find(p);
+    if (!pc) break;
+    if (pc->page && pc->sheet) pc->sheet->setCurrentWidget(pc->page);
+    p = pc->desc.parent;
+  }
+  c->widget->setFocus(Qt::OtherFocusReason);
+  if (auto* e = qobject_cast<QLineEdit*>(c->widget)) e->selectAll();
+}
+
+int Window::focusedControl() const {
+  const QWidget* f = QApplication::focusWidget();
+  for (; f; f = f->parentWidget()) {
+    for (const auto& [n, c] : controls_)
+      if (c->widget == f) return n;
+  }
+  return 0;
+}
+
+std::string Window::text(int control) const {
+  const Control* c = find(control);
+  if (!c) return {};
+  switch (c->desc.kind) {
+    case ControlKind::Entry:
+      return s8(static_cast<QLineEdit*>(c->widget)->text());
+    case ControlKind::Text:
+      return s8(static_cast<QPlainTextEdit*>(c->widget)->toPlainText());
+    case ControlKind::DropList:
+      return s8(static_cast<QComboBox*>(c->widget)->currentText());
+    case ControlKind::Prompt:
+      return s8(static_cast<QLabel*>(c->widget)->text());
+    case ControlKind::Button:
+    case ControlKind::Check:
+    case ControlKind::Radio:
+      return s8(static_cast<QAbstractButton*>(c->widget)->text());
+    case ControlKind::Option:
+    case ControlKind::Group:
+      return s8(static_cast<QGroupBox*>(c->widget)->title());
+    case ControlKind::Tab:
+      return s8(c->sheet->tabText(c->sheet->indexOf(c->page)));
+    default:
+      return {};
+  }
+}
+
+void Window::setText(int control, std::string_view text) {
+  Control* c = find(control);
+  if (!c) return;
+  const QString t = q(text);
+  switch (c->desc.kind) {
+    case ControlKind::Entry:
+      static_cast<QLineEdit*>(c->widget)->setText(t);
+      break;
+    case ControlKind::Text:
+      static_cast<QPlainTextEdit*>(c->widget)->setPlainText(t);
+      break;
+    case ControlKind::DropList: {
+      auto* box = static_cast<QComboBox*>(c->widget);
+      const int i = box->findText(t);
+      if (i >= 0)
+        box->setCurrentIndex(i);
+      else if (box->isEditable())
+        box->setEditText(t);
+      break;
+    }
+    case ControlKind::Prompt:
+      static_cast<QLabel*>(c->widget)->setText(t);
+      break;
+    case ControlKind::Button:
+    case ControlKind::Check:
+    case ControlKind::Radio:
+      static_cast<QAbstractButton*>(c->widget)->setText(t);
+      break;
+    case ControlKind::Option:
+    case ControlKind::Group:
+      static_cast<QGroupBox*>(c->widget)->setTitle(t);
+      break;
+    case ControlKind::Tab:
+      c->sheet->setTabText(c->sheet->indexOf(c->page), t);
+      c->sheet->tabBar()->update();
+      break;
+    default:
+      break;
+  }
+  c->edited = false;
+}
+
+Value Window::value(int control) const {
+  const Control* c = find(control);
+  if (!c) return std::string();
+  switch (c->desc.kind) {
+    case ControlKind::Entry: {
+      const std::string t = text(control);
+      if (c->picture) {
+        if (ParseResult r = c->picture->parse(t)) return *r.value;
+      }
+      return t;
+    }
+    case ControlKind::Check:
+      return static_cast<QCheckBox*>(c->widget)->isChecked() ? c->desc.trueValue
+                                                             : c->desc.falseValue;
+    case ControlKind::Option:
+      for (int n : order_) {
+        const Control& r = *controls_.at(n);
+        if (r.desc.kind == ControlKind::Radio && r.desc.parent == control &&
+            static_cast<QRadioButton*>(r.widget)->isChecked())
+          return r.desc.value;
+      }
+      return std::string();
+    case ControlKind::List: {
+      const auto* v = static_cast<QAbstractItemView*>(c->widget);
+      return static_cast<double>(v->currentIndex().isValid() ? v->currentIndex().row() + 1 : 0);
+    }
+    case ControlKind::Sheet:
+      return static_cast<double>(currentTab(control));
+    case ControlKind::Progress:
+      return static_cast<double>(static_cast<QProgressBar*>(c->widget)->value());
+    default:
+      return text(control);
+  }
+}
+
+void Window::setValue(int control, const Value& v) {
+  Control* c = find(control);
+  if (!c) return;
+  switch (c->desc.kind) {
+    case ControlKind::Entry: {
+      std::string shown = c->picture ? c->picture->format(v) : textOf(v);
+      // Pictures pad to their width; the entry aligns the text itself.
+      const auto first = shown.find_first_not_of(' ');
+      shown =
+          first == std::string::npos ? std::string() : std::string(clipped(shown.substr(first)));
+      setText(control, shown);
+      break;
+    }
+    case ControlKind::Check:
+      static_cast<QCheckBox*>(c->widget)->setChecked(clipped(textOf(v)) ==
+                                                     clipped(c->desc.trueValue));
+      break;
+    case ControlKind::Option: {
+      const std::string want(clipped(textOf(v)));
+      for (int n : order_) {
+        const Control& r = *controls_.at(n);
+        if (r.desc.kind == ControlKind::Radio && r.desc.parent == control &&
+            clipped(r.desc.value) == want)
+          static_cast<QRadioButton*>(r.widget)->setChecked(true);
+      }
+      break;
+    }
+    case ControlKind::List: {
+      auto* view = static_cast<QAbstractItemView*>(c->widget);
+      const int row = static_cast<int>(numberOf(v)) - 1;
+      if (view->model() && row >= 0 && row < view->model()->rowCount())
+        view->setCurrentIndex(view->model()->index(row, 0));
+      break;
+    }
+    case ControlKind::Sheet:
+      setCurrentTab(control, static_cast<int>(numberOf(v)));
+      break;
+    case ControlKind::Progress: {
+      auto* p = static_cast<QProgressBar*>(c->widget);
+      p->setValue(std::clamp(static_cast<int>(numberOf(v)), p->minimum(), p->maximum()));
+      break;
+    }
+    case ControlKind::Image:
+      setImage(control, textOf(v));
+      break;
+    default:
+      setText(control, textOf(v));
+      break;
+  }
+}
+
+bool Window::enabled(int control) const {
+  const Control* c = find(control);
+  if (!c) return false;
+  if (c->page) return c->sheet->isTabEnabled(c->sheet->indexOf(c->page));
+  return c->widget->isEnabledTo(body_);
+}
+
+void Window::setEnabled(int control, bool on) {
+  Control* c = find(control);
+  if (!c) return;
+  if (c->page) c->sheet->setTabEnabled(c->sheet->indexOf(c->page), on);
+  c->widget->setEnabled(on);
+}
+
+bool Window::hidden(int control) const {
+  const Control* c = find(control);
+  if (!c) return true;
+  if (c->page) return !c->sheet->isTabVisible(c->sheet->indexOf(c->page));
+  return c->widget->isHidden();
+}
+
+void Window::setHidden(int control, bool on) {
+  Control* c = find(control);
+  if (!c) return;
+  if (c->page) {
+    c->sheet->setTabVisible(c->sheet->indexOf(c->page), !on);
+    return;
+  }
+  c->widget->setHidden(on);
+}
+
+long Window::fillColor(int control) const {
+  const Control* c = find(control);
+  return c ? c->fill : kColorNone;
+}
+long Window::fontColor(int control) const {
+  const Control* c = find(control);
+  return c ? c->font : kColorNone;
+}
+long Window::fontStyle(int control) const {
+  const Control* c = find(control);
+  return c ? c->style : 0;
+}
+
+void Window::setFillColor(int control, long colour) {
+  if (Control* c = find(control)) {
+    c->fill = colour;
+    applyLook(*c);
+  }
+}
+void Window::setFontColor(int control, long colour) {
+  if (Control* c = find(control)) {
+    c->font = colour;
+    applyLook(*c);
+  }
+}
+void Window::setFontStyle(int control, long style) {
+  if (Control* c = find(control)) {
+    c->style = style;
+    applyLook(*c);
+  }
+}
+
+void Window::applyLook(Control& c) {
+  if (c.page) {
+    ColorTabBar* bar = c.sheet->bar;
+    const int i = c.sheet->indexOf(c.page);
+    if (i < 0) return;
+    if (static_cast<int>(bar->looks.size()) <= i) bar->looks.resize(i + 1);
+    bar->looks[i] = {c.fill, c.font, c.style};
+    bar->update();
+    return;
+  }
+  QWidget* w = c.widget;
+  QPalette pal = w->palette();
+  if (c.fill != kColorNone) {
+    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+      pal.setColor(role, colorOf(c.fill));
+    w->setAutoFillBackground(true);
+  }
+  if (c.font != kColorNone) {
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+      pal.setColor(role, colorOf(c.font));
+  }
+  w->setPalette(pal);
+  QFont f = w->font();
+  applyStyle(f, c.style);
+  w->setFont(f);
+  w->update();
+}
+
+int Window::currentTab(int sheet) const {
+  const Control* c = find(sheet);
+  if (!c || !c->sheet || c->page) return 0;
+  const int i = c->sheet->currentIndex();
+  return i < 0 ? 0 : i + 1;
+}
+
+int Window::currentTabControl(int sheet) const {
+  const Control* c = find(sheet);
+  if (!c || !c->sheet || c->page) return 0;
+  const QWidget* page = c->sheet->currentWidget();
+  for (const auto& [n, t] : controls_)
+    if (t->page && t->page == page) return n;
+  return 0;
+}
+
+void Window::setCurrentTab(int sheet, int position) {
+  const Control* c = find(sheet);
+  if (!c || !c->sheet || c->page) return;
+  if (position >= 1 && position <= c->sheet->count()) c->sheet->setCurrentIndex(position - 1);
+}
+
+std::vector<int> Window::tabsOf(int sheet) const {
+  std::vector<int> out;
+  for (int n : order_) {
+    const Control& t = *controls_.at(n);
+    if (t.desc.kind == ControlKind::Tab && t.desc.parent == sheet) out.push_back(n);
+  }
+  return out;
+}
+
+bool Window::wizard(int sheet) const {
+  const Control* c = find(sheet);
+  return c && c->desc.wizard;
+}
+
+void Window::setImage(int control, std::string_view file) {
+  Control* c = find(control);
+  if (!c || c->desc.kind != ControlKind::Image) return;
+  auto* l = static_cast<QLabel*>(c->widget);
+  const QImage img = loadPicture(clipped(file));
+  if (img.isNull()) {
+    l->clear();
+    return;
+  }
+  QSize box(c->desc.width, c->desc.height);
+  QPixmap pm = QPixmap::fromImage(img);
+  if (box.width() > 0 && box.height() > 0)
+    pm = pm.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  l->setPixmap(pm);
+}
+
+// ---- menus -------------------------------------------------------------------------
+
+QAction* Window::action(int item) const {
+  auto it = actions_.find(item);
+  return it == actions_.end() ? nullptr : it->second;
+}
+bool Window::menuChecked(int item) const {
+  QAction* a = action(item);
+  return a && a->isChecked();
+}
+void Window::setMenuChecked(int item, bool on) {
+  if (QAction* a = action(item)) a->setChecked(on);
+}
+bool Window::menuEnabled(int item) const {
+  QAction* a = action(item);
+  return a && a->isEnabled();
+}
+void Window::setMenuEnabled(int item, bool on) {
+  if (QAction* a = action(item)) a->setEnabled(on);
+}
+
+void Window::setStatusText(std::string_view text) {
+  if (main_)
+    main_->statusBar()->showMessage(q(text));
+  else if (auto* bar = body_->findChild<QStatusBar*>("status"))
+    bar->showMessage(q(text));
+}
+
+void Window::tile() {
+  if (area_) area_->tileSubWindows();
+}
+void Window::cascade() {
+  if (area_) area_->cascadeSubWindows();
+}
+
+void Window::arrangeIcons() {
+  if (!area_) return;
+  // Minimized children line up along the bottom edge, left to right.
+  int x = 0;
+  const int bottom = area_->viewport()->height();
+  for (QMdiSubWindow* s : area_->subWindowList(QMdiArea::CreationOrder)) {
+    if (!s->isMinimized()) continue;
+    const QSize sz = s->size();
+    s->move(x, bottom - sz.height());
+    x += sz.width();
+  }
+}
+
+bool Window::setBackground(std::string_view jpegFile) {
+  if (!area_) return false;
+  const QImage img = loadPicture(clipped(jpegFile));
+  hasBackground_ = !img.isNull();
+  if (hasBackground_) area_->setBackground(QBrush(img));
+  return hasBackground_;
+}
+
+// ---- timer and keys ----------------------------------------------------------------
+
+void Window::setTimer(long hundredths) {
+  timer_ = std::max(0L, hundredths);
+  if (open_) startTimer();
+}
+
+void Window::startTimer() {
+  qtTimer_.reset();
+  detail::forgetTimer(this);
+  if (timer_ <= 0) return;
+  if (virtualClock()) {
+    detail::addVirtualTimer(this, timer_);
+    return;
+  }
+  auto* t = new QTimer;
+  t->setInterval(static_cast<int>(timer_ * 10));
+  connect(t, &QTimer::timeout, this, [this] { post(EventKind::Timer); });
+  t->start();
+  qtTimer_.reset(t);
+}
+
+void Window::addAlertKey(int code) {
+  alerts_.insert(code);
+}
+void Window::removeAlertKey(int code) {
+  alerts_.erase(code);
+}
+
+bool Window::eventFilter(QObject* watched, QEvent* event) {
+  auto controlOf = [this](QObject* o) {
+    for (; o; o = o->parent()) {
+      bool ok = false;
+      const int n = o->objectName().toInt(&ok);
+      if (ok && controls_.count(n) && controls_[n]->widget == o) return n;
+    }
+    return 0;
+  };
+  switch (event->type()) {
+    case QEvent::Close:
+      if (!closing_ && (watched == body_.data() || watched == sub_.data())) {
+        event->ignore();
+        post(EventKind::CloseWindow);
+        return true;
+      }
+      break;
+    case QEvent::WindowDeactivate:
+      if (watched == body_.data() && !sub_) post(EventKind::LoseFocus);
+      break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+      const int code = mouseCodeOf(event);
+      if (code && isAlertKey(code) && !blocked_)
+        post(EventKind::AlertKey, controlOf(watched), code);
+      break;
+    }
+    case QEvent::KeyPress: {
+      const int code = keyCodeOf(static_cast<QKeyEvent*>(event));
+      if (code && isAlertKey(code) && !blocked_) {
+        post(EventKind::AlertKey, controlOf(watched), code);
+        return true;
+      }
+      break;
+    }
+    case QEvent::FocusIn:
+      if (const int n = controlOf(watched); n && controls_[n]->widget == watched)
+        post(EventKind::Selected, n);
+      break;
+    case QEvent::FocusOut: {
+      const int n = controlOf(watched);
+      if (n && controls_[n]->widget == watched && controls_[n]->desc.kind == ControlKind::Text &&
+          controls_[n]->edited) {
+        controls_[n]->edited = false;
+        post(EventKind::Accepted, n);
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return false;
+}
+
+// ---- position ----------------------------------------------------------------------
+
+void Window::restorePosition(std::string_view section) {
+  auto num = [&](const char* key, bool& found) {
+    const std::string v(clipped(iniGet(section, key, "")));
+    found = !v.empty();
+    return found ? std::atoi(v.c_str()) : 0;
+  };
+  bool hx, hy, hw, hh;
+  const int x = num("XPos", hx), y = num("YPos", hy), w = num("Width", hw), h = num("Height", hh);
+  QWidget* top = topLevel();
+  if (hw && hh && w > 0 && h > 0) top->resize(w, h);
+  if (hx && hy) {
+    const QRect r(QPoint(x, y), top->size());
+    bool visible = false;
+    if (sub_ && sub_->mdiArea()) {
+      visible = sub_->mdiArea()->viewport()->rect().intersects(r);
+    } else {
+      for (const QScreen* s : QGuiApplication::screens())
+        visible = visible || s->geometry().intersects(r);
+    }
+    if (visible) top->move(x, y);
+  }
+  if (clipped(iniGet(section, "Maximize", "No")) == "Yes") top->showMaximized();
+}
+
+void Window::savePosition(std::string_view section) {
+  QWidget* top = topLevel();
+  const bool maximized = top->isMaximized();
+  const QRect r = maximized ? top->normalGeometry() : QRect(top->pos(), top->size());
+  iniPut(section, "XPos", std::to_string(r.x()));
+  iniPut(section, "YPos", std::to_string(r.y()));
+  iniPut(section, "Width", std::to_string(r.width()));
+  iniPut(section, "Height", std::to_string(r.height()));
+  iniPut(section, "Maximize", maximized ? "Yes" : "No");
+}
+
+void Window::setBlocked(bool on) {
+  blocked_ = on;
+  if (main_) {
+    main_->menuBar()->setEnabled(!on);
+    for (QToolBar* t : main_->findChildren<QToolBar*>()) t->setEnabled(!on);
+    return;
+  }
+  body_->setEnabled(!on);
+}
+
+}  // namespace rt

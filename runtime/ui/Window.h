@@ -1,0 +1,224 @@
+// A live window built from its description. It belongs to the procedure thread that
+// opened it: Qt signals of its controls become events queued for that thread, and its
+// variables are read and written only on that thread.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/proc/Events.h"
+#include "runtime/text/Picture.h"
+#include "runtime/ui/Binding.h"
+#include "runtime/ui/WindowDesc.h"
+
+class QAbstractItemView;
+class QAction;
+class QMainWindow;
+class QMdiArea;
+class QMdiSubWindow;
+class QWidget;
+
+namespace rt {
+
+class Window : public QObject {
+ public:
+  // Builds the widgets; nothing is shown before open(). The window belongs to the
+  // current procedure thread.
+  explicit Window(WindowDesc desc, std::string procedure = {});
+  ~Window() override;
+
+  int id() const { return id_; }
+  int thread() const { return thread_; }
+  const std::string& procedure() const { return procedure_; }
+  const WindowDesc& desc() const { return desc_; }
+  WindowKind kind() const { return desc_.kind; }
+
+  // Shows the window: an MDI child inside the open frame (on its own without a frame),
+  // the others as windows of their own. The thread's other windows stay as they are.
+  void open();
+  void close();  // hides and forgets it; queued events for it are dropped
+  bool isOpen() const { return open_; }
+  std::string title() const;
+  void setTitle(std::string_view title);
+  void setIcon(std::string_view icon);
+
+  QWidget* widget() const;    // the body (the QMainWindow of a frame)
+  QWidget* topLevel() const;  // what moves and sizes: the sub-window of an MDI child
+  QMdiArea* mdiArea() const;  // frames only
+
+  // ---- controls (numbers as in the description) ----
+  bool has(int control) const { return controls_.count(control) != 0; }
+  std::vector<int> controls() const;  // in description order
+  ControlKind controlKind(int control) const;
+  int parentOf(int control) const;
+  QWidget* control(int control) const;
+  QAbstractItemView* listView(int control) const;
+
+  void bind(int control, Binding b);
+  const Binding* binding(int control) const;
+  void displayControls();     // every bound control from its variable
+  void display(int control);  // one control from its variable
+  // The control's shown value into its variable. False, with nothing stored, when the
+  // picture cannot take the text or the value does not fit the variable.
+  bool updateValue(int control);
+  bool updateValues();  // all bound controls; false when one was refused
+  int firstRefusedControl() const { return refused_; }
+  void selectControl(int control);
+  int focusedControl() const;
+
+  // The shown value: text through the picture for entries, the chosen value of check,
+  // option and drop list, the row of a list (1-based), the tab of a sheet (1-based).
+  std::string text(int control) const;
+  void setText(int control, std::string_view text);
+  Value value(int control) const;  // parsed through the picture; the text when it cannot
+  void setValue(int control, const Value& v);
+
+  bool enabled(int control) const;
+  void setEnabled(int control, bool on);
+  bool hidden(int control) const;
+  void setHidden(int control, bool on);
+  long fillColor(int control) const;  // 0BBGGRRh, kColorNone when not set
+  void setFillColor(int control, long colour);
+  long fontColor(int control) const;
+  void setFontColor(int control, long colour);
+  long fontStyle(int control) const;  // see fontstyle::
+  void setFontStyle(int control, long style);
+
+  int currentTab(int sheet) const;  // 1-based position of the showing tab, 0 if none
+  int currentTabControl(int sheet) const;
+  void setCurrentTab(int sheet, int position);
+  std::vector<int> tabsOf(int sheet) const;
+  bool wizard(int sheet) const;
+
+  void setImage(int control, std::string_view file);
+
+  // ---- menus and toolbar (frames) ----
+  QAction* action(int item) const;
+  bool menuChecked(int item) const;
+  void setMenuChecked(int item, bool on);
+  bool menuEnabled(int item) const;
+  void setMenuEnabled(int item, bool on);
+  void setStatusText(std::string_view text);
+  void tile();
+  void cascade();
+  void arrangeIcons();
+  bool setBackground(std::string_view jpegFile);
+  bool hasBackground() const { return hasBackground_; }
+
+  // ---- timer and alert keys ----
+  void setTimer(long hundredths);  // 0 stops it
+  long timer() const { return timer_; }
+  void addAlertKey(int code);
+  void removeAlertKey(int code);
+  bool isAlertKey(int code) const { return alerts_.count(code) != 0; }
+
+  // ---- position, kept in the program's INI file under section ----
+  void restorePosition(std::string_view section);
+  void savePosition(std::string_view section);
+
+  // Disabled while a modal child of the same thread runs. A frame keeps its child area
+  // live (the children belong to other threads) and blocks only its menus and toolbar.
+  void setBlocked(bool on);
+  bool blocked() const { return blocked_; }
+
+  // Queues an event of this window for its thread.
+  void post(EventKind kind, int control = 0, int key = 0);
+
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  // Used by the clock for virtual timers.
+  void fireTimer() { post(EventKind::Timer); }
+
+ private:
+  struct Control;
+  void build();
+  void buildContainer(QWidget* host, int parent);
+  QWidget* makeWidget(Control& c);
+  void buildMenus();
+  void connectControl(Control& c);
+  Control* find(int control);
+  const Control* find(int control) const;
+  void applyLook(Control& c);
+  void watch(QWidget* w);
+  void startTimer();
+
+  WindowDesc desc_;
+  std::string procedure_;
+  int id_;
+  int thread_;
+  bool open_ = false;
+  bool blocked_ = false;
+  bool closing_ = false;
+  bool hasBackground_ = false;
+  int refused_ = 0;
+  long timer_ = 0;
+  std::set<int> alerts_;
+  std::map<int, std::unique_ptr<Control>> controls_;
+  std::vector<int> order_;
+  std::map<int, QAction*> actions_;
+  QPointer<QWidget> body_;
+  QPointer<QMainWindow> main_;
+  QPointer<QMdiArea> area_;
+  QPointer<QMdiSubWindow> sub_;
+  std::unique_ptr<QObject> qtTimer_;
+};
+
+// ---- the window layer ----
+
+// Starts the window layer for the program: the desktop opener and the help behind RUN and
+// ShellOpen, the message for a refused thread, the locale's short date for pictures.
+void initWindowLayer();
+
+Window* findWindow(int id);
+std::vector<Window*> openWindows();              // in opening order
+std::vector<Window*> threadWindows(int thread);  // open windows of a thread, oldest first
+Window* frameWindow();                           // the open MDI frame, if any
+// The window that holds a widget, or nullptr.
+Window* windowOf(const QWidget* w);
+
+// Disables the open windows and boxes of the current thread for its lifetime: a modal
+// child on the same fiber. Other threads' windows stay live.
+class ModalScope {
+ public:
+  ModalScope();
+  ~ModalScope();
+  ModalScope(const ModalScope&) = delete;
+  ModalScope& operator=(const ModalScope&) = delete;
+
+ private:
+  std::vector<QPointer<QObject>> blocked_;
+};
+
+// Runtime dialogs (message boxes, file dialogs) register here so ModalScope and the test
+// driver see them; they are blocked by disabling their widget.
+void registerRuntimeDialog(QWidget* dialog, int thread);
+void unregisterRuntimeDialog(QWidget* dialog);
+
+// The INI file that window positions go to ("tarnwick.INI" in the working directory).
+void setProgramIniFile(std::string name);
+const std::string& programIniFile();
+// Replaceable INI access: by default rt::IniFile on programIniFile().
+struct IniAccess {
+  std::function<std::string(std::string_view section, std::string_view key,
+                            std::string_view fallback)>
+      get;
+  std::function<void(std::string_view section, std::string_view key, std::string_view value)> put;
+};
+void setIniAccess(IniAccess access);
+std::string iniGet(std::string_view section, std::string_view key, std::string_view fallback);
+void iniPut(std::string_view section, std::string_view key, std::string_view value);
+
+// Timers run on the real clock unless a test switches to the virtual one, which moves
+// only when advanced.
+void useVirtualClock(bool on);
+bool virtualClock();
+void advanceClock(long hundredths);
+
+}  // namespace rt

@@ -1,0 +1,221 @@
+#include <QDesktopServices>
+#include <QLocale>
+#include <QWidget>
+#include <algorithm>
+#include <map>
+
+#include "runtime/proc/Programs.h"
+#include "runtime/proc/Threads.h"
+#include "runtime/text/Picture.h"
+#include "runtime/ui/MessageBox.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowLayerInternal.h"
+#ifdef TW_UI_HAVE_INI
+#include "runtime/ini/IniFile.h"
+#endif
+
+namespace rt {
+namespace {
+
+struct Dialog {
+  QPointer<QWidget> widget;
+  int thread;
+};
+
+struct VirtualTimer {
+  Window* window;
+  long period;
+  long remaining;
+};
+
+struct Layer {
+  int lastId = 0;
+  std::map<int, Window*> all;
+  std::vector<Window*> open;
+  std::vector<Dialog> dialogs;
+  std::vector<VirtualTimer> timers;
+  bool virtualClock = false;
+  std::string iniFile = "tarnwick.INI";
+  IniAccess ini;
+  std::map<std::string, std::string> memoryIni;  // without an INI back end: this run only
+};
+
+Layer& layer() {
+  static Layer l;
+  return l;
+}
+
+[[maybe_unused]] std::string lowerKey(std::string_view section, std::string_view key) {
+  std::string k = std::string(section) + "\n" + std::string(key);
+  for (char& c : k) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return k;
+}
+
+}  // namespace
+
+namespace detail {
+
+int nextWindowId() {
+  return ++layer().lastId;
+}
+void registerWindow(Window* w) {
+  layer().all[w->id()] = w;
+}
+void unregisterWindow(Window* w) {
+  layer().all.erase(w->id());
+  std::erase(layer().open, w);
+}
+void windowOpened(Window* w) {
+  layer().open.push_back(w);
+}
+void windowClosed(Window* w) {
+  std::erase(layer().open, w);
+}
+
+void addVirtualTimer(Window* w, long hundredths) {
+  forgetTimer(w);
+  layer().timers.push_back({w, hundredths, hundredths});
+}
+void forgetTimer(Window* w) {
+  std::erase_if(layer().timers, [w](const VirtualTimer& t) { return t.window == w; });
+}
+
+}  // namespace detail
+
+Window* findWindow(int id) {
+  auto it = layer().all.find(id);
+  return it == layer().all.end() ? nullptr : it->second;
+}
+
+std::vector<Window*> openWindows() {
+  return layer().open;
+}
+
+std::vector<Window*> threadWindows(int thread) {
+  std::vector<Window*> out;
+  for (Window* w : layer().open)
+    if (w->thread() == thread) out.push_back(w);
+  return out;
+}
+
+Window* frameWindow() {
+  for (Window* w : layer().open)
+    if (w->kind() == WindowKind::MdiFrame) return w;
+  return nullptr;
+}
+
+Window* windowOf(const QWidget* w) {
+  for (; w; w = w->parentWidget()) {
+    const QVariant id = w->property("rtWindow");
+    if (id.isValid()) return findWindow(id.toInt());
+  }
+  return nullptr;
+}
+
+ModalScope::ModalScope() {
+  const int me = currentThread();
+  for (Window* w : threadWindows(me)) {
+    if (w->blocked()) continue;
+    w->setBlocked(true);
+    blocked_.emplace_back(w);
+  }
+  for (const Dialog& d : layer().dialogs) {
+    if (d.thread != me || !d.widget || !d.widget->isEnabled()) continue;
+    d.widget->setEnabled(false);
+    blocked_.emplace_back(d.widget.data());
+  }
+}
+
+ModalScope::~ModalScope() {
+  for (const QPointer<QObject>& o : blocked_) {
+    if (!o) continue;
+    if (auto* w = dynamic_cast<Window*>(o.data()))
+      w->setBlocked(false);
+    else if (auto* widget = qobject_cast<QWidget*>(o.data()))
+      widget->setEnabled(true);
+  }
+}
+
+void registerRuntimeDialog(QWidget* dialog, int thread) {
+  layer().dialogs.push_back({dialog, thread});
+}
+
+void unregisterRuntimeDialog(QWidget* dialog) {
+  std::erase_if(layer().dialogs,
+                [dialog](const Dialog& d) { return !d.widget || d.widget == dialog; });
+}
+
+void setProgramIniFile(std::string name) {
+  layer().iniFile = std::move(name);
+}
+const std::string& programIniFile() {
+  return layer().iniFile;
+}
+void setIniAccess(IniAccess access) {
+  layer().ini = std::move(access);
+}
+
+std::string iniGet(std::string_view section, std::string_view key, std::string_view fallback) {
+  Layer& l = layer();
+  if (l.ini.get) return l.ini.get(section, key, fallback);
+#ifdef TW_UI_HAVE_INI
+  return IniFile(l.iniFile).getString(section, key, fallback);
+#else
+  auto it = l.memoryIni.find(lowerKey(section, key));
+  return it == l.memoryIni.end() ? std::string(fallback) : it->second;
+#endif
+}
+
+void iniPut(std::string_view section, std::string_view key, std::string_view value) {
+  Layer& l = layer();
+  if (l.ini.put) {
+    l.ini.put(section, key, value);
+    return;
+  }
+#ifdef TW_UI_HAVE_INI
+  IniFile(l.iniFile).put(section, key, value);
+#else
+  l.memoryIni[lowerKey(section, key)] = std::string(value);
+#endif
+}
+
+void useVirtualClock(bool on) {
+  Layer& l = layer();
+  if (l.virtualClock == on) return;
+  l.virtualClock = on;
+  // Windows already open move their timers to the chosen clock.
+  for (Window* w : l.open)
+    if (w->timer() > 0) w->setTimer(w->timer());
+}
+
+bool virtualClock() {
+  return layer().virtualClock;
+}
+
+void advanceClock(long hundredths) {
+  Layer& l = layer();
+  while (hundredths > 0 && !l.timers.empty()) {
+    long step = hundredths;
+    for (const VirtualTimer& t : l.timers) step = std::min(step, t.remaining);
+    hundredths -= step;
+    std::vector<Window*> due;
+    for (VirtualTimer& t : l.timers) {
+      t.remaining -= step;
+      if (t.remaining <= 0) {
+        t.remaining = t.period;
+        due.push_back(t.window);
+      }
+    }
+    for (Window* w : due) w->fireTimer();
+  }
+}
+
+void initWindowLayer() {
+  setUrlOpener([](const QUrl& url) { QDesktopServices::openUrl(url); });
+  setRefusalNotifier([](const std::string& text) {
+    ShowMessageBox(text, "Too Many Windows", MessageIcon::Exclamation);
+  });
+  setShortDatePattern(QLocale::system().dateFormat(QLocale::ShortFormat).toStdString());
+}
+
+}  // namespace rt

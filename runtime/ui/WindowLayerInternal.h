@@ -1,0 +1,17 @@
+// Bookkeeping shared by the window layer's own files.
+#pragma once
+
+namespace rt {
+class Window;
+namespace detail {
+
+int nextWindowId();
+void registerWindow(Window* w);
+void unregisterWindow(Window* w);
+void windowOpened(Window* w);
+void windowClosed(Window* w);
+void addVirtualTimer(Window* w, long hundredths);
+void forgetTimer(Window* w);
+
+}  // namespace detail
+}  // namespace rt
