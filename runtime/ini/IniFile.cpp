@@ -138,7 +138,8 @@ std::string IniFile::getString(std::string_view section, std::string_view key,
                                std::string_view defaultValue) const {
   std::lock_guard lock(state_->mutex);
   state_->refresh(path_);
-  const char* v = state_->ini.GetValue(std::string(section).c_str(), std::string(key).c_str());
+  const char* v = state_->ini.GetValue(std::string(trimmed(section)).c_str(),
+                                       std::string(trimmed(key)).c_str());
   return v ? std::string(v) : std::string(defaultValue);
 }
 
@@ -163,7 +164,7 @@ bool IniFile::put(std::string_view section, std::string_view key, std::string_vi
   State& s = *state_;
   s.refresh(path_);
   if (s.unreadable) return false;
-  const std::string sec(section), ky(k), val(value);
+  const std::string sec(trimmed(section)), ky(k), val(value);
   if (s.ini.SetValue(sec.c_str(), ky.c_str(), val.c_str()) < 0) return false;
   std::string data;
   const bool ok = s.ini.Save(data) >= 0 && replaceAtomically(s.stamp.path, data);

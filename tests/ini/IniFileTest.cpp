@@ -56,6 +56,7 @@ TEST_F(IniFileTest, NamesAreComparedWithoutLetterCase) {
   write("a.ini", "[BrowseDomains]\nMaximize=No\n");
   IniFile ini(at("a.ini"));
   EXPECT_EQ(ini.getString("browsedomains", "MAXIMIZE"), "No");
+  EXPECT_EQ(ini.getString(" BrowseDomains ", " Maximize "), "No");
   ASSERT_TRUE(ini.put("BROWSEDOMAINS", "maximize", "Yes"));
   EXPECT_EQ(read("a.ini"), "[BrowseDomains]\nMaximize=Yes\n");
 }
