@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "runtime/text/FixedString.h"
+
 #include <string>
 #include <vector>
 
@@ -255,6 +257,21 @@ TEST(HtmlTagRulesQuotedValue, CutNeverSplitsUtf8Character) {
   EXPECT_EQ(r.links[0].second, std::string(199, 'a'));
 }
 
+TEST(HtmlTagRulesQuotedValue, CutsExactlyLikeTheRecordFields) {
+  for (const std::string ch : {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x8C\x8A"}) {
+    for (int lead = 70; lead <= 200; ++lead) {
+      const std::string value = std::string(static_cast<std::size_t>(lead), 'a') + ch + ch + "z";
+      SCOPED_TRACE(std::to_string(lead) + " bytes before a " + std::to_string(ch.size()) +
+                   "-byte character");
+      const Recorder r = parse("<title>" + value + "</title>\n<a href=\"" + value + "\">\n");
+      ASSERT_EQ(r.links.size(), 1u);
+      EXPECT_EQ(r.links[0].second, rt::Str<200>(value).str());
+      ASSERT_EQ(r.titles.size(), 1u);
+      EXPECT_EQ(r.titles[0].second, rt::Str<80>(rt::Str<128>(value).clip()).str());
+    }
+  }
+}
+
 // ---- Rule 3: title ------------------------------------------------------------------------
 
 TEST(HtmlTagRulesTitle, TextBetweenTags) {
@@ -462,6 +479,7 @@ TEST(HtmlTagRulesBlock, SlotCountsAtTheFortyLineLimit) {
       {"closed on line 41", 39, true, 0, 39, false, 1},
       {"unclosed, 50 lines", 49, false, 0, 39, false, 1},
       {"closed on line 40 with blank lines inside", 38, true, 12, 40, true, 1},
+      {"unclosed, 50 lines with blank lines inside", 49, false, 10, 39, false, 1},
   };
   for (bool script : {true, false}) {
     const std::string open = script ? "<SCRIPT type=\"text/javascript\">" : "<Form action=\"go\">";
@@ -480,6 +498,12 @@ TEST(HtmlTagRulesBlock, SlotCountsAtTheFortyLineLimit) {
       EXPECT_EQ(r.links.size(), c.linksAfter);
       EXPECT_TRUE(r.slotsBeyondCountBlank);
     }
+    SCOPED_TRACE(script ? "one-line script" : "one-line form");
+    const Recorder one = parse("  " + open + "x = 1;" + close + "\n<a href=\"after.htm\">\n");
+    const auto& blocks = script ? one.scripts : one.forms;
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_EQ(blocks[0].lines, std::vector<std::string>{open + "x = 1;" + close});
+    EXPECT_EQ(one.links.size(), 1u);
   }
 }
 
