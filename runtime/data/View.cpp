@@ -166,16 +166,19 @@ struct Reader {
         fi.failSql(rc, ErrorCode::FileSystemError, "view cannot be read");
         return out;
       }
+      const bool more = batch.size() == batchSize;
+      if (more) {
+        anchor = batch.back().order;  // before the rows are moved out
+        rowid = batch.back().rowid;
+        bounded = true;
+      }
       for (auto& row : batch) {
         if (passes(row)) {
           out.push_back(std::move(row));
           if (out.size() == n) return out;
         }
       }
-      if (batch.size() < batchSize) return out;
-      anchor = batch.back().order;
-      rowid = batch.back().rowid;
-      bounded = true;
+      if (!more) return out;
       batchSize = std::min(batchSize * 2, kMaxBatch);
     }
   }
