@@ -25,9 +25,9 @@ void operator delete(void* p, std::size_t) noexcept {
 namespace exprtest {
 namespace {
 
-using Allocation = ExprFixture;
+using ExprAllocation = ExprFixture;
 
-TEST_F(Allocation, RepeatedEvaluationsAllocateNothing) {
+TEST_F(ExprAllocation, RepeatedEvaluationsAllocateNothing) {
   const char* filters[] = {
       "(dom:renewaldate => today() and dom:renewaldate =< today()+30)",
       "(dno:reminder=ding)",
@@ -51,7 +51,7 @@ TEST_F(Allocation, RepeatedEvaluationsAllocateNothing) {
   }
 }
 
-TEST_F(Allocation, OrderRowsAreReusedWithoutAllocating) {
+TEST_F(ExprAllocation, OrderRowsAreReusedWithoutAllocating) {
   auto o = rt::compileOrder("dno:date, upper(dno:topic)", bind);
   ASSERT_TRUE(o);
   rt::Order::Row row;

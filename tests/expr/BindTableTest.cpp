@@ -5,9 +5,9 @@
 namespace exprtest {
 namespace {
 
-using Binding = ExprFixture;
+using ExprBinding = ExprFixture;
 
-TEST_F(Binding, ExpressionsReadTheBufferAtEvaluationNotAtCompilation) {
+TEST_F(ExprBinding, ExpressionsReadTheBufferAtEvaluationNotAtCompilation) {
   auto f = compiled("dom:domainname = 'a.com' and dom:renewaldate = 5");
   DomainRec rows[3];
   rows[0].domainName = "a.com";
@@ -23,7 +23,7 @@ TEST_F(Binding, ExpressionsReadTheBufferAtEvaluationNotAtCompilation) {
   }
 }
 
-TEST_F(Binding, NamesAreCaseInsensitiveAndKeepTheirSpelling) {
+TEST_F(ExprBinding, NamesAreCaseInsensitiveAndKeepTheirSpelling) {
   ASSERT_NE(bind.find("dom:domainname"), nullptr);
   EXPECT_EQ(bind.find("Dom:DomainName"), bind.find("DOM:DOMAINNAME"));
   EXPECT_EQ(bind.find("DOM:DOMAIN"), nullptr);
@@ -32,20 +32,20 @@ TEST_F(Binding, NamesAreCaseInsensitiveAndKeepTheirSpelling) {
   EXPECT_EQ(bind.spelling("nothing"), "");
 }
 
-TEST_F(Binding, RebindingANameReplacesIt) {
+TEST_F(ExprBinding, RebindingANameReplacesIt) {
   rt::Str<10> other("other");
   bind.bind("domainname", other);
   EXPECT_EQ(str("clip(domainname)"), "other");
 }
 
-TEST_F(Binding, TextEndsAtANul) {
+TEST_F(ExprBinding, TextEndsAtANul) {
   std::copy_n("abc", 3, queryfilter);
   EXPECT_EQ(str("queryfilter"), "abc");
   EXPECT_EQ(str("queryfilter & '!'"), "abc!");
   EXPECT_DOUBLE_EQ(num("LEN(queryfilter)"), 3);
 }
 
-TEST_F(Binding, ADescriptorThatWouldReadOutsideTheRecordIsRefused) {
+TEST_F(ExprBinding, ADescriptorThatWouldReadOutsideTheRecordIsRefused) {
   rt::FileDesc bad = notesDesc();
   bad.fields[0].size = 70;  // runs past the record's end
   rt::BindTable t;
@@ -57,7 +57,7 @@ TEST_F(Binding, ADescriptorThatWouldReadOutsideTheRecordIsRefused) {
   EXPECT_THROW(t.bindNumber("x", rt::FieldType::String, &pagecount), std::invalid_argument);
 }
 
-TEST_F(Binding, CompiledExpressionOutlivesLaterBindings) {
+TEST_F(ExprBinding, CompiledExpressionOutlivesLaterBindings) {
   auto f = compiled("pagecount = 3");
   pagecount = 3;
   std::int32_t other = 9;

@@ -11,9 +11,9 @@ struct ErrorCase {
   const char* fragment;  // part of the message
 };
 
-using Errors = ExprFixture;
+using ExprErrors = ExprFixture;
 
-TEST_F(Errors, MalformedFiltersReportWhereAndWhy) {
+TEST_F(ExprErrors, MalformedFiltersReportWhereAndWhy) {
   const ErrorCase cases[] = {
       {"(dno:reminder=ding", 1, "matching ')'"},
       {"((1+2)", 1, "matching ')'"},
@@ -53,7 +53,7 @@ TEST_F(Errors, MalformedFiltersReportWhereAndWhy) {
   }
 }
 
-TEST_F(Errors, BlankTextIsNoExpression) {
+TEST_F(ExprErrors, BlankTextIsNoExpression) {
   for (const char* text : {"", "   ", "\t"}) {
     const rt::ExprError e = error(text);
     EXPECT_EQ(e.position, 1) << '"' << text << '"';
@@ -61,7 +61,7 @@ TEST_F(Errors, BlankTextIsNoExpression) {
   }
 }
 
-TEST_F(Errors, RunawayNestingIsRefusedNotFollowedDownTheStack) {
+TEST_F(ExprErrors, RunawayNestingIsRefusedNotFollowedDownTheStack) {
   const rt::ExprError deep = error(std::string(100000, '(') + "1" + std::string(100000, ')'));
   EXPECT_GT(deep.position, 1);
   EXPECT_NE(deep.message.find("nested"), std::string::npos);
@@ -72,7 +72,7 @@ TEST_F(Errors, RunawayNestingIsRefusedNotFollowedDownTheStack) {
   EXPECT_FALSE(error(chain).message.empty());
 }
 
-TEST_F(Errors, ReasonableNestingStillCompiles) {
+TEST_F(ExprErrors, ReasonableNestingStillCompiles) {
   std::string text = std::string(50, '(') + "1" + std::string(50, ')') + " = 1";
   EXPECT_TRUE(test(text));
   std::string ors = "dno:topic = 'a0'";
@@ -83,7 +83,7 @@ TEST_F(Errors, ReasonableNestingStillCompiles) {
   EXPECT_FALSE(test(ors));
 }
 
-TEST_F(Errors, MalformedOrdersReportWhereAndWhy) {
+TEST_F(ExprErrors, MalformedOrdersReportWhereAndWhy) {
   const ErrorCase cases[] = {
       {"dno:date,", 10, "operand"},
       {",dno:date", 1, "operand"},
@@ -103,7 +103,7 @@ TEST_F(Errors, MalformedOrdersReportWhereAndWhy) {
   EXPECT_FALSE(rt::compileOrder("  ", bind));
 }
 
-TEST_F(Errors, AnUncompiledExpressionIsFalseNotTrue) {
+TEST_F(ExprErrors, AnUncompiledExpressionIsFalseNotTrue) {
   rt::Expression none;
   EXPECT_FALSE(none.test());
   EXPECT_DOUBLE_EQ(none.number(), 0);

@@ -17,9 +17,9 @@ struct TextCase {
   const char* want;
 };
 
-using Precedence = ExprFixture;
+using ExprPrecedence = ExprFixture;
 
-TEST_F(Precedence, OperatorsBindInTheirOrder) {
+TEST_F(ExprPrecedence, OperatorsBindInTheirOrder) {
   const NumCase cases[] =
       {
           {"1+2*3", 7},        {"(1+2)*3", 9},        {"2*3-4/2", 4},
@@ -35,7 +35,7 @@ TEST_F(Precedence, OperatorsBindInTheirOrder) {
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(num(c.text), c.want) << c.text;
 }
 
-TEST_F(Precedence, ConcatenationBindsLooserThanArithmetic) {
+TEST_F(ExprPrecedence, ConcatenationBindsLooserThanArithmetic) {
   const TextCase cases[] = {
       {"'a' & 1 + 2", "a3"},
       {"1 + 2 & 3 * 4", "312"},
@@ -48,7 +48,7 @@ TEST_F(Precedence, ConcatenationBindsLooserThanArithmetic) {
   EXPECT_DOUBLE_EQ(num("'ab' & 'c' = 'abc'"), 1);
 }
 
-TEST_F(Precedence, KeywordsNamesAndFunctionsIgnoreCase) {
+TEST_F(ExprPrecedence, KeywordsNamesAndFunctionsIgnoreCase) {
   note.reminder = "Y";
   ding = "Y";
   EXPECT_TRUE(test("DNO:Reminder = DING aNd Dno:REMINDER = 'Y'"));
@@ -58,9 +58,9 @@ TEST_F(Precedence, KeywordsNamesAndFunctionsIgnoreCase) {
   EXPECT_DOUBLE_EQ(num("Today() - TODAY()"), 0);
 }
 
-using Comparisons = ExprFixture;
+using ExprComparisons = ExprFixture;
 
-TEST_F(Comparisons, TextsCompareClippedAndCaseSensitive) {
+TEST_F(ExprComparisons, TextsCompareClippedAndCaseSensitive) {
   const NumCase cases[] = {
       {"'abc  ' = 'abc'", 1},
       {"'abc' = 'ABC'", 0},
@@ -85,7 +85,7 @@ TEST_F(Comparisons, TextsCompareClippedAndCaseSensitive) {
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(num(c.text), c.want) << c.text;
 }
 
-TEST_F(Comparisons, BlankFieldsEqualEmptyTexts) {
+TEST_F(ExprComparisons, BlankFieldsEqualEmptyTexts) {
   EXPECT_TRUE(test("dno:topic = ''"));
   EXPECT_TRUE(test("dno:topic = ding"));
   EXPECT_FALSE(test("dno:topic <> ''"));
@@ -93,7 +93,7 @@ TEST_F(Comparisons, BlankFieldsEqualEmptyTexts) {
   EXPECT_FALSE(test("dno:topic = ''"));
 }
 
-TEST_F(Comparisons, ANumberOnEitherSideMakesItNumeric) {
+TEST_F(ExprComparisons, ANumberOnEitherSideMakesItNumeric) {
   const NumCase cases[] = {
       {"'10' = 10", 1},        {"'10' > 9", 1},       {"9 < '10'", 1},    {"'abc' = 0", 1},
       {"' 12.50 ' = 12.5", 1}, {"'1,234' = 1234", 1}, {"'12abc' = 0", 1}, {"'-3' < 0", 1},
@@ -104,7 +104,7 @@ TEST_F(Comparisons, ANumberOnEitherSideMakesItNumeric) {
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(num(c.text), c.want) << c.text;
 }
 
-TEST_F(Comparisons, NumbersBecomeTextInConcatenation) {
+TEST_F(ExprComparisons, NumbersBecomeTextInConcatenation) {
   const TextCase cases[] = {
       {"'x' & 5", "x5"},
       {"2.5 & ''", "2.5"},
@@ -116,20 +116,20 @@ TEST_F(Comparisons, NumbersBecomeTextInConcatenation) {
   for (const auto& c : cases) EXPECT_EQ(str(c.text), c.want) << c.text;
 }
 
-TEST_F(Comparisons, DivisionByZeroGivesZeroNotInfinity) {
+TEST_F(ExprComparisons, DivisionByZeroGivesZeroNotInfinity) {
   EXPECT_DOUBLE_EQ(num("5 / 0"), 0);
   EXPECT_DOUBLE_EQ(num("5 % 0"), 0);
   EXPECT_FALSE(test("1 / 0 > 1000000"));
 }
 
-TEST_F(Comparisons, ResultsAreOneOrZero) {
+TEST_F(ExprComparisons, ResultsAreOneOrZero) {
   EXPECT_EQ(str("3 > 2"), "1");
   EXPECT_EQ(str("3 < 2"), "0");
   EXPECT_DOUBLE_EQ(num("(3 > 2) + (5 > 1)"), 2);
   EXPECT_DOUBLE_EQ(num("2 and 3"), 1);
 }
 
-TEST_F(Comparisons, TextTruthIsNonBlank) {
+TEST_F(ExprComparisons, TextTruthIsNonBlank) {
   EXPECT_FALSE(test("''"));
   EXPECT_FALSE(test("'   '"));
   EXPECT_TRUE(test("'0'"));
@@ -139,9 +139,9 @@ TEST_F(Comparisons, TextTruthIsNonBlank) {
   EXPECT_FALSE(test("~dno:reminder"));
 }
 
-using Fields = ExprFixture;
+using ExprFields = ExprFixture;
 
-TEST_F(Fields, EveryNumberTypeReadsFromTheRecord) {
+TEST_F(ExprFields, EveryNumberTypeReadsFromTheRecord) {
   dom.feePaid = rt::Decimal{1999};
   dom.regularFee = 35.25;
   img.height = -120;
@@ -160,7 +160,7 @@ TEST_F(Fields, EveryNumberTypeReadsFromTheRecord) {
   EXPECT_EQ(str("dom:feepaid & ''"), "19.99");
 }
 
-TEST_F(Fields, GlobalsOfEachKind) {
+TEST_F(ExprFields, GlobalsOfEachKind) {
   pagecount = 42;
   total = rt::Decimal{-250};
   domainname = "abc.com";
@@ -170,7 +170,7 @@ TEST_F(Fields, GlobalsOfEachKind) {
   EXPECT_EQ(str("domainname").size(), 50u);
 }
 
-TEST_F(Fields, TextFieldComparedWithNumberConvertsTheText) {
+TEST_F(ExprFields, TextFieldComparedWithNumberConvertsTheText) {
   note.topic = " 42 ";
   EXPECT_TRUE(test("dno:topic = 42"));
   EXPECT_TRUE(test("dno:topic > 41.5"));
@@ -178,16 +178,16 @@ TEST_F(Fields, TextFieldComparedWithNumberConvertsTheText) {
   EXPECT_TRUE(test("dno:topic = 0"));
 }
 
-TEST_F(Fields, MemoReadsAsText) {
+TEST_F(ExprFields, MemoReadsAsText) {
   const std::string_view memo = "call the registrar";
   std::copy(memo.begin(), memo.end(), domNotes);
   EXPECT_TRUE(test("INSTRING('registrar', dom:notes)"));
   EXPECT_EQ(str("LEN(CLIP(dom:notes)) & ''"), "18");
 }
 
-using Functions = ExprFixture;
+using ExprFunctions = ExprFixture;
 
-TEST_F(Functions, StringFunctions) {
+TEST_F(ExprFunctions, StringFunctions) {
   const TextCase cases[] = {
       {"UPPER('abc Straße')", "ABC STRAßE"},  // ASCII letters only
       {"LOWER('ABC-Def')", "abc-def"},       {"CLIP('ab  ') & 'c'", "abc"},
@@ -210,7 +210,7 @@ TEST_F(Functions, StringFunctions) {
   for (const auto& c : nums) EXPECT_DOUBLE_EQ(num(c.text), c.want) << c.text;
 }
 
-TEST_F(Functions, AgreeWithTheTextLayer) {
+TEST_F(ExprFunctions, AgreeWithTheTextLayer) {
   // The evaluator runs some functions itself; they must not drift from the text layer.
   const char* samples[] = {"", "a", "abc  ", "  Mixed Case ", "x\xC3\xA9y", "dom:a"};
   const long starts[] = {0, 1, 2, 5, 40};
@@ -237,7 +237,7 @@ TEST_F(Functions, AgreeWithTheTextLayer) {
         << v;
 }
 
-TEST_F(Functions, CaseMappingOfEveryByteAgreesWithTheTextLayer) {
+TEST_F(ExprFunctions, CaseMappingOfEveryByteAgreesWithTheTextLayer) {
   // Long enough that most bytes go through the word-at-a-time path, at every alignment.
   std::string all;
   for (int c = 1; c < 256; ++c) all += static_cast<char>(c);

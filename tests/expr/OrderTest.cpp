@@ -7,15 +7,13 @@
 namespace exprtest {
 namespace {
 
-using Orders = ExprFixture;
-
 struct Note {
   std::string topic;
   std::string reminder;
   std::int32_t date;
 };
 
-class NoteOrder : public ExprFixture {
+class ExprOrder : public ExprFixture {
  protected:
   // The notes' indexes in the order the order text gives them.
   std::vector<int> sorted(const std::vector<Note>& notes, std::string_view text) {
@@ -41,20 +39,20 @@ class NoteOrder : public ExprFixture {
       {"beta", "Y", 3}, {"alpha", "", 3}, {"Gamma", "Y", 1}, {"alpha  ", "Y", 2}, {"gamma", "", 1}};
 };
 
-TEST_F(NoteOrder, DirectionsPerItem) {
+TEST_F(ExprOrder, DirectionsPerItem) {
   EXPECT_EQ(sorted(notes_, "dno:date"), (std::vector<int>{2, 4, 3, 0, 1}));
   EXPECT_EQ(sorted(notes_, "-dno:date"), (std::vector<int>{0, 1, 3, 2, 4}));
   EXPECT_EQ(sorted(notes_, "+dno:date,-dno:topic"), (std::vector<int>{4, 2, 3, 0, 1}));
   EXPECT_EQ(sorted(notes_, "-dno:reminder, +dno:date"), (std::vector<int>{2, 3, 0, 4, 1}));
 }
 
-TEST_F(NoteOrder, TextsSortClippedAndByteWise) {
+TEST_F(ExprOrder, TextsSortClippedAndByteWise) {
   // Upper case before lower case; trailing blanks do not count.
   EXPECT_EQ(sorted(notes_, "dno:topic"), (std::vector<int>{2, 1, 3, 0, 4}));
   EXPECT_EQ(sorted(notes_, "upper(dno:topic), dno:date"), (std::vector<int>{3, 1, 0, 2, 4}));
 }
 
-TEST_F(NoteOrder, EqualRowsCompareEqualSoTheCallerBreaksTies) {
+TEST_F(ExprOrder, EqualRowsCompareEqualSoTheCallerBreaksTies) {
   auto o = rt::compileOrder("dno:topic", bind);
   ASSERT_TRUE(o);
   rt::Order::Row a, b;
@@ -66,7 +64,7 @@ TEST_F(NoteOrder, EqualRowsCompareEqualSoTheCallerBreaksTies) {
   EXPECT_EQ(o->compare(a, b), 0);
 }
 
-TEST_F(NoteOrder, ExpressionItemsWithCommasInsideCalls) {
+TEST_F(ExprOrder, ExpressionItemsWithCommasInsideCalls) {
   auto o = rt::compileOrder("-sub(dno:topic, 1, 1), instring('a', dno:topic, 1, 1)", bind);
   ASSERT_TRUE(o) << o.error().message;
   ASSERT_EQ(o->items().size(), 2u);
@@ -75,7 +73,7 @@ TEST_F(NoteOrder, ExpressionItemsWithCommasInsideCalls) {
   EXPECT_EQ(sorted(notes_, "-sub(dno:topic, 1, 1), dno:date"), (std::vector<int>{4, 0, 3, 1, 2}));
 }
 
-TEST_F(NoteOrder, RowsKeepTheirValuesAfterTheBufferMovesOn) {
+TEST_F(ExprOrder, RowsKeepTheirValuesAfterTheBufferMovesOn) {
   auto o = rt::compileOrder("upper(dno:topic)", bind);
   ASSERT_TRUE(o);
   rt::Order::Row a, b;
@@ -88,7 +86,7 @@ TEST_F(NoteOrder, RowsKeepTheirValuesAfterTheBufferMovesOn) {
   EXPECT_LT(o->compare(b, a), 0);
 }
 
-TEST_F(NoteOrder, SortsRecordImagesThroughTheBoundBuffer) {
+TEST_F(ExprOrder, SortsRecordImagesThroughTheBoundBuffer) {
   auto o = rt::compileOrder("-dno:reminder, dno:date, dno:topic", bind);
   ASSERT_TRUE(o);
   std::vector<NoteRec> images(notes_.size());

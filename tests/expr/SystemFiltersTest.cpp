@@ -7,9 +7,9 @@
 namespace exprtest {
 namespace {
 
-using SystemFilters = ExprFixture;
+using ExprSystemFilters = ExprFixture;
 
-TEST_F(SystemFilters, ReminderNotesFollowDingAtEachEvaluation) {
+TEST_F(ExprSystemFilters, ReminderNotesFollowDingAtEachEvaluation) {
   auto f = compiled("(dno:reminder=ding)");
   ding = "Y";
   note.reminder = "Y";
@@ -23,7 +23,7 @@ TEST_F(SystemFilters, ReminderNotesFollowDingAtEachEvaluation) {
   EXPECT_TRUE(f.test());
 }
 
-TEST_F(SystemFilters, RenewalWindowIncludesBothEndsAndNeverAnUndatedDomain) {
+TEST_F(ExprSystemFilters, RenewalWindowIncludesBothEndsAndNeverAnUndatedDomain) {
   for (auto text : {"(dom:renewaldate => today() and dom:renewaldate =< today()+30)",
                     "dom:renewaldate => today() and dom:renewaldate =< today()+30"}) {
     auto f = compiled(text);
@@ -39,7 +39,7 @@ TEST_F(SystemFilters, RenewalWindowIncludesBothEndsAndNeverAnUndatedDomain) {
   }
 }
 
-TEST_F(SystemFilters, RenewalWindowUsesTheDateOfTheMomentOfEvaluation) {
+TEST_F(ExprSystemFilters, RenewalWindowUsesTheDateOfTheMomentOfEvaluation) {
   auto f = compiled("dom:renewaldate => today() and dom:renewaldate =< today()+30");
   dom.renewalDate = kToday + 30;
   EXPECT_TRUE(f.test());
@@ -47,7 +47,7 @@ TEST_F(SystemFilters, RenewalWindowUsesTheDateOfTheMomentOfEvaluation) {
   EXPECT_FALSE(f.test());
 }
 
-TEST_F(SystemFilters, PagesOfTheTypedDomain) {
+TEST_F(ExprSystemFilters, PagesOfTheTypedDomain) {
   auto f = compiled("web:domainname=clip(domainname)");
   domainname = "example.com";
   page.domainName = "example.com";
@@ -60,7 +60,7 @@ TEST_F(SystemFilters, PagesOfTheTypedDomain) {
   EXPECT_FALSE(f.test());
 }
 
-TEST_F(SystemFilters, ImagesOfTheTypedDomainComparedAtFullWidth) {
+TEST_F(ExprSystemFilters, ImagesOfTheTypedDomainComparedAtFullWidth) {
   auto f = compiled("wpi:domainname=domainname");
   domainname = "example.com";
   img.domainName = "example.com";
@@ -69,7 +69,7 @@ TEST_F(SystemFilters, ImagesOfTheTypedDomainComparedAtFullWidth) {
   EXPECT_FALSE(f.test());
 }
 
-TEST_F(SystemFilters, QueryFieldExpressionsGiveUpperCasedText) {
+TEST_F(ExprSystemFilters, QueryFieldExpressionsGiveUpperCasedText) {
   img.domainName = "Example.com";
   auto e = compiled("UPPER(WPI:DomainName)");
   EXPECT_TRUE(e.isText());
@@ -79,7 +79,7 @@ TEST_F(SystemFilters, QueryFieldExpressionsGiveUpperCasedText) {
   EXPECT_EQ(rt::clipView(e.text().data(), e.text().size()), "OTHER.ORG");
 }
 
-TEST_F(SystemFilters, QueryByExampleFilters) {
+TEST_F(ExprSystemFilters, QueryByExampleFilters) {
   img.domainName = "Example.com";
   img.page = "index.htm";
   img.webPageImg = "images/Logo.gif";
@@ -95,7 +95,7 @@ TEST_F(SystemFilters, QueryByExampleFilters) {
   EXPECT_TRUE(test("UPPER(WPI:DomainName) >= 'E' AND UPPER(WPI:DomainName) < 'F'"));
 }
 
-TEST_F(SystemFilters, QueryTextHeldInTheGlobalBufferCompilesAsWritten) {
+TEST_F(ExprSystemFilters, QueryTextHeldInTheGlobalBufferCompilesAsWritten) {
   // The cross-reference views hand their filter over through a NUL-terminated buffer.
   const std::string_view q = "UPPER(WPI:DomainName) = 'EXAMPLE.COM'";
   std::copy(q.begin(), q.end(), queryfilter);
@@ -106,7 +106,7 @@ TEST_F(SystemFilters, QueryTextHeldInTheGlobalBufferCompilesAsWritten) {
   EXPECT_TRUE(f.test());
 }
 
-TEST_F(SystemFilters, NotesInDateThenTopicOrder) {
+TEST_F(ExprSystemFilters, NotesInDateThenTopicOrder) {
   auto o = rt::compileOrder("dno:date,dno:topic", bind);
   ASSERT_TRUE(o) << o.error().message;
   struct N {
@@ -128,7 +128,7 @@ TEST_F(SystemFilters, NotesInDateThenTopicOrder) {
   EXPECT_EQ(got, (std::vector<std::string>{"1z", "5a", "5b", "5c", "9a"}));
 }
 
-TEST_F(SystemFilters, OrderTextsAppendedAfterAKeyNameTheirField) {
+TEST_F(ExprSystemFilters, OrderTextsAppendedAfterAKeyNameTheirField) {
   for (auto [text, field] :
        {std::pair{"WPI:WEBPAGEIMG", "WPI:WEBPAGEIMG"},
         std::pair{"wpi:webpageimg", "WPI:WEBPAGEIMG"}, std::pair{"dno:date", "DNO:DATE"}}) {
