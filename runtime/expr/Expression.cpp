@@ -1,9 +1,11 @@
 #include "runtime/expr/Expression.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <span>
 
 #include "runtime/text/Dates.h"
 #include "runtime/text/Strings.h"
@@ -425,33 +427,35 @@ class ExprParser {
     }
   }
   std::int32_t parseConcat() {
-    std::int32_t l = parseBinary(kMultiplicative, kAdditive);
+    std::int32_t l = parseAdditive();
     while (peek().kind == Tok::Amp) {
       const std::uint32_t pos = peek().pos;
       advance();
-      std::int32_t r = parseBinary(kMultiplicative, kAdditive);
+      std::int32_t r = parseAdditive();
       l = node(Op::Concat, true, pos, {asText(l, pos), asText(r, pos)});
     }
     return l;
   }
-  // Additive over multiplicative, both left-associative and numeric.
-  template <std::size_t M, std::size_t A>
-  std::int32_t parseBinary(const Arithmetic (&mul)[M], const Arithmetic (&addOps)[A]) {
-    auto level = [&](auto&& operand, const auto& ops) {
-      std::int32_t l = operand();
-      while (true) {
-        const Arithmetic* a = nullptr;
-        for (const Arithmetic& k : ops)
-          if (k.token == peek().kind) a = &k;
-        if (!a) return l;
-        const std::uint32_t pos = peek().pos;
-        advance();
-        std::int32_t r = operand();
-        l = node(a->op, false, pos, {asNumber(l, pos), asNumber(r, pos)});
-      }
-    };
-    auto term = [&] { return level([&] { return parseUnary(); }, mul); };
-    return level(term, addOps);
+  std::int32_t parseAdditive() {
+    return parseArithmetic(kAdditive, &ExprParser::parseMultiplicative);
+  }
+  std::int32_t parseMultiplicative() {
+    return parseArithmetic(kMultiplicative, &ExprParser::parseUnary);
+  }
+  // One left-associative level of numeric operators.
+  std::int32_t parseArithmetic(std::span<const Arithmetic> ops,
+                               std::int32_t (ExprParser::*operand)()) {
+    std::int32_t l = (this->*operand)();
+    while (true) {
+      const Arithmetic* a = nullptr;
+      for (const Arithmetic& k : ops)
+        if (k.token == peek().kind) a = &k;
+      if (!a) return l;
+      const std::uint32_t pos = peek().pos;
+      advance();
+      const std::int32_t r = (this->*operand)();
+      l = node(a->op, false, pos, {asNumber(l, pos), asNumber(r, pos)});
+    }
   }
   std::int32_t parseUnary() {
     const Token& t = peek();
