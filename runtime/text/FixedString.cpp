@@ -13,7 +13,15 @@ std::size_t utf8CutLength(std::string_view src, std::size_t width) {
     if (lead > 0) {
       const unsigned char c = static_cast<unsigned char>(src[lead - 1]);
       std::size_t seq = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-      if (c >= 0x80 && (lead - 1) + seq > n) n = lead - 1;
+      const std::size_t end = (lead - 1) + seq;
+      if (c >= 0x80 && end > n) {
+        // Only a real sequence is held back: a stray high byte (Windows-1252 text from old
+        // files) is a character of its own and fits.
+        bool genuine = end <= src.size();
+        for (std::size_t k = lead; genuine && k < end; ++k)
+          genuine = (static_cast<unsigned char>(src[k]) & 0xC0) == 0x80;
+        if (genuine) n = lead - 1;
+      }
     }
   }
   return n;
