@@ -454,10 +454,54 @@ BufferRef BufferOf(const rt::FileDesc& desc) {
       {&IntlinkDesc(), {&INL, nullptr}},
       {&DnotesDesc(), {static_cast<DnotesRecord*>(&DNO), DNO.MainMemo.data}},
       {&EditorDesc(), {&EDI, nullptr}},
-      {&DOSDesc(), {&DOS, nullptr}},
-      {&DOS1Desc(), {&DOS1, nullptr}},
+      {&DOSDesc(), {static_cast<DOSRecord*>(&DOS), nullptr}},
+      {&DOS1Desc(), {static_cast<DOS1Record*>(&DOS1), nullptr}},
   };
   for (const auto& e : table)
     if (e.desc == &desc) return e.ref;
   return {nullptr, nullptr};
+}
+
+namespace {
+std::vector<char*> memoOf(const rt::FileDesc& d) {
+  char* m = BufferOf(d).memo;
+  return m ? std::vector<char*>{m} : std::vector<char*>{};
+}
+}  // namespace
+
+#define TW_FILE(name, desc) rt::KeyedFile name(desc(), BufferOf(desc()).record, memoOf(desc()));
+TW_FILE(Domains, DomainsDesc)
+TW_FILE(Registrars, RegistrarsDesc)
+TW_FILE(Hosts, HostsDesc)
+TW_FILE(WebPages, WebPagesDesc)
+TW_FILE(WPMeta, WPMetaDesc)
+TW_FILE(WPLinks, WPLinksDesc)
+TW_FILE(WPIMG, WPIMGDesc)
+TW_FILE(WPForm, WPFormDesc)
+TW_FILE(WPScripts, WPScriptsDesc)
+TW_FILE(Intlink, IntlinkDesc)
+TW_FILE(dnotes, DnotesDesc)
+TW_FILE(Editor, EditorDesc)
+#undef TW_FILE
+
+DOSFile::DOSFile() : rt::LineFile("DOS", LINE.data, sizeof(LINE)) {}
+DOS1File::DOS1File() : rt::LineFile("DOS1", LINE.data, sizeof(LINE)) {}
+DOSFile DOS;
+DOS1File DOS1;
+
+std::vector<BufferSpan> RecordBuffers() {
+  return {{&DOM, sizeof DOM},
+          {&REG, sizeof REG},
+          {&HOS, sizeof HOS},
+          {&WEB, sizeof WEB},
+          {&WPM, sizeof WPM},
+          {&WPL, sizeof WPL},
+          {&WPI, sizeof WPI},
+          {&WPF, sizeof WPF},
+          {&WPS, sizeof WPS},
+          {&INL, sizeof INL},
+          {&DNO, sizeof DNO},
+          {&EDI, sizeof EDI},
+          {static_cast<DOSRecord*>(&DOS), sizeof(DOSRecord)},
+          {static_cast<DOS1Record*>(&DOS1), sizeof(DOS1Record)}};
 }

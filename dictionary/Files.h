@@ -4,7 +4,10 @@
 
 #include <vector>
 
+#include "dictionary/Records.h"
+#include "runtime/data/KeyedFile.h"
 #include "runtime/data/Layout.h"
+#include "runtime/data/LineFile.h"
 
 const rt::FileDesc& DomainsDesc();
 const rt::FileDesc& RegistrarsDesc();
@@ -31,3 +34,35 @@ struct BufferRef {
   char* memo;
 };
 BufferRef BufferOf(const rt::FileDesc& desc);
+
+// The data files, named by their labels, for the file statements of the procedures.
+extern rt::KeyedFile Domains;
+extern rt::KeyedFile Registrars;
+extern rt::KeyedFile Hosts;
+extern rt::KeyedFile WebPages;
+extern rt::KeyedFile WPMeta;
+extern rt::KeyedFile WPLinks;
+extern rt::KeyedFile WPIMG;
+extern rt::KeyedFile WPForm;
+extern rt::KeyedFile WPScripts;
+extern rt::KeyedFile Intlink;
+extern rt::KeyedFile dnotes;
+extern rt::KeyedFile Editor;
+
+// A line file and its one-line buffer under one name, as the procedures use it:
+// DOS.LINE is the line read, DOS.next() reads it.
+struct DOSFile : DOSRecord, rt::LineFile {
+  DOSFile();
+};
+struct DOS1File : DOS1Record, rt::LineFile {
+  DOS1File();
+};
+extern DOSFile DOS;
+extern DOS1File DOS1;
+
+// Every record and memo buffer of the program with its size, for per-thread copies.
+struct BufferSpan {
+  void* data;
+  std::size_t size;
+};
+std::vector<BufferSpan> RecordBuffers();

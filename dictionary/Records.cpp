@@ -262,5 +262,3 @@ WPScriptsRecord WPS;
 IntlinkRecord INL;
 DnotesBuffer DNO;
 EditorRecord EDI;
-DOSRecord DOS;
-DOS1Record DOS1;

@@ -303,8 +303,8 @@ void FileManager::clearBuffer() {
     if (keyed_->memoBuffers()[m]) std::memset(keyed_->memoBuffers()[m], ' ', memos[m].size);
 }
 
-Status FileManager::PrimeRecord() {
-  clearBuffer();
+Status FileManager::PrimeRecord(bool suppressClear) {
+  if (!suppressClear) clearBuffer();
   PrimeNewRecord();
   return autoNumberedKey() ? ReserveAutoNumber() : Status::Ok;
 }

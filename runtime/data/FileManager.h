@@ -98,9 +98,11 @@ class FileManager {
   Status TryNext();
   Status TryPrevious();
 
-  // Clears the buffer (and memo), runs PrimeNewRecord and, when a key is auto-numbered,
-  // ReserveAutoNumber. A form completes such a record with UpdateRecord.
-  Status PrimeRecord();
+  // Clears the buffer (and memo) unless told not to, runs PrimeNewRecord and, when a key
+  // is auto-numbered, ReserveAutoNumber. A form completes such a record with UpdateRecord.
+  // A caller that fixes leading key components first (the domain of a page) keeps them by
+  // suppressing the clear.
+  Status PrimeRecord(bool suppressClear = false);
   // Drops the record reserved by ReserveAutoNumber when the insert is cancelled.
   Status CancelAutoNumber();
   std::int64_t reservedPosition() const { return reserved_; }

@@ -167,8 +167,8 @@ const std::vector<ExpectedFile>& expectedFiles() {
        {},
        nullptr,
        sizeof(EDI)},
-      {DOSDesc, "DOS", "DOS", "", 255, 1, "S255", {}, nullptr, sizeof(DOS)},
-      {DOS1Desc, "DOS1", "DOS1", "", 255, 1, "S255", {}, nullptr, sizeof(DOS1)},
+      {DOSDesc, "DOS", "DOS", "", 255, 1, "S255", {}, nullptr, sizeof(DOSRecord)},
+      {DOS1Desc, "DOS1", "DOS1", "", 255, 1, "S255", {}, nullptr, sizeof(DOS1Record)},
   };
   return files;
 }

@@ -1,0 +1,57 @@
+// The file manager and relation manager of every data file, made by DictionaryInit and
+// released by DictionaryKill. Procedures open their files through the relation managers.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "dictionary/Files.h"
+#include "dictionary/Globals.h"
+#include "runtime/data/FileManager.h"
+#include "runtime/data/FileRelations.h"
+
+namespace rt {
+class BindTable;
+}
+
+extern rt::FileManager* DomainsManager;
+extern rt::FileManager* RegistrarsManager;
+extern rt::FileManager* HostsManager;
+extern rt::FileManager* WebPagesManager;
+extern rt::FileManager* WPMetaManager;
+extern rt::FileManager* WPLinksManager;
+extern rt::FileManager* WPIMGManager;
+extern rt::FileManager* WPFormManager;
+extern rt::FileManager* WPScriptsManager;
+extern rt::FileManager* IntlinkManager;
+extern rt::FileManager* DnotesManager;
+extern rt::FileManager* EditorManager;
+extern rt::FileManager* DOSManager;
+extern rt::FileManager* DOS1Manager;
+
+extern rt::FileRelations* DomainsRelations;
+extern rt::FileRelations* RegistrarsRelations;
+extern rt::FileRelations* HostsRelations;
+extern rt::FileRelations* WebPagesRelations;
+extern rt::FileRelations* WPMetaRelations;
+extern rt::FileRelations* WPLinksRelations;
+extern rt::FileRelations* WPIMGRelations;
+extern rt::FileRelations* WPFormRelations;
+extern rt::FileRelations* WPScriptsRelations;
+extern rt::FileRelations* IntlinkRelations;
+extern rt::FileRelations* DnotesRelations;
+extern rt::FileRelations* EditorRelations;
+extern rt::FileRelations* DOSRelations;
+extern rt::FileRelations* DOS1Relations;
+
+// All fourteen pairs, in the program's order: Domains, dnotes, WPMeta, DOS1, DOS, Editor,
+// WebPages, Hosts, Registrars, Intlink, WPLinks, WPScripts, WPForm, WPIMG.
+void DictionaryInit();
+void DictionaryKill();
+
+// The pairs of the files named by their labels, in the order given (a program that
+// declares fewer files); DictionaryKill releases whatever was made.
+void DictionaryInitFiles(const std::vector<std::string_view>& labels);
+
+// Binds every field, memo and global by its name for filter and order expressions.
+void BindDictionary(rt::BindTable& table);
