@@ -1,3 +1,5 @@
+#include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "tests/expr/ExprFixture.h"
@@ -108,6 +110,41 @@ TEST_F(ExprErrors, AnUncompiledExpressionIsFalseNotTrue) {
   EXPECT_FALSE(none.test());
   EXPECT_DOUBLE_EQ(none.number(), 0);
   EXPECT_EQ(none.text(), "");
+}
+
+TEST_F(ExprErrors, RandomTextsNeverCrashAndPointInsideTheText) {
+  // Pieces that make both sensible and broken expressions when strung together.
+  const char* pieces[] = {
+      "(",        ")",     ",",           "'a'",  "'",         "''",       "1",       "2.5",
+      ".",        "=",     "<>",          "~=",   "=<",        "=>",       "<",       ">",
+      "~",        "&",     "+",           "-",    "*",         "/",        "%",       " and ",
+      " or ",     " not ", "upper(",      "sub(", "instring(", "today()",  "clock()", "dno:topic",
+      "dno:date", "ding",  "queryfilter", "nope", "#",         "\xC3\xA9", " "};
+  std::uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;
+  };
+  note.topic = "abc";
+  int compiledCount = 0;
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    const int n = 1 + static_cast<int>(next() % 12);
+    for (int k = 0; k < n; ++k) text += pieces[next() % std::size(pieces)];
+    auto c = rt::compile(text, bind);
+    if (c) {
+      ++compiledCount;
+      c->test();
+      c->text();
+      continue;
+    }
+    int chars = 0;
+    for (unsigned char ch : text) chars += (ch & 0xC0) != 0x80;
+    EXPECT_GE(c.error().position, 1) << text;
+    EXPECT_LE(c.error().position, chars + 1) << text;
+    EXPECT_FALSE(c.error().message.empty()) << text;
+  }
+  EXPECT_GT(compiledCount, 100);  // the mix does reach the evaluator
 }
 
 }  // namespace
