@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "runtime/text/Paths.h"
+#include "runtime/text/Strings.h"
 
 // Bytes are kept as they are (old files are not always UTF-8); the template is instantiated
 // here rather than taken from the packaged library, which pulls in a converter we do not use.
@@ -94,12 +95,6 @@ bool hasLineBreak(std::string_view s) {
   return s.find_first_of("\r\n") != std::string_view::npos;
 }
 
-std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 }  // namespace
 
 struct IniFile::State {
@@ -138,14 +133,14 @@ std::string IniFile::getString(std::string_view section, std::string_view key,
                                std::string_view defaultValue) const {
   std::lock_guard lock(state_->mutex);
   state_->refresh(path_);
-  const char* v = state_->ini.GetValue(std::string(trimmed(section)).c_str(),
-                                       std::string(trimmed(key)).c_str());
+  const char* v = state_->ini.GetValue(std::string(trimBlanks(section)).c_str(),
+                                       std::string(trimBlanks(key)).c_str());
   return v ? std::string(v) : std::string(defaultValue);
 }
 
 double IniFile::getNumber(std::string_view section, std::string_view key,
                           double defaultValue) const {
-  const std::string v(trimmed(getString(section, key)));
+  const std::string v(trimBlanks(getString(section, key)));
   if (v.empty() || !(std::isdigit(static_cast<unsigned char>(v[0])) || v[0] == '-' || v[0] == '+' ||
                      v[0] == '.'))
     return defaultValue;
@@ -155,7 +150,7 @@ double IniFile::getNumber(std::string_view section, std::string_view key,
 }
 
 bool IniFile::put(std::string_view section, std::string_view key, std::string_view value) {
-  const std::string_view k = trimmed(key);
+  const std::string_view k = trimBlanks(key);
   if (k.empty() || hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value) ||
       section.find(']') != std::string_view::npos || k.find('=') != std::string_view::npos ||
       k.front() == ';' || k.front() == '#' || k.front() == '[')
@@ -164,7 +159,7 @@ bool IniFile::put(std::string_view section, std::string_view key, std::string_vi
   State& s = *state_;
   s.refresh(path_);
   if (s.unreadable) return false;
-  const std::string sec(trimmed(section)), ky(k), val(value);
+  const std::string sec(trimBlanks(section)), ky(k), val(value);
   if (s.ini.SetValue(sec.c_str(), ky.c_str(), val.c_str()) < 0) return false;
   std::string data;
   const bool ok = s.ini.Save(data) >= 0 && replaceAtomically(s.stamp.path, data);

@@ -1,4 +1,5 @@
 #include "runtime/text/NumberText.h"
+#include "runtime/text/Strings.h"
 
 #include <cctype>
 
@@ -10,16 +11,10 @@ bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 }  // namespace
 
 std::optional<NumberText> splitNumber(std::string_view text) {
-  std::string_view s = trimmed(text);
+  std::string_view s = trimBlanks(text);
   NumberText n;
   if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
     n.negative = s.front() == '-';

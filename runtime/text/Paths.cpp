@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "runtime/text/Dates.h"
+#include "runtime/text/Strings.h"
 
 namespace rt {
 
@@ -16,21 +17,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-char upper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool equalNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (upper(a[i]) != upper(b[i])) return false;
-  return true;
-}
-
 bool lessNoCase(const std::string& a, const std::string& b) {
-  const auto r = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                              [](char x, char y) { return upper(x) < upper(y); });
-  if (r || !equalNoCase(a, b)) return r;
+  const auto r =
+      std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                   [](char x, char y) { return asciiUpper(x) < asciiUpper(y); });
+  if (r || !equalsNoCase(a, b)) return r;
   return a < b;
 }
 
@@ -47,7 +38,7 @@ std::optional<std::string> findNoCase(const std::string& dir, std::string_view n
   for (fs::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end;
        it.increment(ec)) {
     std::string n = it->path().filename().string();
-    if (equalNoCase(n, name) && (!best || n < *best)) best = std::move(n);
+    if (equalsNoCase(n, name) && (!best || n < *best)) best = std::move(n);
   }
   return best;
 }
@@ -126,7 +117,8 @@ bool wildcardMatch(std::string_view pattern, std::string_view name) {
   // Greedy matching with one backtrack point: the last "*" seen.
   std::size_t p = 0, n = 0, star = std::string_view::npos, mark = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || upper(pattern[p]) == upper(name[n]))) {
+    if (p < pattern.size() &&
+        (pattern[p] == '?' || asciiUpper(pattern[p]) == asciiUpper(name[n]))) {
       ++p;
       ++n;
     } else if (p < pattern.size() && pattern[p] == '*') {

@@ -9,6 +9,7 @@
 #include "runtime/text/Dates.h"
 #include "runtime/text/FixedString.h"
 #include "runtime/text/NumberText.h"
+#include "runtime/text/Strings.h"
 
 namespace rt {
 
@@ -31,15 +32,6 @@ bool isDigit(char c) {
 bool isAlpha(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
-char lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string_view trimmed(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
 
 // Reads an unsigned decimal from s at i; -1 when there are no digits or too many.
 int readInt(std::string_view s, std::size_t& i, std::size_t maxDigits = 6) {
@@ -54,13 +46,6 @@ int wholeInt(std::string_view s) {
   std::size_t i = 0;
   const int v = readInt(s, i);
   return i == s.size() ? v : -1;
-}
-
-bool startsWithNoCase(std::string_view s, std::string_view prefix) {
-  if (prefix.size() > s.size()) return false;
-  for (std::size_t k = 0; k < prefix.size(); ++k)
-    if (lower(s[k]) != lower(prefix[k])) return false;
-  return true;
 }
 
 std::string padded(int v, int width) {
@@ -212,7 +197,7 @@ Picture::Picture(std::string_view text) : text_(text) {
   std::string_view s = text;
   if (!s.empty() && s.front() == '@') s.remove_prefix(1);
   if (s.empty()) return;
-  const char letter = lower(s.front());
+  const char letter = asciiLower(s.front());
   std::string_view rest = s.substr(1);
   switch (letter) {
     case 's':
@@ -224,7 +209,7 @@ Picture::Picture(std::string_view text) : text_(text) {
         negativeAllowed_ = true;
         rest.remove_prefix(1);
       }
-      if (!rest.empty() && lower(rest.back()) == 'b') {
+      if (!rest.empty() && asciiLower(rest.back()) == 'b') {
         blankWhenZero_ = true;
         rest.remove_suffix(1);
       }
@@ -244,7 +229,7 @@ Picture::Picture(std::string_view text) : text_(text) {
       const std::size_t close = s.rfind(s.front());
       if (close == 0) return;
       const std::string_view tail = s.substr(close + 1);
-      if (!tail.empty() && !(tail.size() == 1 && lower(tail[0]) == 'b')) return;
+      if (!tail.empty() && !(tail.size() == 1 && asciiLower(tail[0]) == 'b')) return;
       blankWhenZero_ = !tail.empty();
       pattern_ = std::string(s.substr(1, close - 1));
       for (char c : pattern_) patternDigits_ += c == '#' || c == '<';
@@ -401,7 +386,7 @@ ParseResult Picture::parse(std::string_view input) const {
     case Kind::Time:
       break;
   }
-  const std::string_view s = trimmed(input);
+  const std::string_view s = trimBlanks(input);
   if (s.empty()) return {Value{TimeValue{}}, {}};
   std::size_t i = 0;
   int h = readInt(s, i, 2), m = 0, sec = 0;
@@ -414,7 +399,7 @@ ParseResult Picture::parse(std::string_view input) const {
     const bool pm = startsWithNoCase(suffix, "p");
     const bool am = startsWithNoCase(suffix, "a");
     const bool known =
-        (am || pm) && (suffix.size() == 1 || (suffix.size() == 2 && lower(suffix[1]) == 'm'));
+        (am || pm) && (suffix.size() == 1 || (suffix.size() == 2 && asciiLower(suffix[1]) == 'm'));
     hour = known && h >= 1 && h <= 12 ? h % 12 + (pm ? 12 : 0) : -1;
   }
   const std::int32_t t = h < 0 || m < 0 || sec < 0 ? 0 : timeFromHms(hour, m, sec);
@@ -423,7 +408,7 @@ ParseResult Picture::parse(std::string_view input) const {
 }
 
 ParseResult Picture::parseNumber(std::string_view input) const {
-  if (trimmed(input).empty()) return {Value{0.0}, {}};
+  if (trimBlanks(input).empty()) return {Value{0.0}, {}};
   const auto n = splitNumber(input);
   if (!n) return {std::nullopt, "Enter a number"};
   const auto scaled = scaledMagnitude(*n, places_);
@@ -437,7 +422,7 @@ ParseResult Picture::parseNumber(std::string_view input) const {
 }
 
 ParseResult Picture::parsePattern(std::string_view input) const {
-  const std::string_view s = trimmed(input);
+  const std::string_view s = trimBlanks(input);
   if (s.empty()) return {Value{0.0}, {}};
   std::string digits;
   for (char c : s)
@@ -447,12 +432,12 @@ ParseResult Picture::parsePattern(std::string_view input) const {
   const double v = static_cast<double>(std::stoull(digits));
   const std::string shown = formatPattern(v);
   const bool fits = shown.find_first_not_of('#') != std::string::npos || shown.empty();
-  if (!fits || (digits.size() != s.size() && trimmed(shown) != s)) return {std::nullopt, error};
+  if (!fits || (digits.size() != s.size() && trimBlanks(shown) != s)) return {std::nullopt, error};
   return {Value{v}, {}};
 }
 
 ParseResult Picture::parseDate(std::string_view input) const {
-  const std::string_view s = trimmed(input);
+  const std::string_view s = trimBlanks(input);
   if (s.empty()) return {Value{DateValue{}}, {}};
   const std::string pattern = datePattern();
   std::string order;

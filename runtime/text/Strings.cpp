@@ -21,11 +21,10 @@ std::string fitted(std::string_view s, long length) {
   return out;
 }
 
-template <char From, char To>
+template <char (*Map)(char)>
 std::string mapAscii(std::string_view s) {
   std::string out(s);
-  for (char& c : out)
-    if (c >= From && c <= From + 25) c = static_cast<char>(c - From + To);
+  for (char& c : out) c = Map(c);
   return out;
 }
 
@@ -58,10 +57,10 @@ long INSTRING(std::string_view sub, std::string_view s, long step, long start) {
 }
 
 std::string UPPER(std::string_view s) {
-  return mapAscii<'a', 'A'>(s);
+  return mapAscii<asciiUpper>(s);
 }
 std::string LOWER(std::string_view s) {
-  return mapAscii<'A', 'a'>(s);
+  return mapAscii<asciiLower>(s);
 }
 
 std::string LEFT(std::string_view s) {
@@ -88,6 +87,23 @@ std::string CENTER(std::string_view s, long length) {
   out.append(t);
   out.resize(static_cast<std::size_t>(length), ' ');
   return out;
+}
+
+std::string_view trimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+bool startsWithNoCase(std::string_view s, std::string_view prefix) {
+  if (prefix.size() > s.size()) return false;
+  for (std::size_t k = 0; k < prefix.size(); ++k)
+    if (asciiUpper(s[k]) != asciiUpper(prefix[k])) return false;
+  return true;
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && startsWithNoCase(a, b);
 }
 
 }  // namespace rt

@@ -19,4 +19,15 @@ std::string LEFT(std::string_view s, long length);  // the same, in a field of l
 long LEN(std::string_view s);
 std::string CENTER(std::string_view s, long length);
 
+// Helpers of the runtime itself.
+constexpr char asciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
+constexpr char asciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
+std::string_view trimBlanks(std::string_view s);            // without blanks and tabs around it
+bool equalsNoCase(std::string_view a, std::string_view b);  // ASCII letters folded
+bool startsWithNoCase(std::string_view s, std::string_view prefix);
+
 }  // namespace rt

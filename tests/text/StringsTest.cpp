@@ -79,5 +79,16 @@ TEST(Strings, CenterPlacesTextInTheMiddle) {
   EXPECT_EQ(CENTER("ab", -1), "");
 }
 
+TEST(Strings, NoCaseHelpersFoldAsciiOnly) {
+  EXPECT_TRUE(equalsNoCase("Tarnwick.INI", "tarnwick.ini"));
+  EXPECT_FALSE(equalsNoCase("tarnwick.ini", "tarnwick.in"));
+  EXPECT_FALSE(equalsNoCase("É", "é"));
+  EXPECT_FALSE(equalsNoCase("[", "{"));  // only letters differ by 32
+  EXPECT_TRUE(startsWithNoCase("September", "SEP"));
+  EXPECT_FALSE(startsWithNoCase("Se", "Sep"));
+  EXPECT_EQ(trimBlanks(" \t a b \t "), "a b");
+  EXPECT_EQ(trimBlanks(" \t "), "");
+}
+
 }  // namespace
 }  // namespace rt
