@@ -92,9 +92,10 @@ std::vector<DateToken> tokenizeDatePattern(std::string_view p) {
   return out;
 }
 
+// 0 = Sunday; day 1, 1 January 1800, was a Wednesday.
 int weekday(std::int32_t day) {
   return static_cast<int>((day - 1 + 3) % 7);
-}  // 1800-01-01: Wed
+}
 
 // Typed date items: numbers with their digit counts, or month names.
 struct DateItem {
