@@ -238,6 +238,12 @@ void runReadyThreads() {
     }
 }
 
+bool threadsReady() {
+  for (const auto& [num, t] : sched().threads)
+    if (t->ready && !t->finished) return true;
+  return false;
+}
+
 void waitForAllThreads() {
   if (currentThread() != 0) return;
   while (procedureThreadCount() > 0) waitForEvent();

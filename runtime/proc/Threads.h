@@ -45,6 +45,8 @@ void wake(int thread);
 void waitUntil(const std::function<bool()>& pred);
 // Resumes every ready fiber now; only on the main fiber (no effect elsewhere).
 void runReadyThreads();
+// True while some thread has been woken and not yet resumed.
+bool threadsReady();
 // The main fiber handles Qt events and runs the procedure threads until none is left.
 void waitForAllThreads();
 

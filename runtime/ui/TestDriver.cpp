@@ -1,0 +1,249 @@
+#include "runtime/ui/TestDriver.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+
+namespace rt {
+namespace {
+
+QString q(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+Qt::Key qtKey(int code) {
+  if (code >= key::F1 && code <= key::F12)
+    return static_cast<Qt::Key>(Qt::Key_F1 + (code - key::F1));
+  if (code == key::Enter) return Qt::Key_Return;
+  if (code == key::Escape) return Qt::Key_Escape;
+  return Qt::Key_unknown;
+}
+
+}  // namespace
+
+TestDriver::TestDriver() {
+  useVirtualClock(true);
+}
+TestDriver::~TestDriver() {
+  useVirtualClock(false);
+}
+
+int TestDriver::start(Procedure proc, long stack, std::string_view name) {
+  const int t = START(std::move(proc), stack, name);
+  pump();
+  return t;
+}
+
+void TestDriver::pump() {
+  for (int round = 0; round < 1000; ++round) {
+    runReadyThreads();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (!threadsReady()) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents);
+      if (!threadsReady()) return;
+    }
+  }
+}
+
+bool TestDriver::waitUntil(const std::function<bool()>& pred, int maxMs) {
+  QElapsedTimer clock;
+  clock.start();
+  for (;;) {
+    pump();
+    if (pred()) return true;
+    if (clock.elapsed() > maxMs) return false;
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+  }
+}
+
+void TestDriver::waitForThreadsToEnd() {
+  waitUntil([] { return procedureThreadCount() == 0; });
+}
+
+Window* TestDriver::find(std::string_view name) const {
+  const auto open = openWindows();
+  for (auto it = open.rbegin(); it != open.rend(); ++it)
+    if ((*it)->procedure() == name || (*it)->title() == name) return *it;
+  return nullptr;
+}
+
+Window* TestDriver::waitForWindow(std::string_view name, int maxMs) {
+  Window* found = nullptr;
+  waitUntil([&] { return (found = find(name)) != nullptr; }, maxMs);
+  return found;
+}
+
+bool TestDriver::waitForClose(std::string_view name, int maxMs) {
+  return waitUntil([&] { return find(name) == nullptr; }, maxMs);
+}
+
+bool TestDriver::isOpen(const Window* w) const {
+  for (Window* o : openWindows())
+    if (o == w) return true;
+  return false;
+}
+
+void TestDriver::type(Window* w, int control, std::string_view text) {
+  QWidget* widget = w->control(control);
+  if (auto* e = qobject_cast<QLineEdit*>(widget)) {
+    e->setText(q(text));
+    emit e->textEdited(e->text());
+    emit e->editingFinished();
+  } else if (auto* t = qobject_cast<QPlainTextEdit*>(widget)) {
+    t->setPlainText(q(text));
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(t, &out);
+  } else if (auto* box = qobject_cast<QComboBox*>(widget)) {
+    const int i = box->findText(q(text));
+    if (i >= 0) {
+      box->setCurrentIndex(i);
+      emit box->activated(i);
+    } else if (box->isEditable()) {
+      box->setEditText(q(text));
+      emit box->activated(box->currentIndex());
+    }
+  }
+  pump();
+}
+
+void TestDriver::press(Window* w, int control) {
+  if (auto* b = qobject_cast<QAbstractButton*>(w->control(control))) b->click();
+  pump();
+}
+
+void TestDriver::choose(Window* w, int control, int row) {
+  if (QAbstractItemView* v = w->listView(control)) {
+    const QModelIndex i = v->model()->index(row - 1, 0);
+    v->setCurrentIndex(i);
+    emit v->activated(i);
+  } else if (auto* box = qobject_cast<QComboBox*>(w->control(control))) {
+    box->setCurrentIndex(row - 1);
+    emit box->activated(row - 1);
+  }
+  pump();
+}
+
+void TestDriver::selectTab(Window* w, int sheet, int position) {
+  if (auto* s = qobject_cast<QTabWidget*>(w->control(sheet))) s->setCurrentIndex(position - 1);
+  pump();
+}
+
+void TestDriver::pickMenu(Window* w, int item) {
+  if (QAction* a = w->action(item)) a->trigger();
+  pump();
+}
+
+void TestDriver::click(Window* w, int control, int mouseKey) {
+  QWidget* target = control ? w->control(control) : w->widget();
+  if (!target) return;
+  const bool dbl = mouseKey == key::MouseLeft2 || mouseKey == key::MouseRight2;
+  const Qt::MouseButton b = (mouseKey == key::MouseRight || mouseKey == key::MouseRight2)
+                                ? Qt::RightButton
+                            : mouseKey == key::MouseCenter ? Qt::MiddleButton
+                                                           : Qt::LeftButton;
+  const QPointF at(1, 1);
+  QMouseEvent ev(dbl ? QEvent::MouseButtonDblClick : QEvent::MouseButtonPress, at,
+                 target->mapToGlobal(at), b, b, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &ev);
+  pump();
+}
+
+void TestDriver::pressKey(Window* w, int control, int keyCode) {
+  QWidget* target = control ? w->control(control) : w->widget();
+  if (!target) return;
+  QKeyEvent ev(QEvent::KeyPress, qtKey(keyCode), Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &ev);
+  pump();
+}
+
+void TestDriver::close(Window* w) {
+  w->topLevel()->close();
+  pump();
+}
+
+void TestDriver::activate(Window* w) {
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(w->topLevel())) {
+    if (QMdiArea* area = sub->mdiArea()) area->setActiveSubWindow(sub);
+  } else {
+    QApplication::setActiveWindow(w->widget());
+  }
+  pump();
+}
+
+QMessageBox* TestDriver::messageBox() const {
+  const auto boxes = openMessageBoxes();
+  return boxes.empty() ? nullptr : boxes.back();
+}
+
+QMessageBox* TestDriver::waitForMessageBox(int maxMs) {
+  waitUntil([this] { return messageBox() != nullptr; }, maxMs);
+  return messageBox();
+}
+
+std::string TestDriver::messageText(QMessageBox* box) const {
+  return box ? box->text().replace('\n', '|').toStdString() : std::string();
+}
+
+std::string TestDriver::messageCaption(QMessageBox* box) const {
+  return box ? box->windowTitle().toStdString() : std::string();
+}
+
+bool TestDriver::answer(int buttonValue) {
+  QMessageBox* box = messageBox();
+  const bool ok = box && pressMessageBoxButton(box, buttonValue);
+  pump();
+  return ok;
+}
+
+bool TestDriver::answer(std::string_view text) {
+  QMessageBox* box = messageBox();
+  const bool ok = box && pressMessageBoxButton(box, text);
+  pump();
+  return ok;
+}
+
+QFileDialog* TestDriver::waitForFileDialog(int maxMs) {
+  waitUntil([] { return !openFileDialogs().empty(); }, maxMs);
+  const auto d = openFileDialogs();
+  return d.empty() ? nullptr : d.back();
+}
+
+bool TestDriver::chooseFiles(const std::vector<std::string>& files) {
+  const auto dialogs = openFileDialogs();
+  if (dialogs.empty()) return false;
+  QFileDialog* d = dialogs.back();
+  QStringList names;
+  for (const auto& f : files) names << "\"" + q(f) + "\"";
+  d->selectFile(names.size() == 1 ? q(files.front()) : names.join(' '));
+  static_cast<QDialog*>(d)->accept();  // QFileDialog hides accept(); QDialog has it public
+  pump();
+  return true;
+}
+
+bool TestDriver::cancelFileDialog() {
+  const auto dialogs = openFileDialogs();
+  if (dialogs.empty()) return false;
+  dialogs.back()->reject();
+  pump();
+  return true;
+}
+
+void TestDriver::advanceClock(long hundredths) {
+  rt::advanceClock(hundredths);
+  pump();
+}
+
+}  // namespace rt

@@ -1,0 +1,66 @@
+// Drives windows in-process for tests (QT_QPA_PLATFORM=offscreen): starts procedures on
+// threads, finds their windows, types and presses as a user would, answers message boxes
+// and file dialogs, and moves a virtual clock so timers run without real waiting.
+// Every call is made from the test body, i.e. the main fiber.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/proc/Threads.h"
+#include "runtime/ui/MessageBox.h"
+#include "runtime/ui/Window.h"
+
+class QMessageBox;
+class QFileDialog;
+
+namespace rt {
+
+class TestDriver {
+ public:
+  TestDriver();   // switches timers to the virtual clock
+  ~TestDriver();  // back to the real clock
+
+  int start(Procedure proc, long stack = 25000, std::string_view name = {});
+
+  // Lets every procedure thread run until all of them wait.
+  void pump();
+  // Pumps until pred() holds; false after maxMs of real time.
+  bool waitUntil(const std::function<bool()>& pred, int maxMs = 3000);
+  void waitForThreadsToEnd();
+
+  // The newest open window whose procedure name or title is name.
+  Window* find(std::string_view name) const;
+  Window* waitForWindow(std::string_view name, int maxMs = 3000);
+  bool waitForClose(std::string_view name, int maxMs = 3000);
+  bool isOpen(const Window* w) const;
+
+  std::string text(Window* w, int control) const { return w->text(control); }
+  // Replaces the control's text as typed and leaves the field, so it is accepted.
+  void type(Window* w, int control, std::string_view text);
+  void press(Window* w, int control);            // buttons, checks, radios
+  void choose(Window* w, int control, int row);  // lists and drop lists, 1-based
+  void selectTab(Window* w, int sheet, int position);
+  void pickMenu(Window* w, int item);                // menu items and toolbar buttons
+  void click(Window* w, int control, int mouseKey);  // key::MouseLeft, MouseLeft2, MouseRight
+  void pressKey(Window* w, int control, int keyCode);
+  void close(Window* w);     // the close box
+  void activate(Window* w);  // the others lose the focus
+
+  QMessageBox* messageBox() const;  // the newest, or nullptr
+  QMessageBox* waitForMessageBox(int maxMs = 3000);
+  std::string messageText(QMessageBox* box) const;  // lines joined with "|"
+  std::string messageCaption(QMessageBox* box) const;
+  bool answer(int buttonValue);  // presses a button of the newest box
+  bool answer(std::string_view text);
+
+  QFileDialog* waitForFileDialog(int maxMs = 3000);
+  bool chooseFiles(const std::vector<std::string>& files);  // in the newest dialog
+  bool cancelFileDialog();
+
+  void advanceClock(long hundredths);
+};
+
+}  // namespace rt

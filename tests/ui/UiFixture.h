@@ -1,0 +1,85 @@
+// Shared set-up of the window tests: a driver, and a clean slate after each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "runtime/ui/TestDriver.h"
+#include "runtime/ui/WindowController.h"
+
+namespace uitest {
+
+// A window with an OK button (1), a Cancel button (2) and a plain button (3).
+inline rt::WindowDesc simpleWindow(std::string title,
+                                   rt::WindowKind kind = rt::WindowKind::Dialog) {
+  rt::WindowDesc d;
+  d.kind = kind;
+  d.title = std::move(title);
+  d.add(rt::ControlKind::Button, 1, "&OK").okButton = true;
+  d.add(rt::ControlKind::Button, 2, "Cancel").cancelButton = true;
+  d.add(rt::ControlKind::Button, 3, "&Other");
+  return d;
+}
+
+// A controller that logs the events it takes, and can run a hook on accepted controls.
+class Recorder : public rt::WindowController {
+ public:
+  using WindowController::WindowController;
+  std::shared_ptr<std::vector<rt::Event>> log = std::make_shared<std::vector<rt::Event>>();
+  std::function<rt::Flow(Recorder&)> onAccepted;
+  std::function<rt::Flow(Recorder&)> onWindowEvent;
+
+  rt::Flow OnEvent() override {
+    log->push_back(event());
+    return WindowController::OnEvent();
+  }
+  rt::Flow OnAccepted() override {
+    if (onAccepted) {
+      const rt::Flow f = onAccepted(*this);
+      if (f != rt::Flow::Continue) return f;
+    }
+    return WindowController::OnAccepted();
+  }
+  rt::Flow OnWindowEvent() override {
+    const rt::Flow f = WindowController::OnWindowEvent();
+    if (onWindowEvent && f == rt::Flow::Continue) return onWindowEvent(*this);
+    return f;
+  }
+};
+
+inline int countOf(const std::vector<rt::Event>& log, rt::EventKind kind, int control = -1) {
+  int n = 0;
+  for (const rt::Event& e : log)
+    if (e.kind == kind && (control < 0 || e.control == control)) ++n;
+  return n;
+}
+
+class UiTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    // Whatever a test left open is answered and closed, so the next one starts clean.
+    for (int round = 0; round < 50 && rt::procedureThreadCount() > 0; ++round) {
+      while (auto* box = driver.messageBox()) {
+        if (!rt::pressMessageBoxButton(box, rt::button::Cancel) &&
+            !rt::pressMessageBoxButton(box, rt::button::No) &&
+            !rt::pressMessageBoxButton(box, rt::button::Ok))
+          box->buttons().back()->click();
+        driver.pump();
+      }
+      while (driver.cancelFileDialog()) {
+      }
+      for (int t : rt::runningThreads()) rt::PostEvent(rt::EventKind::CloseWindow, 0, t);
+      driver.pump();
+    }
+    EXPECT_EQ(rt::procedureThreadCount(), 0);
+    EXPECT_TRUE(rt::openWindows().empty());
+  }
+  rt::TestDriver driver;
+};
+
+}  // namespace uitest
