@@ -234,6 +234,7 @@ void KeyedFile::Impl::closeDb() {
   byRowid = {};
   getByKey.clear();
   seeks.clear();
+  viewStatements.clear();
   if (db) sqlite3_close_v2(db);
   db = nullptr;
   appending = false;
@@ -381,6 +382,7 @@ bool KeyedFile::Impl::rebuildKeys() {
     return false;
   }
   seeks.clear();
+  viewStatements.clear();
   getByKey.clear();
   getByKey.resize(self.desc().keys.size());
   invalidate();
@@ -629,7 +631,10 @@ bool KeyedFile::put() {
   if (rc != SQLITE_DONE) return d.failSql(rc, ErrorCode::WriteError, "record not updated");
   if (sqlite3_changes(d.db) == 0) return d.fail(ErrorCode::NoRecord, "the record is gone");
   ++d.gen;
-  if (d.cur.mode != Impl::Mode::Record || d.inBatch(d.cur.current)) d.invalidate();
+  // A record that keeps its key value keeps its place, and so does the batch read ahead.
+  const bool moved = d.cur.mode == Impl::Mode::Key &&
+                     (d.cur.current != d.cur.rowid || keyValue(d.cur.key) != d.cur.values);
+  if (moved || d.cur.mode == Impl::Mode::KeyThenRecord || d.inBatch(d.cur.current)) d.invalidate();
   clearError();
   return true;
 }

@@ -23,13 +23,20 @@ struct KeyedFile::Impl {
   FileLock lock;
   bool appending = false;
   std::uint64_t gen = 0;
-  std::uint64_t serial = 0;  // counts opens, so views know when their statements are stale
+  std::uint64_t serial = 0;  // counts opens, so rows a view sorted in memory are known stale
   bool quickScan = false;
   int recover = 0;
 
   sql::Stmt insert, update, erase, byRowid;
   std::vector<sql::Stmt> getByKey;
   std::map<std::pair<int, bool>, sql::Stmt> seeks;  // (key or -1, forward)
+  // Statements of the views over this file, finalized with the connection.
+  std::map<std::string, sql::Stmt> viewStatements;
+  sql::Stmt& statement(const std::string& text) {
+    auto& s = viewStatements[text];
+    if (!s && db) s.prepare(db, text);
+    return s;
+  }
 
   struct Cursor {
     Mode mode = Mode::Record;

@@ -31,8 +31,7 @@ struct View::Impl {
   std::vector<SqlValue> range;
   Filter filter;
 
-  std::uint64_t serial = 0;
-  sql::Stmt forward, backward;
+  std::string forwardSql, backwardSql;  // the statements themselves belong to the file
 
   // The sorted rows of a comparator order, read once per file generation.
   bool sorted = false;
@@ -42,8 +41,8 @@ struct View::Impl {
   std::unordered_map<std::int64_t, std::size_t> indexOf;
 
   void reset() {
-    forward = {};
-    backward = {};
+    forwardSql.clear();
+    backwardSql.clear();
     sorted = false;
     rows.clear();
     indexOf.clear();
@@ -120,13 +119,9 @@ struct Reader {
   }
 
   sql::Stmt& stmt(bool forward) {
-    if (v.serial != fi.serial) {
-      v.reset();
-      v.serial = fi.serial;
-    }
-    auto& s = forward ? v.forward : v.backward;
-    if (!s) s.prepare(fi.db, sql::seekSql(fi.schema, ordering(), forward));
-    return s;
+    auto& text = forward ? v.forwardSql : v.backwardSql;
+    if (text.empty()) text = sql::seekSql(fi.schema, ordering(), forward);
+    return fi.statement(text);
   }
 
   bool passes(const RecordImage& row) {
@@ -189,7 +184,7 @@ struct Reader {
     v.indexOf.clear();
     const auto saveKind = v.kind;
     v.kind = View::Impl::Kind::Record;
-    v.forward = {};
+    v.forwardSql.clear();
     for (std::vector<RecordImage> page = read(true, nullptr, kMinRow, kMaxBatch);;) {
       const std::size_t got = page.size();
       if (got == 0) break;
@@ -197,7 +192,7 @@ struct Reader {
       for (auto& r : page) v.rows.push_back(std::move(r));
       page = read(true, &v.rows.back().order, last, kMaxBatch);
     }
-    v.forward = {};
+    v.forwardSql.clear();
     v.kind = saveKind;
     std::stable_sort(v.rows.begin(), v.rows.end(), [&](const RecordImage& a, const RecordImage& b) {
       return v.compare(a.record.data(), b.record.data());

@@ -117,6 +117,25 @@ TEST_F(KeyedFileTest, DeleteDuringNextWalkNeitherSkipsNorRepeats) {
   }
 }
 
+TEST_F(KeyedFileTest, PutDuringNextWalkVisitsEveryRecordOnce) {
+  for (int i = 0; i < 200; ++i) ASSERT_TRUE(t.addRec("n" + std::to_string(1000 + (i * 7) % 200)));
+  for (int key : {static_cast<int>(kName), static_cast<int>(kHost), -1}) {
+    if (key < 0)
+      t->setRecordOrder();
+    else
+      t->setKeyOrder(key);
+    std::set<std::string> seen;
+    while (t->next()) {
+      EXPECT_TRUE(seen.insert(t.rec.name.str()).second) << "repeated " << t.rec.name.str();
+      // Fields outside the key walked on: the record keeps its place.
+      t.rec.fee = key + 2;
+      if (key == kName) t.rec.host = "changed";
+      ASSERT_TRUE(t->put()) << errors().text;
+    }
+    EXPECT_EQ(seen.size(), 200u) << "key " << key;
+  }
+}
+
 TEST_F(KeyedFileTest, PreviousWalksBackwardsAndTurnsAround) {
   for (auto name : {"c", "a", "d", "b"}) ASSERT_TRUE(t.addRec(name));
   t->setKeyOrder(kName);
