@@ -13,6 +13,8 @@
 #include <map>
 #include <random>
 #include <string>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 #include "pages/HtmlTagRules.h"
@@ -146,6 +148,17 @@ struct Site {
   std::vector<std::string> files;
   std::size_t bytes = 0;
   std::size_t lines = 0;
+
+  Site() = default;
+  Site(Site&& other) noexcept
+      : dir(std::exchange(other.dir, {})),
+        files(std::move(other.files)),
+        bytes(other.bytes),
+        lines(other.lines) {}
+  ~Site() {
+    std::error_code ignored;
+    if (!dir.empty()) fs::remove_all(dir, ignored);
+  }
 };
 
 Site& site() {
@@ -166,7 +179,6 @@ Site& site() {
       out.bytes += text.size();
       for (char c : text) out.lines += c == '\n';
     }
-    std::atexit([] { fs::remove_all(site().dir); });
     return out;
   }();
   return s;
