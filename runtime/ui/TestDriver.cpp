@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <algorithm>
 
 namespace rt {
 namespace {
@@ -223,14 +224,25 @@ QFileDialog* TestDriver::waitForFileDialog(int maxMs) {
 
 bool TestDriver::chooseFiles(const std::vector<std::string>& files) {
   const auto dialogs = openFileDialogs();
-  if (dialogs.empty()) return false;
+  if (dialogs.empty() || files.empty()) return false;
   QFileDialog* d = dialogs.back();
+  // Typed into the name field as a user would: the dialog's own model loads directories
+  // in the background, so selecting through it is not reliable here.
+  const QFileInfo first(q(files.front()));
+  if (first.isAbsolute()) d->setDirectory(first.absolutePath());
   QStringList names;
-  for (const auto& f : files) names << "\"" + q(f) + "\"";
-  d->selectFile(names.size() == 1 ? q(files.front()) : names.join(' '));
+  for (const auto& f : files) {
+    const QString name = QFileInfo(q(f)).isAbsolute() ? QFileInfo(q(f)).fileName() : q(f);
+    names << (files.size() == 1 ? name : "\"" + name + "\"");
+  }
+  auto* edit = d->findChild<QLineEdit*>("fileNameEdit");
+  if (!edit) return false;
+  edit->setText(names.join(' '));
   static_cast<QDialog*>(d)->accept();  // QFileDialog hides accept(); QDialog has it public
   pump();
-  return true;
+  // True once the dialog took the names and closed.
+  const auto still = openFileDialogs();
+  return std::find(still.begin(), still.end(), d) == still.end();
 }
 
 bool TestDriver::cancelFileDialog() {

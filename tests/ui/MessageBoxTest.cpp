@@ -1,0 +1,175 @@
+// Message boxes, StopProgram and the file dialog as runtime windows a test can answer.
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include "UiFixture.h"
+#include "runtime/proc/ProgramLife.h"
+
+namespace uitest {
+namespace {
+
+using rt::button::Cancel;
+using rt::button::No;
+using rt::button::Ok;
+using rt::button::Yes;
+
+class MessageBoxes : public UiTest {};
+
+TEST_F(MessageBoxes, ButtonPressedIsReturned) {
+  struct Case {
+    int buttons, press, want;
+  };
+  const Case cases[] = {
+      {Yes | No, No, No},
+      {Yes | No, Yes, Yes},
+      {Ok | Cancel, Cancel, Cancel},
+      {0, Ok, Ok},  // no buttons given: OK alone
+  };
+  for (const Case& c : cases) {
+    int got = -1;
+    driver.start([&] {
+      got =
+          rt::ShowMessageBox("Line one|Line two", "Question", rt::MessageIcon::Question, c.buttons);
+    });
+    QMessageBox* box = driver.waitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(driver.messageText(box), "Line one|Line two");
+    EXPECT_EQ(box->text().toStdString(), "Line one\nLine two");
+    EXPECT_EQ(driver.messageCaption(box), "Question");
+    if (c.buttons == 0) {
+      EXPECT_EQ(box->buttons().size(), 1);
+    }
+    EXPECT_TRUE(driver.answer(c.press));
+    driver.waitForThreadsToEnd();
+    EXPECT_EQ(got, c.want) << c.buttons;
+  }
+}
+
+TEST_F(MessageBoxes, TextButtonsReturnTheirNumber) {
+  int got = -1;
+  driver.start(
+      [&] { got = rt::ShowMessageBox("Delete it?", "", rt::MessageIcon::None, "&Yes|&No|Maybe"); });
+  ASSERT_NE(driver.waitForMessageBox(), nullptr);
+  EXPECT_TRUE(driver.answer("No"));
+  driver.waitForThreadsToEnd();
+  EXPECT_EQ(got, 2);
+}
+
+TEST_F(MessageBoxes, ClosingTheBoxCountsAsCancelOrNo) {
+  for (auto [buttons, want] : {std::pair{Yes | No | Cancel, Cancel}, std::pair{Yes | No, No}}) {
+    int got = -1;
+    driver.start([&, b = buttons] {
+      got = rt::ShowMessageBox("Sure?", "Confirm", rt::MessageIcon::Question, b);
+    });
+    QMessageBox* box = driver.waitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    box->reject();
+    driver.waitForThreadsToEnd();
+    EXPECT_EQ(got, want);
+  }
+}
+
+TEST_F(MessageBoxes, BoxIsModalOnlyOnItsThread) {
+  int got = 0;
+  driver.start([&] {
+    Recorder w(simpleWindow("Form"), "UpdateThings");
+    w.onAccepted = [&](Recorder&) {
+      got = rt::ShowMessageBox("Save?", "Form", rt::MessageIcon::Question, Yes | No);
+      return rt::Flow::Cycle;
+    };
+    w.Run();
+  });
+  auto otherLog = std::make_shared<std::vector<rt::Event>>();
+  driver.start([&] {
+    Recorder w(simpleWindow("Other"), "Other");
+    otherLog = w.log;
+    w.Run();
+  });
+  rt::Window* form = driver.waitForWindow("UpdateThings");
+  rt::Window* other = driver.waitForWindow("Other");
+  ASSERT_TRUE(form && other);
+  driver.press(form, 3);
+  ASSERT_NE(driver.waitForMessageBox(), nullptr);
+  EXPECT_FALSE(form->widget()->isEnabled());
+  driver.press(other, 3);
+  EXPECT_EQ(countOf(*otherLog, rt::EventKind::Accepted, 3), 1);
+  EXPECT_TRUE(driver.answer(Yes));
+  EXPECT_EQ(got, Yes);
+  EXPECT_TRUE(form->widget()->isEnabled());
+}
+
+TEST_F(MessageBoxes, StopProgramNoReturnsYesEndsTheProgram) {
+  int ended = -1;
+  bool tasksRan = false;
+  rt::setProgramEnd([&](int code) { ended = code; });
+  rt::addShutdownTask([&] { tasksRan = true; });
+  bool returned = false;
+  driver.start([&] {
+    rt::StopProgram("The data files are damaged.");
+    returned = true;
+    Recorder w(simpleWindow("Still here"), "Still");
+    w.onAccepted = [](Recorder&) {
+      rt::StopProgram("Again");
+      return rt::Flow::Cycle;
+    };
+    w.Run();
+  });
+  QMessageBox* box = driver.waitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(driver.messageCaption(box), "Stop");
+  EXPECT_EQ(driver.messageText(box).rfind("The data files are damaged.|", 0), 0u);
+  EXPECT_TRUE(driver.answer(No));
+  EXPECT_TRUE(returned);
+  EXPECT_EQ(ended, -1);
+  rt::Window* w = driver.waitForWindow("Still");
+  ASSERT_NE(w, nullptr);
+  driver.press(w, 3);
+  ASSERT_NE(driver.waitForMessageBox(), nullptr);
+  EXPECT_TRUE(driver.answer(Yes));
+  EXPECT_EQ(ended, 0);
+  EXPECT_TRUE(tasksRan);
+  EXPECT_TRUE(rt::openWindows().empty());
+  rt::setProgramEnd(nullptr);
+}
+
+TEST(FileFilter, MasksBecomeQtFilters) {
+  EXPECT_EQ(rt::qtFileFilter("HTML files|*.htm;*.html|All files|*.*"),
+            "HTML files (*.htm *.html);;All files (*)");
+  EXPECT_EQ(rt::qtFileFilter("Pictures|*.jpg   "), "Pictures (*.jpg)");
+  EXPECT_EQ(rt::qtFileFilter(""), "");
+}
+
+TEST_F(MessageBoxes, FileDialogReturnsTheChosenFileOrNothing) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QFile f(dir.filePath("page.htm"));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.close();
+  std::vector<std::string> chosen{"unset"};
+  rt::FileDialogRequest req;
+  req.title = "Pick a Page";
+  req.masks = "HTML|*.htm|All files|*.*";
+  req.directory = dir.path().toStdString() + "   ";
+  driver.start([&] { chosen = rt::FileDialog(req); });
+  QFileDialog* d = driver.waitForFileDialog();
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->windowTitle(), "Pick a Page");
+  EXPECT_EQ(QDir(d->directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
+  EXPECT_TRUE(driver.chooseFiles({dir.filePath("page.htm").toStdString()}));
+  driver.waitForThreadsToEnd();
+  ASSERT_EQ(chosen.size(), 1u);
+  EXPECT_EQ(QFileInfo(QString::fromStdString(chosen[0])).fileName(), "page.htm");
+
+  driver.start([&] { chosen = rt::FileDialog(req); });
+  ASSERT_NE(driver.waitForFileDialog(), nullptr);
+  EXPECT_TRUE(driver.cancelFileDialog());
+  driver.waitForThreadsToEnd();
+  EXPECT_TRUE(chosen.empty());
+}
+
+}  // namespace
+}  // namespace uitest
