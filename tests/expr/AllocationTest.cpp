@@ -10,15 +10,39 @@ namespace {
 std::atomic<long> allocations{0};
 }
 
+// Every replaceable form, so that no pair of allocation and release comes from two
+// different allocators.
 void* operator new(std::size_t n) {
   ++allocations;
   if (void* p = std::malloc(n ? n : 1)) return p;
   throw std::bad_alloc();
 }
+void* operator new[](std::size_t n) {
+  return operator new(n);
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+  ++allocations;
+  return std::malloc(n ? n : 1);
+}
+void* operator new[](std::size_t n, const std::nothrow_t& t) noexcept {
+  return operator new(n, t);
+}
 void operator delete(void* p) noexcept {
   std::free(p);
 }
 void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
   std::free(p);
 }
 

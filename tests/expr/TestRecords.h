@@ -11,12 +11,14 @@
 namespace exprtest {
 
 #pragma pack(push, 1)
-struct DomainRec {
-  rt::Str<50> domainName;
-  std::int32_t renewalDate;
-  rt::Str<40> registrar;
-  rt::Decimal feePaid;
+// Aligned as a whole, with its wider members first, so the Decimal member sits on its own
+// alignment: its member functions must not run on a misaligned object.
+struct alignas(8) DomainRec {
   double regularFee;
+  rt::Decimal feePaid;
+  std::int32_t renewalDate;
+  rt::Str<50> domainName;
+  rt::Str<40> registrar;
 };
 struct NoteRec {
   rt::Str<60> topic;
