@@ -1,5 +1,6 @@
 // The filter and order texts that the programs' views and reports use, over record buffers.
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "tests/expr/ExprFixture.h"
@@ -128,19 +129,41 @@ TEST_F(ExprSystemFilters, NotesInDateThenTopicOrder) {
   EXPECT_EQ(got, (std::vector<std::string>{"1z", "5a", "5b", "5c", "9a"}));
 }
 
-TEST_F(ExprSystemFilters, OrderTextsAppendedAfterAKeyNameTheirField) {
-  for (auto [text, field] :
-       {std::pair{"WPI:WEBPAGEIMG", "WPI:WEBPAGEIMG"},
-        std::pair{"wpi:webpageimg", "WPI:WEBPAGEIMG"}, std::pair{"dno:date", "DNO:DATE"}}) {
-    auto o = rt::compileOrder(text, bind);
-    ASSERT_TRUE(o) << text;
-    ASSERT_EQ(o->items().size(), 1u);
-    EXPECT_EQ(o->items()[0].expr.fieldName(), field);
-    EXPECT_FALSE(o->items()[0].descending);
-  }
+TEST_F(ExprSystemFilters, AComputedOrderNamesNoField) {
   auto o = rt::compileOrder("UPPER(wpi:page)", bind);
   ASSERT_TRUE(o);
   EXPECT_EQ(o->items()[0].expr.fieldName(), "");
+}
+
+TEST_F(ExprSystemFilters, EveryOrderAndFilterTextOfTheProgramsCompiles) {
+  // One-field files standing in for the detail, registrar and host files.
+  char links[200], metas[20], registrars[40], hosts[50];
+  const std::pair<const char*, char*> extra[] = {{"WPL:WEBPAGELINK", links},
+                                                 {"WPM:METANAME", metas},
+                                                 {"REG:COMPANYNAME", registrars},
+                                                 {"HOS:HOSTNAME", hosts}};
+  for (auto [name, buffer] : extra) bind.bindText(name, buffer, 20);
+  const std::pair<const char*, const char*> orders[] = {{"WPL:WEBPAGELINK", "WPL:WEBPAGELINK"},
+                                                        {"wpl:webpagelink", "WPL:WEBPAGELINK"},
+                                                        {"WPI:WEBPAGEIMG", "WPI:WEBPAGEIMG"},
+                                                        {"wpm:metaname", "WPM:METANAME"},
+                                                        {"reg:companyname", "REG:COMPANYNAME"},
+                                                        {"hos:hostname", "HOS:HOSTNAME"},
+                                                        {"dno:date", "DNO:DATE"}};
+  for (auto [text, field] : orders) {
+    auto o = rt::compileOrder(text, bind);
+    ASSERT_TRUE(o) << text << ": " << o.error().message;
+    EXPECT_EQ(o->items()[0].expr.fieldName(), field) << text;
+  }
+  ASSERT_TRUE(rt::compileOrder("dno:date,dno:topic", bind));
+  for (const char* text :
+       {"(dno:reminder=ding)", "(dom:renewaldate => today() and dom:renewaldate =< today()+30)",
+        "dom:renewaldate => today() and dom:renewaldate =< today()+30",
+        "web:domainname=clip(domainname)", "wpi:domainname=domainname", "UPPER(WPI:DomainName)",
+        "UPPER(WPI:Page)", "UPPER(WPI:WebPageIMG)"}) {
+    auto c = rt::compile(text, bind);
+    EXPECT_TRUE(c) << text << ": " << (c ? "" : c.error().message);
+  }
 }
 
 }  // namespace
