@@ -35,6 +35,19 @@ struct BufferRef {
 };
 BufferRef BufferOf(const rt::FileDesc& desc);
 
+// Key numbers (indexes into a file's keys) spelt after the keys: DOM:name is DOM_name.
+constexpr int DOM_name = 0, DOM_HostedBy = 1;
+constexpr int REG_name = 0;
+constexpr int HOS_name = 0;
+constexpr int WEB_NAMES = 0, WEB_Path = 1, WEB_Pages = 2;
+constexpr int WPM_PagePath = 0;
+constexpr int WPL_PathName = 0;
+constexpr int WPI_PageName = 0, WPI_images = 1;
+constexpr int WPF_PageName = 0;
+constexpr int WPS_PageNam = 0;
+constexpr int INL_typeonly = 0, INL_recids = 1, INL_descripts = 2;
+constexpr int DNO_pages = 0;
+
 // The data files, named by their labels, for the file statements of the procedures.
 extern rt::KeyedFile Domains;
 extern rt::KeyedFile Registrars;

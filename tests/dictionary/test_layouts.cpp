@@ -313,6 +313,31 @@ TEST(Dictionary, AllFourteenFilesListedOnceWithDistinctPrefixes) {
   for (const auto* d : all) EXPECT_TRUE(prefixes.insert(d->prefix).second) << d->prefix;
 }
 
+TEST(Dictionary, KeyNumbersNameTheirKeys) {
+  const struct {
+    const rt::FileDesc& desc;
+    int number;
+    const char* name;
+  } keys[] = {{DomainsDesc(), DOM_name, "DOM:name"},
+              {DomainsDesc(), DOM_HostedBy, "DOM:HostedBy"},
+              {RegistrarsDesc(), REG_name, "REG:name"},
+              {HostsDesc(), HOS_name, "HOS:name"},
+              {WebPagesDesc(), WEB_NAMES, "WEB:NAMES"},
+              {WebPagesDesc(), WEB_Path, "WEB:Path"},
+              {WebPagesDesc(), WEB_Pages, "WEB:Pages"},
+              {WPMetaDesc(), WPM_PagePath, "WPM:PagePath"},
+              {WPLinksDesc(), WPL_PathName, "WPL:PathName"},
+              {WPIMGDesc(), WPI_PageName, "WPI:PageName"},
+              {WPIMGDesc(), WPI_images, "WPI:images"},
+              {WPFormDesc(), WPF_PageName, "WPF:PageName"},
+              {WPScriptsDesc(), WPS_PageNam, "WPS:PageNam"},
+              {IntlinkDesc(), INL_typeonly, "INL:typeonly"},
+              {IntlinkDesc(), INL_recids, "INL:recids"},
+              {IntlinkDesc(), INL_descripts, "INL:descripts"},
+              {DnotesDesc(), DNO_pages, "DNO:pages"}};
+  for (const auto& k : keys) EXPECT_EQ(k.desc.keyIndex(k.name), k.number) << k.name;
+}
+
 TEST(Dictionary, FieldNamesResolveToTheStructMembers) {
   // A field found by name writes into the member of the same name.
   WEB.LINKTO2 = "";

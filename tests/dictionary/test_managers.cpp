@@ -66,6 +66,26 @@ TEST_F(Managers, EveryPairIsSetUpWithTheFilesSettingsAndReleasedByKill) {
   DictionaryInit();  // TearDown kills again
 }
 
+TEST_F(Managers, TheReaderProgramMakesOnlyItsOwnPairs) {
+  DictionaryKill();
+  DictionaryInitFiles(
+      {"Domains", "WPMeta", "DOS1", "DOS", "WebPages", "WPLinks", "WPScripts", "WPForm", "WPIMG"});
+  for (const auto& p : kAll) {
+    const std::string_view l = p.label;
+    const bool made =
+        l != "Registrars" && l != "Hosts" && l != "Intlink" && l != "dnotes" && l != "Editor";
+    EXPECT_EQ(*p.manager != nullptr, made) << l;
+    EXPECT_EQ(*p.relations != nullptr, made) << l;
+  }
+  ASSERT_EQ(WPIMGRelations->OpenFiles(), rt::Status::Ok);
+  EXPECT_TRUE(Domains.isOpen()) << "a detail file opens its page file, which opens the domains";
+  WPIMGRelations->CloseFiles();
+  EXPECT_FALSE(Domains.isOpen());
+  DictionaryKill();
+  for (const auto& p : kAll) EXPECT_EQ(*p.manager, nullptr) << p.label;
+  DictionaryInit();
+}
+
 TEST_F(Managers, KillClosesFilesThatAreStillOpen) {
   ASSERT_EQ(DomainsRelations->OpenFiles(), rt::Status::Ok);
   ASSERT_TRUE(Domains.isOpen());

@@ -62,7 +62,7 @@ class Cascade : public DictionaryTest {
   bool positionOn(const char* domain) {
     clearBuffers();
     DOM.DOMAINNAME = domain;
-    return DomainsManager->FetchByKey(0) == rt::Status::Ok;
+    return DomainsManager->FetchByKey(DOM_name) == rt::Status::Ok;
   }
   // The link field of every record of each page file, in record order.
   std::map<std::string, std::vector<std::string>> contents() {
@@ -125,7 +125,7 @@ TEST_F(Cascade, DeletingAPageDeletesOnlyItsDetails) {
   clearBuffers();
   WEB.DOMAINNAME = "other.example";
   WEB.PAGENAME = "c.htm";
-  ASSERT_EQ(WebPagesManager->FetchByKey(0), rt::Status::Ok);
+  ASSERT_EQ(WebPagesManager->FetchByKey(DOM_name), rt::Status::Ok);
   ASSERT_EQ(WebPagesRelations->DeleteRecord(false), rt::Status::Ok);
   const auto left = contents();
   EXPECT_EQ(left.at("Domains").size(), 2u);
