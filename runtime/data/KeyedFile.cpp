@@ -84,12 +84,6 @@ sql::Ordering KeyedFile::Impl::ordering(int key) const {
   return o;
 }
 
-sql::Stmt& KeyedFile::Impl::seekStmt(int key, bool forward) {
-  auto& s = seeks[{key, forward}];
-  if (!s) s.prepare(db, sql::seekSql(schema, ordering(key), forward));
-  return s;
-}
-
 bool KeyedFile::Impl::checkSchema(bool checkKeys) {
   sql::Stmt q;
   int rc = q.prepare(db, "SELECT sql FROM sqlite_master WHERE type = ?1 AND name = ?2");
@@ -233,8 +227,7 @@ void KeyedFile::Impl::closeDb() {
   erase = {};
   byRowid = {};
   getByKey.clear();
-  seeks.clear();
-  viewStatements.clear();
+  statements.clear();
   if (db) sqlite3_close_v2(db);
   db = nullptr;
   appending = false;
@@ -269,8 +262,6 @@ bool KeyedFile::Impl::inBatch(std::int64_t rowid) const {
 
 bool KeyedFile::Impl::fetch(bool forward) {
   const int key = cur.mode == Mode::Key ? cur.key : -1;
-  auto& s = seekStmt(key, forward);
-  if (!s) return failSql(sqlite3_errcode(db), ErrorCode::InvalidFile, "cannot be read");
   const auto order = ordering(key);
   const std::vector<SqlValue>* values = nullptr;
   std::int64_t rowid = forward ? kMinRow : kMaxRow;
@@ -280,13 +271,10 @@ bool KeyedFile::Impl::fetch(bool forward) {
   } else if (cur.anchor == Anchor::Value) {
     values = &cur.values;  // inclusive: every rowid of an equal value qualifies
   }
-  s.reset();
-  sql::bindSeek(s.get(), order, forward, values, rowid, {}, batchSize);
   batch.clear();
   batchPos = 0;
-  const int rc =
-      sql::collect(s.get(), self.desc(), order.terms.size(), self.desc().memos.size(), batch);
-  sqlite3_reset(s.get());
+  const int rc = sql::seek(statementFor(), schema, order, forward, values, rowid, {}, batchSize,
+                           self.desc(), batch);
   if (rc != SQLITE_OK) {
     invalidate();
     return failSql(rc, ErrorCode::FileSystemError, "cannot be read");
@@ -301,14 +289,9 @@ bool KeyedFile::Impl::fetch(bool forward) {
 // SET(key, file): the first entry at or after the key value, found through the key; reading
 // then continues in record order from that record.
 bool KeyedFile::Impl::locate() {
-  auto& s = seekStmt(cur.key, true);
-  const auto order = ordering(cur.key);
-  s.reset();
-  sql::bindSeek(s.get(), order, true, &cur.values, kMinRow, {}, 1);
   std::vector<RecordImage> found;
-  const int rc =
-      sql::collect(s.get(), self.desc(), order.terms.size(), self.desc().memos.size(), found);
-  sqlite3_reset(s.get());
+  const int rc = sql::seek(statementFor(), schema, ordering(cur.key), true, &cur.values, kMinRow,
+                           {}, 1, self.desc(), found);
   if (rc != SQLITE_OK) return failSql(rc, ErrorCode::FileSystemError, "cannot be read");
   if (found.empty()) return fail(ErrorCode::RecordNotAvailable, "no record at or after the key");
   cur.mode = Mode::Record;
@@ -381,8 +364,7 @@ bool KeyedFile::Impl::rebuildKeys() {
     sql::exec(db, "ROLLBACK");
     return false;
   }
-  seeks.clear();
-  viewStatements.clear();
+  statements.clear();
   getByKey.clear();
   getByKey.resize(self.desc().keys.size());
   invalidate();

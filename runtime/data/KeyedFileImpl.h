@@ -29,13 +29,16 @@ struct KeyedFile::Impl {
 
   sql::Stmt insert, update, erase, byRowid;
   std::vector<sql::Stmt> getByKey;
-  std::map<std::pair<int, bool>, sql::Stmt> seeks;  // (key or -1, forward)
-  // Statements of the views over this file, finalized with the connection.
-  std::map<std::string, sql::Stmt> viewStatements;
+  // Seek statements of the cursor and of the views over this file, by their text; finalized
+  // with the connection.
+  std::map<std::string, sql::Stmt> statements;
   sql::Stmt& statement(const std::string& text) {
-    auto& s = viewStatements[text];
+    auto& s = statements[text];
     if (!s && db) s.prepare(db, text);
     return s;
+  }
+  sql::StatementFor statementFor() {
+    return [this](const std::string& text) -> sql::Stmt& { return statement(text); };
   }
 
   struct Cursor {
@@ -63,7 +66,6 @@ struct KeyedFile::Impl {
   bool checkSchema(bool checkKeys);
   bool commitAppends();
   sql::Ordering ordering(int key) const;
-  sql::Stmt& seekStmt(int key, bool forward);
   bool fetch(bool forward);
   bool step(bool forward);
   bool locate();

@@ -273,33 +273,75 @@ SqlValue columnValue(sqlite3_stmt* s, int col) {
   }
 }
 
-std::string seekSql(const Schema& schema, const Ordering& order, bool forward) {
+std::string levelSql(const Schema& schema, const Ordering& order, bool forward, SeekLevel level) {
   const int n = static_cast<int>(order.terms.size());
+  const int equal = std::min(order.fixed + level.eq, n);
   std::string sql = "SELECT " + schema.selectList();
   for (const auto& t : order.terms) sql += ", " + t.expr;
-  sql += " FROM " + schema.table + " WHERE ";
-  if (!order.condition.empty()) sql += order.condition + " AND ";
-  for (int i = 0; i < order.fixed && i < n; ++i)
-    sql += order.terms[i].expr + " = ?" + std::to_string(i + 1) + " AND ";
-  // Nested rather than a row value: SQLite 3.40 walks the whole expression index for the
-  // row-value comparison.
-  const std::string rowidParam = "?" + std::to_string(n + 1);
-  std::string seek = std::string("rowid ") + (forward ? ">" : "<") + " " + rowidParam;
-  for (int i = n - 1; i >= order.fixed; --i) {
-    const bool up = forward != order.terms[i].desc;
-    const std::string p = "?" + std::to_string(i + 1);
-    const std::string& e = order.terms[i].expr;
-    seek = e + (up ? " >= " : " <= ") + p + " AND (" + e + (up ? " > " : " < ") + p + " OR " +
-           seek + ")";
+  sql += " FROM " + schema.table;
+  std::vector<std::string> where;
+  if (!order.condition.empty()) where.push_back(order.condition);
+  for (int i = 0; i < equal; ++i)
+    where.push_back(order.terms[i].expr + " = ?" + std::to_string(i + 1));
+  const bool inclusive = level.bound == SeekLevel::AtLeast;
+  if (level.bound == SeekLevel::Rowid || equal == n) {
+    where.push_back(std::string("rowid ") + (forward ? "> ?" : "< ?") + std::to_string(n + 1));
+  } else if (level.bound != SeekLevel::None) {
+    const bool up = forward != order.terms[equal].desc;
+    where.push_back(order.terms[equal].expr + (up ? " >" : " <") + (inclusive ? "= ?" : " ?") +
+                    std::to_string(equal + 1));
   }
-  // Terms held equal by the range stay out of ORDER BY: SQLite sorts in a temporary tree
-  // when they are named there with a descending direction.
-  sql += seek + " ORDER BY ";
-  for (int i = order.fixed; i < n; ++i)
+  for (std::size_t i = 0; i < where.size(); ++i) sql += (i ? " AND " : " WHERE ") + where[i];
+  // Terms held equal stay out of ORDER BY: SQLite sorts in a temporary tree when they are
+  // named there with a descending direction.
+  sql += " ORDER BY ";
+  for (int i = equal; i < n; ++i)
     sql += order.terms[i].expr + ((forward != order.terms[i].desc) ? " ASC, " : " DESC, ");
   sql += std::string("rowid ") + (forward ? "ASC" : "DESC");
   sql += " LIMIT ?" + std::to_string(n + 2);
   return sql;
+}
+
+std::vector<SeekLevel> seekLevels(const Ordering& order, std::size_t valueCount) {
+  const int n = static_cast<int>(order.terms.size());
+  const int free = n - order.fixed;
+  const int given = std::clamp(static_cast<int>(valueCount) - order.fixed, 0, free);
+  if (free == 0) return {{0, SeekLevel::Rowid}};
+  if (given == 0) return {{0, SeekLevel::AtLeast}};  // from the extreme: still an index search
+  std::vector<SeekLevel> levels{{given, given == free ? SeekLevel::Rowid : SeekLevel::None}};
+  for (int eq = given - 1; eq >= 0; --eq) levels.push_back({eq, SeekLevel::Greater});
+  return levels;
+}
+
+std::vector<std::string> allSeekSql(const Schema& schema, const Ordering& order, bool forward) {
+  std::vector<std::string> out;
+  const int free = static_cast<int>(order.terms.size()) - order.fixed;
+  for (std::size_t given = 0; given <= static_cast<std::size_t>(free); ++given)
+    for (const auto& level : seekLevels(order, order.fixed + given)) {
+      std::string sql = levelSql(schema, order, forward, level);
+      if (std::find(out.begin(), out.end(), sql) == out.end()) out.push_back(std::move(sql));
+    }
+  return out;
+}
+
+int seek(const StatementFor& statement, const Schema& schema, const Ordering& order, bool forward,
+         const std::vector<SqlValue>* values, std::int64_t rowid,
+         const std::vector<SqlValue>& range, std::int64_t limit, const FileDesc& desc,
+         std::vector<RecordImage>& out) {
+  const std::size_t target =
+      out.size() + static_cast<std::size_t>(std::max<std::int64_t>(limit, 0));
+  for (const auto& level : seekLevels(order, values ? values->size() : 0)) {
+    if (out.size() >= target) break;
+    Stmt& s = statement(levelSql(schema, order, forward, level));
+    if (!s) return SQLITE_ERROR;
+    sqlite3_reset(s.get());
+    bindSeek(s.get(), order, forward, values, rowid, range,
+             static_cast<std::int64_t>(target - out.size()));
+    const int rc = collect(s.get(), desc, order.terms.size(), desc.memos.size(), out);
+    sqlite3_reset(s.get());
+    if (rc != SQLITE_OK) return rc;
+  }
+  return SQLITE_OK;
 }
 
 void bindSeek(sqlite3_stmt* s, const Ordering& order, bool forward,

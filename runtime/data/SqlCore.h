@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -89,16 +90,40 @@ struct Ordering {
   int fixed = 0;          // leading terms held equal to a range value
 };
 
-// SELECT <select>, <terms> FROM <table> WHERE <condition> AND <fixed terms = ?i> AND <seek>
-// ORDER BY <terms>, rowid LIMIT ?L. Parameters: term i at ?(i+1), rowid at ?(n+1), limit at
-// ?(n+2); a seek is strictly after (forward) or before (backward) the bound position.
-std::string seekSql(const Schema& schema, const Ordering& order, bool forward);
+// A keyset seek runs as a few statements, each of which SEARCHes its index exactly: the rest
+// of the current group (leading terms equal, then rowid), then each shorter prefix equal with
+// the next term strictly beyond. A single nested condition would walk a long run of equal
+// values on every seek.
+struct SeekLevel {
+  enum Bound { None, Rowid, Greater, AtLeast };
+  int eq = 0;  // order terms after the fixed ones held equal to the position
+  Bound bound = None;
+};
+
+// SELECT <select>, <terms> FROM <table> WHERE <condition> AND <fixed and eq terms = ?i> AND
+// <bound> ORDER BY <remaining terms>, rowid LIMIT ?L. Parameters: term i at ?(i+1), rowid at
+// ?(n+1), limit at ?(n+2).
+std::string levelSql(const Schema& schema, const Ordering& order, bool forward, SeekLevel level);
+// The levels of a seek from a position given by `valueCount` leading term values.
+std::vector<SeekLevel> seekLevels(const Ordering& order, std::size_t valueCount);
+// Every statement the seeks over an ordering can run (for plan checks).
+std::vector<std::string> allSeekSql(const Schema& schema, const Ordering& order, bool forward);
 
 // Binds a seek position: values of the leading terms (a missing value, or values == nullptr,
 // stands for the extreme in the direction) and the rowid.
 void bindSeek(sqlite3_stmt* s, const Ordering& order, bool forward,
               const std::vector<SqlValue>* values, std::int64_t rowid,
               const std::vector<SqlValue>& range, std::int64_t limit);
+
+using StatementFor = std::function<Stmt&(const std::string& sql)>;
+
+// Reads up to `limit` rows beyond a position in the direction: strictly after (values, rowid)
+// when values cover every term, else every row whose leading terms equal the values given
+// (the first rows of the order when there are none) and what follows.
+int seek(const StatementFor& statement, const Schema& schema, const Ordering& order, bool forward,
+         const std::vector<SqlValue>* values, std::int64_t rowid,
+         const std::vector<SqlValue>& range, std::int64_t limit, const FileDesc& desc,
+         std::vector<RecordImage>& out);
 
 // Steps a seek statement, collecting rows as record images.
 int collect(sqlite3_stmt* s, const FileDesc& desc, std::size_t terms, std::size_t memoCount,

@@ -31,8 +31,6 @@ struct View::Impl {
   std::vector<SqlValue> range;
   Filter filter;
 
-  std::string forwardSql, backwardSql;  // the statements themselves belong to the file
-
   // The sorted rows of a comparator order, read once per file generation.
   bool sorted = false;
   std::uint64_t sortedGen = 0;
@@ -41,8 +39,6 @@ struct View::Impl {
   std::unordered_map<std::int64_t, std::size_t> indexOf;
 
   void reset() {
-    forwardSql.clear();
-    backwardSql.clear();
     sorted = false;
     rows.clear();
     indexOf.clear();
@@ -118,12 +114,6 @@ struct Reader {
     return o;
   }
 
-  sql::Stmt& stmt(bool forward) {
-    auto& text = forward ? v.forwardSql : v.backwardSql;
-    if (text.empty()) text = sql::seekSql(fi.schema, ordering(), forward);
-    return fi.statement(text);
-  }
-
   bool passes(const RecordImage& row) {
     if (!v.filter) return true;
     fi.load(row);
@@ -138,11 +128,6 @@ struct Reader {
       if (!fi.db) fi.fail(ErrorCode::NotOpen, "file not open");
       return out;
     }
-    auto& s = stmt(forward);
-    if (!s) {
-      fi.failSql(sqlite3_errcode(fi.db), ErrorCode::InvalidFile, "view cannot be read");
-      return out;
-    }
     const auto order = ordering();
     std::vector<SqlValue> anchor;
     if (values) anchor = *values;
@@ -150,13 +135,10 @@ struct Reader {
     std::size_t batchSize = std::clamp(n, kMinBatch, kMaxBatch);
     std::vector<RecordImage> batch;
     for (;;) {
-      s.reset();
-      sql::bindSeek(s.get(), order, forward, bounded ? &anchor : nullptr, rowid, v.range,
-                    static_cast<std::int64_t>(batchSize));
       batch.clear();
       const int rc =
-          sql::collect(s.get(), file.desc(), order.terms.size(), file.desc().memos.size(), batch);
-      sqlite3_reset(s.get());
+          sql::seek(fi.statementFor(), fi.schema, order, forward, bounded ? &anchor : nullptr,
+                    rowid, v.range, static_cast<std::int64_t>(batchSize), file.desc(), batch);
       if (rc != SQLITE_OK) {
         fi.failSql(rc, ErrorCode::FileSystemError, "view cannot be read");
         return out;
@@ -184,7 +166,6 @@ struct Reader {
     v.indexOf.clear();
     const auto saveKind = v.kind;
     v.kind = View::Impl::Kind::Record;
-    v.forwardSql.clear();
     for (std::vector<RecordImage> page = read(true, nullptr, kMinRow, kMaxBatch);;) {
       const std::size_t got = page.size();
       if (got == 0) break;
@@ -192,7 +173,6 @@ struct Reader {
       for (auto& r : page) v.rows.push_back(std::move(r));
       page = read(true, &v.rows.back().order, last, kMaxBatch);
     }
-    v.forwardSql.clear();
     v.kind = saveKind;
     std::stable_sort(v.rows.begin(), v.rows.end(), [&](const RecordImage& a, const RecordImage& b) {
       return v.compare(a.record.data(), b.record.data());
@@ -284,8 +264,9 @@ void View::load(const RecordImage& row) const {
 std::vector<std::string> View::querySql() const {
   Reader r{file_, *file_.impl_, *impl_};
   const auto order = r.ordering();
-  return {sql::seekSql(file_.impl_->schema, order, true),
-          sql::seekSql(file_.impl_->schema, order, false)};
+  auto out = sql::allSeekSql(file_.impl_->schema, order, true);
+  for (auto& q : sql::allSeekSql(file_.impl_->schema, order, false)) out.push_back(std::move(q));
+  return out;
 }
 
 }  // namespace rt
