@@ -1,14 +1,16 @@
 #include "runtime/data/ErrorReporter.h"
 
 #include <algorithm>
-#include <mutex>
 
 namespace rt {
 
 namespace {
 ErrorReporter* installed = nullptr;
-std::mutex procedureMutex;
-std::string procedureName;
+std::string& programProcedure() {
+  static std::string name;
+  return name;
+}
+ProcedureNameProvider procedureProvider = programProcedure;
 }  // namespace
 
 Answer RecordingReporter::report(const ReportedMessage& message) {
@@ -35,13 +37,15 @@ void setErrorReporter(ErrorReporter* reporter) {
 }
 
 void setCurrentProcedure(std::string_view name) {
-  std::lock_guard lock(procedureMutex);
-  procedureName = std::string(name);
+  procedureProvider() = std::string(name);
 }
 
 std::string currentProcedure() {
-  std::lock_guard lock(procedureMutex);
-  return procedureName;
+  return procedureProvider();
+}
+
+void setProcedureNameProvider(ProcedureNameProvider provider) {
+  procedureProvider = provider ? provider : programProcedure;
 }
 
 }  // namespace rt

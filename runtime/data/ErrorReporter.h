@@ -55,8 +55,11 @@ ErrorReporter& errorReporter();
 void setErrorReporter(ErrorReporter* reporter);  // nullptr restores the recording one
 RecordingReporter& defaultReporter();
 
-// The name of the procedure whose window is working ("%Procedure" in messages).
+// The name of the procedure whose window is working ("%Procedure" in messages). One
+// program-wide name by default; the procedure-thread layer can keep one per thread.
 void setCurrentProcedure(std::string_view name);
 std::string currentProcedure();
+using ProcedureNameProvider = std::string& (*)();
+void setProcedureNameProvider(ProcedureNameProvider provider);  // nullptr: the default
 
 }  // namespace rt

@@ -37,7 +37,8 @@ const MessageEntry kTable[] = {
     {MessageId::ConfirmDelete, "Confirm Delete",
      "Are you sure you want to delete the highlighted record from %File?", MessageButtons::YesNo},
     {MessageId::InvalidRequest, "Invalid Request",
-     "The request is not valid here: %Message|Procedure: %Procedure", MessageButtons::Ok},
+     "The request is not valid here: %ErrorText %Message|Procedure: %Procedure",
+     MessageButtons::Ok},
 };
 
 }  // namespace

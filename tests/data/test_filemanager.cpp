@@ -281,6 +281,28 @@ TEST(Messages, PlaceholdersAreFilledOnceAndValuesAreNotReread) {
             "%File in Domains (40) UpdateDomains%");
 }
 
+std::string& otherThreadsName() {
+  static std::string name = "BrowseNotes";
+  return name;
+}
+
+TEST_F(FileManagerTest, MessagesNameTheProcedureOfTheCurrentThread) {
+  char line[255];
+  LineFile text("Lines", line, sizeof line);
+  FileManager lines;
+  lines.Init(text, "Lines");
+  setProcedureNameProvider(otherThreadsName);
+  EXPECT_EQ(lines.FetchByKey(0), Status::Failed) << "a line file has no keys";
+  setCurrentProcedure("UpdateDomains");
+  EXPECT_EQ(otherThreadsName(), "UpdateDomains");
+  setProcedureNameProvider(nullptr);
+  EXPECT_EQ(currentProcedure(), "UpdateTests");
+  ASSERT_EQ(shown().messages.size(), 1u);
+  EXPECT_EQ(shown().messages[0].caption, "Invalid Request");
+  EXPECT_NE(shown().messages[0].text.find("BrowseNotes"), std::string::npos)
+      << shown().messages[0].text;
+}
+
 TEST(Messages, EveryEntryHasItsCaptionAndTheDeleteQuestionAsksYesNo) {
   const std::pair<MessageId, const char*> captions[] = {
       {MessageId::RecordNotAdded, "Record Was Not Added"},
