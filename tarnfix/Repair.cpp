@@ -1,0 +1,187 @@
+#include "tarnfix/Repair.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "dictionary/Files.h"
+#include "runtime/data/Errors.h"
+#include "runtime/data/FileNames.h"
+#include "runtime/data/KeyedFile.h"
+
+namespace tarnfix {
+namespace {
+
+constexpr int kBusyMs = 2000;
+constexpr int kMessagesShown = 3;
+
+struct Integrity {
+  bool database = false;  // SQLite could read the file at all
+  bool sound = false;
+  std::string text;
+};
+
+// SQLite's own check, on a connection that cannot write.
+Integrity integrityCheck(const std::string& path) {
+  Integrity out;
+  sqlite3* raw = nullptr;
+  int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+  std::unique_ptr<sqlite3, decltype(&sqlite3_close_v2)> db(raw, &sqlite3_close_v2);
+  if (rc != SQLITE_OK) {
+    out.text = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
+    return out;
+  }
+  sqlite3_busy_timeout(raw, kBusyMs);
+  sqlite3_stmt* rawStmt = nullptr;
+  rc = sqlite3_prepare_v2(raw, "PRAGMA integrity_check(20)", -1, &rawStmt, nullptr);
+  std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> stmt(rawStmt, &sqlite3_finalize);
+  if (rc != SQLITE_OK) {
+    out.text = sqlite3_errmsg(raw);
+    return out;
+  }
+  out.database = true;
+  std::vector<std::string> lines;
+  while ((rc = sqlite3_step(rawStmt)) == SQLITE_ROW) {
+    const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(rawStmt, 0));
+    lines.emplace_back(t ? t : "");
+  }
+  if (rc != SQLITE_DONE) {
+    // The check itself could not walk the file.
+    out.database = (rc & 0xff) != SQLITE_NOTADB;
+    out.text = sqlite3_errmsg(raw);
+    return out;
+  }
+  out.sound = lines.size() == 1 && lines.front() == "ok";
+  if (!out.sound) {
+    for (std::size_t i = 0; i < lines.size() && i < kMessagesShown; ++i)
+      out.text += (i ? "; " : "") + lines[i];
+    if (lines.size() > kMessagesShown) out.text += "; ...";
+  }
+  return out;
+}
+
+// A keyed file over buffers of its own, so the program's record buffers are never touched.
+class ScratchFile {
+ public:
+  explicit ScratchFile(const rt::FileDesc& desc) : record_(desc.recordSize, ' ') {
+    for (const rt::MemoDesc& m : desc.memos) memos_.emplace_back(m.size, ' ');
+    std::vector<char*> pointers;
+    for (std::string& m : memos_) pointers.push_back(m.data());
+    file_ = std::make_unique<rt::KeyedFile>(desc, record_.data(), pointers);
+  }
+  rt::KeyedFile& operator*() { return *file_; }
+  rt::KeyedFile* operator->() { return file_.get(); }
+
+ private:
+  std::string record_;
+  std::vector<std::string> memos_;
+  std::unique_ptr<rt::KeyedFile> file_;
+};
+
+std::string inUse() {
+  return "in use by another program; close it there and try again";
+}
+
+// The text of the data layer's last error.
+std::string lastError() {
+  if (rt::errorCode() == rt::ErrorCode::AccessDenied) return inUse();
+  const rt::ErrorState& e = rt::errors();
+  return e.text.empty() ? std::string(rt::errorCodeText(e.code)) : e.text;
+}
+
+std::int64_t countRecords(rt::KeyedFile& file) {
+  if (!file.open({rt::Access::ReadOnly, rt::Share::DenyNone})) return -1;
+  const std::int64_t n = file.records();
+  file.close();
+  return n;
+}
+
+FileResult problem(FileResult r, std::string text) {
+  r.outcome = Outcome::Problem;
+  r.text = std::move(text) + "; left as it is";
+  return r;
+}
+
+}  // namespace
+
+FileResult checkFile(const rt::FileDesc& desc) {
+  FileResult r;
+  r.label = desc.label;
+  ScratchFile file(desc);
+  const std::string path = file->path();
+  r.fileName = std::filesystem::path(path).filename().string();
+  if (!rt::fileExists(path)) return problem(r, "missing");
+
+  const Integrity before = integrityCheck(path);
+  if (!before.database) return problem(r, "not a data file (" + before.text + ")");
+
+  // The layout must be this file's before anything is written to it.
+  bool staleKeys = false;
+  if (file->open({rt::Access::ReadOnly, rt::Share::DenyNone})) {
+    file->close();
+  } else if (rt::errorCode() == rt::ErrorCode::KeyRebuildNeeded) {
+    staleKeys = true;
+  } else {
+    const std::string why = lastError();
+    return problem(r, before.sound ? why : why + " (" + before.text + ")");
+  }
+
+  if (!file->build()) {
+    const std::string why = "keys not rebuilt: " + lastError();
+    return problem(r, before.sound ? why : "damaged (" + before.text + "); " + why);
+  }
+
+  if (!before.sound) {
+    const Integrity after = integrityCheck(path);
+    if (!after.sound)
+      return problem(
+          r, "damaged beyond its keys (" + (after.text.empty() ? before.text : after.text) + ")");
+    r.outcome = Outcome::Rebuilt;
+    r.text = "damaged keys mended (" + before.text + ")";
+  } else if (staleKeys) {
+    r.outcome = Outcome::Rebuilt;
+    r.text = "keys made anew to match the file's description";
+  } else {
+    r.outcome = Outcome::Ok;
+  }
+  r.records = countRecords(*file);
+  return r;
+}
+
+std::vector<FileResult> checkWorkingDirectory(
+    const std::function<void(const FileResult&)>& progress) {
+  std::vector<FileResult> results;
+  for (const rt::FileDesc* desc : AllFileDescs()) {
+    if (desc->diskName.empty()) continue;  // the line files belong to no one file
+    if (!rt::fileExists(rt::resolveExisting(desc->diskName + ".db"))) continue;
+    results.push_back(checkFile(*desc));
+    if (progress) progress(results.back());
+  }
+  return results;
+}
+
+std::string describe(const FileResult& result) {
+  std::string line = result.label + " (" + result.fileName + "): ";
+  const std::string count = result.records < 0 ? std::string()
+                            : result.records == 1
+                                ? std::string(" (1 record)")
+                                : " (" + std::to_string(result.records) + " records)";
+  switch (result.outcome) {
+    case Outcome::Ok:
+      return line + "OK" + count;
+    case Outcome::Rebuilt:
+      return line + "rebuilt" + count + ": " + result.text;
+    case Outcome::Problem:
+      break;
+  }
+  return line + result.text;
+}
+
+bool allSound(const std::vector<FileResult>& results) {
+  for (const FileResult& r : results)
+    if (r.outcome == Outcome::Problem) return false;
+  return true;
+}
+
+}  // namespace tarnfix
