@@ -510,7 +510,7 @@ bool KeyedFile::previous() {
 bool KeyedFile::eof() {
   Impl& d = *impl_;
   if (!d.db) return true;
-  if (d.cur.mode == Impl::Mode::KeyThenRecord) return false;
+  if (d.cur.mode == Impl::Mode::KeyThenRecord && !d.locate()) return true;
   if (d.batchValid && d.batchForward && d.batchPos < d.batch.size()) return false;
   if (d.batchValid && d.batchForward && d.batchEnd) return true;
   if (!d.fetch(true)) return true;
