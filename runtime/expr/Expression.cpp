@@ -250,8 +250,10 @@ class ExprParser {
     if (root.op == Op::NumField || root.op == Op::TextField)
       out.fieldName_ = std::string(bind_.spelling(fieldToken_));
     int scratch = 0;
-    for (auto& n : out.nodes_)
+    for (auto& n : out.nodes_) {
       if (n.scratch >= 0) n.scratch = scratch++;
+      if (n.op == Op::Today || n.op == Op::Clock) out.readsClock_ = true;
+    }
     out.scratch_.assign(scratch, std::string());
   }
 
@@ -716,9 +718,11 @@ double Expression::num(std::int32_t i) const {
     case Op::Abs:
       return std::fabs(num(n.arg[0]));
     case Op::Today:
-      return TODAY();
+      if (today_ < 0) today_ = TODAY();
+      return today_;
     case Op::Clock:
-      return CLOCK();
+      if (clock_ < 0) clock_ = CLOCK();
+      return clock_;
     default:  // a text node asked for its number
       return textToNumber(str(i));
   }
@@ -777,18 +781,22 @@ bool Expression::truth(std::int32_t i) const {
 // A default-constructed expression (never compiled) evaluates to 0 and "".
 double Expression::number() const {
   if (nodes_.empty()) return 0;
+  startEvaluation();
   return nodes_[root_].text ? textToNumber(str(root_)) : num(root_);
 }
 
 std::string_view Expression::text() const {
   if (nodes_.empty()) return {};
+  startEvaluation();
   if (nodes_[root_].text) return str(root_);
   formatNumber(num(root_), result_);
   return result_;
 }
 
 bool Expression::test() const {
-  return !nodes_.empty() && truth(root_);
+  if (nodes_.empty()) return false;
+  startEvaluation();
+  return truth(root_);
 }
 
 // ---- orders

@@ -82,6 +82,12 @@ class Expression {
   std::string fieldName_;
   mutable std::vector<std::string> scratch_;
   mutable std::string result_;  // text() of a number
+  // TODAY() and CLOCK() are read once per evaluation: one row sees one moment.
+  bool readsClock_ = false;
+  mutable std::int32_t today_ = -1, clock_ = -1;
+  void startEvaluation() const {
+    if (readsClock_) today_ = clock_ = -1;
+  }
 };
 
 // A filter text. A blank text is an error here: a view with no filter sets none.

@@ -166,5 +166,21 @@ TEST_F(ExprSystemFilters, EveryOrderAndFilterTextOfTheProgramsCompiles) {
   }
 }
 
+TEST_F(ExprSystemFilters, OneEvaluationReadsTheClockOnce) {
+  // A renewal window judged across midnight must not mix two days in one row.
+  std::int32_t calls = 0;
+  rt::setClockProvider([&calls] {
+    ++calls;
+    return rt::ClockReading{kToday + calls - 1, kClock};  // the day moves on at every reading
+  });
+  auto f = compiled("dom:renewaldate => today() and dom:renewaldate =< today()");
+  dom.renewalDate = kToday;
+  EXPECT_TRUE(f.test());
+  EXPECT_EQ(calls, 1);
+  dom.renewalDate = kToday + 1;  // the next row sees the next reading
+  EXPECT_TRUE(f.test());
+  EXPECT_EQ(calls, 2);
+}
+
 }  // namespace
 }  // namespace exprtest
