@@ -1,5 +1,18 @@
 // The filter and order expression language: compiled once over a bind table, then
 // evaluated against whatever the bound buffers hold, as often as a view needs.
+//
+// Operands: bound names (DOM:RENEWALDATE, domainname), numbers (12, 2.5), texts in single
+// quotes ('it''s'), function calls, parentheses. Names, keywords and functions ignore case.
+// Operators, loosest first:
+//   OR;  AND;  NOT or ~ (before a condition: "~a = b" is "~(a = b)");
+//   = <> < > <= >= => =< ~=  (~= : equal ignoring case, texts clipped);
+//   & (joins texts);  + -;  * / %;  unary - + ~.
+// Two texts compare clipped of trailing blanks, byte by byte (case counts). A number on
+// either side makes the comparison numeric, the text converted (not a number: 0). Results of
+// comparisons and logic are 1 or 0; a text is true when it is not blank. Division by zero
+// gives 0.
+// Functions: UPPER(t) LOWER(t) CLIP(t) SUB(t,start,len) LEFT(t[,len]) LEN(t)
+//   INSTRING(sub,t[,step[,start]]) ABS(n) TODAY() CLOCK().
 #pragma once
 
 #include <cstddef>
