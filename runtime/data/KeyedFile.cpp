@@ -343,13 +343,12 @@ bool KeyedFile::Impl::rebuildKeys() {
         sqlite3_step(q.get()) == SQLITE_ROW &&
         reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 0)) == schema.createIndex[k];
     sqlite3_reset(q.get());
+    // SQLite keeps an index current on every write, appends included: only a missing or
+    // different one needs building, and a REINDEX of a current one would only cost time.
+    if (current) continue;
     const std::string name = sql::quote(schema.indexNames[k]);
-    if (current) {
-      rc = sql::exec(db, ("REINDEX " + name).c_str());
-    } else {
-      rc = sql::exec(db, ("DROP INDEX IF EXISTS " + name).c_str());
-      if (rc == SQLITE_OK) rc = sql::exec(db, schema.createIndex[k].c_str());
-    }
+    rc = sql::exec(db, ("DROP INDEX IF EXISTS " + name).c_str());
+    if (rc == SQLITE_OK) rc = sql::exec(db, schema.createIndex[k].c_str());
     if (rc != SQLITE_OK) {
       failSql(rc, ErrorCode::WriteError, "key " + self.desc().keys[k].name + " cannot be built");
       q = {};

@@ -48,6 +48,7 @@ bool LineFile::open() {
   pos_ = 0;
   readOffset_ = 0;
   atEnd_ = false;
+  lastCut_ = false;
   out_.clear();
   clearError();
   return true;
@@ -124,7 +125,8 @@ bool LineFile::next() {
   if (end > pos_ && buf_[end - 1] == '\r' && nl != std::string::npos) --end;
   std::size_t n = end - pos_;
   std::size_t advance;
-  if (n > width_) {
+  lastCut_ = n > width_;
+  if (lastCut_) {
     n = width_;
     // The rest of the line starts the next record on a whole UTF-8 character.
     std::size_t k = n;

@@ -38,6 +38,9 @@ class LineFile {
   bool flush();
   bool send(std::string_view option);  // "/ENDOFRECORD=1,10" (the default) is accepted
   std::int64_t lastLength() const { return lastLength_; }  // bytes of the last record read
+  // True when the last record read stopped short of its line's end, so that the next record
+  // continues the same line.
+  bool lastCut() const { return lastCut_; }
 
  private:
   bool fill();
@@ -51,6 +54,7 @@ class LineFile {
   std::int64_t readOffset_ = 0;
   bool atEnd_ = false;
   std::int64_t lastLength_ = 0;
+  bool lastCut_ = false;
   std::string out_;  // written lines not yet handed to the file
   bool writeOut();
 };

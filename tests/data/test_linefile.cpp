@@ -40,6 +40,12 @@ TEST_F(LineFileTest, LongLinesContinueAsFurtherRecords) {
   file.setName("long.htm");
   EXPECT_EQ(readAll(), (std::vector<std::string>{std::string(255, 'a'), std::string(255, 'b'),
                                                  "ccc", std::string(255, 'd'), "end"}));
+
+  // Only the pieces that a line continues after are marked as cut.
+  ASSERT_TRUE(file.open());
+  std::vector<bool> cut;
+  while (file.next()) cut.push_back(file.lastCut());
+  EXPECT_EQ(cut, (std::vector<bool>{true, true, false, false, false}));
 }
 
 TEST_F(LineFileTest, LongLinesAreNotSplitInsideACharacter) {
