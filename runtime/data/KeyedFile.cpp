@@ -282,7 +282,7 @@ bool KeyedFile::Impl::fetch(bool forward) {
   batchValid = true;
   batchForward = forward;
   batchEnd = static_cast<std::int64_t>(batch.size()) < batchSize;
-  batchSize = std::min<std::int64_t>(batchSize * 2, quickScan ? 512 : 64);
+  batchSize = std::min<std::int64_t>(batchSize * 2, quickScan ? 1024 : 256);
   return true;
 }
 
