@@ -581,7 +581,16 @@ void Window::close() {
     if (QMdiArea* a = sub_->mdiArea()) a->removeSubWindow(sub_);
     sub_->hide();
   }
-  body_->hide();
+  if (area_) {
+    // The children belong to their own windows (and threads): take them out of the area
+    // before it goes, and ask them to close, since they cannot outlive their frame.
+    for (QMdiSubWindow* s : area_->subWindowList()) {
+      area_->removeSubWindow(s);
+      s->hide();
+      if (Window* child = windowOf(s->widget())) child->post(EventKind::CloseWindow);
+    }
+  }
+  if (body_) body_->hide();
   detail::windowClosed(this);
   discardEvents(id_);
   closing_ = false;
@@ -1044,6 +1053,12 @@ void Window::setStatusText(std::string_view text) {
     main_->statusBar()->showMessage(q(text));
   else if (auto* bar = body_->findChild<QStatusBar*>("status"))
     bar->showMessage(q(text));
+}
+
+Window* Window::activeChild() const {
+  if (!area_) return nullptr;
+  QMdiSubWindow* s = area_->activeSubWindow();
+  return s ? windowOf(s->widget()) : nullptr;
 }
 
 void Window::tile() {

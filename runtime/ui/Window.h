@@ -106,6 +106,7 @@ class Window : public QObject {
   bool menuEnabled(int item) const;
   void setMenuEnabled(int item, bool on);
   void setStatusText(std::string_view text);
+  Window* activeChild() const;  // the frame's active MDI child, if it is a runtime window
   void tile();
   void cascade();
   void arrangeIcons();

@@ -74,13 +74,34 @@ struct MenuDesc {
   bool disabled = false;
   bool separator = false;
   std::vector<MenuDesc> items;  // a submenu when not empty
+
+  static MenuDesc item(int number, std::string text, std::string tip = {},
+                       std::string shortcut = {}) {
+    MenuDesc m;
+    m.number = number;
+    m.text = std::move(text);
+    m.tip = std::move(tip);
+    m.shortcut = std::move(shortcut);
+    return m;
+  }
+  static MenuDesc menu(std::string text, std::vector<MenuDesc> items) {
+    MenuDesc m;
+    m.text = std::move(text);
+    m.items = std::move(items);
+    return m;
+  }
+  static MenuDesc line() {
+    MenuDesc m;
+    m.separator = true;
+    return m;
+  }
 };
 
 struct ToolDesc {
   int number = 0;
   std::string text;
   std::string tip;
-  std::string icon;
+  std::string icon = {};
 };
 
 struct WindowDesc {

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,10 +53,13 @@ class Recorder : public rt::WindowController {
   }
 };
 
-inline int countOf(const std::vector<rt::Event>& log, rt::EventKind kind, int control = -1) {
+// Menu items have negative numbers, so "any control" is spelled kAnyControl.
+inline constexpr int kAnyControl = std::numeric_limits<int>::min();
+inline int countOf(const std::vector<rt::Event>& log, rt::EventKind kind,
+                   int control = kAnyControl) {
   int n = 0;
   for (const rt::Event& e : log)
-    if (e.kind == kind && (control < 0 || e.control == control)) ++n;
+    if (e.kind == kind && (control == kAnyControl || e.control == control)) ++n;
   return n;
 }
 

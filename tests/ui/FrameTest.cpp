@@ -1,0 +1,226 @@
+// The MDI frame: menus, toolbar, children inside it, arrangement and the background.
+#include <QAction>
+#include <QFile>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <cstdio>
+
+extern "C" {
+#include <jpeglib.h>
+}
+
+#include "UiFixture.h"
+#include "runtime/ui/Jpeg.h"
+
+namespace uitest {
+namespace {
+
+using rt::EventKind;
+
+// A small JPEG made with libjpeg itself: the left half red, the right half blue.
+bool writeJpeg(const QString& path, int w, int h) {
+  FILE* f = std::fopen(path.toLocal8Bit().constData(), "wb");
+  if (!f) return false;
+  jpeg_compress_struct info;
+  jpeg_error_mgr err;
+  info.err = jpeg_std_error(&err);
+  jpeg_create_compress(&info);
+  jpeg_stdio_dest(&info, f);
+  info.image_width = static_cast<JDIMENSION>(w);
+  info.image_height = static_cast<JDIMENSION>(h);
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 95, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<unsigned char> row(static_cast<std::size_t>(w) * 3);
+  for (int x = 0; x < w; ++x) {
+    const bool left = x < w / 2;
+    row[x * 3] = left ? 255 : 0;
+    row[x * 3 + 1] = 0;
+    row[x * 3 + 2] = left ? 0 : 255;
+  }
+  while (info.next_scanline < info.image_height) {
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&info, &r, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  std::fclose(f);
+  return true;
+}
+
+TEST(JpegTest, DecodesWithLibjpegAndRefusesGarbage) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString path = dir.filePath("newtarn 2.jpg");
+  ASSERT_TRUE(writeJpeg(path, 64, 32));
+  const QImage img = rt::decodeJpeg(path.toStdString());
+  ASSERT_FALSE(img.isNull());
+  EXPECT_EQ(img.size(), QSize(64, 32));
+  EXPECT_GT(qRed(img.pixel(4, 16)), 200);
+  EXPECT_GT(qBlue(img.pixel(60, 16)), 200);
+  // loadPicture clips the name and accepts "\" separators.
+  EXPECT_EQ(rt::loadPicture((dir.path() + "\\newtarn 2.jpg   ").toStdString()).size(),
+            QSize(64, 32));
+
+  QFile bad(dir.filePath("bad.jpg"));
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write("\xFF\xD8\xFF\xE0 this is not really a jpeg at all");
+  bad.close();
+  EXPECT_TRUE(rt::decodeJpeg(bad.fileName().toStdString()).isNull());
+  EXPECT_TRUE(rt::decodeJpeg(dir.filePath("missing.jpg").toStdString()).isNull());
+  EXPECT_TRUE(rt::decodeJpeg(nullptr, 0).isNull());
+}
+
+rt::WindowDesc frameDesc(const std::string& background) {
+  rt::WindowDesc d;
+  d.kind = rt::WindowKind::MdiFrame;
+  d.title = "Tarnwick Main Menu";
+  d.background = background;
+  using M = rt::MenuDesc;
+  M launcher = M::item(-2, "&Launcher");
+  launcher.check = true;
+  M reader = M::item(-41, "Reader Program");
+  reader.disabled = true;
+  d.menus = {
+      M::menu("&File", {launcher, M::line(), M::item(-4, "E&xit", "Exit this application")}),
+      M::menu("&Main Data Files", {M::item(-10, "&By Domain", "Browse the main file", "F5")}),
+      M::menu("Utilities", {reader, M::menu("Rebuild Indexes",
+                                            {M::item(-35, "&Domains File", "Rebuild Index")})}),
+  };
+  d.tools = {{2000, "First", "Go to the First Page"}, {2004, "Next", "Go to the Next Record"}};
+  return d;
+}
+
+class Frame : public UiTest {
+ protected:
+  void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+  rt::Window* openFrame() {
+    const QString bg = dir.filePath("newtarn 2.jpg");
+    writeJpeg(bg, 40, 40);
+    driver.start([this, bg] {
+      Recorder frame(frameDesc(bg.toStdString()), "Main");
+      frame.setPositionSection({});
+      frameLog = frame.log;
+      frame.onAccepted = [](Recorder& r) {
+        // Toolbar buttons go on to the active child's thread.
+        if (r.control() >= 2000 && r.control() <= 2012) {
+          if (rt::Window* child = r.window()->activeChild())
+            rt::PostEvent(EventKind::Accepted, r.control(), child->thread());
+          return rt::Flow::Cycle;
+        }
+        if (r.control() == -10) {
+          rt::START([] {
+            Recorder browse(simpleWindow("Browse Domains", rt::WindowKind::MdiChild),
+                            "BrowseDomains");
+            browse.setPositionSection({});
+            browse.Run();
+          });
+        }
+        return rt::Flow::Continue;
+      };
+      frame.Run();
+    });
+    return driver.waitForWindow("Main");
+  }
+
+  QTemporaryDir dir;
+  std::shared_ptr<std::vector<rt::Event>> frameLog = std::make_shared<std::vector<rt::Event>>();
+};
+
+TEST_F(Frame, MenusCarryTheirStates) {
+  rt::Window* f = openFrame();
+  ASSERT_NE(f, nullptr);
+  EXPECT_TRUE(f->hasBackground());
+  ASSERT_NE(f->action(-10), nullptr);
+  EXPECT_EQ(f->action(-10)->shortcut(), QKeySequence(Qt::Key_F5));
+  EXPECT_EQ(f->action(-10)->statusTip(), "Browse the main file");
+  EXPECT_FALSE(f->menuEnabled(-41));
+  EXPECT_FALSE(f->menuChecked(-2));
+
+  driver.pickMenu(f, -41);  // unavailable: nothing happens
+  EXPECT_EQ(countOf(*frameLog, EventKind::Accepted, -41), 0);
+  f->setMenuEnabled(-41, true);
+  driver.pickMenu(f, -41);
+  EXPECT_EQ(countOf(*frameLog, EventKind::Accepted, -41), 1);
+
+  driver.pickMenu(f, -2);  // a check item toggles as it is picked
+  EXPECT_TRUE(f->menuChecked(-2));
+  driver.pickMenu(f, -2);
+  EXPECT_FALSE(f->menuChecked(-2));
+  EXPECT_EQ(countOf(*frameLog, EventKind::Accepted, -2), 2);
+
+  driver.pickMenu(f, -35);  // items of submenus too
+  EXPECT_EQ(countOf(*frameLog, EventKind::Accepted, -35), 1);
+}
+
+TEST_F(Frame, ChildrenOpenInsideTheFrameOnTheirOwnThreads) {
+  rt::Window* f = openFrame();
+  ASSERT_NE(f, nullptr);
+  driver.pickMenu(f, -10);
+  driver.pickMenu(f, -10);
+  ASSERT_TRUE(driver.waitUntil([] { return rt::openWindows().size() == 3; }));
+  const auto wins = rt::openWindows();
+  rt::Window* a = wins[1];
+  rt::Window* b = wins[2];
+  EXPECT_NE(a->thread(), b->thread());
+  EXPECT_NE(a->thread(), f->thread());
+  ASSERT_NE(qobject_cast<QMdiSubWindow*>(b->topLevel()), nullptr);
+  EXPECT_EQ(f->mdiArea()->subWindowList().size(), 2);
+
+  f->tile();
+  const QRect ra = a->topLevel()->geometry(), rb = b->topLevel()->geometry();
+  EXPECT_FALSE(ra.intersects(rb));
+  f->cascade();
+  EXPECT_NE(a->topLevel()->pos(), b->topLevel()->pos());
+
+  // A toolbar button reaches the active child's thread.
+  driver.activate(a);
+  ASSERT_EQ(f->activeChild(), a);
+  driver.pickMenu(f, 2004);
+  EXPECT_EQ(countOf(*frameLog, EventKind::Accepted, 2004), 1);
+
+  driver.close(a);
+  EXPECT_TRUE(driver.waitUntil([&] { return f->mdiArea()->subWindowList().size() == 1; }));
+}
+
+TEST_F(Frame, ModalOnTheFrameThreadLeavesChildrenLive) {
+  rt::Window* f = openFrame();
+  ASSERT_NE(f, nullptr);
+  driver.pickMenu(f, -10);
+  rt::Window* browse = driver.waitForWindow("BrowseDomains");
+  ASSERT_NE(browse, nullptr);
+  f->setBlocked(true);
+  auto* main = static_cast<QMainWindow*>(f->widget());
+  EXPECT_FALSE(main->menuBar()->isEnabled());
+  EXPECT_TRUE(f->mdiArea()->isEnabled());
+  EXPECT_TRUE(browse->widget()->isEnabledTo(nullptr) || browse->widget()->isEnabled());
+  f->setBlocked(false);
+  EXPECT_TRUE(main->menuBar()->isEnabled());
+}
+
+}  // namespace
+}  // namespace uitest
+
+namespace uitest {
+namespace {
+
+TEST_F(Frame, ClosingTheFrameClosesItsChildren) {
+  rt::Window* f = openFrame();
+  ASSERT_NE(f, nullptr);
+  driver.pickMenu(f, -10);
+  ASSERT_NE(driver.waitForWindow("BrowseDomains"), nullptr);
+  driver.close(f);
+  EXPECT_TRUE(driver.waitForClose("Main"));
+  EXPECT_TRUE(driver.waitForClose("BrowseDomains"));
+  driver.waitForThreadsToEnd();
+  EXPECT_EQ(rt::procedureThreadCount(), 0);
+}
+
+}  // namespace
+}  // namespace uitest
