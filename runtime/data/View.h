@@ -40,7 +40,7 @@ class View {
   void clearRange();
   void setFilter(Filter filter);
 
-  // Pages in view order. The record buffer holds the last row looked at afterwards.
+  // Pages in view order. With a filter, the record buffer holds the last row it judged.
   std::vector<RecordImage> first(std::size_t n);
   std::vector<RecordImage> last(std::size_t n);
   std::vector<RecordImage> after(const RecordImage& row, std::size_t n);
