@@ -97,6 +97,28 @@ std::int64_t countRecords(rt::KeyedFile& file) {
   return n;
 }
 
+// BUILD makes only missing or changed keys; damaged entries of a current key need SQLite to
+// write every key of the table anew. All or nothing, under the file's write lock.
+bool reindex(rt::KeyedFile& file, std::string& why) {
+  if (!file.open({rt::Access::ReadWrite, rt::Share::DenyWrite})) {
+    why = lastError();
+    return false;
+  }
+  std::string table = file.desc().label;
+  for (std::size_t p = 0; (p = table.find('"', p)) != std::string::npos; p += 2)
+    table.insert(p, 1, '"');
+  const std::string sql = "BEGIN IMMEDIATE; REINDEX \"" + table + "\"; COMMIT;";
+  char* err = nullptr;
+  const bool ok = sqlite3_exec(file.connection(), sql.c_str(), nullptr, nullptr, &err) == SQLITE_OK;
+  if (!ok) {
+    why = err ? err : "the keys could not be written";
+    sqlite3_exec(file.connection(), "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  sqlite3_free(err);
+  file.close();
+  return ok;
+}
+
 FileResult problem(FileResult r, std::string text) {
   r.outcome = Outcome::Problem;
   r.text = std::move(text) + "; left as it is";
@@ -133,6 +155,9 @@ FileResult checkFile(const rt::FileDesc& desc) {
   }
 
   if (!before.sound) {
+    std::string why;
+    if (!reindex(*file, why))
+      return problem(r, "damaged (" + before.text + "); keys not rebuilt: " + why);
     const Integrity after = integrityCheck(path);
     if (!after.sound)
       return problem(

@@ -1,0 +1,361 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <QProcess>
+#include <QString>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "dictionary/Files.h"
+#include "runtime/data/KeyedFile.h"
+#include "tarnfix/Repair.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A temporary working directory, made current for the test's lifetime.
+class WorkDir {
+ public:
+  WorkDir() {
+    char tmpl[] = "/tmp/tarnfixXXXXXX";
+    dir_ = ::mkdtemp(tmpl);
+    old_ = fs::current_path();
+    fs::current_path(dir_);
+  }
+  ~WorkDir() {
+    fs::current_path(old_);
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  const std::string& path() const { return dir_; }
+
+ private:
+  std::string dir_;
+  fs::path old_;
+};
+
+// Writes a record buffer field the way the system does: blank-padded text.
+void setText(const rt::FileDesc& desc, std::string& record, const char* field,
+             const std::string& value) {
+  const int i = desc.fieldIndex(field);
+  ASSERT_GE(i, 0) << field;
+  const rt::FieldDesc& f = desc.fields[i];
+  std::string padded = value.substr(0, f.size);
+  padded.resize(f.size, ' ');
+  std::memcpy(record.data() + f.offset, padded.data(), f.size);
+}
+
+// A data file of the dictionary with records whose name field runs name0, name1, ...
+void makeFile(const rt::FileDesc& desc, const char* nameField, int count,
+              const char* otherField = nullptr) {
+  std::string record(desc.recordSize, '\0');
+  std::vector<std::string> memos;
+  for (const rt::MemoDesc& m : desc.memos) memos.emplace_back(m.size, ' ');
+  std::vector<char*> memoPointers;
+  for (std::string& m : memos) memoPointers.push_back(m.data());
+  rt::KeyedFile file(desc, record.data(), memoPointers);
+  ASSERT_TRUE(file.create());
+  ASSERT_TRUE(file.open());
+  for (int n = 0; n < count; ++n) {
+    std::fill(record.begin(), record.end(), '\0');
+    for (const rt::FieldDesc& f : desc.fields)
+      if (f.type == rt::FieldType::String) std::memset(record.data() + f.offset, ' ', f.size);
+    setText(desc, record, nameField, "name" + std::to_string(n) + ".example");
+    if (otherField) setText(desc, record, otherField, "host" + std::to_string(n % 4));
+    ASSERT_TRUE(file.add()) << rt::errors().text;
+  }
+  ASSERT_TRUE(file.close());
+}
+
+struct Db {
+  explicit Db(const std::string& path, int flags = SQLITE_OPEN_READWRITE) {
+    EXPECT_EQ(sqlite3_open_v2(path.c_str(), &db, flags, nullptr), SQLITE_OK);
+  }
+  ~Db() { sqlite3_close_v2(db); }
+  void exec(const std::string& sql) {
+    char* err = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err), SQLITE_OK)
+        << sql << ": " << (err ? err : "");
+    sqlite3_free(err);
+  }
+  std::vector<std::string> column(const std::string& sql) {
+    std::vector<std::string> out;
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) return out;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+      const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+      out.emplace_back(t ? t : "");
+    }
+    sqlite3_finalize(s);
+    return out;
+  }
+  sqlite3* db = nullptr;
+};
+
+// Every record of a file, all columns, in record order: what must survive a repair.
+std::vector<std::string> dump(const std::string& path, const std::string& table) {
+  Db db(path, SQLITE_OPEN_READONLY);
+  sqlite3_stmt* s = nullptr;
+  std::vector<std::string> rows;
+  const std::string sql = "SELECT rowid, * FROM \"" + table + "\" ORDER BY rowid";
+  if (sqlite3_prepare_v2(db.db, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) return rows;
+  while (sqlite3_step(s) == SQLITE_ROW) {
+    std::string row;
+    for (int c = 0; c < sqlite3_column_count(s); ++c) {
+      const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
+      row += std::string(t ? t : "<null>") + "|";
+    }
+    rows.push_back(row);
+  }
+  sqlite3_finalize(s);
+  return rows;
+}
+
+bool integritySound(const std::string& path) {
+  Db db(path, SQLITE_OPEN_READONLY);
+  const auto lines = db.column("PRAGMA integrity_check");
+  return lines.size() == 1 && lines[0] == "ok";
+}
+
+std::string bytesOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Points the two keys of Domains at each other's index pages: both hold the wrong entries,
+// while the file's definition of them stays as it should be.
+void swapDomainsIndexes() {
+  const std::string path = "DOMAINS.db";
+  Db db(path);
+  const auto roots = db.column(
+      "SELECT rootpage FROM sqlite_master WHERE type = 'index' AND tbl_name = "
+      "'Domains' ORDER BY name");
+  ASSERT_EQ(roots.size(), 2u);
+  const auto names = db.column(
+      "SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = 'Domains' ORDER BY "
+      "name");
+  db.exec("PRAGMA writable_schema = ON");
+  db.exec("UPDATE sqlite_master SET rootpage = " + roots[1] + " WHERE name = '" + names[0] + "'");
+  db.exec("UPDATE sqlite_master SET rootpage = " + roots[0] + " WHERE name = '" + names[1] + "'");
+  db.exec("PRAGMA writable_schema = OFF");
+}
+
+// Clobbers the page type of a table's root page: damage no key rebuild can mend.
+void damageTablePage(const std::string& path, const std::string& table) {
+  int root = 0;
+  int pageSize = 0;
+  {
+    Db db(path, SQLITE_OPEN_READONLY);
+    root = std::atoi(
+        db.column("SELECT rootpage FROM sqlite_master WHERE type='table' AND name='" + table + "'")
+            .at(0)
+            .c_str());
+    pageSize = std::atoi(db.column("PRAGMA page_size").at(0).c_str());
+  }
+  ASSERT_GT(root, 1);
+  std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+  f.seekp(static_cast<std::streamoff>(root - 1) * pageSize);
+  f.put('\x01');
+}
+
+struct Batch {
+  int exitCode = -1;
+  QString out;
+};
+
+Batch runBatch(const std::string& dir) {
+  QProcess p;
+  p.setWorkingDirectory(QString::fromStdString(dir));
+  p.start(QStringLiteral(TW_TARNFIX), {QStringLiteral("--batch")});
+  Batch b;
+  if (!p.waitForFinished(60000)) return b;
+  b.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  b.out = QString::fromUtf8(p.readAllStandardOutput());
+  return b;
+}
+
+QString lineFor(const QString& out, const QString& label) {
+  for (const QString& line : out.split('\n'))
+    if (line.startsWith(label + " (")) return line;
+  return {};
+}
+
+// ---- one file at a time ----
+
+TEST(TarnfixCheck, SoundFileIsOkWithItsRecordsCounted) {
+  WorkDir dir;
+  makeFile(DomainsDesc(), "DOM:DOMAINNAME", 12, "DOM:HOST");
+  const auto before = dump("DOMAINS.db", "Domains");
+  const tarnfix::FileResult r = tarnfix::checkFile(DomainsDesc());
+  EXPECT_EQ(r.outcome, tarnfix::Outcome::Ok) << r.text;
+  EXPECT_EQ(r.records, 12);
+  EXPECT_EQ(r.fileName, "DOMAINS.db");
+  EXPECT_EQ(tarnfix::describe(r), "Domains (DOMAINS.db): OK (12 records)");
+  EXPECT_EQ(dump("DOMAINS.db", "Domains"), before);
+}
+
+TEST(TarnfixCheck, CorruptIndexIsRebuiltAndEveryRecordKept) {
+  WorkDir dir;
+  makeFile(DomainsDesc(), "DOM:DOMAINNAME", 40, "DOM:HOST");
+  const auto before = dump("DOMAINS.db", "Domains");
+  swapDomainsIndexes();
+  ASSERT_FALSE(integritySound("DOMAINS.db"));
+
+  const tarnfix::FileResult r = tarnfix::checkFile(DomainsDesc());
+  EXPECT_EQ(r.outcome, tarnfix::Outcome::Rebuilt) << r.text;
+  EXPECT_NE(r.text.find("index"), std::string::npos) << r.text;
+  EXPECT_EQ(r.records, 40);
+  EXPECT_TRUE(integritySound("DOMAINS.db"));
+  EXPECT_EQ(dump("DOMAINS.db", "Domains"), before);
+
+  // The mended keys find records again.
+  std::string record(DomainsDesc().recordSize, ' ');
+  std::string memo(DomainsDesc().memos.at(0).size, ' ');
+  rt::KeyedFile file(DomainsDesc(), record.data(), {memo.data()});
+  ASSERT_TRUE(file.open());
+  setText(DomainsDesc(), record, "DOM:DOMAINNAME", "NAME17.EXAMPLE");
+  EXPECT_TRUE(file.get(DomainsDesc().keyIndex("DOM:name")));
+  file.close();
+}
+
+TEST(TarnfixCheck, MissingKeyIsMadeAnew) {
+  WorkDir dir;
+  makeFile(HostsDesc(), "HOS:HOSTNAME", 5);
+  {
+    Db db("HOSTS.db");
+    const auto names = db.column("SELECT name FROM sqlite_master WHERE type = 'index'");
+    ASSERT_FALSE(names.empty());
+    db.exec("DROP INDEX \"" + names[0] + "\"");
+  }
+  const tarnfix::FileResult r = tarnfix::checkFile(HostsDesc());
+  EXPECT_EQ(r.outcome, tarnfix::Outcome::Rebuilt) << r.text;
+  EXPECT_EQ(r.records, 5);
+  Db db("HOSTS.db", SQLITE_OPEN_READONLY);
+  EXPECT_EQ(db.column("SELECT name FROM sqlite_master WHERE type = 'index'").size(),
+            HostsDesc().keys.size());
+}
+
+// Files that cannot be mended are reported and stay byte for byte as they were.
+TEST(TarnfixCheck, UnmendableFilesAreLeftUntouched) {
+  struct Case {
+    const char* what;
+    void (*damage)();
+    const char* expected;  // in the report
+  };
+  const Case cases[] = {
+      {"foreign text", [] { std::ofstream("DOMAINS.db") << "not a database at all\n"; },
+       "not a data file"},
+      {"another program's database",
+       [] {
+         Db db("DOMAINS.db", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+         db.exec("CREATE TABLE elsewhere(a, b); INSERT INTO elsewhere VALUES (1, 2)");
+       },
+       "no Domains table"},
+      {"damaged table page",
+       [] {
+         makeFile(DomainsDesc(), "DOM:DOMAINNAME", 30, "DOM:HOST");
+         damageTablePage("DOMAINS.db", "Domains");
+       },
+       "damaged"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WorkDir dir;
+    c.damage();
+    const std::string bytes = bytesOf("DOMAINS.db");
+    const tarnfix::FileResult r = tarnfix::checkFile(DomainsDesc());
+    EXPECT_EQ(r.outcome, tarnfix::Outcome::Problem);
+    EXPECT_NE(r.text.find(c.expected), std::string::npos) << r.text;
+    EXPECT_NE(r.text.find("left as it is"), std::string::npos) << r.text;
+    EXPECT_EQ(bytesOf("DOMAINS.db"), bytes);
+    EXPECT_TRUE(fs::exists("DOMAINS.db"));
+  }
+}
+
+TEST(TarnfixCheck, FindsFilesInAnyLetterCase) {
+  WorkDir dir;
+  makeFile(RegistrarsDesc(), "REG:COMPANYNAME", 3);
+  fs::rename("REGISTRA.db", "registra.DB");
+  const auto results = tarnfix::checkWorkingDirectory();
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].fileName, "registra.DB");
+  EXPECT_EQ(results[0].outcome, tarnfix::Outcome::Ok) << results[0].text;
+  EXPECT_EQ(results[0].records, 3);
+}
+
+TEST(TarnfixCheck, WorkingDirectoryResultsComeInTheDictionaryOrder) {
+  WorkDir dir;
+  makeFile(HostsDesc(), "HOS:HOSTNAME", 2);
+  makeFile(DomainsDesc(), "DOM:DOMAINNAME", 1);
+  std::vector<std::string> seen;
+  const auto results = tarnfix::checkWorkingDirectory(
+      [&](const tarnfix::FileResult& r) { seen.push_back(r.label); });
+  ASSERT_EQ(results.size(), 2u);
+  EXPECT_EQ(seen, (std::vector<std::string>{"Domains", "Hosts"}));
+  EXPECT_EQ(tarnfix::describe(results[0]), "Domains (DOMAINS.db): OK (1 record)");
+  EXPECT_TRUE(tarnfix::allSound(results));
+}
+
+// ---- the program in batch mode ----
+
+TEST(TarnfixBatch, EmptyDirectoryIsSound) {
+  WorkDir dir;
+  const Batch b = runBatch(dir.path());
+  EXPECT_EQ(b.exitCode, 0) << b.out.toStdString();
+  EXPECT_TRUE(b.out.contains("No data files found.")) << b.out.toStdString();
+}
+
+TEST(TarnfixBatch, SoundAndMendedFilesExitZero) {
+  WorkDir dir;
+  makeFile(DomainsDesc(), "DOM:DOMAINNAME", 25, "DOM:HOST");
+  makeFile(HostsDesc(), "HOS:HOSTNAME", 4);
+  makeFile(WebPagesDesc(), "WEB:PAGENAME", 7);
+  swapDomainsIndexes();
+  const Batch b = runBatch(dir.path());
+  EXPECT_EQ(b.exitCode, 0) << b.out.toStdString();
+  EXPECT_TRUE(lineFor(b.out, "Domains").startsWith("Domains (DOMAINS.db): rebuilt (25 records)"))
+      << b.out.toStdString();
+  EXPECT_EQ(lineFor(b.out, "Hosts"), "Hosts (HOSTS.db): OK (4 records)");
+  EXPECT_EQ(lineFor(b.out, "WebPages"), "WebPages (WEBPAGES.db): OK (7 records)");
+  EXPECT_TRUE(integritySound("DOMAINS.db"));
+}
+
+TEST(TarnfixBatch, ForeignFileFailsTheRunAndTheOthersAreStillChecked) {
+  WorkDir dir;
+  makeFile(DomainsDesc(), "DOM:DOMAINNAME", 10, "DOM:HOST");
+  swapDomainsIndexes();
+  std::ofstream("WPLINKS.db") << "<html>a page saved under the wrong name</html>\n";
+  const std::string foreign = bytesOf("WPLINKS.db");
+  const auto records = dump("DOMAINS.db", "Domains");
+  const Batch b = runBatch(dir.path());
+  EXPECT_EQ(b.exitCode, 1) << b.out.toStdString();
+  EXPECT_TRUE(lineFor(b.out, "WPLinks").startsWith("WPLinks (WPLINKS.db): not a data file"))
+      << b.out.toStdString();
+  EXPECT_TRUE(lineFor(b.out, "Domains").contains("rebuilt")) << b.out.toStdString();
+  EXPECT_EQ(bytesOf("WPLINKS.db"), foreign);
+  EXPECT_EQ(dump("DOMAINS.db", "Domains"), records);
+}
+
+TEST(TarnfixBatch, FileInUseByAnotherProgramIsReportedNotTouched) {
+  WorkDir dir;
+  makeFile(DomainsDesc(), "DOM:DOMAINNAME", 3);
+  std::string record(DomainsDesc().recordSize, ' ');
+  std::string memo(DomainsDesc().memos.at(0).size, ' ');
+  rt::KeyedFile held(DomainsDesc(), record.data(), {memo.data()});
+  ASSERT_TRUE(held.open({rt::Access::ReadWrite, rt::Share::DenyWrite}));
+  const Batch b = runBatch(dir.path());
+  held.close();
+  EXPECT_EQ(b.exitCode, 1) << b.out.toStdString();
+  EXPECT_TRUE(lineFor(b.out, "Domains").contains("in use by another program"))
+      << b.out.toStdString();
+}
+
+}  // namespace
