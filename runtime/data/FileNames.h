@@ -1,16 +1,23 @@
-// File names of the data layer: clipped, "\" read as "/", matched case-insensitively.
+// Kept for callers written against it; the path rules live in runtime/text/Paths.h.
 #pragma once
+
+#include <sys/stat.h>
 
 #include <string>
 #include <string_view>
 
+#include "runtime/text/Paths.h"
+
 namespace rt {
 
-// Clips trailing blanks and turns "\" into "/".
-std::string normalizePath(std::string_view name);
-// An existing file whose name equals the last part of path in any letter case (the exact name
-// first), else the normalized path as written.
-std::string resolveExisting(std::string_view path);
-bool fileExists(const std::string& path);
+// The path with each component spelled as an existing file or directory is, in any case.
+inline std::string resolveExisting(std::string_view path) {
+  return resolvePath(path);
+}
+// Whether exactly this path exists (no case folding).
+inline bool fileExists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
 
 }  // namespace rt

@@ -386,7 +386,7 @@ KeyedFile::~KeyedFile() {
 }
 
 std::string KeyedFile::path() const {
-  return resolveExisting(desc_.diskName + ".db");
+  return resolvePath(desc_.diskName + ".db");
 }
 
 bool KeyedFile::isOpen() const {

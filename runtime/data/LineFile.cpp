@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -29,7 +30,7 @@ void LineFile::setName(std::string_view name) {
 }
 
 std::string LineFile::path() const {
-  return resolveExisting(name_);
+  return resolvePath(name_);
 }
 
 bool LineFile::open() {
@@ -153,6 +154,14 @@ bool LineFile::append() {
   if (!isOpen()) return setError(ErrorCode::NotOpen, name_, name_ + ": file not open");
   out_ += clipView(line_, width_);
   out_ += '\n';
+  if (out_.size() >= kWriteChunk) return writeOut();
+  clearError();
+  return true;
+}
+
+bool LineFile::appendPiece(std::size_t length) {
+  if (!isOpen()) return setError(ErrorCode::NotOpen, name_, name_ + ": file not open");
+  out_.append(line_, std::min(length, width_));
   if (out_.size() >= kWriteChunk) return writeOut();
   clearError();
   return true;

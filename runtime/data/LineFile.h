@@ -34,6 +34,9 @@ class LineFile {
   bool next();    // reads the next record into the buffer; RecordNotAvailable at the end
   bool eof();     // no further record
   bool append();  // writes the clipped buffer plus LF at the end of the file
+  // Writes the buffer's first length bytes without a line end: the next record written
+  // continues the same line (copies a piece that lastCut() reported byte for byte).
+  bool appendPiece(std::size_t length);
   bool add() { return append(); }
   bool flush();
   bool send(std::string_view option);  // "/ENDOFRECORD=1,10" (the default) is accepted

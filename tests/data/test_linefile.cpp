@@ -96,6 +96,27 @@ TEST_F(LineFileTest, WrittenLinesReadBackAndNameMatchesAnyCase) {
   EXPECT_FALSE(std::filesystem::exists("Temp.TXT"));
 }
 
+TEST_F(LineFileTest, CopyingPiecesKeepsLongLinesWhole) {
+  const std::string longLine = std::string(200, 'a') + std::string(100, ' ') + "end";
+  write("in.htm", longLine + "\r\nshort\n");
+  file.setName("in.htm");
+  char outLine[LineFile::kLineWidth];
+  LineFile out("DOS1", outLine);
+  out.setName("copy.txt");
+  ASSERT_TRUE(out.create());
+  ASSERT_TRUE(out.open());
+  ASSERT_TRUE(file.open());
+  while (file.next()) {
+    std::memcpy(outLine, line, sizeof line);
+    ASSERT_TRUE(file.lastCut() ? out.appendPiece(file.lastLength()) : out.append());
+  }
+  ASSERT_TRUE(out.close());
+  std::ifstream copy("copy.txt", std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(copy)), std::istreambuf_iterator<char>());
+  // Blanks at the cut survive; only the CR goes.
+  EXPECT_EQ(text, longLine + "\nshort\n");
+}
+
 TEST_F(LineFileTest, EofLooksAheadWithoutConsuming) {
   write("two.txt", "a\nb");
   file.setName("two.txt");
