@@ -342,6 +342,27 @@ TEST_F(KeyedFileTest, TransactionRollsBackOrCommitsAllItsFiles) {
   EXPECT_EQ(other->records(), 1);
 }
 
+TEST_F(KeyedFileTest, PendingAppendsSurviveTransactionsAndDestruction) {
+  ASSERT_TRUE(t.addRec("added"));
+  t.set("appended");
+  ASSERT_TRUE(t->append());
+  {
+    Transaction tx{t.file.get()};  // commits the appends before it begins
+    ASSERT_TRUE(t.addRec("rolled back"));
+  }
+  EXPECT_EQ(t->records(), 2);
+  {
+    TestFile other("OTHER");
+    ASSERT_TRUE(other->create());
+    ASSERT_TRUE(other->open());
+    other.set("only appended");
+    ASSERT_TRUE(other->append());
+  }  // neither FLUSH nor CLOSE: the object going away writes the batch
+  TestFile other("OTHER");
+  ASSERT_TRUE(other->open());
+  EXPECT_EQ(other->records(), 1);
+}
+
 TEST_F(KeyedFileTest, StatementsNeedAnOpenWritableFile) {
   ASSERT_TRUE(t.addRec("a"));
   EXPECT_FALSE(t->open());

@@ -168,6 +168,17 @@ TEST_F(ViewTest, RowsDeletedBetweenPagesAreNotSkippedAround) {
   EXPECT_EQ(names(v.after(page.back(), 2)), (std::vector<std::string>{"n0011", "n0012"}));
 }
 
+TEST_F(ViewTest, SurvivesTheFileBeingClosedAndOpenedAgain) {
+  View v(*t.file);
+  v.setKeyOrder(kName);
+  ASSERT_EQ(names(v.first(1)), (std::vector<std::string>{"n0000"}));
+  ASSERT_TRUE(t->close());
+  EXPECT_TRUE(v.first(1).empty());
+  EXPECT_EQ(errorCode(), ErrorCode::NotOpen);
+  ASSERT_TRUE(t->open());
+  EXPECT_EQ(names(v.first(1)), (std::vector<std::string>{"n0000"}));
+}
+
 TEST_F(ViewTest, EveryViewQuerySearchesAnIndex) {
   View v(*t.file);
   struct Setup {
