@@ -150,3 +150,175 @@ TEST(Pictures, PageReaderBackgroundIsAGif) {
 }
 
 }  // namespace
+
+namespace {
+
+// The window procedures of each program; each has its own help page.
+const char* const kTarnwickWindows[] = {
+    "Main",          "splash",          "notice",           "BrowseDomains",    "UpdateDomains",
+    "PrintDomains",  "PrintDomains2",   "BrowseRegistrars", "UpdateRegistrars", "PrintRegistrars",
+    "BrowseHosts",   "UpdateHosts",     "PrintHosts",       "comparisons",      "BrowseNotes",
+    "Updatednotes",  "printnote",       "cpanel2",          "browsecpanel",     "controlpanel",
+    "cpwarn",        "closit",          "BrowseWebPages",   "updatewebpages1",  "webpagereport",
+    "listwebpages",  "BrowseWebPages2", "UpdateWebPages",   "UpdateWebQV",      "BrowseLinks",
+    "BrowseImages",  "BrowseMeta",      "browsescripts",    "browseforms",      "SelectWebPages",
+    "UpdateWPLinks", "UpdateWPIMG",     "UpdateWPMeta",     "UpdateWPScripts",  "UpdateWPForm",
+    "PrintScript",   "printform",       "PrintImage",       "PrintImage2",      "PrintImage3",
+    "preimgreport",  "viewimages",      "viewforms",        "viewlinks",        "viewmeta",
+    "viewscripts",   "listimages",      "listforms2",       "listlinks",        "listlinks2",
+    "listmetas",     "listmetas2",      "listscripts",      "delpages",         "ChgLoPaWindow",
+    "ChgLoPath",     "chgcurruse",      "ChgLoPath1",       "RebuildIndexes",
+};
+const char* const kSondrelWindows[] = {
+    "Main",          "splash",         "readpages",      "getdom",
+    "delpages",      "BrowseWebPages", "UpdateWebPages", "UpdateWPMeta",
+    "UpdateWPLinks", "UpdateWPForm",   "UpdateWPIMG",    "UpdateWPScripts",
+};
+
+QString readText(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+TEST(HelpBooks, EveryWindowHasItsOwnPage) {
+  struct Book {
+    const char* program;
+    std::vector<const char*> windows;
+  };
+  const Book books[] = {
+      {"tarnwick", {std::begin(kTarnwickWindows), std::end(kTarnwickWindows)}},
+      {"sondrel", {std::begin(kSondrelWindows), std::end(kSondrelWindows)}},
+  };
+  for (const Book& b : books) {
+    const QString contents = rt::helpPage(b.program);
+    ASSERT_EQ(contents, QStringLiteral(":/help/%1/index.html").arg(b.program));
+    for (const char* w : b.windows) {
+      const QString page = rt::helpPage(b.program, w);
+      EXPECT_EQ(page, QStringLiteral(":/help/%1/%2.html").arg(b.program, w)) << b.program << w;
+      EXPECT_TRUE(readText(page).contains("<h1>")) << w;
+    }
+  }
+}
+
+TEST(HelpBooks, NamesAreMatchedAsTheProgramsGiveThem) {
+  const QString page = rt::helpPage("tarnwick", "BrowseDomains");
+  EXPECT_EQ(rt::helpPage("TARNWICK.HLP", "browsedomains"), page);
+  EXPECT_EQ(rt::helpPage("Tarnwick", "BrowseDomains   "), page);
+  EXPECT_EQ(rt::helpPage("tarnwick.exe", "BROWSEDOMAINS"), page);
+  // The same procedure name is a different page in the other program's book.
+  EXPECT_NE(rt::helpPage("sondrel", "UpdateWebPages"), rt::helpPage("tarnwick", "UpdateWebPages"));
+  EXPECT_TRUE(readText(rt::helpPage("sondrel", "UpdateWebPages")).contains("Use Tarnwick"));
+}
+
+TEST(HelpBooks, UnknownPagesFallBackToTheContents) {
+  const QString contents = rt::helpPage("tarnwick");
+  for (const char* proc : {"", "   ", "NoSuchWindow", "../sondrel/Main", "index/..", "help.css"})
+    EXPECT_EQ(rt::helpPage("tarnwick", proc), contents) << proc;
+  for (const char* program : {"", "nosuchprogram", "help", "docs"})
+    EXPECT_TRUE(rt::helpPage(program, "Main").isEmpty()) << program;
+}
+
+// Every link of every page leads to a page or stylesheet that is compiled in, every page
+// is on the contents page or shares its text with one that is, and each uses the stylesheet.
+TEST(HelpBooks, PagesAreLinkedAndComplete) {
+  const QRegularExpression href(QStringLiteral("href=\"([^\"#]+)\""));
+  for (const char* program : {"tarnwick", "sondrel"}) {
+    SCOPED_TRACE(program);
+    const QString dir = QStringLiteral(":/help/%1").arg(program);
+    const QString index = readText(dir + "/index.html");
+    QSet<QString> listedTexts;
+    for (const auto& m : href.globalMatch(index)) {
+      const QString target = dir + "/" + m.captured(1);
+      if (target.endsWith(".html")) listedTexts.insert(readText(target));
+    }
+    QDirIterator it(dir, {QStringLiteral("*.html")}, QDir::Files);
+    int pages = 0;
+    while (it.hasNext()) {
+      const QString path = it.next();
+      const QString text = readText(path);
+      ++pages;
+      EXPECT_TRUE(text.contains("href=\"../help.css\"")) << s(path);
+      EXPECT_TRUE(text.contains("<title>")) << s(path);
+      if (!path.endsWith("index.html")) {
+        EXPECT_TRUE(listedTexts.contains(text)) << s(path) << " is not on the contents page";
+      }
+      for (const auto& m : href.globalMatch(text)) {
+        const QString link = m.captured(1);
+        if (link.startsWith("http")) continue;
+        EXPECT_TRUE(QFile::exists(QDir::cleanPath(dir + "/" + link)))
+            << s(path) << " -> " << s(link);
+      }
+    }
+    EXPECT_GT(pages, 10);
+  }
+}
+
+TEST(HelpBooks, QuotedHelpTextsAreOnTheirPages) {
+  struct Text {
+    const char* program;
+    const char* page;
+    const char* text;
+  };
+  const Text texts[] = {
+      {"tarnwick", "Updatednotes", "Is this note to be used as a reminder?"},
+      {"tarnwick", "UpdateDomains", "Be sure to include drive letter in path."},
+      {"tarnwick", "updatewebpages1", "Uses your text editor to view html source."},
+      {"tarnwick", "viewimages", "Use Find By to select specific records."},
+      {"tarnwick", "UpdateRegistrars", "This is the regular annual fee for one domain name."},
+      {"sondrel", "readpages",
+       "Pressing this button will start the process of reading in your pages."},
+      {"sondrel", "getdom", "This is the actual domain name that you have registered."},
+  };
+  for (const Text& t : texts)
+    EXPECT_TRUE(readText(rt::helpPage(t.program, t.page)).contains(t.text))
+        << t.page << ": " << t.text;
+}
+
+TEST(Documents, ExtractedDocumentMatchesTheShippedOne) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  for (const char* name : {"policy.html", "links.html", "POLICY.HTML"}) {
+    SCOPED_TRACE(name);
+    const QString path = rt::extractDocument(name, dir.path());
+    ASSERT_FALSE(path.isEmpty());
+    EXPECT_TRUE(QFileInfo(path).isAbsolute());
+    EXPECT_EQ(QFileInfo(path).dir().canonicalPath(), QDir(dir.path()).canonicalPath());
+    EXPECT_EQ(QFileInfo(path).fileName(), QString::fromLatin1(name).toLower());
+    QFile shipped(QStringLiteral(":/docs/") + QFileInfo(path).fileName());
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    EXPECT_EQ(readText(path).toUtf8(), shipped.readAll());
+  }
+  EXPECT_TRUE(readText(rt::extractDocument("policy.html", dir.path()))
+                  .contains("Policy: Returns and Support"));
+  EXPECT_TRUE(readText(rt::extractDocument("links.html", dir.path())).contains("Useful Links"));
+}
+
+TEST(Documents, ReplacesAnOlderCopyAndMakesTheDirectory) {
+  QTemporaryDir dir;
+  const QString sub = dir.filePath("docs/deeper");
+  const QString first = rt::extractDocument("links.html", sub);
+  ASSERT_FALSE(first.isEmpty());
+  {
+    QFile f(first);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("stale");
+  }
+  EXPECT_EQ(rt::extractDocument("links.html", sub), first);
+  EXPECT_TRUE(readText(first).contains("Useful Links"));
+}
+
+TEST(Documents, UnknownOrEscapingNamesWriteNothing) {
+  QTemporaryDir dir;
+  for (const char* name : {"", "nothere.html", "../policy.html", "docs/policy.html", "/etc/passwd",
+                           "tw.ico", "~tw.ico"}) {
+    EXPECT_TRUE(rt::extractDocument(name, dir.path()).isEmpty()) << name;
+  }
+  EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+  // A directory that cannot be made.
+  QFile blocker(dir.filePath("file"));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  EXPECT_TRUE(rt::extractDocument("policy.html", dir.filePath("file/sub")).isEmpty());
+}
+
+}  // namespace
