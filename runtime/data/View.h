@@ -26,6 +26,7 @@ class View {
 
   explicit View(KeyedFile& file);
   ~View();
+  KeyedFile& file() const { return file_; }
 
   void setRecordOrder();
   void setKeyOrder(int key, std::vector<OrderField> extra = {});
