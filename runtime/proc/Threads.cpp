@@ -212,6 +212,17 @@ void wake(int thread) {
   postPump();
 }
 
+void yieldToOthers() {
+  Scheduler& s = sched();
+  if (s.current == &s.main) {
+    runReadyThreads();
+    if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return;
+  }
+  wake(s.current->number);
+  waitForEvent();
+}
+
 void waitUntil(const std::function<bool()>& pred) {
   while (!pred()) waitForEvent();
 }

@@ -43,6 +43,9 @@ void waitForEvent();
 void wake(int thread);
 // Waits on the current fiber until pred() holds.
 void waitUntil(const std::function<bool()>& pred);
+// A "handle pending messages" point inside a long operation: the other threads and the
+// event loop run once, then the caller goes on. Nothing else yields during such work.
+void yieldToOthers();
 // Resumes every ready fiber now; only on the main fiber (no effect elsewhere).
 void runReadyThreads();
 // True while some thread has been woken and not yet resumed.

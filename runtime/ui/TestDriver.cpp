@@ -97,6 +97,17 @@ bool TestDriver::isOpen(const Window* w) const {
   return false;
 }
 
+int TestDriver::rowCount(Window* w, int list) const {
+  QAbstractItemView* v = w->listView(list);
+  return v && v->model() ? v->model()->rowCount() : 0;
+}
+
+std::string TestDriver::cell(Window* w, int list, int row, int column) const {
+  QAbstractItemView* v = w->listView(list);
+  if (!v || !v->model()) return {};
+  return v->model()->index(row - 1, column).data(Qt::DisplayRole).toString().toStdString();
+}
+
 void TestDriver::type(Window* w, int control, std::string_view text) {
   QWidget* widget = w->control(control);
   if (auto* e = qobject_cast<QLineEdit*>(widget)) {

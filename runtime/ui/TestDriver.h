@@ -38,6 +38,9 @@ class TestDriver {
   bool isOpen(const Window* w) const;
 
   std::string text(Window* w, int control) const { return w->text(control); }
+  // Rows of a list as its model shows them (columns from 0).
+  int rowCount(Window* w, int list) const;
+  std::string cell(Window* w, int list, int row, int column = 0) const;  // row from 1
   // Replaces the control's text as typed and leaves the field, so it is accepted.
   void type(Window* w, int control, std::string_view text);
   void press(Window* w, int control);            // buttons, checks, radios

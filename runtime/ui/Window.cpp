@@ -416,7 +416,7 @@ QWidget* Window::makeWidget(Control& c) {
     }
     case ControlKind::Progress: {
       auto* p = new QProgressBar;
-      p->setRange(0, 100);
+      p->setRange(d.rangeLow, std::max(d.rangeLow, d.rangeHigh));
       p->setValue(0);
       w = p;
       break;
@@ -430,6 +430,13 @@ QWidget* Window::makeWidget(Control& c) {
     }
   }
   c.widget = w;
+  if (!d.font.empty() || d.fontSize > 0) {
+    QFont f = w->font();
+    if (const QString fam = fontFamily(d.font); !fam.isEmpty()) f.setFamily(fam);
+    if (clipped(d.font) == "Arial Black") f.setWeight(QFont::Black);
+    if (d.fontSize > 0) f.setPointSize(d.fontSize);
+    w->setFont(f);
+  }
   if (!d.tip.empty()) w->setToolTip(q(d.tip));
   if (d.width > 0 && d.kind != ControlKind::Region) w->setMinimumWidth(d.width);
   if (d.height > 0 && d.kind != ControlKind::Region) w->setMinimumHeight(d.height);
@@ -1141,8 +1148,11 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
       const int code = mouseCodeOf(event);
-      if (code && isAlertKey(code) && !blocked_)
-        post(EventKind::AlertKey, controlOf(watched), code);
+      const int n = controlOf(watched);
+      if (code && isAlertKey(code) && !blocked_) post(EventKind::AlertKey, n, code);
+      // An entry that looks like a link acts on a plain click.
+      if (code == key::MouseLeft && n && controls_[n]->desc.link && !blocked_)
+        post(EventKind::Accepted, n);
       break;
     }
     case QEvent::KeyPress: {

@@ -177,6 +177,10 @@ class Window : public QObject {
 // ShellOpen, the message for a refused thread, the locale's short date for pictures.
 void initWindowLayer();
 
+// The platform's part of the program's end: closes the main thread's windows and waits
+// until every procedure thread has ended. Call on the main fiber.
+void finishProgram();
+
 Window* findWindow(int id);
 std::vector<Window*> openWindows();              // in opening order
 std::vector<Window*> threadWindows(int thread);  // open windows of a thread, oldest first

@@ -61,6 +61,9 @@ struct ControlDesc {
   bool hidden = false;
   bool wizard = false;                      // sheets: tabs hidden, pages changed by the program
   bool link = false;                        // entries that look like a link and act on a click
+  std::string font;                         // "Arial Black", ...; blank = the window's font
+  int fontSize = 0;                         // points; 0 = the window's size
+  int rangeLow = 0, rangeHigh = 100;        // progress bars
   int x = 0, y = 0, width = 0, height = 0;  // pixels; width 0 = automatic
 };
 

@@ -210,6 +210,11 @@ void advanceClock(long hundredths) {
   }
 }
 
+void finishProgram() {
+  for (Window* w : threadWindows(0)) w->close();
+  waitForAllThreads();
+}
+
 void initWindowLayer() {
   setUrlOpener([](const QUrl& url) { QDesktopServices::openUrl(url); });
   setRefusalNotifier([](const std::string& text) {

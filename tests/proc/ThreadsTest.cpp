@@ -242,3 +242,25 @@ TEST(ThreadErrors, EachThreadKeepsItsOwnErrorState) {
 
 }  // namespace
 #endif
+
+namespace {
+
+TEST(YieldToOthers, LongWorkLetsOtherThreadsRun) {
+  std::vector<std::string> log;
+  rt::START([&] {
+    for (int i = 0; i < 3; ++i) {
+      log.push_back("work " + std::to_string(i));
+      rt::yieldToOthers();
+    }
+  });
+  rt::START([&] {
+    for (int i = 0; i < 2; ++i) {
+      log.push_back("other " + std::to_string(i));
+      rt::yieldToOthers();
+    }
+  });
+  rt::waitForAllThreads();
+  EXPECT_EQ(log, (std::vector<std::string>{"work 0", "other 0", "work 1", "other 1", "work 2"}));
+}
+
+}  // namespace

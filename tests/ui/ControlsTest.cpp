@@ -2,6 +2,7 @@
 // behaviour of OK, Cancel and rejected input.
 #include <QCheckBox>
 #include <QFont>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -257,6 +258,72 @@ TEST_F(Controls, RecallHistoryRestoresTheOpeningValue) {
   ASSERT_EQ(w->focusedControl(), 11);
   form->RecallHistory();
   EXPECT_EQ(w->text(11), "before");
+}
+
+}  // namespace
+}  // namespace uitest
+
+namespace uitest {
+namespace {
+
+rt::WindowDesc gadgetsDesc() {
+  rt::WindowDesc d;
+  d.kind = rt::WindowKind::MdiChild;
+  d.title = "Gadgets";
+  d.entry(1, "@s40").link = true;
+  rt::ControlDesc& bar = d.add(ControlKind::Progress, 2);
+  bar.rangeHigh = 200;
+  d.add(ControlKind::List, 3).items = "alpha|beta|gamma";
+  rt::ControlDesc& title = d.add(ControlKind::Prompt, 4, "Tarnwick");
+  title.font = "Arial Black";
+  title.fontSize = 20;
+  d.add(ControlKind::Image, 5);
+  return d;
+}
+
+class Gadgets : public UiTest {};
+
+TEST_F(Gadgets, LinkProgressListAndFonts) {
+  std::int32_t done = 50;
+  std::int32_t row = 0;
+  auto log = std::make_shared<std::vector<rt::Event>>();
+  Recorder* ctl = nullptr;
+  driver.start([&] {
+    Recorder w(gadgetsDesc(), "Gadgets");
+    w.bind(2, done);
+    w.bind(3, row);
+    log = w.log;
+    ctl = &w;
+    w.Run();
+    ctl = nullptr;
+  });
+  rt::Window* w = driver.waitForWindow("Gadgets");
+  ASSERT_NE(w, nullptr);
+
+  driver.click(w, 1, rt::key::MouseLeft);
+  EXPECT_EQ(countOf(*log, EventKind::Accepted, 1), 1);
+  EXPECT_EQ(w->control(1)->cursor().shape(), Qt::PointingHandCursor);
+
+  EXPECT_EQ(rt::numberOf(w->value(2)), 50);
+  done = 260;  // beyond the bar's range: shown full, not wrapped
+  ASSERT_NE(ctl, nullptr);
+  ctl->RefreshItems();
+  EXPECT_EQ(rt::numberOf(w->value(2)), 200);
+
+  EXPECT_EQ(driver.rowCount(w, 3), 3);
+  EXPECT_EQ(driver.cell(w, 3, 2), "beta");
+  driver.choose(w, 3, 3);
+  EXPECT_EQ(countOf(*log, EventKind::NewSelection, 3), 1);
+  EXPECT_EQ(countOf(*log, EventKind::Accepted, 3), 1);
+  EXPECT_EQ(row, 3);
+
+  const QFont f = w->control(4)->font();
+  EXPECT_EQ(f.family(), "Liberation Sans");
+  EXPECT_EQ(f.pointSize(), 20);
+  EXPECT_GE(f.weight(), QFont::Bold);
+
+  w->setImage(5, "no such picture.jpg");  // missing: shows nothing, says nothing
+  EXPECT_TRUE(static_cast<QLabel*>(w->control(5))->pixmap().isNull());
 }
 
 }  // namespace
