@@ -499,6 +499,35 @@ void KeyedFile::setRecordFrom(std::int64_t position) {
   impl_->cur.rowid = position - 1;
 }
 
+bool KeyedFile::resetTo(int key, std::int64_t position) {
+  Impl& d = *impl_;
+  if (!d.db) return d.fail(ErrorCode::NotOpen, "file not open");
+  setKeyOrder(key);
+  const auto order = d.ordering(d.cur.mode == Impl::Mode::Key ? key : -1);
+  std::string text = "SELECT rowid";
+  for (const auto& term : order.terms) text += ", " + term.expr;
+  text += " FROM " + d.schema.table + " WHERE rowid = ?1";
+  sql::Stmt& s = d.statement(text);
+  sqlite3_reset(s.get());
+  sqlite3_bind_int64(s.get(), 1, position);
+  const int rc = sqlite3_step(s.get());
+  if (rc == SQLITE_ROW) {
+    d.cur.values.clear();
+    for (std::size_t i = 0; i < order.terms.size(); ++i)
+      d.cur.values.push_back(sql::columnValue(s.get(), static_cast<int>(i + 1)));
+  }
+  sqlite3_reset(s.get());
+  if (rc != SQLITE_ROW) {
+    if (rc != SQLITE_DONE) return d.failSql(rc, ErrorCode::FileSystemError, "cannot be read");
+    return d.fail(ErrorCode::NoRecord, "no record at that position");
+  }
+  // Just before the record among its equals, so that NEXT reads it first.
+  d.cur.anchor = Impl::Anchor::Row;
+  d.cur.rowid = position - 1;
+  clearError();
+  return true;
+}
+
 bool KeyedFile::next() {
   return impl_->step(true);
 }

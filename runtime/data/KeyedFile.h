@@ -69,6 +69,9 @@ class KeyedFile {
                                    // then record order from there
   void setKeyFrom(int key);        // SET(key, key): key order from the buffer's key value
   void setRecordFrom(std::int64_t position);  // SET(file, position): record order from a rowid
+  // RESET: the order of a key (or record order for -1) with the next NEXT reading the record
+  // at a position that POSITION gave; false when that record is gone.
+  bool resetTo(int key, std::int64_t position);
 
   bool next();      // NEXT; false with RecordNotAvailable at the end
   bool previous();  // PREVIOUS

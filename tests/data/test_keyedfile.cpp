@@ -380,6 +380,25 @@ TEST_F(KeyedFileTest, StatementsNeedAnOpenWritableFile) {
   EXPECT_EQ(errorCode(), ErrorCode::ReadOnly);
 }
 
+TEST_F(KeyedFileTest, ResetReturnsToAPositionInKeyOrder) {
+  for (auto [name, host] : {std::pair{"a", "x"}, {"b", "y"}, {"c", "x"}, {"d", "x"}})
+    ASSERT_TRUE(t.addRec(name, host));
+  t->setKeyOrder(kHost);
+  ASSERT_TRUE(t->next());
+  ASSERT_TRUE(t->next());
+  const auto pos = t->position();  // "c": second of the three "x"
+  ASSERT_TRUE(t->next());
+  ASSERT_TRUE(t->resetTo(kHost, pos));
+  EXPECT_EQ(t.walk(), (std::vector<std::string>{"c", "d", "b"}));
+  ASSERT_TRUE(t->resetTo(-1, pos));
+  EXPECT_EQ(t.walk(), (std::vector<std::string>{"c", "d"}));
+  t.set("c");
+  ASSERT_TRUE(t->get(kName));
+  ASSERT_TRUE(t->erase());
+  EXPECT_FALSE(t->resetTo(kHost, pos));
+  EXPECT_EQ(errorCode(), ErrorCode::NoRecord);
+}
+
 TEST_F(KeyedFileTest, CursorStateCanBeSwappedBetweenReaders) {
   for (auto name : {"a", "b", "c", "d"}) ASSERT_TRUE(t.addRec(name));
   t->setKeyOrder(kName);
