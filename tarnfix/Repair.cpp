@@ -16,11 +16,23 @@ namespace {
 constexpr int kBusyMs = 2000;
 constexpr int kMessagesShown = 3;
 
+enum class Verdict : std::uint8_t { Sound, Damaged, Foreign, Unreadable };
+
 struct Integrity {
-  bool database = false;  // SQLite could read the file at all
-  bool sound = false;
-  std::string text;
+  Verdict verdict = Verdict::Unreadable;
+  std::string text;  // SQLite's findings or error
 };
+
+Verdict verdictOf(int rc) {
+  switch (rc & 0xff) {
+    case SQLITE_NOTADB:
+      return Verdict::Foreign;
+    case SQLITE_CORRUPT:
+      return Verdict::Damaged;
+    default:
+      return Verdict::Unreadable;
+  }
+}
 
 // SQLite's own check, on a connection that cannot write.
 Integrity integrityCheck(const std::string& path) {
@@ -36,28 +48,26 @@ Integrity integrityCheck(const std::string& path) {
   sqlite3_stmt* rawStmt = nullptr;
   rc = sqlite3_prepare_v2(raw, "PRAGMA integrity_check(20)", -1, &rawStmt, nullptr);
   std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> stmt(rawStmt, &sqlite3_finalize);
-  if (rc != SQLITE_OK) {
-    out.text = sqlite3_errmsg(raw);
-    return out;
-  }
-  out.database = true;
   std::vector<std::string> lines;
-  while ((rc = sqlite3_step(rawStmt)) == SQLITE_ROW) {
-    const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(rawStmt, 0));
-    lines.emplace_back(t ? t : "");
+  if (rc == SQLITE_OK) {
+    while ((rc = sqlite3_step(rawStmt)) == SQLITE_ROW) {
+      const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(rawStmt, 0));
+      lines.emplace_back(t ? t : "");
+    }
   }
   if (rc != SQLITE_DONE) {
-    // The check itself could not walk the file.
-    out.database = (rc & 0xff) != SQLITE_NOTADB;
+    out.verdict = verdictOf(rc);
     out.text = sqlite3_errmsg(raw);
     return out;
   }
-  out.sound = lines.size() == 1 && lines.front() == "ok";
-  if (!out.sound) {
-    for (std::size_t i = 0; i < lines.size() && i < kMessagesShown; ++i)
-      out.text += (i ? "; " : "") + lines[i];
-    if (lines.size() > kMessagesShown) out.text += "; ...";
+  if (lines.size() == 1 && lines.front() == "ok") {
+    out.verdict = Verdict::Sound;
+    return out;
   }
+  out.verdict = Verdict::Damaged;
+  for (std::size_t i = 0; i < lines.size() && i < kMessagesShown; ++i)
+    out.text += (i ? "; " : "") + lines[i];
+  if (lines.size() > kMessagesShown) out.text += "; ...";
   return out;
 }
 
@@ -136,7 +146,16 @@ FileResult checkFile(const rt::FileDesc& desc) {
   if (!rt::fileExists(path)) return problem(r, "missing");
 
   const Integrity before = integrityCheck(path);
-  if (!before.database) return problem(r, "not a data file (" + before.text + ")");
+  switch (before.verdict) {
+    case Verdict::Foreign:
+      return problem(r, "not a data file (" + before.text + ")");
+    case Verdict::Unreadable:
+      return problem(r, "cannot be read (" + before.text + ")");
+    case Verdict::Sound:
+    case Verdict::Damaged:
+      break;
+  }
+  const bool sound = before.verdict == Verdict::Sound;
 
   // The layout must be this file's before anything is written to it.
   bool staleKeys = false;
@@ -146,20 +165,20 @@ FileResult checkFile(const rt::FileDesc& desc) {
     staleKeys = true;
   } else {
     const std::string why = lastError();
-    return problem(r, before.sound ? why : why + " (" + before.text + ")");
+    return problem(r, sound ? why : why + " (" + before.text + ")");
   }
 
   if (!file->build()) {
     const std::string why = "keys not rebuilt: " + lastError();
-    return problem(r, before.sound ? why : "damaged (" + before.text + "); " + why);
+    return problem(r, sound ? why : "damaged (" + before.text + "); " + why);
   }
 
-  if (!before.sound) {
+  if (!sound) {
     std::string why;
     if (!reindex(*file, why))
       return problem(r, "damaged (" + before.text + "); keys not rebuilt: " + why);
     const Integrity after = integrityCheck(path);
-    if (!after.sound)
+    if (after.verdict != Verdict::Sound)
       return problem(
           r, "damaged beyond its keys (" + (after.text.empty() ? before.text : after.text) + ")");
     r.outcome = Outcome::Rebuilt;

@@ -2,7 +2,9 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <QListWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QString>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +18,7 @@
 #include "dictionary/Files.h"
 #include "runtime/data/KeyedFile.h"
 #include "tarnfix/Repair.h"
+#include "tarnfix/RepairWindow.h"
 
 namespace {
 
@@ -126,6 +129,7 @@ bool integritySound(const std::string& path) {
 }
 
 std::string bytesOf(const std::string& path) {
+  if (fs::is_directory(path)) return "<directory>";
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
 }
@@ -265,6 +269,7 @@ TEST(TarnfixCheck, UnmendableFilesAreLeftUntouched) {
          damageTablePage("DOMAINS.db", "Domains");
        },
        "damaged"},
+      {"a directory", [] { fs::create_directory("DOMAINS.db"); }, "cannot be read"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -356,6 +361,43 @@ TEST(TarnfixBatch, FileInUseByAnotherProgramIsReportedNotTouched) {
   EXPECT_EQ(b.exitCode, 1) << b.out.toStdString();
   EXPECT_TRUE(lineFor(b.out, "Domains").contains("in use by another program"))
       << b.out.toStdString();
+}
+
+// ---- the window ----
+
+QPushButton* button(QWidget& w, const QString& text) {
+  for (QPushButton* b : w.findChildren<QPushButton*>())
+    if (b->text() == text) return b;
+  return nullptr;
+}
+
+TEST(TarnfixWindow, CheckAndRepairListsEveryFileAndTheVerdict) {
+  WorkDir dir;
+  makeFile(DomainsDesc(), "DOM:DOMAINNAME", 2);
+  std::ofstream("WPLINKS.db") << "plain text\n";
+  tarnfix::RepairWindow window;
+  window.show();
+  auto* list = window.findChild<QListWidget*>("results");
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->count(), 0);
+  QPushButton* check = button(window, "Check and Repair");
+  ASSERT_NE(check, nullptr);
+  check->click();
+  ASSERT_EQ(list->count(), 3);
+  EXPECT_EQ(list->item(0)->text(), "Domains (DOMAINS.db): OK (2 records)");
+  EXPECT_TRUE(list->item(1)->text().startsWith("WPLinks (WPLINKS.db): not a data file"));
+  EXPECT_NE(list->item(1)->foreground().color(), list->item(0)->foreground().color());
+  EXPECT_EQ(list->item(2)->text(), "Some data files need attention.");
+  EXPECT_TRUE(check->isEnabled());
+
+  // A second run starts a fresh list.
+  fs::remove("WPLINKS.db");
+  check->click();
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(list->item(1)->text(), "All data files are sound.");
+
+  button(window, "Close")->click();
+  EXPECT_FALSE(window.isVisible());
 }
 
 }  // namespace
