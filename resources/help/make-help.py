@@ -34,6 +34,11 @@ class Page:
         self.aliases = aliases    # further procedure names that open this page
 
 
+def ref(name):
+    """A mention of another page, written as a link to it with its title."""
+    return f"[[{name}]]"
+
+
 def report(name, title, prints, called_by, see=()):
     return Page(name, title, [prints, called_by, REPORT],
                 [("Cancel", "Stops reading records; what has been read so far is shown.")],
@@ -42,8 +47,8 @@ def report(name, title, prints, called_by, see=()):
 
 def browse_buttons(thing, form):
     return [
-        ("&Insert", f"Adds a new {thing} in the form {form}."),
-        ("&Change", f"Changes the highlighted {thing} in the form {form}."),
+        ("&Insert", f"Adds a new {thing} in the form {ref(form)}."),
+        ("&Change", f"Changes the highlighted {thing} in the form {ref(form)}."),
         ("&Delete", f"Deletes the highlighted {thing} after you confirm it."),
         ("Close", "Closes the window."),
         ("Help", "Opens this page."),
@@ -70,8 +75,8 @@ def detail_browse(name, title, what, form, printer, extra=()):
          "whose page path equals the page's path are shown.",
          "Records are made by \"Auto Read Web Page\" in the page form; they are not added or "
          "deleted here.", F9],
-        [("&View Detail", f"Opens the highlighted record in the form {form}."),
-         (printer[0], f"Prints them ({printer[1]}).")] + list(extra) +
+        [("&View Detail", f"Opens the highlighted record in the form {ref(form)}."),
+         (printer[0], f"Prints them: {ref(printer[1])}.")] + list(extra) +
         [("Close", "Closes the window."), ("Help", "Opens this page.")],
         see=[form, printer[1], "updatewebpages1"])
 
@@ -85,9 +90,9 @@ def cross_view(name, title, what, queries, form, listing):
         [("&Find By..", "Use Find By to select specific records. The query window asks for "
           + ", ".join(f"\"{q}\"" for q in queries) + "; the list then shows only the records "
           "that match. Letter case does not matter."),
-         ("&View Details", f"Opens the highlighted record in the form {form}."),
+         ("&View Details", f"Opens the highlighted record in the form {ref(form)}."),
          ("Print Selected Records", "Use \"Find By...\"  to select records, then click to "
-          f"print. The listing {listing} prints the records of your last query."),
+          f"print. The listing {ref(listing)} prints the records of your last query."),
          ("Close", "Closes the window."), ("Help", "Opens this page.")],
         see=[form, listing])
 
@@ -95,7 +100,7 @@ def cross_view(name, title, what, queries, form, listing):
 def listing(name, title, what, caller):
     return report(name, title,
                   f"Prints the {what} that your last \"Find By\" query selected.",
-                  f"Started by \"Print Selected Records\" or the print button of {caller}.",
+                  f"Started by \"Print Selected Records\" or the print button of {ref(caller)}.",
                   see=[caller])
 
 
@@ -146,7 +151,7 @@ TARNWICK = [
               "today. When Tarnwick starts it opens this window once for each domain that is "
               "due. The list cannot be changed here: change the renewal date in the domain "
               "form."],
-             [("&Print", "Prints the domains that are due (the report PrintDomains2)."),
+             [("&Print", f"Prints the domains that are due: {ref('PrintDomains2')}."),
               ("Close", "Closes the window."), ("Help", "Opens this page.")],
              see=["PrintDomains2", "UpdateDomains"]),
     ]),
@@ -238,7 +243,7 @@ TARNWICK = [
               "fill the host list of the domain form. Type the first letter of a name to move "
               "to it.", F9],
              browse_buttons("host", "UpdateHosts")[:3]
-             + [("&Print All Hosts", "Prints the highlighted host (the report PrintHosts).")]
+             + [("&Print All Hosts", f"Prints the highlighted host: {ref('PrintHosts')}.")]
              + browse_buttons("host", "UpdateHosts")[3:],
              see=["UpdateHosts", "PrintHosts", "comparisons"]),
         Page("UpdateHosts", "Update the Hosts File",
@@ -363,7 +368,7 @@ TARNWICK = [
               ("Author:", "Who designed the page."),
               ("Main Purpose:", "The main purpose of the page."),
               ("Implement Date:", "The date the page will become live on the site."),
-              ("File Date & Time:", "The last update date of this page."),
+              ("File Date && Time:", "The last update date of this page."),
               ("File Size:", "The size in bytes of the html file."),
               ("Html Page Title:", "Page title comes from HTML Page reading. If there is a "
                "title on the page, it will be entered in this field for you."),
@@ -545,7 +550,7 @@ TARNWICK = [
              ["Enter the Domain Name for the images you wish to print.   Then press OK."],
              [("Domain Name:", DOMAIN_TIP + " Enter the complete registered domain name; an "
                "entry with \"http://www.\" in front is also acceptable."),
-              ("OK", "Prints every image of the domain (the report PrintImage3).")],
+              ("OK", f"Prints every image of the domain: {ref('PrintImage3')}.")],
              see=["PrintImage3"]),
         report("PrintImage3", "Tarnwick: Web Page Image",
                "Prints every image of one domain, each with its picture.",
@@ -605,7 +610,7 @@ SONDREL = [
               "Step 2: Enter the LOCAL directory where the pages are stored. Step 3: Enter an "
               "OPTIONAL sub directory where other html files may be stored. Step 4: Press the "
               "GO button to begin reading in your files.",
-              "Do steps 1, 2 & 4 for the main directory. Then add the subdirectories (step 3) "
+              "Do steps 1, 2 && 4 for the main directory. Then add the subdirectories (step 3) "
               "as needed."],
              [("Domain Name:", "Enter just the domain name.  An example would be: example.com"),
               ("Default Local Dir:", "Be sure to include drive letter in path."),
@@ -679,16 +684,25 @@ def document(title, body):
             + body + "</body>\n</html>\n")
 
 
+def linked(text, known):
+    out = esc(label(text))
+    for name, title in known.items():
+        out = out.replace(f"[[{name}]]",
+                          f"\u201c<a href=\"{name}.html\">{esc(label(title))}</a>\u201d")
+    assert "[[" not in out, out
+    return out
+
+
 def render(page, book, known):
     out = [f"<p class=\"nav\"><a href=\"index.html\">{esc(book)} help: Contents</a></p>\n",
            f"<h1>{esc(label(page.title))}</h1>\n"]
-    out += [f"<p>{esc(p)}</p>\n" for p in page.about]
+    out += [f"<p>{linked(p, known)}</p>\n" for p in page.about]
     if page.items:
         out.append("<h2>In this window</h2>\n<dl>\n")
         for name, text in page.items:
-            out.append(f"<dt>{esc(label(name))}</dt>\n<dd>{esc(text)}</dd>\n")
+            out.append(f"<dt>{esc(label(name))}</dt>\n<dd>{linked(text, known)}</dd>\n")
         out.append("</dl>\n")
-    out += [f"<p>{esc(p)}</p>\n" for p in page.notes]
+    out += [f"<p>{linked(p, known)}</p>\n" for p in page.notes]
     see = [s for s in page.see if s in known]
     if see:
         links = ", ".join(f"<a href=\"{s}.html\">{esc(label(known[s]))}</a>" for s in see)
