@@ -680,7 +680,7 @@ def label(text):
 def document(title, body):
     return ("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
             f"<title>{esc(title)}</title>\n"
-            "<link rel=\"stylesheet\" href=\"../help.css\">\n</head>\n<body>\n"
+            "<link rel=\"stylesheet\" type=\"text/css\" href=\"../help.css\">\n</head>\n<body>\n"
             + body + "</body>\n</html>\n")
 
 
