@@ -464,6 +464,31 @@ TEST_F(KeyedFileOpenTest, ForeignOrCorruptFilesAreInvalidNotFatal) {
   }
 }
 
+TEST_F(KeyedFileOpenTest, DamageInsideTheFileEndsAWalkWithInvalidFile) {
+  ASSERT_TRUE(t->create());
+  ASSERT_TRUE(t->open());
+  for (int i = 0; i < 3000; ++i) ASSERT_TRUE(t.addRec("name" + std::to_string(i), "host"));
+  ASSERT_TRUE(t->close());
+  {
+    // Garbage over pages in the middle; the first page (the schema) stays sound.
+    std::fstream f("TESTS.db", std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(4096 * 8);
+    const std::string junk(4096 * 6, '\x5a');
+    f.write(junk.data(), static_cast<std::streamsize>(junk.size()));
+  }
+  ASSERT_TRUE(t->open()) << errors().text;
+  for (int key : {-1, static_cast<int>(kName), static_cast<int>(kHost)}) {
+    if (key < 0)
+      t->setRecordOrder();
+    else
+      t->setKeyOrder(key);
+    int read = 0;
+    while (t->next()) ++read;
+    EXPECT_LT(read, 3000) << "key " << key;
+    EXPECT_EQ(errorCode(), ErrorCode::InvalidFile) << "key " << key << ": " << errors().text;
+  }
+}
+
 TEST_F(KeyedFileOpenTest, MissingKeyNeedsRebuildAndBuildRepairsIt) {
   ASSERT_TRUE(t->create());
   ASSERT_TRUE(t->open());
