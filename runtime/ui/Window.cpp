@@ -34,6 +34,7 @@
 #include <algorithm>
 
 #include "runtime/proc/Threads.h"
+#include "runtime/ui/Help.h"
 #include "runtime/ui/Jpeg.h"
 #include "runtime/ui/WindowLayerInternal.h"
 
@@ -465,6 +466,12 @@ void Window::connectControl(Control& c) {
               [&c] { c.edited = true; });
       break;
     case ControlKind::Button:
+      if (c.desc.helpButton) {
+        connect(static_cast<QAbstractButton*>(c.widget), &QAbstractButton::clicked, this,
+                [this] { showHelp(procedure_); });
+        break;
+      }
+      [[fallthrough]];
     case ControlKind::Check:
       connect(static_cast<QAbstractButton*>(c.widget), &QAbstractButton::clicked, this,
               [this, n] { post(EventKind::Accepted, n); });
@@ -1159,6 +1166,10 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
       const int code = keyCodeOf(static_cast<QKeyEvent*>(event));
       if (code && isAlertKey(code) && !blocked_) {
         post(EventKind::AlertKey, controlOf(watched), code);
+        return true;
+      }
+      if (code == key::F1) {
+        showHelp(procedure_);
         return true;
       }
       break;

@@ -55,6 +55,7 @@ struct ControlDesc {
   std::string items;                              // drop lists and simple lists: "a|b|c"
   bool okButton = false;                          // completes the window's request
   bool cancelButton = false;                      // closes the window without completing
+  bool helpButton = false;                        // opens the window's help page
   bool defaultButton = false;
   bool readOnly = false;
   bool disabled = false;

@@ -7,6 +7,7 @@
 #include "runtime/proc/Programs.h"
 #include "runtime/proc/Threads.h"
 #include "runtime/text/Picture.h"
+#include "runtime/ui/Help.h"
 #include "runtime/ui/MessageBox.h"
 #include "runtime/ui/Window.h"
 #include "runtime/ui/WindowLayerInternal.h"
@@ -217,6 +218,7 @@ void finishProgram() {
 
 void initWindowLayer() {
   setUrlOpener([](const QUrl& url) { QDesktopServices::openUrl(url); });
+  setHelpHandler([](const std::vector<std::string>&) { showHelp(); });
   setRefusalNotifier([](const std::string& text) {
     ShowMessageBox(text, "Too Many Windows", MessageIcon::Exclamation);
   });
