@@ -252,11 +252,16 @@ TEST_F(KeyedFileTest, EveryFieldTypeAndTheMemoRoundTrip) {
   t->setRecordOrder();
   ASSERT_TRUE(t->next());
   EXPECT_EQ(t.rec.name.str(), "types");
-  EXPECT_EQ(t.rec.fee, -999999);
-  EXPECT_EQ(t.rec.date, 80000);
-  EXPECT_DOUBLE_EQ(t.rec.real, 3.25);
-  EXPECT_EQ(t.rec.shortv, -1234);
-  EXPECT_EQ(t.rec.bytev, 250);
+  // Copies: the packed members are not aligned for a reference.
+  const Rec r = t.rec;
+  const std::int32_t fee = r.fee, date = r.date;
+  const double real = r.real;
+  const int shortv = r.shortv, bytev = r.bytev;
+  EXPECT_EQ(fee, -999999);
+  EXPECT_EQ(date, 80000);
+  EXPECT_DOUBLE_EQ(real, 3.25);
+  EXPECT_EQ(shortv, -1234);
+  EXPECT_EQ(bytev, 250);
   EXPECT_EQ(rt::clipView(t.memo, sizeof t.memo), "a memo line");
 }
 
