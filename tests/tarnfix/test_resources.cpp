@@ -9,6 +9,9 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QUrl>
 #include <string>
 
 #include "resources/Resources.h"
@@ -251,6 +254,23 @@ TEST(HelpBooks, PagesAreLinkedAndComplete) {
     }
     EXPECT_GT(pages, 10);
   }
+}
+
+// The help window is a rich-text view: it must find and apply the shared stylesheet. A bare
+// document loads resources from files only, so the book's own folder stands in for ":/help".
+TEST(HelpBooks, RichTextViewAppliesTheStylesheet) {
+  const QString page = QStringLiteral(TW_HELP_DIR "/tarnwick/BrowseDomains.html");
+  ASSERT_EQ(readText(page), readText(rt::helpPage("tarnwick", "BrowseDomains")));
+  QTextDocument doc;
+  doc.setBaseUrl(QUrl::fromLocalFile(page));
+  doc.setHtml(readText(page));
+  bool sawHeading = false;
+  for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+    if (b.text() != "Browse the Domains File") continue;
+    sawHeading = true;
+    EXPECT_EQ(b.begin().fragment().charFormat().foreground().color(), QColor("#2d5f86"));
+  }
+  EXPECT_TRUE(sawHeading);
 }
 
 TEST(HelpBooks, QuotedHelpTextsAreOnTheirPages) {
