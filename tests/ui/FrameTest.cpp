@@ -99,7 +99,10 @@ rt::WindowDesc frameDesc(const std::string& background) {
 
 class Frame : public UiTest {
  protected:
-  void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+  void SetUp() override {
+    UiTest::SetUp();
+    ASSERT_TRUE(dir.isValid());
+  }
   rt::Window* openFrame() {
     const QString bg = dir.filePath("newtarn 2.jpg");
     writeJpeg(bg, 40, 40);

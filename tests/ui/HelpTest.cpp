@@ -16,6 +16,7 @@ namespace {
 class HelpWindow : public UiTest {
  protected:
   void SetUp() override {
+    UiTest::SetUp();
     ASSERT_TRUE(dir.isValid());
     write("index.html", "<h1>Contents</h1>");
     write("notice.html", "<h1>Renewals due</h1>");

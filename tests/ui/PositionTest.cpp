@@ -12,12 +12,9 @@ namespace {
 class Positions : public UiTest {
  protected:
   void SetUp() override {
+    UiTest::SetUp();
     ASSERT_TRUE(dir.isValid());
     rt::setProgramIniFile(dir.filePath("tarnwick.INI").toStdString());
-  }
-  void TearDown() override {
-    UiTest::TearDown();
-    rt::setProgramIniFile("tarnwick.INI");
   }
   std::string iniText() const {
     QFile f(dir.filePath("tarnwick.INI"));

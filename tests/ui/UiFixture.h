@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <limits>
 #include <memory>
 #include <string>
@@ -65,6 +66,11 @@ inline int countOf(const std::vector<rt::Event>& log, rt::EventKind kind,
 
 class UiTest : public ::testing::Test {
  protected:
+  // Window positions go to a scratch INI file, never to the working directory's.
+  void SetUp() override {
+    ASSERT_TRUE(scratch.isValid());
+    rt::setProgramIniFile(scratch.filePath("tarnwick.INI").toStdString());
+  }
   void TearDown() override {
     // Whatever a test left open is answered and closed, so the next one starts clean.
     for (int round = 0; round < 50 && rt::procedureThreadCount() > 0; ++round) {
@@ -82,7 +88,9 @@ class UiTest : public ::testing::Test {
     }
     EXPECT_EQ(rt::procedureThreadCount(), 0);
     EXPECT_TRUE(rt::openWindows().empty());
+    rt::setProgramIniFile("tarnwick.INI");
   }
+  QTemporaryDir scratch;
   rt::TestDriver driver;
 };
 
