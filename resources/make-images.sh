@@ -91,6 +91,30 @@ icon QkLoad.ico \
   -fill '#f3d98e' -draw "path 'M4,30 L60,30 L60,58 L4,58 Z'" \
   -fill '#3c9a4c' -stroke '#24662f' -draw "path 'M26,54 L26,40 L18,40 L32,26 L46,40 L38,40 L38,54 Z'"
 
+# Pictures the system shows without naming them: the host and registrar buttons of the
+# domain browse and the notes form's notepad.
+icon hosts.ico \
+  -fill '#cfd6dc' -stroke '#4d5b66' -draw "roundrectangle 8,6 34,58 3,3" \
+  -stroke '#8a97a2' -draw "line 13,16 29,16" -draw "line 13,24 29,24" -draw "line 13,32 29,32" \
+  -fill '#3c9a4c' -stroke none -draw "circle 14,48 14,50" -fill '#e8b64a' -draw "circle 21,48 21,50" \
+  -fill '#3f86b8' -stroke '#1f4f73' -draw "circle 44,40 44,58" \
+  -fill none -stroke '#cfe6f5' -strokewidth 1.5 \
+  -draw "ellipse 44,40 7,18 0,360" -draw "line 26,40 62,40" -draw "line 44,22 44,58"
+
+icon registrars.ico \
+  -fill '#f3ead8' -stroke '#6b4e2e' -draw "rectangle 12,30 52,58" \
+  -fill '#b5523b' -stroke '#6b3326' -draw "path 'M4,32 L32,8 L60,32 Z'" \
+  -fill '#8a5a3c' -stroke '#4d3020' -draw "rectangle 27,40 37,58" \
+  -fill '#9fc7e3' -stroke '#4d5b66' -draw "rectangle 16,36 23,43" -draw "rectangle 41,36 48,43"
+
+icon notepad.ico \
+  -fill '#fdfdf8' -stroke '#5a6b7a' -draw "rectangle 12,10 52,60" \
+  -stroke '#9ab8d4' -draw "line 18,24 46,24" -draw "line 18,32 46,32" -draw "line 18,40 46,40" \
+  -draw "line 18,48 38,48" \
+  -fill none -stroke '#4d5b66' -strokewidth 2.5 \
+  -draw "ellipse 20,10 3,5 180,360" -draw "ellipse 32,10 3,5 180,360" \
+  -draw "ellipse 44,10 3,5 180,360"
+
 # cursor NAME: a pointing hand, the fingertip as hot spot.
 cursor() {
   convert -size 32x32 xc:none -strokewidth 1.5 -fill white -stroke black \
