@@ -215,6 +215,31 @@ void BM_RawKeyWalk(benchmark::State& state) {
 }
 BENCHMARK(BM_RawKeyWalk)->Unit(benchmark::kMillisecond);
 
+// One long run of equal key values: each read-ahead batch must seek into the middle of it.
+void BM_KeyWalkOneValue(benchmark::State& state) {
+  fixture();
+  constexpr int kSame = 200'000;
+  FileDesc desc = linkDesc("SAMEKEY");
+  Link rec{};
+  KeyedFile f(desc, &rec);
+  f.create();
+  f.open();
+  for (int i = 0; i < kSame; ++i) {
+    fill(rec, i);
+    rec.path = "/the/same/page.htm";
+    f.append();
+  }
+  f.flush();
+  std::int64_t rows = 0;
+  for (auto _ : state) {
+    f.setKeyOrder(0);
+    while (f.next()) ++rows;
+  }
+  if (rows != kSame * state.iterations()) state.SkipWithError("short walk");
+  state.SetItemsProcessed(rows);
+}
+BENCHMARK(BM_KeyWalkOneValue)->Unit(benchmark::kMillisecond);
+
 // ---- GET by key -----------------------------------------------------------------------------
 
 void BM_GetByKey(benchmark::State& state) {
