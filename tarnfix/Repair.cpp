@@ -143,7 +143,10 @@ FileResult checkFile(const rt::FileDesc& desc) {
   ScratchFile file(desc);
   const std::string path = file->path();
   r.fileName = std::filesystem::path(path).filename().string();
-  if (!rt::fileExists(path)) return problem(r, "missing");
+  if (!rt::fileExists(path)) {
+    r.text = "no such file";
+    return r;
+  }
 
   const Integrity before = integrityCheck(path);
   switch (before.verdict) {

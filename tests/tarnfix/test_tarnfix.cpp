@@ -270,6 +270,14 @@ TEST(TarnfixCheck, UnmendableFilesAreLeftUntouched) {
        },
        "damaged"},
       {"a directory", [] { fs::create_directory("DOMAINS.db"); }, "cannot be read"},
+      {"two domains of one name where the key allows one",
+       [] {
+         makeFile(DomainsDesc(), "DOM:DOMAINNAME", 4);
+         Db db("DOMAINS.db");
+         db.exec("DROP INDEX \"Domains_name\"");
+         db.exec("INSERT INTO Domains (DOMAINNAME) VALUES ('name2.example')");
+       },
+       "DOM:name"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -283,6 +291,11 @@ TEST(TarnfixCheck, UnmendableFilesAreLeftUntouched) {
     EXPECT_EQ(bytesOf("DOMAINS.db"), bytes);
     EXPECT_TRUE(fs::exists("DOMAINS.db"));
   }
+  WorkDir dir;
+  const tarnfix::FileResult none = tarnfix::checkFile(DomainsDesc());
+  EXPECT_EQ(none.outcome, tarnfix::Outcome::Problem);
+  EXPECT_EQ(none.text, "no such file");
+  EXPECT_FALSE(fs::exists("DOMAINS.db"));
 }
 
 TEST(TarnfixCheck, FindsFilesInAnyLetterCase) {
