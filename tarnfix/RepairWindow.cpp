@@ -3,17 +3,20 @@
 #include <QApplication>
 #include <QDir>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "resources/Resources.h"
 #include "tarnfix/Repair.h"
 
 namespace tarnfix {
 
 RepairWindow::RepairWindow() {
   setWindowTitle(QStringLiteral("File Fixer Utility"));
+  setWindowIcon(QIcon(rt::resourcePath("~tw.ico")));
   auto* intro = new QLabel(
       QStringLiteral("Checks every data file in %1 and rebuilds its keys.\n"
                      "Records are never changed or removed: a file that cannot be mended "

@@ -390,6 +390,7 @@ TEST(TarnfixWindow, CheckAndRepairListsEveryFileAndTheVerdict) {
   std::ofstream("WPLINKS.db") << "plain text\n";
   tarnfix::RepairWindow window;
   window.show();
+  EXPECT_FALSE(window.windowIcon().isNull());
   auto* list = window.findChild<QListWidget*>("results");
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(list->count(), 0);
