@@ -53,6 +53,9 @@ inline bool PostEvent(EventKind kind, int control, int thread) {
   return postEvent(thread, Event{kind, control, 0, 0});
 }
 
+// The same for the caller's own thread.
+bool PostEvent(EventKind kind, int control = 0);
+
 // Takes the first event of the current thread meant for window (or for no window in
 // particular). Events of other windows stay queued for them.
 bool takeEvent(int window, Event& out);

@@ -321,6 +321,10 @@ bool postEvent(int thread, const Event& ev) {
   return true;
 }
 
+bool PostEvent(EventKind kind, int control) {
+  return postEvent(currentThread(), Event{kind, control, 0, 0});
+}
+
 bool takeEvent(int window, Event& out) {
   auto& q = sched().current->events;
   for (auto it = q.begin(); it != q.end(); ++it) {

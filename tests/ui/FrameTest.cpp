@@ -227,3 +227,33 @@ TEST_F(Frame, ClosingTheFrameClosesItsChildren) {
 
 }  // namespace
 }  // namespace uitest
+
+namespace uitest {
+namespace {
+
+TEST_F(Frame, ChildLosingTheFocusIsTold) {
+  rt::Window* f = openFrame();
+  ASSERT_NE(f, nullptr);
+  auto first = std::make_shared<std::vector<rt::Event>>();
+  driver.start([&] {
+    Recorder w(simpleWindow("One", rt::WindowKind::MdiChild), "One");
+    w.setPositionSection({});
+    first = w.log;
+    w.Run();
+  });
+  driver.start([] {
+    Recorder w(simpleWindow("Two", rt::WindowKind::MdiChild), "Two");
+    w.setPositionSection({});
+    w.Run();
+  });
+  rt::Window* one = driver.waitForWindow("One");
+  rt::Window* two = driver.waitForWindow("Two");
+  ASSERT_TRUE(one && two);
+  driver.activate(one);
+  const int before = countOf(*first, EventKind::LoseFocus);
+  driver.activate(two);
+  EXPECT_EQ(countOf(*first, EventKind::LoseFocus), before + 1);
+}
+
+}  // namespace
+}  // namespace uitest

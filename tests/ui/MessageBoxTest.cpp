@@ -173,3 +173,35 @@ TEST_F(MessageBoxes, FileDialogReturnsTheChosenFileOrNothing) {
 
 }  // namespace
 }  // namespace uitest
+
+namespace uitest {
+namespace {
+
+TEST_F(MessageBoxes, FileDialogCanChooseSeveralFiles) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  for (const char* name : {"a.htm", "b.htm", "c.htm"}) {
+    QFile f(dir.filePath(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  std::vector<std::string> chosen;
+  rt::FileDialogRequest req;
+  req.title = "Pick Pages";
+  req.directory = dir.path().toStdString();
+  req.multiple = true;
+  driver.start([&] { chosen = rt::FileDialog(req); });
+  QFileDialog* d = driver.waitForFileDialog();
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->fileMode(), QFileDialog::ExistingFiles);
+  EXPECT_TRUE(driver.chooseFiles(
+      {dir.filePath("a.htm").toStdString(), dir.filePath("c.htm").toStdString()}));
+  driver.waitForThreadsToEnd();
+  std::vector<std::string> names;
+  for (const auto& c : chosen)
+    names.push_back(QFileInfo(QString::fromStdString(c)).fileName().toStdString());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.htm", "c.htm"}));
+}
+
+}  // namespace
+}  // namespace uitest
