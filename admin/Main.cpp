@@ -1,11 +1,8 @@
 #include "admin/Main.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QMetaObject>
-#include <QWidget>
 #include <map>
 #include <span>
 
@@ -18,6 +15,7 @@
 #include "runtime/proc/Programs.h"
 #include "runtime/proc/Threads.h"
 #include "runtime/text/FixedString.h"
+#include "runtime/ui/Help.h"
 #include "runtime/ui/MessageBox.h"
 #include "runtime/ui/WindowController.h"
 
@@ -28,13 +26,13 @@ enum class Act {
   Launcher,  // the check item on cptog, then the launcher
   PrintSetup,
   Exit,
-  Clipboard,  // the focused control's slot `target`
-  Call,       // a windowless routine on the frame's thread
-  Run,        // the external program `target`
+  Edit,  // the clipboard action `target` on the focused control
+  Call,  // a windowless routine on the frame's thread
+  Run,   // the external program `target`
   Tile,
   Cascade,
   Arrange,
-  Help,      // the help book with the arguments `target`
+  Help,      // the contents of the help book
   Document,  // a shipped document handed to the desktop's opener
 };
 
@@ -61,9 +59,9 @@ const FrameItem kItems[] = {
     {-2, "&File", "&RuDerudoz Oridi", "", "", Act::Launcher, "cpanel2", nullptr},
     {-3, "&File", "&Print Setup ...", "Setup printer", "", Act::PrintSetup, "", nullptr},
     {-4, "&File", "E&xit", "Exit this application", "", Act::Exit, "", nullptr},
-    {-6, "&Edit", "Cu&t", "", "", Act::Clipboard, "cut", nullptr},
-    {-7, "&Edit", "&Copy", "", "", Act::Clipboard, "copy", nullptr},
-    {-8, "&Edit", "&Paste", "", "", Act::Clipboard, "paste", nullptr},
+    {-6, "&Edit", "Cu&t", "", "", Act::Edit, "Cut", nullptr},
+    {-7, "&Edit", "&Copy", "", "", Act::Edit, "Copy", nullptr},
+    {-8, "&Edit", "&Paste", "", "", Act::Edit, "Paste", nullptr},
     {-10, kData, "&Main Work Area: By Domain", "Browse Main file to house your domain data.", "F5",
      Act::Start, "BrowseDomains", nullptr},
     {-11, kData, "&Hosts File", "Browse ISP hosts file (where the domains are hosted.)", "F6",
@@ -108,9 +106,9 @@ const FrameItem kItems[] = {
     {-43, "&Window", "T&ile", "", "", Act::Tile, "", nullptr},
     {-44, "&Window", "&Cascade", "", "", Act::Cascade, "", nullptr},
     {-45, "&Window", "&Arrange Icons", "", "", Act::Arrange, "", nullptr},
-    {-47, kHelp, "&Contents", "", "", Act::Help, "TARNWICK.HLP", nullptr},
-    {-48, kHelp, "&Search for Help On...", "", "", Act::Help, "-k TARNWICK.HLP", nullptr},
-    {-49, kHelp, "&How to Use Help", "", "", Act::Help, "-h", nullptr},
+    {-47, kHelp, "&Contents", "", "", Act::Help, "", nullptr},
+    {-48, kHelp, "&Search for Help On...", "", "", Act::Help, "", nullptr},
+    {-49, kHelp, "&How to Use Help", "", "", Act::Help, "", nullptr},
     {-51, kHelp, "Reference Help", "", "", Act::Run, "winhelp.exe TARNREF.HLP", nullptr},
     {-53, "&Help|Documents", "Policy: Returns and Support", "", "", Act::Document, "policy.html",
      nullptr},
@@ -228,6 +226,11 @@ rt::WindowDesc frameDesc() {
   return d;
 }
 
+rt::EditAction editActionOf(std::string_view name) {
+  if (name == "Cut") return rt::EditAction::Cut;
+  return name == "Copy" ? rt::EditAction::Copy : rt::EditAction::Paste;
+}
+
 void startProcedure(const char* name) {
   if (ProcedureEntry p = FindProcedure(name)) rt::START(p, ProcedureStack(name), name);
 }
@@ -303,9 +306,8 @@ class MainFrame : public rt::WindowController {
       case Act::Exit:
         window()->post(rt::EventKind::CloseWindow);
         break;
-      case Act::Clipboard:
-        if (QWidget* focus = QApplication::focusWidget())
-          QMetaObject::invokeMethod(focus, i.target);
+      case Act::Edit:
+        rt::editAction(editActionOf(i.target));
         break;
       case Act::Call:
         i.call();
@@ -315,7 +317,7 @@ class MainFrame : public rt::WindowController {
         RefreshItems();
         break;
       case Act::Help:
-        rt::RUN(std::string("winhelp.exe ") + i.target);
+        rt::showHelp();
         break;
       case Act::Document:
         openDocument(i.target);
@@ -339,12 +341,6 @@ class MainFrame : public rt::WindowController {
 void rebuildKeys(rt::KeyedFile& file, rt::FileManager* manager) {
   if (file.build() || !manager) return;
   manager->RaiseError(rt::MessageId::FileAccessError);
-}
-
-// Lets the other threads run one round.
-void yieldToOthers() {
-  if (rt::currentThread() != 0) rt::wake(rt::currentThread());
-  rt::waitForEvent();
 }
 
 }  // namespace
@@ -384,6 +380,6 @@ void CloseProcedureThreads() {
       closed[t] = windows.back()->id();
       rt::postEvent(t, rt::Event{rt::EventKind::CloseWindow, 0, closed[t], 0});
     }
-    yieldToOthers();
+    rt::yieldToOthers();
   }
 }

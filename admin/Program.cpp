@@ -3,8 +3,10 @@
 #include "admin/Main.h"
 #include "admin/ProgramIni.h"
 #include "dictionary/Dictionary.h"
+#include "resources/Resources.h"
 #include "runtime/proc/Programs.h"
 #include "runtime/proc/Threads.h"
+#include "runtime/ui/Help.h"
 #include "runtime/ui/MessageBox.h"
 #include "runtime/ui/Window.h"
 
@@ -34,6 +36,7 @@ void ShellOpen(const rt::Window*, std::string_view target) {
 
 void ProgramMain() {
   rt::initWindowLayer();
+  rt::setHelpBook([](std::string_view procedure) { return rt::helpPage("tarnwick", procedure); });
   // Every procedure thread works on its own copy of the record buffers.
   for (const BufferSpan& b : RecordBuffers()) rt::registerThreadBuffer(b.data, b.size);
   ProgramErrors.Init();

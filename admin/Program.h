@@ -12,9 +12,6 @@ class Window;
 // The whole life of the program: settings, data files, the frame, and the way out.
 void ProgramMain();
 
-// The help file of the program's help calls.
-inline constexpr char kHelpFile[] = "TARNWICK.HLP";
-
 // Hands a document or address to the desktop's opener; nothing is reported. The window is
 // the one asking.
 void ShellOpen(const rt::Window* window, std::string_view target);

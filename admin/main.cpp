@@ -1,12 +1,12 @@
 #include <QApplication>
 
 #include "admin/Program.h"
-#include "runtime/proc/Threads.h"
+#include "runtime/ui/Window.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tarnwick"));
   ProgramMain();
-  rt::waitForAllThreads();
+  rt::finishProgram();
   return 0;
 }

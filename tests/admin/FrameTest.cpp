@@ -3,10 +3,12 @@
 #include <QFile>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QTextBrowser>
 
 #include "ProgramFixture.h"
 #include "admin/ProgramIni.h"
 #include "runtime/ini/IniFile.h"
+#include "runtime/ui/Help.h"
 
 namespace admintest {
 namespace {
@@ -218,6 +220,15 @@ TEST_F(FrameTest, FileFixerRunsTheRepairUtility) {
   driver.pickMenu(frame, frameitem::FileFixer);
   ASSERT_EQ(launches.size(), 1u);
   EXPECT_EQ(launches.front().program, dir.filePath("tarnfix").toStdString());
+  exitProgram();
+}
+
+TEST_F(FrameTest, HelpMenuOpensTheHelpBooksContents) {
+  ASSERT_NE(startProgram(), nullptr);
+  EXPECT_EQ(rt::helpWindow(), nullptr);
+  driver.pickMenu(frame, -47);
+  ASSERT_NE(rt::helpWindow(), nullptr);
+  EXPECT_TRUE(rt::helpWindow()->source().toString().contains("index.html"));
   exitProgram();
 }
 
