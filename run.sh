@@ -9,4 +9,4 @@ DATA_DIR="${1:-$TW_ROOT/run}"
 mkdir -p "$DATA_DIR"
 # The page reader is looked for in the working directory first, then beside tarnwick.
 cd "$DATA_DIR"
-exec "$TW_BUILD/admin/tarnwick"
+exec "$TW_BUILD/bin/tarnwick"
