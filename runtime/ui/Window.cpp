@@ -225,7 +225,9 @@ void Window::watch(QWidget* w) {
 }
 
 void Window::build() {
-  for (const ControlDesc& d : desc_.controls) {
+  // A frame's client area holds the MDI children; its commands are menus and tools.
+  const bool frame = desc_.kind == WindowKind::MdiFrame;
+  for (const ControlDesc& d : frame ? std::vector<ControlDesc>{} : desc_.controls) {
     auto c = std::make_unique<Control>();
     c->desc = d;
     if (!d.picture.empty()) {
@@ -245,9 +247,6 @@ void Window::build() {
     body_ = main_;
     buildMenus();
     if (!desc_.background.empty()) setBackground(desc_.background);
-    connect(area_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
-      // Sub-windows report their own focus changes; nothing to do for the frame.
-    });
   } else {
     body_ = new QWidget;
     if (desc_.kind == WindowKind::Dialog) body_->setWindowFlag(Qt::Dialog);
