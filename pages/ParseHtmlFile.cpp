@@ -104,11 +104,6 @@ class Redraw {
   std::chrono::steady_clock::time_point last_{};
 };
 
-void handlePendingMessages() {
-  rt::wake(rt::currentThread());
-  rt::waitForEvent();
-}
-
 // The five detail files, open for the whole run (an already open file is no error).
 class DetailFiles {
  public:
@@ -268,7 +263,7 @@ class DetailWriter final : public HtmlTagSink {
     write(kForms);
   }
 
-  void pendingMessages() override { handlePendingMessages(); }
+  void pendingMessages() override { rt::yieldToOthers(); }
 
   bool failed() const { return failed_ >= 0; }
   Detail failedFile() const { return static_cast<Detail>(failed_); }

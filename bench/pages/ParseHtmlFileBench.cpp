@@ -1,0 +1,248 @@
+// The page parser's whole run per page (question answered, old details cleared, copy, parse,
+// appends, key rebuild, closing message) over a generated site whose detail files already
+// hold the details of the other pages, beside reading the same page with the runtime's line
+// file (not timed, given as the ratio x_linefile_read). The argument is how many pages' details the
+// files hold: the time per page must not follow it. TW_BENCH_PARSE_PAGES sets how many different
+// pages are parsed in turn.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "dictionary/Dictionary.h"
+#include "pages/ParseHtmlFile.h"
+#include "runtime/data/LineFile.h"
+#include "runtime/ui/TestDriver.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string pagePath(int i) {
+  return "/walks/page" + std::to_string(i) + ".htm";
+}
+
+// A page of about `bytes` bytes: head with title, meta tags and a script, then paragraphs
+// with links and images, now and then a form.
+std::string makePage(int index, std::size_t bytes, std::mt19937& rng) {
+  const char* end = rng() % 2 ? "\r\n" : "\n";
+  std::string out;
+  auto put = [&](const std::string& line) {
+    out += line;
+    out += end;
+  };
+  put("<html>");
+  put("<head>");
+  put("<TITLE>Tarn walks, page " + std::to_string(index) + "</TITLE>");
+  put("<meta name=\"keywords\" content=\"tarn, walks, fells, water\">");
+  put("<meta name=\"description\"");
+  put("      content=\"Walks around the tarn and up the fells\">");
+  put("<SCRIPT language=\"javascript\">");
+  for (int i = 0; i < 8; ++i)
+    put("  var step" + std::to_string(i) + " = " + std::to_string(i) + ";");
+  put("</script>");
+  put("</head>");
+  put("<body bgcolor=\"#FFFFFF\">");
+  for (int n = 0; out.size() < bytes; ++n) {
+    switch (rng() % 8) {
+      case 0:
+        put("<p><IMG SRC=\"/images/pic" + std::to_string(rng() % 500) +
+            ".jpg\" HEIGHT=\"120\" WIDTH=\"200\" ALT=\"the tarn\"></p>");
+        break;
+      case 1:
+        if (rng() % 6 == 0) {
+          put("<form action=\"/cgi-bin/mail\" method=\"post\">");
+          put("  <input type=\"text\" name=\"email\">");
+          put("  <input type=\"submit\" value=\"Send\">");
+          put("</form>");
+        }
+        break;
+      case 2:
+      case 3:
+        put("<p>From the car park <a href=\"walk" + std::to_string(rng() % 900) +
+            ".htm\">follow the beck</a> to the stile and on to the tarn.</p>");
+        break;
+      default:
+        put("<p>The path climbs steadily beside the wall, then levels out where the water "
+            "comes into view; keep to the left bank until the footbridge.</p>");
+    }
+  }
+  put("</body>");
+  put("</html>");
+  return out;
+}
+
+// A working directory with the dictionary, a site and detail files of many pages.
+class Bench {
+ public:
+  static Bench& get() {
+    static Bench b;
+    return b;
+  }
+  ~Bench() {
+    driver_.reset();
+    DictionaryKill();
+    std::error_code ignored;
+    fs::current_path(old_, ignored);
+    fs::remove_all(dir_, ignored);
+  }
+
+  std::size_t parsedPages() const { return files_.size(); }
+  const std::string& file(std::size_t i) const { return files_[i]; }
+  rt::TestDriver& driver() { return *driver_; }
+
+  // Gives the detail files the details of pages up to `pages` (never fewer than they hold).
+  void populate(int pages) {
+    std::vector<rt::FileManager*> managers = {WPLinksManager, WPIMGManager, WPMetaManager,
+                                              WPScriptsManager, WPFormManager};
+    for (rt::FileManager* m : managers) m->TryOpen();
+    for (; populated_ < pages; ++populated_) {
+      const std::string path = pagePath(populated_);
+      for (int i = 0; i < 20; ++i) {
+        WPL.WEBPAGEPATHNAME = path;
+        WPL.WEBPAGELINK = "walk" + std::to_string(i) + ".htm";
+        WPL.LINENUMBER = 20 + i;
+        WPLinks.append();
+      }
+      for (int i = 0; i < 5; ++i) {
+        WPI.WEBPAGEPATHNAME = path;
+        WPI.WEBPAGEIMG = "/images/pic" + std::to_string(i) + ".jpg";
+        WPIMG.append();
+      }
+      for (const char* name : {"keywords", "description"}) {
+        WPM.WEBPAGEPATH = path;
+        WPM.METANAME = name;
+        WPM.METACONTENTS = "tarn, walks";
+        WPMeta.append();
+      }
+      WPS.WEBPAGEPATHNAME = path;
+      for (int n = 1; n <= 10; ++n) WPS.ScriptLine(n) = "var step = " + std::to_string(n) + ";";
+      WPScripts.append();
+      WPF.WEBPAGEPATHNAME = path;
+      WPF.FormLine(1) = "<form action=\"/cgi-bin/mail\" method=\"post\">";
+      WPForm.append();
+    }
+    for (rt::FileManager* m : managers) {
+      m->keyedFile()->build();
+      m->CloseFile();
+    }
+  }
+
+ private:
+  Bench() {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "tw_pages_bench";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) app_ = std::make_unique<QApplication>(argc, argv);
+    old_ = fs::current_path();
+    dir_ = fs::temp_directory_path() / ("tw_parse_bench_" + std::to_string(::getpid()));
+    fs::create_directories(dir_ / "site");
+    fs::current_path(dir_);
+    DictionaryInit();
+    driver_ = std::make_unique<rt::TestDriver>();
+
+    const char* env = std::getenv("TW_BENCH_PARSE_PAGES");
+    const int count = env ? std::atoi(env) : 200;
+    std::mt19937 rng(20261209);
+    std::uniform_real_distribution<double> logSize(std::log(3.0 * 1024), std::log(60.0 * 1024));
+    for (int i = 0; i < count; ++i) {
+      const std::string name = "site/page" + std::to_string(i) + ".htm";
+      std::ofstream(name, std::ios::binary)
+          << makePage(i, static_cast<std::size_t>(std::exp(logSize(rng))), rng);
+      files_.push_back(name);
+    }
+  }
+
+  std::unique_ptr<QApplication> app_;
+  std::unique_ptr<rt::TestDriver> driver_;
+  fs::path old_, dir_;
+  std::vector<std::string> files_;
+  int populated_ = 0;
+};
+
+// One run as the user makes it from the page form: Yes to the question, OK to the end.
+bool parseOnce(rt::TestDriver& driver) {
+  bool ok = true;
+  driver.start([] { ParseHtmlFile(); });
+  while (rt::procedureThreadCount() > 0) {
+    driver.waitUntil(
+        [&] { return driver.messageBox() != nullptr || rt::procedureThreadCount() == 0; }, 60000);
+    QMessageBox* box = driver.messageBox();
+    if (!box) continue;
+    const std::string text = driver.messageText(box);
+    if (text.rfind("Depending", 0) == 0) {
+      driver.answer("Yes");
+    } else {
+      ok = ok && text == "HTML file read done.";
+      driver.answer("OK");
+    }
+    driver.pump();
+  }
+  return ok;
+}
+
+std::size_t readWithLineFile(const std::string& name) {
+  char line[rt::LineFile::kLineWidth];
+  rt::LineFile file("DOS", line);
+  file.setName(name);
+  std::size_t records = 0;
+  if (!file.open()) return 0;
+  while (file.next()) ++records;
+  file.close();
+  return records;
+}
+
+void BM_ParseHtmlFilePerPage(benchmark::State& state) {
+  Bench& b = Bench::get();
+  b.populate(static_cast<int>(state.range(0)));
+  // The page form that runs the parser holds the detail files open, as its lists show them.
+  const std::vector<rt::FileManager*> held = {WPLinksManager, WPIMGManager, WPMetaManager,
+                                              WPScriptsManager, WPFormManager};
+  for (rt::FileManager* m : held) m->TryOpen();
+  using clock = std::chrono::steady_clock;
+  clock::duration parsing{}, reading{};
+  std::size_t next = 0, records = 0;
+  for (auto _ : state) {
+    const std::size_t i = next++ % b.parsedPages();
+    WEB.DOMAINNAME = "tarnwalks.example";
+    WEB.PAGENAME = "page" + std::to_string(i);
+    WEB.PAGEPATH = pagePath(static_cast<int>(i));
+    WEB.LOCALPATH = b.file(i);
+    WEB.LOCALDEFAULTDIRECTORY = "site";
+    const auto t0 = clock::now();
+    if (!parseOnce(b.driver())) {
+      state.SkipWithError("the run did not end with its closing message");
+      break;
+    }
+    const auto t1 = clock::now();
+    records += readWithLineFile(b.file(i));
+    parsing += t1 - t0;
+    reading += clock::now() - t1;
+    state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+  }
+  for (rt::FileManager* m : held) m->CloseFile();
+  benchmark::DoNotOptimize(records);
+  state.counters["x_linefile_read"] =
+      reading.count() > 0 ? static_cast<double>(parsing.count()) / reading.count() : 0;
+  state.counters["pages_in_files"] = static_cast<double>(state.range(0));
+}
+
+BENCHMARK(BM_ParseHtmlFilePerPage)
+    ->Arg(200)
+    ->Arg(3000)
+    ->Arg(12000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
+
+}  // namespace
