@@ -184,7 +184,7 @@ bool designedAvailable(const FrameItem& item) {
 
 rt::MenuDesc& submenu(std::vector<rt::MenuDesc>& into, std::string_view text) {
   for (rt::MenuDesc& m : into)
-    if (m.number == 0 && !m.items.empty() && m.text == text) return m;
+    if (m.number == 0 && m.text == text) return m;
   rt::MenuDesc m;
   m.text = std::string(text);
   into.push_back(std::move(m));
@@ -195,9 +195,9 @@ std::vector<rt::MenuDesc> frameMenus() {
   std::vector<rt::MenuDesc> bar;
   for (const FrameItem& item : kItems) {
     const std::string_view path = item.menu;
-    const std::size_t bar_ = path.find('|');
-    std::vector<rt::MenuDesc>* into = &submenu(bar, path.substr(0, bar_)).items;
-    if (bar_ != std::string_view::npos) into = &submenu(*into, path.substr(bar_ + 1)).items;
+    const std::size_t split = path.find('|');
+    std::vector<rt::MenuDesc>* into = &submenu(bar, path.substr(0, split)).items;
+    if (split != std::string_view::npos) into = &submenu(*into, path.substr(split + 1)).items;
     rt::MenuDesc m;
     m.number = item.number;
     m.text = item.text;
