@@ -127,6 +127,11 @@ Flow FormController::OnEvent() {
     return Flow::Cycle;
   }
   if (ev.kind == EventKind::Accepted && window()) {
+    // The pending edit settles before any OK code of the procedure runs.
+    if (ok_ && ev.control == ok_) {
+      if (settlePendingEdit()) return Flow::Cycle;
+      settling_ = 0;
+    }
     if (window()->controlKind(ev.control) == ControlKind::Entry) {
       if (auto* edit = qobject_cast<QLineEdit*>(window()->control(ev.control)))
         edit->setModified(false);
@@ -144,11 +149,7 @@ Flow FormController::OnEvent() {
 }
 
 Flow FormController::OnAccepted() {
-  if (ok_ && control() == ok_) {
-    if (settlePendingEdit()) return Flow::Cycle;
-    settling_ = 0;
-    return CompleteRequest();
-  }
+  if (ok_ && control() == ok_) return CompleteRequest();
   return BrowseController::OnAccepted();
 }
 
@@ -173,9 +174,8 @@ void FormController::RecallHistory() {
   Window* w = window();
   if (!w) return;
   const int focused = w->focusedControl();
-  if (!historyControls_.empty() &&
-      std::find(historyControls_.begin(), historyControls_.end(), focused) ==
-          historyControls_.end())
+  if (!historyControls_.empty() && std::find(historyControls_.begin(), historyControls_.end(),
+                                             focused) == historyControls_.end())
     return;
   BrowseController::RecallHistory();
 }

@@ -474,6 +474,7 @@ Flow ListBrowser::TakeEvent(const Event& ev, bool& handled) {
           Ask(Request::Change);
         return Flow::Cycle;
       case EventKind::AlertKey:
+        if (ev.key < kTypedBase) break;  // the window's own alert keys (F9, ...)
         onKey(ev.key);
         return Flow::Cycle;
       default:

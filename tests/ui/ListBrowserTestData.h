@@ -83,7 +83,6 @@ class TempWorkDir {
 // auto-numbered key, as the system's managers do for theirs.
 struct Things {
   explicit Things(bool autoNumber = true) {
-    std::memset(&rec, ' ', sizeof rec);
     std::memset(memo, ' ', sizeof memo);
     file = std::make_unique<rt::KeyedFile>(desc, &rec, std::vector<char*>{memo});
     file->create();
@@ -98,10 +97,9 @@ struct Things {
 
   void set(std::string_view name, std::string_view group = "", int feeHundredths = 0,
            std::int32_t recid = 0) {
-    std::memset(&rec, ' ', sizeof rec);
+    rec = Thing{};
     rec.name = name;
     rec.group = group;
-    rec.date = 0;
     rec.fee = rt::Decimal{feeHundredths};
     rec.recid = recid;
   }
@@ -133,7 +131,7 @@ struct Things {
 
   TempWorkDir dir;
   rt::FileDesc desc = thingDesc();
-  Thing rec;
+  Thing rec{};
   char memo[60];
   std::unique_ptr<rt::KeyedFile> file;
   rt::FileManager manager;

@@ -1,0 +1,362 @@
+// The list browse over a real file: lazy paging, locators, orders by tab, range and filter,
+// driven buttons, child forms with CallRequest/CallResponse, select mode, F9 layouts.
+#include <QAbstractItemView>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QTableView>
+
+#include "ListBrowserTestHarness.h"
+#include "runtime/ui/Window.h"
+
+namespace browsetest {
+namespace {
+
+using rt::EventKind;
+
+void typeOnList(rt::Window* w, char c) {
+  QKeyEvent ev(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(c)));
+  QCoreApplication::sendEvent(w->listView(cList), &ev);
+}
+
+void highlight(rt::Window* w, int row) {
+  QAbstractItemView* v = w->listView(cList);
+  v->setCurrentIndex(v->model()->index(row, 0));
+}
+
+TEST_F(BrowseTest, AHundredThousandRecordsOpenWithoutBeingRead) {
+  Things data;
+  data.fill(100000);
+  BrowseRun run{data};
+  rt::Window* w = open(run);
+  ASSERT_TRUE(w);
+  ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() > 0; }));
+  rt::ListBrowser& l = *run.list;
+  EXPECT_LT(l.model().rowsRead(), 500u);
+  EXPECT_LT(l.rows(), 500);
+  EXPECT_EQ(currentName(l), "Name000001");
+  EXPECT_EQ(data.rec.name.str(), "Name000001");  // the highlighted row is in the buffer
+  EXPECT_EQ(l.cell(0, 2), "0.01");
+
+  w->post(EventKind::Accepted, rt::toolbar::Last);
+  driver.pump();
+  EXPECT_EQ(currentName(l), "Name100000");
+  w->post(EventKind::Accepted, rt::toolbar::PriorRecord);
+  driver.pump();
+  EXPECT_EQ(currentName(l), "Name099999");
+  EXPECT_EQ(data.rec.name.str(), "Name099999");
+  w->post(EventKind::Accepted, rt::toolbar::First);
+  driver.pump();
+  EXPECT_EQ(currentName(l), "Name000001");
+  EXPECT_LT(l.model().rowsRead(), 1000u);
+}
+
+TEST_F(BrowseTest, PagingOnKeepsAWindowOfBoundedSize) {
+  Things data;
+  data.fill(5000);
+  BrowseRun run{data};
+  rt::Window* w = open(run);
+  ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() > 0; }));
+  rt::ListBrowser& l = *run.list;
+  const int page = l.model().pageSize();
+  for (int i = 0; i < 40; ++i) w->post(EventKind::Accepted, rt::toolbar::NextPage);
+  w->post(EventKind::Accepted, rt::toolbar::NextRecord);
+  driver.pump();
+  EXPECT_EQ(currentName(l), Things::numbered(1 + 40 * page + 1));
+  EXPECT_LE(l.rows(), 1024);
+  for (int i = 0; i < 40; ++i) w->post(EventKind::Accepted, rt::toolbar::PriorPage);
+  driver.pump();
+  EXPECT_EQ(currentName(l), Things::numbered(2));
+  w->post(EventKind::Accepted, rt::toolbar::PriorRecord);
+  w->post(EventKind::Accepted, rt::toolbar::PriorRecord);  // nothing above the first
+  driver.pump();
+  EXPECT_EQ(currentName(l), Things::numbered(1));
+}
+
+TEST_F(BrowseTest, EntryLocatorFindsTheFirstKeyAtOrAfterTheTextIgnoringCase) {
+  Things data;
+  data.fill(1000);
+  BrowseRun run{data};
+  rt::Window* w = open(run);
+  ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() > 0; }));
+  const struct {
+    const char* typed;
+    const char* expected;
+  } cases[] = {
+      {"name000500", "Name000500"}, {"NAME0005005", "Name000501"}, {"zzz", "Name001000"},
+      {"", "Name000001"},           {"Name00099", "Name000990"},   {"a", "Name000001"},
+  };
+  for (const auto& c : cases) {
+    driver.type(w, cLocator, c.typed);
+    EXPECT_EQ(currentName(*run.list), c.expected) << c.typed;
+    EXPECT_EQ(data.rec.name.str(), c.expected) << c.typed;
+  }
+}
+
+TEST_F(BrowseTest, StepLocatorMovesToTheFirstRowBeginningWithTheTypedCharacter) {
+  Things data;
+  for (const char* n : {"apple", "Banana", "blueberry", "cherry", "Date"}) data.add(n);
+  BrowseRun run{data};
+  run.configure = [](rt::ListBrowser& l, TestBrowse&) {
+    l.order(0).locator = std::make_unique<rt::StepLocator>(fName);
+  };
+  rt::Window* w = open(run);
+  ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() == 5; }));
+  typeOnList(w, 'b');
+  driver.pump();
+  EXPECT_EQ(currentName(*run.list), "Banana");
+  typeOnList(w, 'D');
+  driver.pump();
+  EXPECT_EQ(currentName(*run.list), "Date");
+  typeOnList(w, 'z');  // beyond every name: the last row
+  driver.pump();
+  EXPECT_EQ(currentName(*run.list), "Date");
+}
+
+TEST_F(BrowseTest, RangeFromAnotherBufferAndFilterLimitTheRows) {
+  Things data;
+  data.add("a1", "A", 100);
+  data.add("b1", "B", 5);
+  data.add("b2", "B", 20);
+  data.add("b3", "b", 30);  // the range compares without regard to case, like the key
+  data.add("c1", "C", 50);
+  Thing parent{};
+  parent.group = "B";
+  BrowseRun run{data};
+  run.configure = [&](rt::ListBrowser& l, TestBrowse&) {
+    rt::SortOrder& o = l.order(0);
+    o.key = kByGroup;
+    o.range = rt::rangeFromBuffer(data.desc, &parent, {fGroup});
+    o.filter = [&data] { return data.rec.fee.hundredths > 10; };
+  };
+  rt::Window* w = open(run);
+  ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() > 0; }));
+  rt::ListBrowser& l = *run.list;
+  ASSERT_EQ(l.rows(), 2);
+  EXPECT_EQ(l.cell(0, 0), "b2");
+  EXPECT_EQ(l.cell(1, 0), "b3");
+  driver.type(w, cLocator, "zzz");  // the last row of the range, not of the file
+  EXPECT_EQ(currentName(l), "b3");
+  driver.type(w, cLocator, "B1");  // filtered out: the next row that passes
+  EXPECT_EQ(currentName(l), "b2");
+  w->post(EventKind::Accepted, rt::toolbar::Last);
+  driver.pump();
+  EXPECT_EQ(currentName(l), "b3");
+}
+
+TEST_F(BrowseTest, TheSelectedTabChoosesTheOrder) {
+  Things data;
+  data.add("alpha", "Z");
+  data.add("beta", "A");
+  data.add("gamma", "M");
+  BrowseRun run{data};
+  run.configure = [](rt::ListBrowser& l, TestBrowse&) {
+    l.AddSortOrder("THI:group", {}, cTabGroup);
+  };
+  rt::Window* w = open(run);
+  ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() == 3; }));
+  EXPECT_EQ(run.list->cell(0, 0), "alpha");
+  driver.selectTab(w, cSheet, 2);
+  EXPECT_EQ(run.list->currentOrder(), 1u);
+  EXPECT_EQ(run.list->cell(0, 0), "beta");
+  EXPECT_EQ(run.list->cell(2, 0), "alpha");
+  driver.selectTab(w, cSheet, 1);
+  EXPECT_EQ(run.list->cell(0, 0), "alpha");
+}
+
+TEST_F(BrowseTest, ButtonsThatCannotActAreDisabled) {
+  Things data;
+  BrowseRun run{data};
+  rt::Window* w = open(run);
+  ASSERT_TRUE(w);
+  driver.pump();
+  EXPECT_TRUE(w->enabled(cInsert));
+  EXPECT_FALSE(w->enabled(cChange));
+  EXPECT_FALSE(w->enabled(cDelete));
+  EXPECT_FALSE(w->enabled(cSelect));
+  driver.press(w, cChange);  // a disabled button's event does nothing
+  EXPECT_EQ(driver.find("UpdateThings"), nullptr);
+}
+
+TEST_F(BrowseTest, InsertChangeAndDeleteGoThroughTheChildForm) {
+  Things data;
+  data.add("Alpha");
+  data.add("Beta");
+  data.add("Gamma");
+  FormRun form{data};
+  BrowseRun run{data};
+  run.child = [&form] { form(); };
+  rt::Window* w = open(run);
+  ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() == 3; }));
+  rt::ListBrowser& l = *run.list;
+
+  driver.press(w, cInsert);
+  rt::Window* f = driver.waitForWindow("UpdateThings");
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->title(), "Record Will Be Added");
+  driver.type(f, cName, "Delta");
+  driver.press(f, cOk);
+  ASSERT_TRUE(driver.waitForClose("UpdateThings"));
+  EXPECT_TRUE(data.has("Delta"));
+  EXPECT_EQ(l.rows(), 4);
+  EXPECT_EQ(currentName(l), "Delta");  // the added record is highlighted
+
+  driver.choose(w, cList, 2);  // Enter or a double click: change
+  f = driver.waitForWindow("UpdateThings");
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->title(), "Record Will Be Changed");
+  EXPECT_EQ(f->text(cName), "Beta");
+  driver.type(f, cName, "Zeta");
+  driver.press(f, cOk);
+  ASSERT_TRUE(driver.waitForClose("UpdateThings"));
+  EXPECT_TRUE(data.has("Zeta"));
+  EXPECT_FALSE(data.has("Beta"));
+  EXPECT_EQ(data.file->records(), 4);
+  EXPECT_EQ(currentName(l), "Zeta");
+  EXPECT_EQ(l.currentRow(), 3);
+
+  highlight(w, 1);  // Delta
+  driver.pump();
+  EXPECT_EQ(data.rec.name.str(), "Delta");
+  driver.press(w, cDelete);
+  driver.pump();
+  EXPECT_FALSE(data.has("Delta"));
+  EXPECT_EQ(l.rows(), 3);
+  EXPECT_EQ(currentName(l), "Gamma");  // the row after the deleted one
+
+  using R = rt::Request;
+  EXPECT_EQ(form.requests, (std::vector<R>{R::Insert, R::Change, R::Delete}));
+  EXPECT_EQ(form.responses,
+            (std::vector<int>{rt::RequestCompleted, rt::RequestCompleted, rt::RequestCompleted}));
+}
+
+TEST_F(BrowseTest, ACancelledChangeLeavesListAndBufferOnTheRecordAsItWas) {
+  Things data;
+  data.add("Alpha");
+  data.add("Beta");
+  FormRun form{data};
+  BrowseRun run{data};
+  run.child = [&form] { form(); };
+  rt::Window* w = open(run);
+  ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() == 2; }));
+  driver.choose(w, cList, 2);
+  rt::Window* f = driver.waitForWindow("UpdateThings");
+  ASSERT_TRUE(f);
+  driver.type(f, cName, "Changed");
+  driver.press(f, cCancel);
+  ASSERT_TRUE(driver.waitForClose("UpdateThings"));
+  EXPECT_TRUE(data.has("Beta"));
+  EXPECT_FALSE(data.has("Changed"));
+  EXPECT_EQ(data.rec.name.str(), "Beta");
+  EXPECT_EQ(currentName(*run.list), "Beta");
+  EXPECT_EQ(form.responses, std::vector<int>{rt::RequestCancelled});
+}
+
+TEST_F(BrowseTest, SelectModeHandsTheChosenRecordBack) {
+  Things data;
+  data.add("Alpha");
+  data.add("Beta");
+  BrowseRun run{data};
+  rt::setCallRequest(rt::Request::Select);
+  rt::Window* w = open(run);
+  ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() == 2; }));
+  EXPECT_TRUE(run.list->selectMode());
+  EXPECT_EQ(rt::callResponse(), 0);  // taken and cleared at set-up
+  driver.choose(w, cList, 2);
+  ASSERT_TRUE(driver.waitForClose("BrowseThings"));
+  EXPECT_EQ(run.response, rt::RequestCompleted);
+  EXPECT_EQ(rt::callResponse(), rt::RequestCompleted);
+  EXPECT_EQ(data.rec.name.str(), "Beta");
+}
+
+TEST_F(BrowseTest, ADoubleClickActsOnceOnly) {
+  Things data;
+  data.add("Alpha");
+  FormRun form{data};
+  BrowseRun run{data};
+  run.child = [&form] { form(); };
+  rt::Window* w = open(run);
+  ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() == 1; }));
+  driver.click(w, cList, rt::key::MouseLeft2);
+  rt::Window* f = driver.waitForWindow("UpdateThings");
+  ASSERT_TRUE(f);
+  driver.press(f, cCancel);
+  ASSERT_TRUE(driver.waitForClose("UpdateThings"));
+  driver.pump();
+  EXPECT_EQ(driver.find("UpdateThings"), nullptr);
+  EXPECT_EQ(form.requests.size(), 1u);
+}
+
+class LayoutTest : public BrowseTest {
+ protected:
+  static constexpr char kUser[] =
+      "200L(2)|M~Name~@s40@40L(2)|M~Group~@s10@44D(12)|M~Fee~C(0)@n10.2@";
+  BrowseRun withLayouts(Things& data) {
+    BrowseRun run{data};
+    run.configure = [](rt::ListBrowser& l, TestBrowse& w) {
+      w.layouts = std::make_unique<rt::BrowseLayouts>(l, "BrowseThings");
+      w.layouts->Load();
+      w.addAlertKey(rt::key::F9);
+    };
+    return run;
+  }
+};
+
+TEST_F(LayoutTest, F9SwitchesBetweenTheUsersAndTheDesignedLayout) {
+  Things data;
+  rt::iniPut("BrowseThings", "?Browse:1:USER", kUser);
+  BrowseRun run = withLayouts(data);
+  rt::Window* w = open(run);
+  ASSERT_TRUE(driver.waitUntil([&] { return run.list != nullptr; }));
+  EXPECT_EQ(run.list->Format(), kUser);
+  driver.pressKey(w, cList, rt::key::F9);
+  EXPECT_EQ(run.list->Format(), kDesign);
+  driver.pressKey(w, cList, rt::key::F9);
+  EXPECT_EQ(run.list->Format(), kUser);
+  driver.pressKey(w, cList, rt::key::F9);
+  driver.press(w, cClose);
+  ASSERT_TRUE(driver.waitForClose("BrowseThings"));
+  EXPECT_EQ(rt::iniGet("BrowseThings", "?Browse:1:ORIG", ""), kDesign);
+  EXPECT_EQ(rt::iniGet("BrowseThings", "?Browse:1:USER", ""), kDesign);  // shown at close
+}
+
+TEST_F(LayoutTest, WithoutASectionBothLayoutsAreTheDesignAndAResizeIsKept) {
+  Things data;
+  BrowseRun run = withLayouts(data);
+  rt::Window* w = open(run);
+  ASSERT_TRUE(driver.waitUntil([&] { return run.list != nullptr; }));
+  EXPECT_EQ(run.list->Format(), kDesign);
+  auto* table = qobject_cast<QTableView*>(w->listView(cList));
+  ASSERT_TRUE(table);
+  table->horizontalHeader()->resizeSection(1, 100);
+  const std::string resized = "120L(2)|M~Name~@s40@50L(2)|M~Group~@s10@44D(12)|M~Fee~C(0)@n10.2@";
+  EXPECT_EQ(run.list->Format(), resized);
+  driver.pressKey(w, cList, rt::key::F9);
+  EXPECT_EQ(run.list->Format(), kDesign);
+  driver.pressKey(w, cList, rt::key::F9);
+  EXPECT_EQ(run.list->Format(), resized);
+  driver.press(w, cClose);
+  ASSERT_TRUE(driver.waitForClose("BrowseThings"));
+  EXPECT_EQ(rt::iniGet("BrowseThings", "?Browse:1:ORIG", ""), kDesign);
+  EXPECT_EQ(rt::iniGet("BrowseThings", "?Browse:1:USER", ""), resized);
+}
+
+TEST(BrowseHelpersTest, OrderTextAndScrollStep) {
+  const rt::FileDesc d = thingDesc();
+  const auto extra = rt::parseOrderText(d, "thi:group, -THI:FEE, nosuch");
+  ASSERT_EQ(extra.size(), 2u);
+  EXPECT_EQ(extra[0].field, fGroup);
+  EXPECT_FALSE(extra[0].descending);
+  EXPECT_EQ(extra[1].field, fFee);
+  EXPECT_TRUE(extra[1].descending);
+
+  rt::StringScrollStep step;
+  EXPECT_EQ(step.position(""), 0);
+  EXPECT_LT(step.position("APPLE"), step.position("d"));
+  EXPECT_LT(step.position("M"), step.position("ZZ"));
+  EXPECT_LE(step.position("ZZZ"), 100);
+  for (int p : {10, 50, 90}) EXPECT_NEAR(step.position(step.text(p)), p, 4) << p;
+}
+
+}  // namespace
+}  // namespace browsetest
