@@ -21,6 +21,7 @@
 #include "runtime/text/Dates.h"
 #include "runtime/text/Strings.h"
 #include "runtime/ui/TestDriver.h"
+#include "runtime/ui/WindowController.h"
 #include "tests/dictionary/DictTestSupport.h"
 
 namespace {
@@ -510,6 +511,55 @@ TEST_F(ParseHtmlFileTest, FailedWriteIsReportedAndTheOldDetailsStay) {
   EXPECT_EQ(std::memcmp(&after, &before, sizeof before), 0);
   for (const auto& found : tags(kPath))
     EXPECT_EQ(found, (std::vector<std::string>{"old one", "old two"}));
+  EXPECT_TRUE(leftoverTextFiles().empty());
+}
+
+// A page form whose button runs the parser and leaves all redrawing to it.
+class PageForm : public rt::WindowController {
+ public:
+  using WindowController::WindowController;
+  rt::Flow OnAccepted() override {
+    if (control() != 3) return WindowController::OnAccepted();
+    ParseHtmlFile();
+    return rt::Flow::Cycle;
+  }
+};
+
+TEST_F(ParseHtmlFileTest, RedrawsTheFormThatRunsIt) {
+  writePage("index.htm", kPage);
+  rt::WindowDesc desc;
+  desc.kind = rt::WindowKind::Dialog;
+  desc.title = "Web page";
+  desc.add(rt::ControlKind::Button, 2, "Cancel").cancelButton = true;
+  desc.add(rt::ControlKind::Button, 3, "Auto Read Web Page");
+  desc.add(rt::ControlKind::Entry, 10).picture = "@s80";
+  desc.add(rt::ControlKind::Entry, 11).picture = "@s20";
+  desc.add(rt::ControlKind::Entry, 12).picture = "@s1";
+  driver.start([&desc] {
+    PageForm form(desc, "updatewebpages1");
+    form.bind(10, WEB.HTMLPAGETITLE);
+    form.bind(11, counttext);
+    form.bind(12, WEB.DATA5);
+    form.Run();
+  });
+  rt::Window* w = driver.waitForWindow("updatewebpages1");
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(driver.text(w, 10), "");
+  driver.press(w, 3);
+  ASSERT_NE(driver.waitForMessageBox(), nullptr);
+  EXPECT_EQ(driver.text(w, 11), "");  // not yet redrawn: the counter has only just started
+  driver.answer("Yes");
+  driver.pump();
+  ASSERT_TRUE(driver.waitUntil([&] {
+    return driver.messageBox() && driver.messageText(driver.messageBox()) == "HTML file read done.";
+  }));
+  EXPECT_EQ(driver.text(w, 10), "Tarn Walks");
+  EXPECT_EQ(driver.text(w, 11), "");
+  EXPECT_EQ(driver.text(w, 12), "Y");
+  driver.answer("OK");
+  driver.pump();
+  driver.press(w, 2);
+  driver.waitForThreadsToEnd();
   EXPECT_TRUE(leftoverTextFiles().empty());
 }
 
