@@ -25,12 +25,22 @@ QString q(std::string_view s) {
   return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
+bool isOpenWindow(const Window* w) {
+  const auto open = openWindows();
+  return std::find(open.begin(), open.end(), w) != open.end();
+}
+
 Qt::Key qtKey(int code) {
   if (code >= key::F1 && code <= key::F12)
     return static_cast<Qt::Key>(Qt::Key_F1 + (code - key::F1));
   if (code == key::Enter) return Qt::Key_Return;
   if (code == key::Escape) return Qt::Key_Escape;
   return Qt::Key_unknown;
+}
+
+// What a user can reach: an enabled control of a window no modal child blocks.
+bool reachable(Window* w, QWidget* control) {
+  return w && control && !w->blocked() && control->isEnabled() && isOpenWindow(w);
 }
 
 }  // namespace
@@ -108,9 +118,11 @@ std::string TestDriver::cell(Window* w, int list, int row, int column) const {
   return v->model()->index(row - 1, column).data(Qt::DisplayRole).toString().toStdString();
 }
 
-void TestDriver::type(Window* w, int control, std::string_view text) {
-  QWidget* widget = w->control(control);
+bool TestDriver::type(Window* w, int control, std::string_view text) {
+  QWidget* widget = w ? w->control(control) : nullptr;
+  if (!reachable(w, widget)) return false;
   if (auto* e = qobject_cast<QLineEdit*>(widget)) {
+    if (e->isReadOnly()) return false;
     e->setText(q(text));
     emit e->textEdited(e->text());
     emit e->editingFinished();
@@ -129,14 +141,19 @@ void TestDriver::type(Window* w, int control, std::string_view text) {
     }
   }
   pump();
+  return true;
 }
 
-void TestDriver::press(Window* w, int control) {
-  if (auto* b = qobject_cast<QAbstractButton*>(w->control(control))) b->click();
+bool TestDriver::press(Window* w, int control) {
+  auto* b = qobject_cast<QAbstractButton*>(w ? w->control(control) : nullptr);
+  if (!reachable(w, b)) return false;
+  b->click();
   pump();
+  return true;
 }
 
-void TestDriver::choose(Window* w, int control, int row) {
+bool TestDriver::choose(Window* w, int control, int row) {
+  if (!w || !reachable(w, w->control(control))) return false;
   if (QAbstractItemView* v = w->listView(control)) {
     const QModelIndex i = v->model()->index(row - 1, 0);
     v->setCurrentIndex(i);
@@ -146,16 +163,23 @@ void TestDriver::choose(Window* w, int control, int row) {
     emit box->activated(row - 1);
   }
   pump();
+  return true;
 }
 
-void TestDriver::selectTab(Window* w, int sheet, int position) {
-  if (auto* s = qobject_cast<QTabWidget*>(w->control(sheet))) s->setCurrentIndex(position - 1);
+bool TestDriver::selectTab(Window* w, int sheet, int position) {
+  auto* s = qobject_cast<QTabWidget*>(w ? w->control(sheet) : nullptr);
+  if (!reachable(w, s)) return false;
+  s->setCurrentIndex(position - 1);
   pump();
+  return true;
 }
 
-void TestDriver::pickMenu(Window* w, int item) {
-  if (QAction* a = w->action(item)) a->trigger();
+bool TestDriver::pickMenu(Window* w, int item) {
+  QAction* a = w ? w->action(item) : nullptr;
+  if (!a || !a->isEnabled() || w->blocked() || !isOpenWindow(w)) return false;
+  a->trigger();
   pump();
+  return true;
 }
 
 void TestDriver::click(Window* w, int control, int mouseKey) {

@@ -41,12 +41,14 @@ class TestDriver {
   // Rows of a list as its model shows them (columns from 0).
   int rowCount(Window* w, int list) const;
   std::string cell(Window* w, int list, int row, int column = 0) const;  // row from 1
+  // As a user would, these act only on a control that exists and is enabled, in a window
+  // not blocked by a modal child; false otherwise.
   // Replaces the control's text as typed and leaves the field, so it is accepted.
-  void type(Window* w, int control, std::string_view text);
-  void press(Window* w, int control);            // buttons, checks, radios
-  void choose(Window* w, int control, int row);  // lists and drop lists, 1-based
-  void selectTab(Window* w, int sheet, int position);
-  void pickMenu(Window* w, int item);                // menu items and toolbar buttons
+  bool type(Window* w, int control, std::string_view text);
+  bool press(Window* w, int control);            // buttons, checks, radios
+  bool choose(Window* w, int control, int row);  // lists and drop lists, 1-based
+  bool selectTab(Window* w, int sheet, int position);
+  bool pickMenu(Window* w, int item);                // menu items and toolbar buttons
   void click(Window* w, int control, int mouseKey);  // key::MouseLeft, MouseLeft2, MouseRight
   void pressKey(Window* w, int control, int keyCode);
   void close(Window* w);     // the close box

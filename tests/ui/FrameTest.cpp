@@ -146,7 +146,7 @@ TEST_F(Frame, MenusCarryTheirStates) {
   EXPECT_FALSE(f->menuEnabled(-41));
   EXPECT_FALSE(f->menuChecked(-2));
 
-  driver.pickMenu(f, -41);  // unavailable: nothing happens
+  EXPECT_FALSE(driver.pickMenu(f, -41));  // unavailable: nothing happens
   EXPECT_EQ(countOf(*frameLog, EventKind::Accepted, -41), 0);
   f->setMenuEnabled(-41, true);
   driver.pickMenu(f, -41);
@@ -201,6 +201,7 @@ TEST_F(Frame, ModalOnTheFrameThreadLeavesChildrenLive) {
   f->setBlocked(true);
   auto* main = static_cast<QMainWindow*>(f->widget());
   EXPECT_FALSE(main->menuBar()->isEnabled());
+  EXPECT_FALSE(driver.pickMenu(f, -10));
   EXPECT_TRUE(f->mdiArea()->isEnabled());
   EXPECT_TRUE(browse->widget()->isEnabledTo(nullptr) || browse->widget()->isEnabled());
   f->setBlocked(false);

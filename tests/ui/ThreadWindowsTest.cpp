@@ -84,6 +84,7 @@ TEST_F(ThreadWindows, ModalChildBlocksOnlyItsOwnThread) {
   rt::Window* form = driver.waitForWindow("UpdateThings");
   ASSERT_NE(form, nullptr);
   EXPECT_FALSE(browse->widget()->isEnabled());
+  EXPECT_FALSE(driver.press(browse, 3));  // out of the user's reach meanwhile
   EXPECT_TRUE(other->widget()->isEnabled());
   EXPECT_TRUE(form->widget()->isEnabled());
 
