@@ -1,10 +1,10 @@
 // The start-up thread: splash, the launcher when asked for, renewal and note reminders.
 #pragma once
 
+#include "admin/Splash.h"
+
 // Runs on its own thread, started by the frame when it opens.
 void StartupTasks();
-// The About box and splash window.
-void splash();
 // Sets renewaldue to "Yes" when the current Domains record is due within 30 days.
 void CheckRenewal();
 
