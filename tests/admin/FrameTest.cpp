@@ -176,6 +176,22 @@ TEST_F(FrameTest, BrowseStartsOnItsOwnThreadAndGetsTheToolbarButtons) {
   EXPECT_EQ(ini("Preserved", "cptog"), "0");
 }
 
+TEST_F(FrameTest, PickingAnItemTwiceRunsItTwiceOnThreadsOfTheirOwn) {
+  SetProcedure("notice", &standIn<kNotice>);
+  ASSERT_NE(startProgram(), nullptr);
+  passSplash();
+  driver.pickMenu(frame, -39);
+  driver.pickMenu(frame, -39);
+  std::vector<int> threads;
+  for (rt::Window* w : rt::openWindows())
+    if (w->procedure() == "notice") threads.push_back(w->thread());
+  ASSERT_EQ(threads.size(), 2u);
+  EXPECT_NE(threads[0], threads[1]);
+  EXPECT_EQ(calls(), (std::vector<std::string>{"notice", "notice"}));
+  exitProgram();
+  EXPECT_EQ(rt::procedureThreadCount(), 0);
+}
+
 TEST_F(FrameTest, ExitAnswersBoxesLeftOpenOnOtherThreads) {
   ASSERT_NE(startProgram(), nullptr);
   driver.start([] { rt::ShowMessageBox("Still here", "Other thread"); });
