@@ -204,3 +204,26 @@ TEST_F(ThreadWindows, AlertKeysAndFocusLossReachTheWindow) {
 
 }  // namespace
 }  // namespace uitest
+
+#include <QTimer>
+
+namespace uitest {
+namespace {
+
+TEST_F(ThreadWindows, FinishProgramWaitsForEveryThread) {
+  bool ended = false;
+  const int t = driver.start([&] {
+    Recorder w(simpleWindow("Late"), "Late");
+    w.Run();
+    ended = true;
+  });
+  ASSERT_NE(driver.waitForWindow("Late"), nullptr);
+  // The user closes the last window a little later, while the program is finishing.
+  QTimer::singleShot(20, [t] { rt::PostEvent(EventKind::CloseWindow, 0, t); });
+  rt::finishProgram();
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(rt::procedureThreadCount(), 0);
+}
+
+}  // namespace
+}  // namespace uitest
