@@ -104,6 +104,38 @@ class Redraw {
   std::chrono::steady_clock::time_point last_{};
 };
 
+// One run at a time in the program: the page's line files, its copy and the detail rewrite
+// are shared by every thread, and a run lets the others in at its pending-messages points.
+// A second run waits there until the first has ended.
+class OneRunAtATime {
+ public:
+  OneRunAtATime() {
+    const int me = rt::currentThread();
+    while (busy()) {
+      waiting().push_back(me);
+      rt::waitForEvent();
+      std::erase(waiting(), me);
+    }
+    busy() = true;
+  }
+  ~OneRunAtATime() {
+    busy() = false;
+    for (int thread : waiting()) rt::wake(thread);
+  }
+  OneRunAtATime(const OneRunAtATime&) = delete;
+  OneRunAtATime& operator=(const OneRunAtATime&) = delete;
+
+ private:
+  static bool& busy() {
+    static bool running = false;
+    return running;
+  }
+  static std::vector<int>& waiting() {
+    static std::vector<int> threads;
+    return threads;
+  }
+};
+
 // The five detail files, open for the whole run (an already open file is no error).
 class DetailFiles {
  public:
@@ -286,7 +318,7 @@ class DetailWriter final : public HtmlTagSink {
 enum class Outcome { Ended, Done, Stop };
 
 struct RunResult {
-  Outcome outcome;
+  Outcome outcome = Outcome::Ended;
   std::string stopText;
 };
 
@@ -426,9 +458,13 @@ void ParseHtmlFile() {
   DetailFiles details;
   if (rt::ShowMessageBox(kConfirm, kCaption, rt::MessageIcon::Question, "&Yes|&No") != 1) return;
 
-  Redraw redraw;
-  const RunResult result = readPage(progress, redraw);
-  redraw.now();
+  RunResult result;
+  {
+    OneRunAtATime gate;
+    Redraw redraw;
+    result = readPage(progress, redraw);
+    redraw.now();
+  }
   if (result.outcome == Outcome::Done)
     rt::ShowMessageBox("HTML file read done.", kCaption);
   else if (result.outcome == Outcome::Stop)

@@ -514,6 +514,61 @@ TEST_F(ParseHtmlFileTest, FailedWriteIsReportedAndTheOldDetailsStay) {
   EXPECT_TRUE(leftoverTextFiles().empty());
 }
 
+// Each thread with its own record buffers, as procedure threads have them.
+struct ThreadBuffers {
+  ThreadBuffers() {
+    for (const BufferSpan& b : RecordBuffers()) rt::registerThreadBuffer(b.data, b.size);
+  }
+  ~ThreadBuffers() {
+    for (const BufferSpan& b : RecordBuffers()) rt::unregisterThreadBuffer(b.data);
+  }
+};
+
+TEST_F(ParseHtmlFileTest, TwoRunsAtOnceKeepToTheirOwnPages) {
+  writePage("index.htm", kPage);
+  writePage("other.htm",
+            {"<html>", "<head>", "<TITLE>Other Walks</TITLE>",
+             "<meta name=\"keywords\" content=\"fells\">", "</head>", "<body>",
+             "<a href=\"fell.htm\">Fell</a>", "<IMG SRC=\"fell.jpg\">", "</body>", "</html>"});
+  seed({kPath, kOtherPath});
+  std::vector<std::string> titles(2);
+  {
+    ThreadBuffers perThread;
+    driver.start([&] {
+      ParseHtmlFile();
+      titles[0] = WEB.HTMLPAGETITLE.str();
+    });
+    setPage(kOtherPath, "other.htm");
+    driver.start([&] {
+      ParseHtmlFile();
+      titles[1] = WEB.HTMLPAGETITLE.str();
+    });
+    // Both say Yes before either goes on, so the two runs overlap.
+    const auto boxes = rt::openMessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    for (QMessageBox* box : boxes) EXPECT_TRUE(rt::pressMessageBoxButton(box, "Yes"));
+    driver.pump();
+    for (int done = 0; done < 2; ++done) {
+      ASSERT_TRUE(driver.waitUntil([&] { return driver.messageBox() != nullptr; }));
+      EXPECT_EQ(driver.messageText(driver.messageBox()), "HTML file read done.");
+      driver.answer("OK");
+      driver.pump();
+    }
+    driver.waitForThreadsToEnd();
+  }
+  EXPECT_EQ(titles[0], "Tarn Walks");
+  EXPECT_EQ(titles[1], "Other Walks");
+  const auto mine = tags(kPath);
+  const auto other = tags(kOtherPath);
+  EXPECT_EQ(mine[0], (std::vector<std::string>{"walks.htm"}));
+  EXPECT_EQ(other[0], (std::vector<std::string>{"fell.htm"}));
+  EXPECT_EQ(mine[3], (std::vector<std::string>{"/images/tarn.jpg"}));
+  EXPECT_EQ(other[3], (std::vector<std::string>{"fell.jpg"}));
+  EXPECT_EQ(mine[4], (std::vector<std::string>{"keywords", "description"}));
+  EXPECT_EQ(other[4], (std::vector<std::string>{"keywords"}));
+  EXPECT_TRUE(leftoverTextFiles().empty());
+}
+
 // A page form whose button runs the parser and leaves all redrawing to it.
 class PageForm : public rt::WindowController {
  public:
