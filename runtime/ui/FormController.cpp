@@ -140,8 +140,12 @@ Flow FormController::OnEvent() {
       if (d.control != ev.control) continue;
       auto* box = qobject_cast<QComboBox*>(window()->control(d.control));
       const int i = box ? box->currentIndex() : -1;
-      if (i >= 0 && static_cast<std::size_t>(i) < d.items.size())
-        d.target.set(Value(d.items[static_cast<std::size_t>(i)]));
+      if (i < 0 || static_cast<std::size_t>(i) >= d.items.size()) break;
+      d.target.set(Value(d.items[static_cast<std::size_t>(i)]));
+      // Other controls on the same variable show the new value.
+      for (int c : window()->controls())
+        if (const Binding* b = window()->binding(c); b && b->address() == d.target.address())
+          window()->display(c);
       break;
     }
   }
