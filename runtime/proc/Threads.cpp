@@ -23,6 +23,12 @@ namespace {
 
 constexpr std::size_t kFiberStack = 1024 * 1024;
 
+// A thread's copy of one registered item: raw bytes, or a value of the item's own type.
+struct Copy {
+  std::vector<char> bytes;
+  std::shared_ptr<void> value;
+};
+
 struct ThreadRec {
   int number = 0;
   std::string name;
@@ -32,7 +38,7 @@ struct ThreadRec {
   ctx::fiber back;  // the main fiber while this one runs
   bool ready = false;
   bool finished = false;
-  std::vector<std::vector<char>> buffers;  // copies of the registered memory
+  std::vector<Copy> buffers;  // copies of the registered memory and values
   std::vector<std::shared_ptr<void>> slotValues;
   std::deque<Event> events;
 };
@@ -40,6 +46,7 @@ struct ThreadRec {
 struct Registered {
   void* data;
   std::size_t size;
+  const ThreadValueOps* ops;  // nullptr: plain bytes
 };
 
 struct Scheduler {
@@ -72,20 +79,33 @@ ThreadRec* find(int thread) {
   return it == s.threads.end() || it->second->finished ? nullptr : it->second.get();
 }
 
+void save(const Registered& r, Copy& c) {
+  if (!r.ops) {
+    c.bytes.resize(r.size);
+    std::memcpy(c.bytes.data(), r.data, r.size);
+  } else if (c.value) {
+    r.ops->assign(c.value.get(), r.data);
+  } else {
+    c.value = r.ops->clone(r.data);
+  }
+}
+
+void load(const Registered& r, const Copy& c) {
+  if (!r.ops)
+    std::memcpy(r.data, c.bytes.data(), std::min(r.size, c.bytes.size()));
+  else if (c.value)
+    r.ops->assign(r.data, c.value.get());
+}
+
 void saveLive(ThreadRec& t) {
   const auto& reg = sched().registry;
   t.buffers.resize(reg.size());
-  for (std::size_t i = 0; i < reg.size(); ++i) {
-    auto& copy = t.buffers[i];
-    copy.resize(reg[i].size);
-    std::memcpy(copy.data(), reg[i].data, reg[i].size);
-  }
+  for (std::size_t i = 0; i < reg.size(); ++i) save(reg[i], t.buffers[i]);
 }
 
 void loadLive(const ThreadRec& t) {
   const auto& reg = sched().registry;
-  for (std::size_t i = 0; i < reg.size() && i < t.buffers.size(); ++i)
-    std::memcpy(reg[i].data, t.buffers[i].data(), reg[i].size);
+  for (std::size_t i = 0; i < reg.size() && i < t.buffers.size(); ++i) load(reg[i], t.buffers[i]);
 }
 
 void resume(ThreadRec& t) {
@@ -264,19 +284,29 @@ void setRefusalNotifier(std::function<void(const std::string&)> notifier) {
   sched().refusal = std::move(notifier);
 }
 
-void registerThreadBuffer(void* data, std::size_t size) {
+namespace {
+
+void registerItem(const Registered& item) {
   Scheduler& s = sched();
-  unregisterThreadBuffer(data);
-  s.registry.push_back({data, size});
-  std::vector<char> copy(size);
-  std::memcpy(copy.data(), data, size);
+  unregisterThreadBuffer(item.data);
+  s.registry.push_back(item);
   // Threads that already run see the contents as they are now.
   auto add = [&](ThreadRec& t) {
-    t.buffers.resize(s.registry.size() - 1);
-    t.buffers.push_back(copy);
+    t.buffers.resize(s.registry.size());
+    save(item, t.buffers.back());
   };
   add(s.main);
   for (auto& [num, t] : s.threads) add(*t);
+}
+
+}  // namespace
+
+void registerThreadBuffer(void* data, std::size_t size) {
+  registerItem({data, size, nullptr});
+}
+
+void registerThreadValue(void* data, const ThreadValueOps& ops) {
+  registerItem({data, 0, &ops});
 }
 
 void unregisterThreadBuffer(void* data) {

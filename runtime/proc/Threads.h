@@ -63,7 +63,24 @@ void setRefusalNotifier(std::function<void(const std::string& text)> notifier);
 // address; each thread keeps a private copy that is swapped in whenever that thread's
 // fiber runs. A new thread starts with a copy of its starter's contents.
 void registerThreadBuffer(void* data, std::size_t size);
-void unregisterThreadBuffer(void* data);
+void unregisterThreadBuffer(void* data);  // buffers and values alike
+
+// The same for an object that is not plain bytes (a cursor holding strings, ...): each
+// thread keeps its own copy, made and put back by T's copy assignment.
+struct ThreadValueOps {
+  std::shared_ptr<void> (*clone)(const void* obj);
+  void (*assign)(void* dst, const void* src);
+};
+void registerThreadValue(void* data, const ThreadValueOps& ops);
+template <class T>
+void registerThreadValue(T& obj) {
+  static const ThreadValueOps ops{
+      [](const void* o) -> std::shared_ptr<void> {
+        return std::make_shared<T>(*static_cast<const T*>(o));
+      },
+      [](void* d, const void* src) { *static_cast<T*>(d) = *static_cast<const T*>(src); }};
+  registerThreadValue(&obj, ops);
+}
 
 // A per-thread value slot: every thread sees its own default-constructed T.
 //   auto& s = rt::threadSlot<ErrorState>();

@@ -264,3 +264,36 @@ TEST(YieldToOthers, LongWorkLetsOtherThreadsRun) {
 }
 
 }  // namespace
+
+namespace {
+
+struct Cursor {
+  std::string key;
+  std::vector<long> seen;
+};
+Cursor gCursor;
+
+TEST(ThreadValues, ObjectsAreCopiedByTheirOwnType) {
+  rt::registerThreadValue(gCursor);
+  gCursor.key = "alpha";
+  gCursor.seen = {1, 2};
+  Cursor atStart;
+  const int t = rt::START([&] {
+    atStart = gCursor;
+    gCursor.key = "a key long enough to live on the heap, not in the string itself";
+    gCursor.seen.push_back(3);
+    Event ev;
+    rt::waitUntil([&] { return rt::takeEvent(0, ev); });
+    EXPECT_EQ(gCursor.seen.size(), 3u);  // its own copy came back intact
+  });
+  rt::runReadyThreads();
+  EXPECT_EQ(atStart.key, "alpha");
+  EXPECT_EQ(gCursor.key, "alpha");
+  EXPECT_EQ(gCursor.seen, (std::vector<long>{1, 2}));
+  rt::PostEvent(EventKind::Accepted, 1, t);
+  rt::waitForAllThreads();
+  EXPECT_EQ(gCursor.key, "alpha");
+  rt::unregisterThreadBuffer(&gCursor);
+}
+
+}  // namespace
