@@ -514,6 +514,58 @@ TEST_F(ParseHtmlFileTest, FailedWriteIsReportedAndTheOldDetailsStay) {
   EXPECT_TRUE(leftoverTextFiles().empty());
 }
 
+TEST_F(ParseHtmlFileTest, PagesWithoutTagsLoseTheirOldDetails) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> lines;
+    bool fileDataSet;  // an empty file leaves the file data as it was
+  };
+  const std::vector<Case> cases = {
+      {"plain text", {"Just words,", "", "and more words."}, true},
+      {"empty file", {}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    writePage("index.htm", c.lines);
+    seed({kPath});
+    setPage(kPath, "index.htm");
+    for (auto* flag : {&WEB.DATA1, &WEB.DATA2, &WEB.DATA3, &WEB.DATA4, &WEB.DATA5}) *flag = "Y";
+    WEB.FILEDATETIME = "old";
+    WEB.PAGEREADDATE = "old";
+    const auto shown = run();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].text, "HTML file read done.");
+    for (const auto* flag : {&after.DATA1, &after.DATA2, &after.DATA3, &after.DATA4, &after.DATA5})
+      EXPECT_TRUE(flag->blank());
+    EXPECT_EQ(after.FILEDATETIME.str() != "old", c.fileDataSet);
+    EXPECT_EQ(after.PAGEREADDATE.str() != "old", c.fileDataSet);
+    for (const auto& found : tags(kPath)) EXPECT_TRUE(found.empty());
+  }
+}
+
+TEST_F(ParseHtmlFileTest, CopyThatCannotBeMadeStopsWithNothingChanged) {
+  writePage("index.htm", kPage);
+  seed({kPath});
+  // Every name the clock could give the copy is taken.
+  const std::int32_t clock = rt::CLOCK();
+  for (std::int32_t n = clock; n < clock + 10000; ++n)
+    std::ofstream(std::to_string(n) + ".txt") << "taken";
+  WEB.DATA1 = "Y";
+  const WebPagesRecord before = WEB;
+
+  const auto shown = run({"Yes", "No"});  // No: stay in the program
+
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[1].caption, "Stop");
+  const std::string name = std::to_string(clock) + ".txt";
+  EXPECT_EQ(shown[1].text.rfind(name + std::string(20 - name.size(), ' ') + "not open", 0), 0u)
+      << shown[1].text;
+  EXPECT_EQ(std::memcmp(&after, &before, sizeof before), 0);
+  for (const auto& found : tags(kPath))
+    EXPECT_EQ(found, (std::vector<std::string>{"old one", "old two"}));
+  EXPECT_EQ(leftoverTextFiles().size(), 10000u);
+}
+
 // Each thread with its own record buffers, as procedure threads have them.
 struct ThreadBuffers {
   ThreadBuffers() {
