@@ -284,7 +284,10 @@ class MainFrame : public rt::WindowController {
   }
 
   rt::Flow Teardown() override {
-    // The other threads' windows live inside this frame: they go before it does.
+    // The other threads' windows live inside this frame: they go before it does. The
+    // start-up thread would otherwise open its next reminder as each one closes.
+    if (startupThread_ != 0) StopStartupTasks(startupThread_);
+    startupThread_ = 0;
     CloseProcedureThreads();
     const rt::Flow f = WindowController::Teardown();
     rt::setCurrentProcedure("");

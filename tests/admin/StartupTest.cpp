@@ -183,6 +183,20 @@ TEST_F(StartupTest, MenuPickDuringAReminderStopsTheScanAndFreesTheFile) {
   exitProgram();
 }
 
+TEST_F(StartupTest, ClosingTheFrameDuringAReminderOpensNoFurtherOne) {
+  const std::int32_t today = rt::TODAY();
+  makeDomains({{"a.com", today}, {"b.com", today + 1}, {"c.com", today + 2}});
+  SetProcedure("notice", &standIn<kNotice, true>);
+  ASSERT_NE(startProgram(), nullptr);
+  passSplash();
+  ASSERT_NE(driver.waitForWindow("notice"), nullptr);
+  driver.close(frame);  // the close box: no menu pick before it
+  EXPECT_TRUE(driver.waitUntil([this] { return !rt::threadRunning(programThread); }));
+  frame = nullptr;
+  EXPECT_EQ(calls(), (std::vector<std::string>{"notice:a.com"}));
+  EXPECT_TRUE(released(DomainsDesc()));
+}
+
 TEST_F(StartupTest, LauncherOpensAfterTheSplashAndBeforeTheReminders) {
   makeDomains({{"soon.com", rt::TODAY() + 1}});
   SetProcedure("notice", &standIn<kNotice, true>);
