@@ -32,7 +32,8 @@ inline constexpr int MouseLeft2 = 5;  // double click
 inline constexpr int MouseRight2 = 6;
 inline constexpr int Enter = 0x0D;
 inline constexpr int Escape = 0x1B;
-inline constexpr int F1 = 0x70;  // F1..F12 follow in order
+// Printable keys are their ASCII code; the function keys lie above that range.
+inline constexpr int F1 = 0x170;  // F1..F12 follow in order
 inline constexpr int F9 = F1 + 8;
 inline constexpr int F12 = F1 + 11;
 }  // namespace key

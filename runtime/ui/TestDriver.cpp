@@ -200,7 +200,12 @@ void TestDriver::click(Window* w, int control, int mouseKey) {
 void TestDriver::pressKey(Window* w, int control, int keyCode) {
   QWidget* target = control ? w->control(control) : w->widget();
   if (!target) return;
-  QKeyEvent ev(QEvent::KeyPress, qtKey(keyCode), Qt::NoModifier);
+  // Printable codes carry their text, as a keyboard's would.
+  const bool printable = keyCode >= 0x20 && keyCode < 0x7F;
+  const Qt::Key k =
+      printable ? static_cast<Qt::Key>(QChar(keyCode).toUpper().unicode()) : qtKey(keyCode);
+  QKeyEvent ev(QEvent::KeyPress, k, Qt::NoModifier,
+               printable ? QString(QChar(keyCode)) : QString());
   QCoreApplication::sendEvent(target, &ev);
   pump();
 }

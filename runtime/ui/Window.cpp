@@ -160,6 +160,8 @@ int keyCodeOf(const QKeyEvent* e) {
   if (k >= Qt::Key_F1 && k <= Qt::Key_F12) return key::F1 + (k - Qt::Key_F1);
   if (k == Qt::Key_Return || k == Qt::Key_Enter) return key::Enter;
   if (k == Qt::Key_Escape) return key::Escape;
+  const QString t = e->text();
+  if (t.size() == 1 && t[0].unicode() >= 0x20 && t[0].unicode() < 0x7F) return t[0].unicode();
   return 0;
 }
 
@@ -488,9 +490,8 @@ void Window::connectControl(Control& c) {
     case ControlKind::List: {
       auto* v = static_cast<ListWidget*>(c.widget);
       v->onCurrentChanged = [this, n] { post(EventKind::NewSelection, n); };
+      // Enter and the double click both arrive as activated(), once each.
       connect(v, &QAbstractItemView::activated, this,
-              [this, n](const QModelIndex&) { post(EventKind::Accepted, n); });
-      connect(v, &QAbstractItemView::doubleClicked, this,
               [this, n](const QModelIndex&) { post(EventKind::Accepted, n); });
       break;
     }
@@ -783,10 +784,14 @@ void Window::setText(int control, std::string_view text) {
     case ControlKind::DropList: {
       auto* box = static_cast<QComboBox*>(c->widget);
       const int i = box->findText(t);
+      // A value that is not among the items shows as none, so it is not taken back as
+      // whichever item happened to be current.
       if (i >= 0)
         box->setCurrentIndex(i);
       else if (box->isEditable())
         box->setEditText(t);
+      else
+        box->setCurrentIndex(-1);
       break;
     }
     case ControlKind::Prompt:

@@ -205,6 +205,11 @@ class ModalScope {
 // driver see them; they are blocked by disabling their widget.
 void registerRuntimeDialog(QWidget* dialog, int thread);
 void unregisterRuntimeDialog(QWidget* dialog);
+std::vector<QWidget*> runtimeDialogs();  // open ones, oldest first
+
+// Closes every procedure thread but the caller's: open boxes and dialogs are cancelled,
+// each thread's windows get the close event, and the caller waits until they have ended.
+void closeProcedureThreads();
 
 // The INI file that window positions go to ("tarnwick.INI" in the working directory).
 void setProgramIniFile(std::string name);

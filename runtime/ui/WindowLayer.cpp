@@ -1,4 +1,5 @@
 #include <QDesktopServices>
+#include <QDialog>
 #include <QLocale>
 #include <QWidget>
 #include <algorithm>
@@ -144,6 +145,40 @@ void registerRuntimeDialog(QWidget* dialog, int thread) {
 void unregisterRuntimeDialog(QWidget* dialog) {
   std::erase_if(layer().dialogs,
                 [dialog](const Dialog& d) { return !d.widget || d.widget == dialog; });
+}
+
+std::vector<QWidget*> runtimeDialogs() {
+  std::vector<QWidget*> out;
+  for (const Dialog& d : layer().dialogs)
+    if (d.widget) out.push_back(d.widget);
+  return out;
+}
+
+void closeProcedureThreads() {
+  const int me = currentThread();
+  auto others = [me] {
+    std::vector<int> t;
+    for (int n : runningThreads())
+      if (n != me) t.push_back(n);
+    return t;
+  };
+  std::map<int, int> posted;  // thread -> the window its last close went to
+  while (!others().empty()) {
+    for (const Dialog& d : std::vector<Dialog>(layer().dialogs))
+      if (d.widget && d.thread != me)
+        if (auto* dialog = qobject_cast<QDialog*>(d.widget.data())) dialog->reject();
+    // One close per window: the one on top takes it; when it has gone, the one below
+    // gets its own, until the procedure returns.
+    for (int t : others()) {
+      const auto wins = threadWindows(t);
+      const int top = wins.empty() ? 0 : wins.back()->id();
+      auto it = posted.find(t);
+      if (it != posted.end() && it->second == top) continue;
+      posted[t] = top;
+      PostEvent(EventKind::CloseWindow, 0, t);
+    }
+    yieldToOthers();
+  }
 }
 
 void setProgramIniFile(std::string name) {

@@ -205,3 +205,25 @@ TEST_F(MessageBoxes, FileDialogCanChooseSeveralFiles) {
 
 }  // namespace
 }  // namespace uitest
+
+#include <QPrintDialog>
+
+#include "runtime/ui/Printing.h"
+
+namespace uitest {
+namespace {
+
+TEST_F(MessageBoxes, PrinterSetupWaitsOnItsThreadOnly) {
+  int result = -1;
+  driver.start([&] { result = rt::PrinterSetup() ? 1 : 0; });
+  ASSERT_TRUE(driver.waitUntil([] { return !rt::runtimeDialogs().empty(); }));
+  auto* d = qobject_cast<QPrintDialog*>(rt::runtimeDialogs().back());
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->printer(), &rt::programPrinter());
+  d->reject();
+  driver.waitForThreadsToEnd();
+  EXPECT_EQ(result, 0);
+}
+
+}  // namespace
+}  // namespace uitest

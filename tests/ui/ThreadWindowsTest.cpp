@@ -227,3 +227,51 @@ TEST_F(ThreadWindows, FinishProgramWaitsForEveryThread) {
 
 }  // namespace
 }  // namespace uitest
+
+namespace uitest {
+namespace {
+
+TEST_F(ThreadWindows, CloseProcedureThreadsEndsEveryOtherThread) {
+  int closedForms = 0;
+  // A thread with a form over its browse, one with a message box, one with a plain window.
+  driver.start([&] {
+    Recorder browse(simpleWindow("Browse"), "Browse");
+    browse.onWindowEvent = [&](Recorder&) {
+      if (browse.eventKind() == EventKind::OpenWindow) {
+        Recorder form(simpleWindow("Form"), "Form");
+        form.Run();
+        ++closedForms;
+      }
+      return Flow::Continue;
+    };
+    browse.Run();
+  });
+  driver.start([] { rt::ShowMessageBox("Waiting", "Box", rt::MessageIcon::None, rt::button::Ok); });
+  driver.start([] {
+    Recorder w(simpleWindow("Plain"), "Plain");
+    w.Run();
+  });
+  ASSERT_NE(driver.waitForWindow("Form"), nullptr);
+  ASSERT_NE(driver.waitForMessageBox(), nullptr);
+  bool done = false;
+  driver.start([&] {
+    Recorder frame(simpleWindow("Frame"), "Frame");
+    frame.onWindowEvent = [&](Recorder& r) {
+      if (r.eventKind() == EventKind::OpenWindow) {
+        rt::closeProcedureThreads();
+        done = true;
+        r.CloseWithResponse(rt::RequestCompleted);
+      }
+      return Flow::Continue;
+    };
+    frame.Run();
+  });
+  EXPECT_TRUE(driver.waitUntil([&] { return done; }));
+  driver.waitForThreadsToEnd();
+  EXPECT_EQ(closedForms, 1);
+  EXPECT_EQ(rt::procedureThreadCount(), 0);
+  EXPECT_TRUE(rt::openMessageBoxes().empty());
+}
+
+}  // namespace
+}  // namespace uitest

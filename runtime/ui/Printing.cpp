@@ -1,0 +1,36 @@
+#include "runtime/ui/Printing.h"
+
+#include <QPrintDialog>
+#include <QPrinter>
+#include <memory>
+
+#include "runtime/proc/Threads.h"
+#include "runtime/ui/Window.h"
+
+namespace rt {
+
+QPrinter& programPrinter() {
+  static QPrinter printer(QPrinter::HighResolution);
+  return printer;
+}
+
+bool PrinterSetup() {
+  const int thread = currentThread();
+  auto dialog = std::make_unique<QPrintDialog>(&programPrinter());
+  QPrintDialog* d = dialog.get();
+  d->setWindowTitle(QStringLiteral("Print Setup"));
+  bool done = false;
+  QObject::connect(d, &QDialog::finished, d, [&, thread](int) {
+    done = true;
+    wake(thread);
+  });
+  ModalScope scope;
+  d->setWindowModality(Qt::NonModal);
+  d->show();
+  registerRuntimeDialog(d, thread);
+  waitUntil([&] { return done; });
+  unregisterRuntimeDialog(d);
+  return d->result() == QDialog::Accepted;
+}
+
+}  // namespace rt
