@@ -193,6 +193,7 @@ struct Window::Control {
   SheetWidget* sheet = nullptr;    // sheets, and the sheet of a tab
   QWidget* page = nullptr;         // tabs
   QStandardItemModel* items = nullptr;
+  std::string unlisted;  // drop lists: a value shown that is none of the items
 };
 
 Window::Window(WindowDesc desc, std::string procedure)
@@ -786,12 +787,15 @@ void Window::setText(int control, std::string_view text) {
       const int i = box->findText(t);
       // A value that is not among the items shows as none, so it is not taken back as
       // whichever item happened to be current.
-      if (i >= 0)
+      c->unlisted.clear();
+      if (i >= 0) {
         box->setCurrentIndex(i);
-      else if (box->isEditable())
+      } else if (box->isEditable()) {
         box->setEditText(t);
-      else
+      } else {
         box->setCurrentIndex(-1);
+        c->unlisted = std::string(text);  // kept as it is until the user picks an item
+      }
       break;
     }
     case ControlKind::Prompt:
@@ -838,6 +842,11 @@ Value Window::value(int control) const {
           return r.desc.value;
       }
       return std::string();
+    case ControlKind::DropList: {
+      const auto* box = static_cast<QComboBox*>(c->widget);
+      if (box->currentIndex() < 0 && !box->isEditable()) return c->unlisted;
+      return text(control);
+    }
     case ControlKind::List: {
       const auto* v = static_cast<QAbstractItemView*>(c->widget);
       return static_cast<double>(v->currentIndex().isValid() ? v->currentIndex().row() + 1 : 0);

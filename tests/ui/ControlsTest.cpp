@@ -328,3 +328,42 @@ TEST_F(Gadgets, LinkProgressListAndFonts) {
 
 }  // namespace
 }  // namespace uitest
+
+namespace uitest {
+namespace {
+
+TEST_F(Controls, DropListKeepsAValueThatIsNoneOfItsItems) {
+  rec.pick = "zzz";
+  rt::Window* w = openForm();
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->text(18), "");
+  ASSERT_NE(form, nullptr);
+  form->UpdateItemValues();
+  EXPECT_EQ(seen().pick, "zzz");  // neither blanked nor replaced by the first item
+  driver.choose(w, 18, 1);
+  EXPECT_EQ(seen().pick, "one");
+}
+
+TEST_F(Controls, PrintableKeysCanBeAlertKeys) {
+  auto log = std::make_shared<std::vector<rt::Event>>();
+  driver.start([&] {
+    Recorder w(simpleWindow("Keys"), "Keys");
+    w.addAlertKey('a');
+    log = w.log;
+    w.Run();
+  });
+  rt::Window* w = driver.waitForWindow("Keys");
+  ASSERT_NE(w, nullptr);
+  driver.pressKey(w, 3, 'b');
+  driver.pressKey(w, 3, 'a');
+  driver.pressKey(w, 3, rt::key::F1 + 1);  // F2: not registered, and not 'q'
+  ASSERT_EQ(countOf(*log, EventKind::AlertKey), 1);
+  for (const rt::Event& e : *log) {
+    if (e.kind == EventKind::AlertKey) {
+      EXPECT_EQ(e.key, 'a');
+    }
+  }
+}
+
+}  // namespace
+}  // namespace uitest
