@@ -35,7 +35,7 @@ std::string layout() {
 }
 
 struct List {
-  List() : view(*data().file), model(view, data().desc) {
+  List() : view(*data().file), model(view, *data().file) {
     view.setKeyOrder(browsetest::kByName);
     model.setPageSize(kPage);
     model.setFormat(*rt::ColumnFormat::parse(layout()));

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QIcon>
 #include <cstring>
+#include <optional>
 
 #include "runtime/text/FixedString.h"
 
@@ -70,8 +71,35 @@ Value recordFieldValue(const FieldDesc& f, const char* record) {
   return std::string();
 }
 
-BrowseModel::BrowseModel(View& view, const FileDesc& desc, QObject* parent)
-    : QAbstractTableModel(parent), view_(view), desc_(desc) {}
+BrowseModel::BrowseModel(View& view, KeyedFile& file, QObject* parent)
+    : QAbstractTableModel(parent), view_(view), file_(file), desc_(file.desc()) {}
+
+namespace {
+
+// Filters and the row hook judge rows in the record buffer; whoever reads the list (the
+// window's thread, or the list itself while it scrolls) finds the buffer as it left it.
+class KeepBuffer {
+ public:
+  explicit KeepBuffer(KeyedFile& f) : f_(f) {
+    record_.assign(static_cast<const char*>(f.record()), f.desc().recordSize);
+    for (std::size_t m = 0; m < f.memoBuffers().size() && m < f.desc().memos.size(); ++m)
+      memos_.emplace_back(f.memoBuffers()[m], f.desc().memos[m].size);
+  }
+  ~KeepBuffer() {
+    std::memcpy(f_.record(), record_.data(), record_.size());
+    for (std::size_t m = 0; m < memos_.size(); ++m)
+      std::memcpy(f_.memoBuffers()[m], memos_[m].data(), memos_[m].size());
+  }
+  KeepBuffer(const KeepBuffer&) = delete;
+  KeepBuffer& operator=(const KeepBuffer&) = delete;
+
+ private:
+  KeyedFile& f_;
+  std::string record_;
+  std::vector<std::string> memos_;
+};
+
+}  // namespace
 
 void BrowseModel::setFormat(const ColumnFormat& format) {
   const bool sameColumns = format.size() == format_.size();
@@ -122,44 +150,57 @@ void BrowseModel::clear() {
 }
 
 int BrowseModel::showFirst() {
-  auto rows = view_.first(static_cast<std::size_t>(page_));
-  moreBefore_ = false;
-  moreAfter_ = rows.size() == static_cast<std::size_t>(page_);
-  replace(std::move(rows));
+  {
+    KeepBuffer keep(file_);
+    auto rows = view_.first(static_cast<std::size_t>(page_));
+    moreBefore_ = false;
+    moreAfter_ = rows.size() == static_cast<std::size_t>(page_);
+    replace(std::move(rows));
+  }
   finishRead();
   return rows_.empty() ? -1 : 0;
 }
 
 int BrowseModel::showLast() {
-  auto rows = view_.last(static_cast<std::size_t>(page_));
-  moreAfter_ = false;
-  moreBefore_ = rows.size() == static_cast<std::size_t>(page_);
-  replace(std::move(rows));
+  {
+    KeepBuffer keep(file_);
+    auto rows = view_.last(static_cast<std::size_t>(page_));
+    moreAfter_ = false;
+    moreBefore_ = rows.size() == static_cast<std::size_t>(page_);
+    replace(std::move(rows));
+  }
   finishRead();
   return rows_.empty() ? -1 : rowCount() - 1;
 }
 
 int BrowseModel::showAt(std::vector<SqlValue> anchor, std::int64_t rowid) {
-  RecordImage from;
-  from.rowid = rowid;
-  from.order = std::move(anchor);
-  auto rows = view_.after(from, static_cast<std::size_t>(page_));
-  if (rows.empty()) return showLast();
-  const bool more = rows.size() == static_cast<std::size_t>(page_);
-  // Some rows above the target, so it does not sit on the list's first line.
-  const std::size_t above = static_cast<std::size_t>(page_ / 2);
-  auto before = view_.before(rows.front(), above);
-  moreBefore_ = before.size() == above;
-  moreAfter_ = more;
-  const int target = static_cast<int>(before.size());
-  for (auto& r : rows) before.push_back(std::move(r));
-  replace(std::move(before));
+  int target = -1;
+  {
+    KeepBuffer keep(file_);
+    RecordImage from;
+    from.rowid = rowid;
+    from.order = std::move(anchor);
+    auto rows = view_.after(from, static_cast<std::size_t>(page_));
+    if (!rows.empty()) {
+      const bool more = rows.size() == static_cast<std::size_t>(page_);
+      // Some rows above the target, so it does not sit on the list's first line.
+      const std::size_t above = static_cast<std::size_t>(page_ / 2);
+      auto before = view_.before(rows.front(), above);
+      moreBefore_ = before.size() == above;
+      moreAfter_ = more;
+      target = static_cast<int>(before.size());
+      for (auto& r : rows) before.push_back(std::move(r));
+      replace(std::move(before));
+    }
+  }
+  if (target < 0) return showLast();
   finishRead();
   return target;
 }
 
 int BrowseModel::fetchAfter() {
   if (!moreAfter_ || rows_.empty()) return 0;
+  std::optional<KeepBuffer> keep(std::in_place, file_);
   auto rows = view_.after(rows_.back().image, static_cast<std::size_t>(page_));
   moreAfter_ = rows.size() == static_cast<std::size_t>(page_);
   rowsRead_ += rows.size();
@@ -170,12 +211,14 @@ int BrowseModel::fetchAfter() {
     endInsertRows();
     trimTop();
   }
+  keep.reset();
   finishRead();
   return static_cast<int>(rows.size());
 }
 
 int BrowseModel::fetchBefore() {
   if (!moreBefore_ || rows_.empty()) return 0;
+  std::optional<KeepBuffer> keep(std::in_place, file_);
   auto rows = view_.before(rows_.front().image, static_cast<std::size_t>(page_));
   moreBefore_ = rows.size() == static_cast<std::size_t>(page_);
   rowsRead_ += rows.size();
@@ -188,6 +231,7 @@ int BrowseModel::fetchBefore() {
     if (topShift_) topShift_(n);
     trimBottom();
   }
+  keep.reset();
   finishRead();
   return n;
 }

@@ -29,7 +29,8 @@ struct RowLook {
 
 class BrowseModel : public QAbstractTableModel {
  public:
-  BrowseModel(View& view, const FileDesc& desc, QObject* parent = nullptr);
+  // view reads file; the file's record buffer is left as it was by every read.
+  BrowseModel(View& view, KeyedFile& file, QObject* parent = nullptr);
 
   // Columns from the format; fields[i] is the field index shown in column i (-1: none).
   void setFormat(const ColumnFormat& format);
@@ -40,7 +41,7 @@ class BrowseModel : public QAbstractTableModel {
   int pageSize() const { return page_; }
   // Runs on each row read, with the row loaded in the record buffer.
   void setRowHook(std::function<void(RowLook&)> hook) { hook_ = std::move(hook); }
-  // Runs after every read from the view (reads leave other rows in the record buffer).
+  // Runs after every read from the view, once the record buffer is back as it was.
   void setAfterRead(std::function<void()> f) { afterRead_ = std::move(f); }
   // Runs when rows at the top are dropped or added, with their count (negative: dropped),
   // so the list can keep its scroll position.
@@ -85,6 +86,7 @@ class BrowseModel : public QAbstractTableModel {
   void finishRead();
 
   View& view_;
+  KeyedFile& file_;
   const FileDesc& desc_;
   ColumnFormat format_;
   std::vector<Picture> pictures_;

@@ -127,7 +127,7 @@ ListBrowser::ListBrowser(BrowseController& window, KeyedFile& file, int listCont
       file_(file),
       list_(listControl),
       view_(file),
-      model_(std::make_unique<BrowseModel>(view_, file.desc())) {
+      model_(std::make_unique<BrowseModel>(view_, file)) {
   model_->setRowHook([this](RowLook& look) { FillRow(look); });
   model_->setAfterRead([this] {
     // Reads run on the main fiber too (the list asking for more rows while it scrolls);

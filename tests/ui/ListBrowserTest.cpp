@@ -1,6 +1,7 @@
 // The list browse over a real file: lazy paging, locators, orders by tab, range and filter,
 // driven buttons, child forms with CallRequest/CallResponse, select mode, F9 layouts.
 #include <QAbstractItemView>
+#include <QColor>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -285,6 +286,52 @@ TEST_F(BrowseTest, ADoubleClickActsOnceOnly) {
   driver.pump();
   EXPECT_EQ(driver.find("UpdateThings"), nullptr);
   EXPECT_EQ(form.requests.size(), 1u);
+}
+
+TEST_F(BrowseTest, TheRowHookSeesEachRowAndTheBufferKeepsTheHighlightedOne) {
+  Things data;
+  data.fill(300);
+  BrowseRun run{data};
+  run.configure = [&data](rt::ListBrowser& l, TestBrowse&) {
+    static_cast<TestList&>(l).fill = [&data](rt::RowLook& look) {
+      if (data.rec.fee.hundredths % 2 == 0) look.fontColor = 0x0000FF;  // red, as 0BBGGRRh
+    };
+  };
+  rt::Window* w = open(run);
+  ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() > 0; }));
+  rt::BrowseModel& m = run.list->model();
+  EXPECT_FALSE(m.data(m.index(0, 0), Qt::ForegroundRole).isValid());  // fee 0.01
+  EXPECT_EQ(m.data(m.index(1, 0), Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+  // The list asking for more rows as it scrolls reads on the main fiber.
+  ASSERT_TRUE(m.canFetchMore({}));
+  const int before = m.rowCount();
+  m.fetchMore({});
+  EXPECT_GT(m.rowCount(), before);
+  EXPECT_EQ(data.rec.name.str(), "Name000001");
+  EXPECT_EQ(m.data(m.index(before + 1, 0), Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+  highlight(w, 5);
+  driver.pump();
+  EXPECT_EQ(data.rec.name.str(), "Name000006");
+}
+
+TEST_F(BrowseTest, PrintRunsItsProcedureOnTheHighlightedRecord) {
+  Things data;
+  data.add("Alpha");
+  data.add("Beta");
+  std::vector<std::string> printed;
+  BrowseRun run{data};
+  run.print = [&] {
+    printed.push_back(data.rec.name.str());
+    rt::setCallResponse(rt::RequestCompleted);
+  };
+  rt::Window* w = open(run);
+  ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() == 2; }));
+  EXPECT_TRUE(w->enabled(cPrint));
+  highlight(w, 1);
+  driver.pump();
+  driver.press(w, cPrint);
+  EXPECT_EQ(printed, std::vector<std::string>{"Beta"});
+  EXPECT_EQ(driver.find("UpdateThings"), nullptr);
 }
 
 class LayoutTest : public BrowseTest {

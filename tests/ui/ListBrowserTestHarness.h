@@ -28,7 +28,8 @@ enum BrowseControl {
   cTabGroup,
   cLocator,
   cClose,
-  cSelect
+  cSelect,
+  cPrint
 };
 // Controls of the form.
 enum FormControl { cName = 1, cGroup, cFlag, cNotes, cPick, cOk, cCancel };
@@ -47,6 +48,7 @@ inline rt::WindowDesc browseWindow() {
   d.entry(cLocator, "@s40");
   d.add(rt::ControlKind::Button, cClose, "Close").cancelButton = true;
   d.add(rt::ControlKind::Button, cSelect, "&Select");
+  d.add(rt::ControlKind::Button, cPrint, "&Print");
   return d;
 }
 
@@ -127,17 +129,28 @@ struct FormRun {
   }
 };
 
+// A list whose row hook the test supplies.
+class TestList : public rt::ListBrowser {
+ public:
+  using ListBrowser::ListBrowser;
+  std::function<void(rt::RowLook&)> fill;
+  void FillRow(rt::RowLook& look) override {
+    if (fill) fill(look);
+  }
+};
+
 struct BrowseRun {
   explicit BrowseRun(Things& d) : data(d) {}
   Things& data;
   std::function<void(rt::ListBrowser&, TestBrowse&)> configure;
   std::function<void()> child;
-  rt::ListBrowser* list = nullptr;
+  std::function<void()> print;
+  TestList* list = nullptr;
   int response = -1;
 
   void operator()() {
     TestBrowse w(browseWindow(), "BrowseThings");
-    rt::ListBrowser l(w, *data.file, cList);
+    TestList l(w, *data.file, cList);
     l.SetFormat(kDesign);
     for (const char* f : {"THI:NAME", "THI:GROUP", "THI:FEE"}) l.AddField(f);
     l.AddSortOrder("THI:name", {}, cTabName).locator =
@@ -146,8 +159,11 @@ struct BrowseRun {
                   .change = cChange,
                   .remove = cDelete,
                   .select = cSelect,
-                  .updateProcedure = 1});
+                  .print = cPrint,
+                  .updateProcedure = 1,
+                  .printProcedure = 2});
     if (child) w.SetChild(1, child);
+    if (print) w.SetChild(2, print);
     if (configure) configure(l, w);
     list = &l;
     response = w.Run();
