@@ -258,3 +258,27 @@ TEST_F(Frame, ChildLosingTheFocusIsTold) {
 
 }  // namespace
 }  // namespace uitest
+
+namespace uitest {
+namespace {
+
+TEST_F(Frame, ArrangeIconsLinesUpMinimizedChildrenAlongTheBottom) {
+  rt::Window* f = openFrame();
+  ASSERT_NE(f, nullptr);
+  f->topLevel()->resize(800, 600);
+  driver.pickMenu(f, -10);
+  driver.pickMenu(f, -10);
+  ASSERT_TRUE(driver.waitUntil([] { return rt::openWindows().size() == 3; }));
+  const auto wins = rt::openWindows();
+  for (int i : {1, 2}) wins[i]->topLevel()->showMinimized();
+  driver.pump();
+  f->arrangeIcons();
+  const QRect a = wins[1]->topLevel()->geometry(), b = wins[2]->topLevel()->geometry();
+  const int bottom = f->mdiArea()->viewport()->height();
+  EXPECT_EQ(a.bottom() + 1, bottom);
+  EXPECT_EQ(b.bottom() + 1, bottom);
+  EXPECT_FALSE(a.intersects(b));
+}
+
+}  // namespace
+}  // namespace uitest
