@@ -61,7 +61,9 @@ struct Scheduler {
 };
 
 Scheduler& sched() {
-  static Scheduler s;
+  // Never destroyed: fibers still suspended at exit must not be unwound after the
+  // window layer is gone.
+  static Scheduler& s = *new Scheduler;
 #ifdef TW_PROC_THREAD_ERRORS
   static const bool errorsPerThread = [] {
     setErrorStateProvider([]() -> ErrorState& { return threadSlot<ErrorState>(); });
