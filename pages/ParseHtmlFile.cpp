@@ -303,7 +303,7 @@ class DetailWriter final : public HtmlTagSink {
 
  private:
   static std::string_view slot(const HtmlBlock& b, int n) {
-    return n <= b.count ? b.lines[n - 1] : std::string_view();
+    return n <= b.count ? b.lines[n - 1] : std::string_view("");
   }
   void write(Detail d) {
     if (failed()) return;

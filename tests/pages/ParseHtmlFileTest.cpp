@@ -244,7 +244,7 @@ TEST_F(ParseHtmlFileTest, ReadsThePageIntoItsBufferAndDetailFiles) {
   for (const auto* flag : {&after.DATA1, &after.DATA2, &after.DATA3, &after.DATA4, &after.DATA5})
     EXPECT_EQ(flag->str(), "Y");
   EXPECT_EQ(after.FILEDATETIME.str(), "03/07/24 5:30PM");
-  EXPECT_EQ(after.FILESIZE, static_cast<std::int32_t>(std::filesystem::file_size("index.htm")));
+  EXPECT_EQ(+after.FILESIZE, static_cast<std::int32_t>(std::filesystem::file_size("index.htm")));
   EXPECT_EQ(after.PAGEREADDATE.str(), "12/09/26 9:05AM");
   EXPECT_TRUE(countAfter.empty());
   EXPECT_TRUE(fileAfter.empty());
@@ -254,8 +254,8 @@ TEST_F(ParseHtmlFileTest, ReadsThePageIntoItsBufferAndDetailFiles) {
   const auto links = recordsOf(kViews[0], WPL, kPath);
   ASSERT_EQ(links.size(), 1u);
   EXPECT_EQ(links[0].WEBPAGELINK.str(), "walks.htm");
-  EXPECT_EQ(links[0].LINENUMBER, 14);
-  EXPECT_EQ(links[0].RECORDDATE, today);
+  EXPECT_EQ(+links[0].LINENUMBER, 14);
+  EXPECT_EQ(+links[0].RECORDDATE, today);
   EXPECT_EQ(links[0].DOMAINNAME.str(), "tarnwalks.example");
   EXPECT_EQ(links[0].PAGENAME.str(), "Home");
 
@@ -265,15 +265,15 @@ TEST_F(ParseHtmlFileTest, ReadsThePageIntoItsBufferAndDetailFiles) {
   EXPECT_EQ(scripts[0].SCRIPTLINE2.str(), "var a = 1;");
   EXPECT_EQ(scripts[0].SCRIPTLINE3.str(), "</script>");
   EXPECT_TRUE(scripts[0].SCRIPTLINE4.blank());
-  EXPECT_EQ(scripts[0].RECORDDATE, today);
+  EXPECT_EQ(+scripts[0].RECORDDATE, today);
 
   const auto forms = recordsOf(kViews[2], WPF, kPath);
   ASSERT_EQ(forms.size(), 1u);
   EXPECT_EQ(forms[0].FORMLINE1.str(), "<form action=\"/cgi-bin/mail\" method=\"post\">");
   EXPECT_EQ(forms[0].FORMLINE2.str(), "<input type=\"text\" name=\"email\">");
   EXPECT_EQ(forms[0].FORMLINE3.str(), "</form>");
-  EXPECT_EQ(forms[0].LINENUMBER, 15);
-  EXPECT_EQ(forms[0].RECORDDATE, today);
+  EXPECT_EQ(+forms[0].LINENUMBER, 15);
+  EXPECT_EQ(+forms[0].RECORDDATE, today);
   EXPECT_EQ(forms[0].PAGE.str(), "Home");
 
   const auto images = recordsOf(kViews[3], WPI, kPath);
@@ -282,8 +282,8 @@ TEST_F(ParseHtmlFileTest, ReadsThePageIntoItsBufferAndDetailFiles) {
   EXPECT_EQ(images[0].IMAGEPATH.str(), "/sites/tarn/images/tarn.jpg");
   EXPECT_EQ(images[0].HEIGHT.str(), "120");
   EXPECT_EQ(images[0].WIDTH.str(), "200");
-  EXPECT_EQ(images[0].LINENUMBER, 13);
-  EXPECT_EQ(images[0].DATEENTERED, today);
+  EXPECT_EQ(+images[0].LINENUMBER, 13);
+  EXPECT_EQ(+images[0].DATEENTERED, today);
   EXPECT_EQ(images[0].CURRENTLYUSE.str(), "Y");
 
   const auto metas = recordsOf(kViews[4], WPM, kPath);
@@ -452,12 +452,12 @@ TEST_F(ParseHtmlFileTest, LineNumbersAreTruePositionsAcrossLongLines) {
   const auto links = recordsOf(kViews[0], WPL, kPath);
   ASSERT_EQ(links.size(), 2u);
   EXPECT_EQ(links[0].WEBPAGELINK.str(), "cut.htm");
-  EXPECT_EQ(links[0].LINENUMBER, 2);
+  EXPECT_EQ(+links[0].LINENUMBER, 2);
   EXPECT_EQ(links[1].WEBPAGELINK.str(), "after.htm");
-  EXPECT_EQ(links[1].LINENUMBER, 3);
+  EXPECT_EQ(+links[1].LINENUMBER, 3);
   const auto images = recordsOf(kViews[3], WPI, kPath);
   ASSERT_EQ(images.size(), 1u);
-  EXPECT_EQ(images[0].LINENUMBER, 4);
+  EXPECT_EQ(+images[0].LINENUMBER, 4);
 }
 
 TEST_F(ParseHtmlFileTest, ShortLineNumbersStopAtTheLargestShort) {
@@ -472,9 +472,9 @@ TEST_F(ParseHtmlFileTest, ShortLineNumbersStopAtTheLargestShort) {
   ASSERT_EQ(images.size(), 1u);
   ASSERT_EQ(links.size(), 1u);
   ASSERT_EQ(forms.size(), 1u);
-  EXPECT_EQ(images[0].LINENUMBER, 32767);
-  EXPECT_EQ(forms[0].LINENUMBER, 32767);
-  EXPECT_EQ(links[0].LINENUMBER, 33001);  // a REAL
+  EXPECT_EQ(+images[0].LINENUMBER, 32767);
+  EXPECT_EQ(+forms[0].LINENUMBER, 32767);
+  EXPECT_EQ(+links[0].LINENUMBER, 33001);  // a REAL
 }
 
 // A detail file that refuses new records: the database itself aborts every insert.
