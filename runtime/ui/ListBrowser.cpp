@@ -624,12 +624,13 @@ Flow BrowseController::OnEvent() {
   const bool toolbarButton =
       ev.kind == EventKind::Accepted && ev.control >= toolbar::First && ev.control <= toolbar::Help;
   if (toolbarButton) {
+    // Only the active list takes the record buttons; the rest (Help) is the window's.
     if (ListBrowser* l = activeList()) {
       bool handled = false;
       const Flow f = l->TakeEvent(ev, handled);
       if (handled) return f;
     }
-    return Flow::Continue;
+    return WindowController::OnEvent();
   }
   for (ListBrowser* l : lists_) {
     bool handled = false;

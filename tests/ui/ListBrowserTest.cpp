@@ -167,7 +167,9 @@ TEST_F(BrowseTest, TheSelectedTabChoosesTheOrder) {
 
 TEST_F(BrowseTest, ButtonsThatCannotActAreDisabled) {
   Things data;
+  FormRun form(data);
   BrowseRun run{data};
+  run.child = [&form] { form(); };
   rt::Window* w = open(run);
   ASSERT_TRUE(w);
   driver.pump();
@@ -177,6 +179,16 @@ TEST_F(BrowseTest, ButtonsThatCannotActAreDisabled) {
   EXPECT_FALSE(w->enabled(cSelect));
   driver.press(w, cChange);  // a disabled button's event does nothing
   EXPECT_EQ(driver.find("UpdateThings"), nullptr);
+
+  driver.press(w, cInsert);  // an empty list still inserts
+  rt::Window* f = driver.waitForWindow("UpdateThings");
+  ASSERT_TRUE(f);
+  driver.type(f, cName, "First");
+  driver.press(f, cOk);
+  ASSERT_TRUE(driver.waitForClose("UpdateThings"));
+  EXPECT_EQ(currentName(*run.list), "First");
+  EXPECT_TRUE(w->enabled(cChange));
+  EXPECT_TRUE(w->enabled(cDelete));
 }
 
 TEST_F(BrowseTest, InsertChangeAndDeleteGoThroughTheChildForm) {
