@@ -351,6 +351,10 @@ QWidget* Window::makeWidget(Control& c) {
       auto* b = new QPushButton(q(d.text));
       b->setAutoDefault(false);
       b->setDefault(d.defaultButton || d.okButton);
+      if (!d.icon.empty()) {
+        const QImage img = loadPicture(d.icon);
+        if (!img.isNull()) b->setIcon(QIcon(QPixmap::fromImage(img)));
+      }
       w = b;
       break;
     }

@@ -1,10 +1,12 @@
 // The MDI frame: menus, toolbar, children inside it, arrangement and the background.
 #include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <cstdio>
@@ -278,6 +280,32 @@ TEST_F(Frame, ArrangeIconsLinesUpMinimizedChildrenAlongTheBottom) {
   EXPECT_EQ(a.bottom() + 1, bottom);
   EXPECT_EQ(b.bottom() + 1, bottom);
   EXPECT_FALSE(a.intersects(b));
+}
+
+}  // namespace
+}  // namespace uitest
+
+namespace uitest {
+namespace {
+
+TEST_F(Frame, ButtonsAndImagesShowTheirPictures) {
+  const QString pic = dir.filePath("pic.jpg");
+  ASSERT_TRUE(writeJpeg(pic, 30, 20));
+  driver.start([pic] {
+    rt::WindowDesc d = simpleWindow("Pictures");
+    d.add(rt::ControlKind::Button, 7, "Go").icon = pic.toStdString();
+    rt::ControlDesc& img = d.add(rt::ControlKind::Image, 8);
+    img.icon = pic.toStdString();
+    img.width = 60;
+    img.height = 60;
+    Recorder w(d, "Pictures");
+    w.Run();
+  });
+  rt::Window* w = driver.waitForWindow("Pictures");
+  ASSERT_NE(w, nullptr);
+  EXPECT_FALSE(static_cast<QPushButton*>(w->control(7))->icon().isNull());
+  // Scaled into its box, keeping its proportions.
+  EXPECT_EQ(static_cast<QLabel*>(w->control(8))->pixmap().size(), QSize(60, 40));
 }
 
 }  // namespace
