@@ -13,6 +13,7 @@
 
 #include "runtime/proc/Events.h"
 #ifdef TW_PROC_THREAD_ERRORS
+#include "runtime/data/ErrorReporter.h"
 #include "runtime/data/Errors.h"
 #endif
 
@@ -60,6 +61,12 @@ struct Scheduler {
   std::function<void(const std::string&)> refusal;
 };
 
+#ifdef TW_PROC_THREAD_ERRORS
+struct ProcedureName {
+  std::string name;
+};
+#endif
+
 Scheduler& sched() {
   // Never destroyed: fibers still suspended at exit must not be unwound after the
   // window layer is gone.
@@ -67,6 +74,8 @@ Scheduler& sched() {
 #ifdef TW_PROC_THREAD_ERRORS
   static const bool errorsPerThread = [] {
     setErrorStateProvider([]() -> ErrorState& { return threadSlot<ErrorState>(); });
+    // "%Procedure" names the window working on the thread that reports.
+    setProcedureNameProvider([]() -> std::string& { return threadSlot<ProcedureName>().name; });
     return true;
   }();
   (void)errorsPerThread;

@@ -221,6 +221,7 @@ TEST_F(ThreadsTest, ExceptionEndsOnlyItsThread) {
 }  // namespace
 
 #ifdef TW_PROC_THREAD_ERRORS
+#include "runtime/data/ErrorReporter.h"
 #include "runtime/data/Errors.h"
 
 namespace {
@@ -238,6 +239,28 @@ TEST(ThreadErrors, EachThreadKeepsItsOwnErrorState) {
   EXPECT_EQ(seen, rt::ErrorCode::NoError);
   EXPECT_EQ(rt::errorCode(), rt::ErrorCode::FileNotFound);
   rt::clearError();
+}
+
+TEST(ThreadErrors, EachThreadNamesItsOwnProcedure) {
+  rt::START([] {});
+  rt::waitForAllThreads();
+  rt::setCurrentProcedure("Main");
+  std::string seenAtStart = "unset", seenLater;
+  const int t = rt::START([&] {
+    seenAtStart = rt::currentProcedure();
+    rt::setCurrentProcedure("BrowseDomains");
+    rt::Event ev;
+    rt::waitUntil([&] { return rt::takeEvent(0, ev); });
+    seenLater = rt::currentProcedure();
+  });
+  rt::runReadyThreads();
+  EXPECT_EQ(rt::currentProcedure(), "Main");
+  rt::setCurrentProcedure("notice");  // another window on the main thread meanwhile
+  rt::PostEvent(rt::EventKind::Accepted, 1, t);
+  rt::waitForAllThreads();
+  EXPECT_EQ(seenAtStart, "");
+  EXPECT_EQ(seenLater, "BrowseDomains");
+  rt::setCurrentProcedure("");
 }
 
 }  // namespace
