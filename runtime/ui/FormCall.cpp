@@ -7,6 +7,7 @@ std::uint8_t ownRequest = 0;
 std::uint8_t ownResponse = 0;
 std::uint8_t* requestVar = &ownRequest;
 std::uint8_t* responseVar = &ownResponse;
+bool insertPrimed = false;
 }  // namespace
 
 void setCallGlobals(std::uint8_t* request, std::uint8_t* response) {
@@ -31,6 +32,16 @@ int callResponse() {
 
 void setCallResponse(int response) {
   *responseVar = static_cast<std::uint8_t>(response);
+}
+
+void setInsertPrimed(bool on) {
+  insertPrimed = on;
+}
+
+bool takeInsertPrimed() {
+  const bool on = insertPrimed;
+  insertPrimed = false;
+  return on;
 }
 
 }  // namespace rt

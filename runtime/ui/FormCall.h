@@ -17,4 +17,9 @@ void setCallRequest(Request r);
 int callResponse();
 void setCallResponse(int response);
 
+// A browse over a range hands an insert a buffer already holding the range's fields; the
+// form then primes without clearing. Taken (and reset) by the form at set-up.
+void setInsertPrimed(bool on);
+bool takeInsertPrimed();
+
 }  // namespace rt

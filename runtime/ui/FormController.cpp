@@ -52,7 +52,7 @@ Flow FormController::PrimeRequest() {
   if (!primary_) return Flow::Continue;
   switch (request()) {
     case Request::Insert:
-      if (primary_->PrimeRecord() != Status::Ok) {
+      if (primary_->PrimeRecord(primedByCaller_) != Status::Ok) {
         setResponse(RequestCancelled);
         return Flow::Fatal;
       }
@@ -70,6 +70,7 @@ Flow FormController::PrimeRequest() {
 Flow FormController::Setup() {
   const Request pending = takeCallRequest();
   if (request() == Request::None) setRequest(pending);
+  primedByCaller_ = takeInsertPrimed();
   if (primary_) {
     if (const KeyedFile* f = primary_->keyedFile()) {
       saved_.assign(static_cast<const char*>(f->record()), f->desc().recordSize);

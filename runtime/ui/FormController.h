@@ -92,6 +92,7 @@ class FormController : public BrowseController {
   std::string saved_;
   std::vector<std::string> savedMemos_;
   int settling_ = 0;
+  bool primedByCaller_ = false;
 };
 
 }  // namespace rt

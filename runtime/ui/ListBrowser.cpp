@@ -7,10 +7,12 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "runtime/data/SqlCore.h"
 #include "runtime/proc/Threads.h"
+#include "runtime/text/FixedString.h"
 #include "runtime/ui/FormCall.h"
 #include "runtime/ui/Window.h"
 
@@ -141,6 +143,37 @@ ListBrowser::~ListBrowser() {
   window_.detach(*this);
 }
 
+void ListBrowser::SetRangeFrom(SortOrder& o, const FileDesc& from, const void* record,
+                               std::vector<int> fromFields) {
+  o.range = rangeFromBuffer(from, record, fromFields);
+  if (o.key < 0) return;
+  o.primeRange = [this, &o, &from, record, fromFields] {
+    const FileDesc& to = file_.desc();
+    auto* dst = static_cast<char*>(file_.record());
+    const auto* src = static_cast<const char*>(record);
+    const auto& comps = to.keys[static_cast<std::size_t>(o.key)].components;
+    for (std::size_t i = 0; i < fromFields.size() && i < comps.size(); ++i) {
+      const FieldDesc& s = from.fields[static_cast<std::size_t>(fromFields[i])];
+      const FieldDesc& t = to.fields[static_cast<std::size_t>(comps[i])];
+      if (s.type == FieldType::String && t.type == FieldType::String)
+        assignPadded(dst + t.offset, t.size, clipView(src + s.offset, s.size));
+      else if (s.type == t.type && s.size == t.size)
+        std::memcpy(dst + t.offset, src + s.offset, t.size);
+    }
+  };
+}
+
+void ListBrowser::primeInsert() {
+  const FileDesc& d = file_.desc();
+  auto* rec = static_cast<char*>(file_.record());
+  for (const FieldDesc& f : d.fields)
+    std::memset(rec + f.offset, f.type == FieldType::String ? ' ' : 0, f.size);
+  for (std::size_t m = 0; m < d.memos.size() && m < file_.memoBuffers().size(); ++m)
+    std::memset(file_.memoBuffers()[m], ' ', d.memos[m].size);
+  orders_[current_]->primeRange();
+  setInsertPrimed(true);
+}
+
 bool ListBrowser::SetFormat(std::string_view format) {
   auto f = ColumnFormat::parse(format);
   if (!f) return false;
@@ -249,7 +282,10 @@ int ListBrowser::Ask(Request request) {
       return RequestCancelled;
     }
   }
+  if (request == Request::Insert && current_ < orders_.size() && orders_[current_]->primeRange)
+    primeInsert();
   const int response = window_.RunChild(buttons_.updateProcedure, request);
+  setInsertPrimed(false);
   if (response == RequestCompleted && request != Request::Delete) {
     ResetFromBuffer();
   } else if (response == RequestCompleted) {

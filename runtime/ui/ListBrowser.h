@@ -60,6 +60,8 @@ struct SortOrder {
   std::function<std::vector<SqlValue>()> range;
   View::Filter filter;  // judged on each row read, with the row in the record buffer
   std::unique_ptr<PlainLocator> locator;
+  // Puts the range's fields into a new record before an insert (see ListBrowser::SetRangeFrom).
+  std::function<void()> primeRange;
 };
 
 // The controls a browse drives (0: none) and its child procedures.
@@ -95,6 +97,10 @@ class ListBrowser {
   SortOrder& AddSortOrder(std::string_view keyName = {}, std::string_view appendedOrder = {},
                           int tab = 0);
   SortOrder& order(std::size_t i) { return *orders_.at(i); }
+  // Fixes the order's first key components to fields of another record buffer (read each
+  // time the order is applied); an insert starts from a record holding those fields.
+  void SetRangeFrom(SortOrder& o, const FileDesc& from, const void* record,
+                    std::vector<int> fromFields);
   void SetButtons(const BrowseButtons& b) { buttons_ = b; }
   const BrowseButtons& buttons() const { return buttons_; }
   // Select mode: Enter, a double click and the select button hand the row back.
@@ -160,6 +166,7 @@ class ListBrowser {
   bool editable() const;
   void onKey(int key);
   void forward(int by);
+  void primeInsert();
   void backward(int by);
 
   BrowseController& window_;

@@ -145,6 +145,36 @@ TEST_F(BrowseTest, RangeFromAnotherBufferAndFilterLimitTheRows) {
   EXPECT_EQ(currentName(l), "b3");
 }
 
+TEST_F(BrowseTest, AnInsertUnderARangeStartsWithTheRangesFields) {
+  Things data;
+  data.add("a1", "Alpha", 100);
+  data.add("b1", "Beta", 5);
+  Thing parent{};
+  parent.group = "Beta";
+  FormRun form(data);
+  BrowseRun run{data};
+  run.child = [&form] { form(); };
+  run.configure = [&](rt::ListBrowser& l, TestBrowse&) {
+    l.order(0).key = kByGroup;
+    l.SetRangeFrom(l.order(0), data.desc, &parent, {fGroup});
+  };
+  rt::Window* w = open(run);
+  ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() == 1; }));
+  driver.press(w, cInsert);
+  rt::Window* f = driver.waitForWindow("UpdateThings");
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->text(cGroup), "Beta");
+  EXPECT_EQ(f->text(cName), "");
+  driver.type(f, cName, "b2");
+  driver.press(f, cOk);
+  ASSERT_TRUE(driver.waitForClose("UpdateThings"));
+  EXPECT_EQ(run.list->rows(), 2);
+  EXPECT_EQ(currentName(*run.list), "b2");
+  EXPECT_EQ(data.rec.group.str(), "Beta");
+  EXPECT_EQ(data.rec.recid, 3);          // numbered after the others
+  EXPECT_FALSE(rt::takeInsertPrimed());  // the hand-over does not outlive the insert
+}
+
 TEST_F(BrowseTest, TheSelectedTabChoosesTheOrder) {
   Things data;
   data.add("alpha", "Z");
