@@ -48,7 +48,7 @@ struct ControlDesc {
   std::string picture;  // entries: "@s20", "@n10.2", "@d2", ...
   std::string tip;      // tooltip
   std::string help;     // help id (a page of the help book)
-  std::string icon;     // buttons and images: resource or file name
+  std::string icon;     // buttons and images: ":/name" resource first, then the file
   int parent = 0;       // the sheet of a tab, the tab or group a control stands on
   std::string trueValue = "1", falseValue = "0";  // check boxes
   std::string value;                              // a radio's stored value
