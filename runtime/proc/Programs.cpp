@@ -163,12 +163,19 @@ void setProgramDirectory(std::string dir) {
 
 std::string locateProgram(std::string_view name) {
   const std::string base = baseName(slashes(name));
-  std::string found = findIn(QDir::currentPath(), base);
-  if (!found.empty()) return found;
-  QString dir = q(backends().programDir);
-  if (dir.isEmpty() && QCoreApplication::instance()) dir = QCoreApplication::applicationDirPath();
-  if (dir.isEmpty()) return {};
-  return findIn(dir, base);
+  QString beside = q(backends().programDir);
+  if (beside.isEmpty() && QCoreApplication::instance())
+    beside = QCoreApplication::applicationDirPath();
+  // The working directory first, then beside the running program; in each, the plain name
+  // before a copy that kept the Windows ".exe".
+  for (const QString& dir : {QDir::currentPath(), beside}) {
+    if (dir.isEmpty()) continue;
+    for (const std::string& file : {base, base + ".exe"}) {
+      std::string found = findIn(dir, file);
+      if (!found.empty()) return found;
+    }
+  }
+  return {};
 }
 
 bool ChangeDirectory(std::string_view path) {

@@ -103,6 +103,16 @@ TEST_F(ProgramsTest, PageReaderIsLookedForInTheWorkingDirectoryFirst) {
             QFileInfo(work.filePath("sondrel")).canonicalFilePath());
 }
 
+TEST_F(ProgramsTest, AProgramThatKeptItsExeNameIsFoundToo) {
+  makeExecutable(beside.filePath("sondrel"));
+  makeExecutable(work.filePath("Sondrel.exe"));
+  EXPECT_EQ(QFileInfo(QString::fromStdString(rt::locateProgram("sondrel.exe"))).fileName(),
+            "Sondrel.exe");
+  QFile::remove(work.filePath("Sondrel.exe"));
+  EXPECT_EQ(rt::locateProgram("sondrel.exe"), beside.filePath("sondrel").toStdString());
+  EXPECT_EQ(rt::locateProgram("tarnfix"), "");
+}
+
 TEST_F(ProgramsTest, RepairUtilityMapsToOurProgram) {
   makeExecutable(beside.filePath("tarnfix"));
   rt::RUN("tarnfix.exe");
