@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTabBar>
+#include <QTabWidget>
 
 #include "UiFixture.h"
 #include "runtime/text/FixedString.h"
@@ -363,6 +365,38 @@ TEST_F(Controls, PrintableKeysCanBeAlertKeys) {
       EXPECT_EQ(e.key, 'a');
     }
   }
+}
+
+}  // namespace
+}  // namespace uitest
+
+namespace uitest {
+namespace {
+
+TEST_F(Controls, WizardSheetIsTurnedByTheProgramOnly) {
+  std::int16_t page = 2;
+  driver.start([&] {
+    rt::WindowDesc d = simpleWindow("Wizard");
+    d.add(ControlKind::Sheet, 20).wizard = true;
+    d.add(ControlKind::Tab, 21, "Step 1", 20);
+    d.add(ControlKind::Tab, 22, "Step 2", 20);
+    d.add(ControlKind::Tab, 23, "Step 3", 20);
+    d.entry(24, "@s10", 23);
+    Recorder w(d, "Wizard");
+    w.bind(20, page);
+    w.Run();
+  });
+  rt::Window* w = driver.waitForWindow("Wizard");
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->wizard(20));
+  EXPECT_FALSE(static_cast<QTabWidget*>(w->control(20))->tabBar()->isVisible());
+  EXPECT_EQ(w->currentTab(20), 2);  // shown from its variable
+  w->setCurrentTab(20, 9);          // no such tab: stays
+  EXPECT_EQ(w->currentTab(20), 2);
+  w->selectControl(24);  // a control on another tab brings its tab forward
+  EXPECT_EQ(w->currentTabControl(20), 23);
+  EXPECT_TRUE(w->updateValues());
+  EXPECT_EQ(page, 3);
 }
 
 }  // namespace
