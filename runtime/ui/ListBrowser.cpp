@@ -140,6 +140,7 @@ ListBrowser::ListBrowser(BrowseController& window, KeyedFile& file, int listCont
 }
 
 ListBrowser::~ListBrowser() {
+  if (open_) Close();
   window_.detach(*this);
 }
 
@@ -307,6 +308,8 @@ void ListBrowser::Open() {
   if (window_.request() == Request::Select) selectMode_ = true;
   v->setModel(model_.get());
   v->horizontalHeader()->show();
+  // A stretched last column would rewrite the layout's last width at every opening.
+  v->horizontalHeader()->setStretchLastSection(false);
   v->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   const ColumnFormat& f = model_->format();
   for (std::size_t i = 0; i < f.size(); ++i)
@@ -341,6 +344,10 @@ void ListBrowser::Open() {
 void ListBrowser::Close() {
   open_ = false;
   keys_.reset();
+  model_->setTopShift(nullptr);
+  Window* w = window_.window();
+  if (QAbstractItemView* v = w ? w->listView(list_) : nullptr; v && v->model() == model_.get())
+    v->setModel(nullptr);
 }
 
 int ListBrowser::currentRow() const {

@@ -2,7 +2,7 @@
 // (one per tab), locators, range and filter, the buttons it drives (Insert, Change, Delete,
 // Select, Print) and the toolbar's record buttons. The highlighted row is kept in the file's
 // record buffer. A window with lists derives from BrowseController, which hands them their
-// events:
+// events. Declare a list after its window, so the list goes first:
 //
 //   class BrowseThings : public rt::BrowseController { ... };
 //   BrowseThings w(desc, "BrowseThings");

@@ -10,12 +10,12 @@
 namespace browsetest {
 namespace {
 
-class FormTest : public uitest::UiTest {
+class FormTest : public BrowseTest {
  protected:
   void SetUp() override { rt::defaultReporter().clear(); }
   void TearDown() override {
     rt::defaultReporter().answer = rt::Answer::Yes;
-    uitest::UiTest::TearDown();
+    BrowseTest::TearDown();
   }
   rt::Window* start(FormRun& form, rt::Request request) {
     rt::setCallRequest(request);
@@ -30,8 +30,8 @@ class FormTest : public uitest::UiTest {
 };
 
 TEST_F(FormTest, CancelledInsertsLeaveNoReservedRecordBehind) {
-  Things data;
-  FormRun form(data);
+  Things& data = things();
+  FormRun& form = formFor(data);
   for (int round = 0; round < 3; ++round) {
     rt::Window* w = start(form, rt::Request::Insert);
     ASSERT_TRUE(w);
@@ -62,9 +62,9 @@ TEST_F(FormTest, CancelledInsertsLeaveNoReservedRecordBehind) {
 TEST_F(FormTest, ARefusedDuplicateKeepsTheFormOpenAndWritesNothing) {
   for (bool autoNumber : {true, false}) {
     SCOPED_TRACE(autoNumber ? "auto-numbered" : "plain");
-    Things data(autoNumber);
+    Things& data = things(autoNumber);
     data.add("Alpha");
-    FormRun form(data);
+    FormRun& form = formFor(data);
     rt::Window* w = start(form, rt::Request::Insert);
     ASSERT_TRUE(w);
     driver.type(w, cName, "ALPHA");  // the unique key ignores case
@@ -84,9 +84,9 @@ TEST_F(FormTest, ARefusedDuplicateKeepsTheFormOpenAndWritesNothing) {
 }
 
 TEST_F(FormTest, AStoreRefusedOnceCanBeCorrectedAndCompleted) {
-  Things data;
+  Things& data = things();
   data.add("Alpha");
-  FormRun form(data);
+  FormRun& form = formFor(data);
   rt::Window* w = start(form, rt::Request::Insert);
   ASSERT_TRUE(w);
   driver.type(w, cName, "Alpha");
@@ -100,11 +100,11 @@ TEST_F(FormTest, AStoreRefusedOnceCanBeCorrectedAndCompleted) {
 }
 
 TEST_F(FormTest, TheFormsOwnOkCodeRunsAfterThePendingEditAndBeforeTheStore) {
-  Things data;
+  Things& data = things();
   data.add("Alpha");
   current(data, "Alpha");
   std::vector<std::string> log;
-  FormRun form(data);
+  FormRun& form = formFor(data);
   form.configure = [&](TestForm& f) {
     f.log = &log;
     f.okCode = [&data] { data.rec.date = 81234; };  // stored with the record
@@ -128,12 +128,12 @@ TEST_F(FormTest, TheFormsOwnOkCodeRunsAfterThePendingEditAndBeforeTheStore) {
 }
 
 TEST_F(FormTest, OkCodeWritesToOtherFilesStayWhenTheStoreIsRefused) {
-  Things data;
+  Things& data = things();
   data.add("Alpha");
   data.add("Beta");
   current(data, "Beta");
   int okRuns = 0;
-  FormRun form(data);
+  FormRun& form = formFor(data);
   form.configure = [&](TestForm& f) { f.okCode = [&okRuns] { ++okRuns; }; };
   rt::Window* w = start(form, rt::Request::Change);
   ASSERT_TRUE(w);
@@ -148,10 +148,10 @@ TEST_F(FormTest, OkCodeWritesToOtherFilesStayWhenTheStoreIsRefused) {
 }
 
 TEST_F(FormTest, DeleteIsCarriedOutWithoutTheWindowAfterTheConfirmation) {
-  Things data;
+  Things& data = things();
   data.add("Alpha");
   data.add("Beta");
-  FormRun form(data);
+  FormRun& form = formFor(data);
 
   current(data, "Alpha");
   rt::defaultReporter().answer = rt::Answer::No;
@@ -172,10 +172,10 @@ TEST_F(FormTest, DeleteIsCarriedOutWithoutTheWindowAfterTheConfirmation) {
 }
 
 TEST_F(FormTest, ChecksAndMemosAreStoredWithTheRecord) {
-  Things data;
+  Things& data = things();
   data.add("Alpha");
   current(data, "Alpha");
-  FormRun form(data);
+  FormRun& form = formFor(data);
   rt::Window* w = start(form, rt::Request::Change);
   ASSERT_TRUE(w);
   driver.press(w, cFlag);
@@ -197,10 +197,10 @@ TEST_F(FormTest, ChecksAndMemosAreStoredWithTheRecord) {
 }
 
 TEST_F(FormTest, PreviousValuePutsTheFocusedFieldBack) {
-  Things data;
+  Things& data = things();
   data.add("Alpha", "G1");
   current(data, "Alpha");
-  FormRun form(data);
+  FormRun& form = formFor(data);
   rt::Window* w = start(form, rt::Request::Change);
   ASSERT_TRUE(w);
   driver.type(w, cGroup, "G2");
@@ -241,14 +241,14 @@ struct Source {
 };
 
 TEST_F(FormTest, DropListCopiesTheChosenEntryCutToTheTargetsWidth) {
-  Things data;
+  Things& data = things();
   data.add("Alpha", "Keep");
   Source source;
   source.add("Short");
   source.add("A name much longer than ten");
   source.add("Another one");
   current(data, "Alpha");
-  FormRun form(data);
+  FormRun& form = formFor(data);
   form.configure = [&](TestForm& f) {
     f.AddDropList(cPick, *source.file, "THI:NAME", data.rec.group);
   };
@@ -275,12 +275,12 @@ TEST_F(FormTest, DropListCopiesTheChosenEntryCutToTheTargetsWidth) {
 }
 
 TEST_F(FormTest, AFormLeftAloneDoesNotChangeAFieldThatIsNotInItsDropList) {
-  Things data;
+  Things& data = things();
   data.add("Alpha", "Gone");
   Source source;
   source.add("Other");
   current(data, "Alpha");
-  FormRun form(data);
+  FormRun& form = formFor(data);
   form.configure = [&](TestForm& f) {
     f.AddDropList(cPick, *source.file, "THI:NAME", data.rec.group);
   };

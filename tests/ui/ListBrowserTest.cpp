@@ -26,9 +26,9 @@ void highlight(rt::Window* w, int row) {
 }
 
 TEST_F(BrowseTest, AHundredThousandRecordsOpenWithoutBeingRead) {
-  Things data;
+  Things& data = things();
   data.fill(100000);
-  BrowseRun run{data};
+  BrowseRun& run = browse(data);
   rt::Window* w = open(run);
   ASSERT_TRUE(w);
   ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() > 0; }));
@@ -53,9 +53,9 @@ TEST_F(BrowseTest, AHundredThousandRecordsOpenWithoutBeingRead) {
 }
 
 TEST_F(BrowseTest, PagingOnKeepsAWindowOfBoundedSize) {
-  Things data;
+  Things& data = things();
   data.fill(5000);
-  BrowseRun run{data};
+  BrowseRun& run = browse(data);
   rt::Window* w = open(run);
   ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() > 0; }));
   rt::ListBrowser& l = *run.list;
@@ -75,9 +75,9 @@ TEST_F(BrowseTest, PagingOnKeepsAWindowOfBoundedSize) {
 }
 
 TEST_F(BrowseTest, EntryLocatorFindsTheFirstKeyAtOrAfterTheTextIgnoringCase) {
-  Things data;
+  Things& data = things();
   data.fill(1000);
-  BrowseRun run{data};
+  BrowseRun& run = browse(data);
   rt::Window* w = open(run);
   ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() > 0; }));
   const struct {
@@ -95,9 +95,9 @@ TEST_F(BrowseTest, EntryLocatorFindsTheFirstKeyAtOrAfterTheTextIgnoringCase) {
 }
 
 TEST_F(BrowseTest, StepLocatorMovesToTheFirstRowBeginningWithTheTypedCharacter) {
-  Things data;
+  Things& data = things();
   for (const char* n : {"apple", "Banana", "blueberry", "cherry", "Date"}) data.add(n);
-  BrowseRun run{data};
+  BrowseRun& run = browse(data);
   run.configure = [](rt::ListBrowser& l, TestBrowse&) {
     l.order(0).locator = std::make_unique<rt::StepLocator>(fName);
   };
@@ -115,7 +115,7 @@ TEST_F(BrowseTest, StepLocatorMovesToTheFirstRowBeginningWithTheTypedCharacter) 
 }
 
 TEST_F(BrowseTest, RangeFromAnotherBufferAndFilterLimitTheRows) {
-  Things data;
+  Things& data = things();
   data.add("a1", "A", 100);
   data.add("b1", "B", 5);
   data.add("b2", "B", 20);
@@ -123,7 +123,7 @@ TEST_F(BrowseTest, RangeFromAnotherBufferAndFilterLimitTheRows) {
   data.add("c1", "C", 50);
   Thing parent{};
   parent.group = "B";
-  BrowseRun run{data};
+  BrowseRun& run = browse(data);
   run.configure = [&](rt::ListBrowser& l, TestBrowse&) {
     rt::SortOrder& o = l.order(0);
     o.key = kByGroup;
@@ -146,13 +146,13 @@ TEST_F(BrowseTest, RangeFromAnotherBufferAndFilterLimitTheRows) {
 }
 
 TEST_F(BrowseTest, AnInsertUnderARangeStartsWithTheRangesFields) {
-  Things data;
+  Things& data = things();
   data.add("a1", "Alpha", 100);
   data.add("b1", "Beta", 5);
   Thing parent{};
   parent.group = "Beta";
-  FormRun form(data);
-  BrowseRun run{data};
+  FormRun& form = formFor(data);
+  BrowseRun& run = browse(data);
   run.child = [&form] { form(); };
   run.configure = [&](rt::ListBrowser& l, TestBrowse&) {
     l.order(0).key = kByGroup;
@@ -176,11 +176,11 @@ TEST_F(BrowseTest, AnInsertUnderARangeStartsWithTheRangesFields) {
 }
 
 TEST_F(BrowseTest, TheSelectedTabChoosesTheOrder) {
-  Things data;
+  Things& data = things();
   data.add("alpha", "Z");
   data.add("beta", "A");
   data.add("gamma", "M");
-  BrowseRun run{data};
+  BrowseRun& run = browse(data);
   run.configure = [](rt::ListBrowser& l, TestBrowse&) {
     l.AddSortOrder("THI:group", {}, cTabGroup);
   };
@@ -196,9 +196,9 @@ TEST_F(BrowseTest, TheSelectedTabChoosesTheOrder) {
 }
 
 TEST_F(BrowseTest, ButtonsThatCannotActAreDisabled) {
-  Things data;
-  FormRun form(data);
-  BrowseRun run{data};
+  Things& data = things();
+  FormRun& form = formFor(data);
+  BrowseRun& run = browse(data);
   run.child = [&form] { form(); };
   rt::Window* w = open(run);
   ASSERT_TRUE(w);
@@ -222,12 +222,12 @@ TEST_F(BrowseTest, ButtonsThatCannotActAreDisabled) {
 }
 
 TEST_F(BrowseTest, InsertChangeAndDeleteGoThroughTheChildForm) {
-  Things data;
+  Things& data = things();
   data.add("Alpha");
   data.add("Beta");
   data.add("Gamma");
-  FormRun form{data};
-  BrowseRun run{data};
+  FormRun& form = formFor(data);
+  BrowseRun& run = browse(data);
   run.child = [&form] { form(); };
   rt::Window* w = open(run);
   ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() == 3; }));
@@ -274,11 +274,11 @@ TEST_F(BrowseTest, InsertChangeAndDeleteGoThroughTheChildForm) {
 }
 
 TEST_F(BrowseTest, ACancelledChangeLeavesListAndBufferOnTheRecordAsItWas) {
-  Things data;
+  Things& data = things();
   data.add("Alpha");
   data.add("Beta");
-  FormRun form{data};
-  BrowseRun run{data};
+  FormRun& form = formFor(data);
+  BrowseRun& run = browse(data);
   run.child = [&form] { form(); };
   rt::Window* w = open(run);
   ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() == 2; }));
@@ -296,10 +296,10 @@ TEST_F(BrowseTest, ACancelledChangeLeavesListAndBufferOnTheRecordAsItWas) {
 }
 
 TEST_F(BrowseTest, SelectModeHandsTheChosenRecordBack) {
-  Things data;
+  Things& data = things();
   data.add("Alpha");
   data.add("Beta");
-  BrowseRun run{data};
+  BrowseRun& run = browse(data);
   rt::setCallRequest(rt::Request::Select);
   rt::Window* w = open(run);
   ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() == 2; }));
@@ -313,10 +313,10 @@ TEST_F(BrowseTest, SelectModeHandsTheChosenRecordBack) {
 }
 
 TEST_F(BrowseTest, ADoubleClickActsOnceOnly) {
-  Things data;
+  Things& data = things();
   data.add("Alpha");
-  FormRun form{data};
-  BrowseRun run{data};
+  FormRun& form = formFor(data);
+  BrowseRun& run = browse(data);
   run.child = [&form] { form(); };
   rt::Window* w = open(run);
   ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() == 1; }));
@@ -331,9 +331,9 @@ TEST_F(BrowseTest, ADoubleClickActsOnceOnly) {
 }
 
 TEST_F(BrowseTest, TheRowHookSeesEachRowAndTheBufferKeepsTheHighlightedOne) {
-  Things data;
+  Things& data = things();
   data.fill(300);
-  BrowseRun run{data};
+  BrowseRun& run = browse(data);
   run.configure = [&data](rt::ListBrowser& l, TestBrowse&) {
     static_cast<TestList&>(l).fill = [&data](rt::RowLook& look) {
       if (data.rec.fee.hundredths % 2 == 0) look.fontColor = 0x0000FF;  // red, as 0BBGGRRh
@@ -357,11 +357,11 @@ TEST_F(BrowseTest, TheRowHookSeesEachRowAndTheBufferKeepsTheHighlightedOne) {
 }
 
 TEST_F(BrowseTest, PrintRunsItsProcedureOnTheHighlightedRecord) {
-  Things data;
+  Things& data = things();
   data.add("Alpha");
   data.add("Beta");
   std::vector<std::string> printed;
-  BrowseRun run{data};
+  BrowseRun& run = browse(data);
   run.print = [&] {
     printed.push_back(data.rec.name.str());
     rt::setCallResponse(rt::RequestCompleted);
@@ -380,8 +380,8 @@ class LayoutTest : public BrowseTest {
  protected:
   static constexpr char kUser[] =
       "200L(2)|M~Name~@s40@40L(2)|M~Group~@s10@44D(12)|M~Fee~C(0)@n10.2@";
-  BrowseRun withLayouts(Things& data) {
-    BrowseRun run{data};
+  BrowseRun& withLayouts(Things& data) {
+    BrowseRun& run = browse(data);
     run.configure = [](rt::ListBrowser& l, TestBrowse& w) {
       w.layouts = std::make_unique<rt::BrowseLayouts>(l, "BrowseThings");
       w.layouts->Load();
@@ -392,9 +392,9 @@ class LayoutTest : public BrowseTest {
 };
 
 TEST_F(LayoutTest, F9SwitchesBetweenTheUsersAndTheDesignedLayout) {
-  Things data;
+  Things& data = things();
   rt::iniPut("BrowseThings", "?Browse:1:USER", kUser);
-  BrowseRun run = withLayouts(data);
+  BrowseRun& run = withLayouts(data);
   rt::Window* w = open(run);
   ASSERT_TRUE(driver.waitUntil([&] { return run.list != nullptr; }));
   EXPECT_EQ(run.list->Format(), kUser);
@@ -410,8 +410,8 @@ TEST_F(LayoutTest, F9SwitchesBetweenTheUsersAndTheDesignedLayout) {
 }
 
 TEST_F(LayoutTest, WithoutASectionBothLayoutsAreTheDesignAndAResizeIsKept) {
-  Things data;
-  BrowseRun run = withLayouts(data);
+  Things& data = things();
+  BrowseRun& run = withLayouts(data);
   rt::Window* w = open(run);
   ASSERT_TRUE(driver.waitUntil([&] { return run.list != nullptr; }));
   EXPECT_EQ(run.list->Format(), kDesign);

@@ -67,8 +67,8 @@ class TempWorkDir {
     std::filesystem::current_path(dir_);
   }
   ~TempWorkDir() {
-    std::filesystem::current_path(old_);
     std::error_code ec;
+    std::filesystem::current_path(old_, ec);
     std::filesystem::remove_all(dir_, ec);
   }
   TempWorkDir(const TempWorkDir&) = delete;

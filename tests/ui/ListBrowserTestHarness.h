@@ -171,8 +171,27 @@ struct BrowseRun {
   }
 };
 
+// The file and the procedures live in the fixture, so they outlive the windows that the
+// fixture's tear-down closes.
 class BrowseTest : public uitest::UiTest {
  protected:
+  ~BrowseTest() override {
+    forms_.clear();
+    runs_.clear();
+    while (!data_.empty()) data_.pop_back();  // working directories unwind newest first
+  }
+  Things& things(bool autoNumber = true) {
+    data_.push_back(std::make_unique<Things>(autoNumber));
+    return *data_.back();
+  }
+  BrowseRun& browse(Things& data) {
+    runs_.push_back(std::make_unique<BrowseRun>(data));
+    return *runs_.back();
+  }
+  FormRun& formFor(Things& data) {
+    forms_.push_back(std::make_unique<FormRun>(data));
+    return *forms_.back();
+  }
   // The name in the highlighted row, or "" when none.
   std::string currentName(const rt::ListBrowser& l) const {
     return l.currentRow() < 0 ? std::string() : l.cell(l.currentRow(), 0);
@@ -181,6 +200,11 @@ class BrowseTest : public uitest::UiTest {
     driver.start([&run] { run(); }, 50000, "BrowseThings");
     return driver.waitForWindow("BrowseThings");
   }
+
+ private:
+  std::vector<std::unique_ptr<Things>> data_;
+  std::vector<std::unique_ptr<BrowseRun>> runs_;
+  std::vector<std::unique_ptr<FormRun>> forms_;
 };
 
 }  // namespace browsetest
