@@ -61,6 +61,11 @@ bool PostEvent(EventKind kind, int control = 0);
 // particular). Events of other windows stay queued for them.
 bool takeEvent(int window, Event& out);
 bool hasEvent(int window);
+// Takes the first event of the current thread that is of this kind and meant for no window
+// in particular (what a box or dialog on top of the thread answers to).
+bool takeUntargeted(EventKind kind);
+// Whether a thread has such an event waiting.
+bool untargetedPending(int thread, EventKind kind);
 // Drops the events still queued for a window that has closed.
 void discardEvents(int window);
 

@@ -378,6 +378,25 @@ bool takeEvent(int window, Event& out) {
   return false;
 }
 
+bool takeUntargeted(EventKind kind) {
+  auto& q = sched().current->events;
+  for (auto it = q.begin(); it != q.end(); ++it) {
+    if (it->window == 0 && it->kind == kind) {
+      q.erase(it);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool untargetedPending(int thread, EventKind kind) {
+  const ThreadRec* t = find(thread);
+  if (!t) return false;
+  for (const Event& e : t->events)
+    if (e.window == 0 && e.kind == kind) return true;
+  return false;
+}
+
 bool hasEvent(int window) {
   for (const Event& e : sched().current->events)
     if (e.window == window || e.window == 0) return true;

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 
+#include "runtime/proc/Events.h"
 #include "runtime/proc/ProgramLife.h"
 #include "runtime/proc/Threads.h"
 #include "runtime/ui/Window.h"
@@ -85,7 +86,11 @@ int runBox(QMessageBox* box, const std::map<QAbstractButton*, int>& results, int
   box->show();
   registerRuntimeDialog(box, thread);
   boxes().push_back(box);
-  waitUntil([&] { return result != 0; });
+  // A close posted to the thread closes the box, the window on top of it.
+  waitUntil([&] {
+    if (result == 0 && takeUntargeted(EventKind::CloseWindow)) result = onClose;
+    return result != 0;
+  });
   std::erase(boxes(), box);
   unregisterRuntimeDialog(box);
   box->hide();
@@ -210,7 +215,10 @@ std::vector<std::string> FileDialog(const FileDialogRequest& r) {
   d->show();
   registerRuntimeDialog(d, thread);
   fileDialogs().push_back(d);
-  waitUntil([&] { return done; });
+  waitUntil([&] {
+    if (!done && takeUntargeted(EventKind::CloseWindow)) d->reject();
+    return done;
+  });
   std::erase(fileDialogs(), d);
   unregisterRuntimeDialog(d);
   std::vector<std::string> out;

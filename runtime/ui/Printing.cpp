@@ -4,6 +4,7 @@
 #include <QPrinter>
 #include <memory>
 
+#include "runtime/proc/Events.h"
 #include "runtime/proc/Threads.h"
 #include "runtime/ui/Window.h"
 
@@ -28,7 +29,10 @@ bool PrinterSetup() {
   d->setWindowModality(Qt::NonModal);
   d->show();
   registerRuntimeDialog(d, thread);
-  waitUntil([&] { return done; });
+  waitUntil([&] {
+    if (!done && takeUntargeted(EventKind::CloseWindow)) d->reject();
+    return done;
+  });
   unregisterRuntimeDialog(d);
   return d->result() == QDialog::Accepted;
 }

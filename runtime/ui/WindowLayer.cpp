@@ -162,21 +162,14 @@ void closeProcedureThreads() {
       if (n != me) t.push_back(n);
     return t;
   };
-  std::map<int, int> posted;  // thread -> the window its last close went to
   while (!others().empty()) {
     for (const Dialog& d : std::vector<Dialog>(layer().dialogs))
       if (d.widget && d.thread != me)
         if (auto* dialog = qobject_cast<QDialog*>(d.widget.data())) dialog->reject();
-    // One close per window: the one on top takes it; when it has gone, the one below
-    // gets its own, until the procedure returns.
-    for (int t : others()) {
-      const auto wins = threadWindows(t);
-      const int top = wins.empty() ? 0 : wins.back()->id();
-      auto it = posted.find(t);
-      if (it != posted.end() && it->second == top) continue;
-      posted[t] = top;
-      PostEvent(EventKind::CloseWindow, 0, t);
-    }
+    // One close waiting per thread: the window (or box) on top takes it, and the one
+    // below gets the next, until the procedure returns.
+    for (int t : others())
+      if (!untargetedPending(t, EventKind::CloseWindow)) PostEvent(EventKind::CloseWindow, 0, t);
     yieldToOthers();
   }
 }

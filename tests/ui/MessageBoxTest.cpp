@@ -227,3 +227,32 @@ TEST_F(MessageBoxes, PrinterSetupWaitsOnItsThreadOnly) {
 
 }  // namespace
 }  // namespace uitest
+
+namespace uitest {
+namespace {
+
+TEST_F(MessageBoxes, PostedCloseClosesTheBoxOnTop) {
+  int got = -1;
+  auto log = std::make_shared<std::vector<rt::Event>>();
+  const int t = driver.start([&] {
+    Recorder w(simpleWindow("Under"), "Under");
+    log = w.log;
+    w.onWindowEvent = [&](Recorder& r) {
+      if (r.eventKind() == rt::EventKind::OpenWindow)
+        got = rt::ShowMessageBox("Renew now?", "Reminder", rt::MessageIcon::Question, Yes | No);
+      return rt::Flow::Continue;
+    };
+    w.Run();
+  });
+  ASSERT_NE(driver.waitForMessageBox(), nullptr);
+  rt::PostEvent(rt::EventKind::CloseWindow, 0, t);
+  driver.pump();
+  EXPECT_EQ(got, No);
+  EXPECT_EQ(driver.messageBox(), nullptr);
+  // The close went to the box alone; the window under it stays.
+  EXPECT_NE(driver.find("Under"), nullptr);
+  EXPECT_EQ(countOf(*log, rt::EventKind::CloseWindow), 0);
+}
+
+}  // namespace
+}  // namespace uitest
