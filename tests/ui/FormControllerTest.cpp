@@ -53,7 +53,7 @@ TEST_F(FormTest, CancelledInsertsLeaveNoReservedRecordBehind) {
   ASSERT_TRUE(driver.waitForClose("UpdateThings"));
   EXPECT_EQ(data.file->records(), 1);
   current(data, "Real");
-  EXPECT_EQ(data.rec.recid, 1);
+  EXPECT_EQ(std::int32_t{data.rec.recid}, 1);
   EXPECT_EQ(form.responses,
             (std::vector<int>{rt::RequestCancelled, rt::RequestCancelled, rt::RequestCancelled,
                               rt::RequestCancelled, rt::RequestCompleted}));
@@ -78,7 +78,7 @@ TEST_F(FormTest, ARefusedDuplicateKeepsTheFormOpenAndWritesNothing) {
     ASSERT_TRUE(driver.waitForClose("UpdateThings"));
     EXPECT_EQ(data.file->records(), 1);
     current(data, "Alpha");
-    EXPECT_EQ(data.rec.recid, 1);
+    EXPECT_EQ(std::int32_t{data.rec.recid}, 1);
     rt::defaultReporter().clear();
   }
 }
@@ -124,7 +124,7 @@ TEST_F(FormTest, TheFormsOwnOkCodeRunsAfterThePendingEditAndBeforeTheStore) {
   EXPECT_EQ(log, (std::vector<std::string>{"accepted 1", "ok code"}));
   EXPECT_FALSE(data.has("Alpha"));
   current(data, "Typed");
-  EXPECT_EQ(data.rec.date, 81234);
+  EXPECT_EQ(std::int32_t{data.rec.date}, 81234);
 }
 
 TEST_F(FormTest, OkCodeWritesToOtherFilesStayWhenTheStoreIsRefused) {

@@ -171,8 +171,8 @@ TEST_F(BrowseTest, AnInsertUnderARangeStartsWithTheRangesFields) {
   EXPECT_EQ(run.list->rows(), 2);
   EXPECT_EQ(currentName(*run.list), "b2");
   EXPECT_EQ(data.rec.group.str(), "Beta");
-  EXPECT_EQ(data.rec.recid, 3);          // numbered after the others
-  EXPECT_FALSE(rt::takeInsertPrimed());  // the hand-over does not outlive the insert
+  EXPECT_EQ(std::int32_t{data.rec.recid}, 3);  // numbered after the others
+  EXPECT_FALSE(rt::takeInsertPrimed());        // the hand-over does not outlive the insert
 }
 
 TEST_F(BrowseTest, TheSelectedTabChoosesTheOrder) {
