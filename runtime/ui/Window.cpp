@@ -281,13 +281,34 @@ void Window::build() {
 }
 
 void Window::buildContainer(QWidget* host, int parent) {
-  auto* form = new QFormLayout(host);
-  form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-  QHBoxLayout* buttons = nullptr;
   std::vector<int> kids;
   for (int n : order_)
     if (controls_[n]->desc.parent == parent && controls_[n]->desc.kind != ControlKind::Tab)
       kids.push_back(n);
+  // A description that places every control itself (sizes for all, places beyond the
+  // corner for some) is followed as it stands; sizes alone only set minimum sizes.
+  const bool sized = !kids.empty() && std::all_of(kids.begin(), kids.end(), [this](int n) {
+    const ControlDesc& d = controls_[n]->desc;
+    return d.width > 0 && d.height > 0;
+  });
+  const bool placed = sized && std::any_of(kids.begin(), kids.end(), [this](int n) {
+                        return controls_[n]->desc.x > 0 || controls_[n]->desc.y > 0;
+                      });
+  if (placed) {
+    QRect bounds;
+    for (int n : kids) {
+      const ControlDesc& d = controls_[n]->desc;
+      QWidget* w = makeWidget(*controls_[n]);
+      w->setParent(host);
+      w->setGeometry(d.x, d.y, d.width, d.height);
+      bounds |= w->geometry();
+    }
+    host->setMinimumSize(bounds.right() + 1, bounds.bottom() + 1);
+    return;
+  }
+  auto* form = new QFormLayout(host);
+  form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+  QHBoxLayout* buttons = nullptr;
   for (std::size_t i = 0; i < kids.size(); ++i) {
     Control& c = *controls_[kids[i]];
     QWidget* w = makeWidget(c);

@@ -401,3 +401,28 @@ TEST_F(Controls, WizardSheetIsTurnedByTheProgramOnly) {
 
 }  // namespace
 }  // namespace uitest
+
+namespace uitest {
+namespace {
+
+TEST_F(Controls, PlacesGivenInTheDescriptionAreKept) {
+  driver.start([] {
+    rt::WindowDesc d;
+    d.kind = rt::WindowKind::Plain;
+    rt::ControlDesc& name = d.add(ControlKind::Prompt, 1, "Tarnwick");
+    name.x = 10, name.y = 8, name.width = 200, name.height = 30;
+    rt::ControlDesc& line = d.add(ControlKind::Prompt, 2, "Version 1.0");
+    line.x = 10, line.y = 44, line.width = 150, line.height = 16;
+    Recorder w(d, "placed");
+    w.Run();
+  });
+  rt::Window* w = driver.waitForWindow("placed");
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->control(1)->geometry(), QRect(10, 8, 200, 30));
+  EXPECT_EQ(w->control(2)->geometry(), QRect(10, 44, 150, 16));
+  EXPECT_GE(w->widget()->width(), 210);
+  EXPECT_GE(w->widget()->height(), 60);
+}
+
+}  // namespace
+}  // namespace uitest
