@@ -10,7 +10,9 @@
 //   list.SetFormat("80L(2)|M~Name~@s40@");
 //   list.AddField("THI:NAME");
 //   list.AddSortOrder("THI:name").locator = std::make_unique<rt::EntryLocator>(nameField, 8);
-//   list.SetButtons({.insert = 2, .change = 3, .remove = 4, .updateProcedure = 1});
+//   rt::BrowseButtons buttons;
+//   buttons.insert = 2, buttons.change = 3, buttons.remove = 4, buttons.updateProcedure = 1;
+//   list.SetButtons(buttons);
 //   w.SetChild(1, UpdateThings);
 //   w.Run();
 #pragma once

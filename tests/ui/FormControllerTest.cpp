@@ -171,6 +171,28 @@ TEST_F(FormTest, DeleteIsCarriedOutWithoutTheWindowAfterTheConfirmation) {
   EXPECT_EQ(form.responses, (std::vector<int>{rt::RequestCancelled, rt::RequestCompleted}));
 }
 
+TEST_F(FormTest, AViewRequestShowsTheRecordAndWritesNothing) {
+  Things& data = things();
+  data.add("Alpha", "G1");
+  current(data, "Alpha");
+  FormRun& form = formFor(data);
+  form.configure = [](TestForm& f) {
+    rt::ActionTexts texts;
+    texts.view = "Viewing a Things Record";
+    f.SetActionTexts(texts);
+  };
+  rt::Window* w = start(form, rt::Request::View);
+  ASSERT_TRUE(w);
+  EXPECT_EQ(w->title(), "Viewing a Things Record");
+  EXPECT_EQ(w->text(cGroup), "G1");
+  driver.type(w, cGroup, "G2");
+  driver.press(w, cOk);
+  ASSERT_TRUE(driver.waitForClose("UpdateThings"));
+  current(data, "Alpha");
+  EXPECT_EQ(data.rec.group.str(), "G1");
+  EXPECT_EQ(form.responses, std::vector<int>{rt::RequestCompleted});
+}
+
 TEST_F(FormTest, ChecksAndMemosAreStoredWithTheRecord) {
   Things& data = things();
   data.add("Alpha");
