@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <filesystem>
+#include <map>
+#include <mutex>
 
 #include "runtime/text/Dates.h"
 #include "runtime/text/Strings.h"
@@ -153,6 +156,79 @@ bool matchesWithLongExtension(std::string_view pattern, std::string_view name) {
 
 }  // namespace
 
+namespace {
+
+// The names of one directory, sorted by their lower-case form, kept while the directory's
+// modification time stays the same. A literal mask (a page's own file name) is then found by
+// a binary search instead of a walk over the whole directory, which would make reading every
+// page of a large site quadratic.
+class DirectoryNames {
+ public:
+  // Names in dir that can match a mask without wildcards: those beginning with it.
+  std::vector<std::string> startingWith(const std::string& dir, std::string_view mask) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Entry& e = entries_[dir];
+    refresh(dir, e);
+    const std::string key = LOWER(mask);
+    std::vector<std::string> out;
+    auto it = std::lower_bound(e.names.begin(), e.names.end(), key,
+                               [](const auto& n, const std::string& k) { return n.first < k; });
+    for (; it != e.names.end() && it->first.compare(0, key.size(), key) == 0; ++it)
+      out.push_back(it->second);
+    return out;
+  }
+
+ private:
+  struct Entry {
+    timespec mtime{};
+    bool valid = false;
+    std::vector<std::pair<std::string, std::string>> names;  // lower-case, as on disk
+  };
+
+  static void refresh(const std::string& dir, Entry& e) {
+    struct stat st;
+    if (::stat(dir.c_str(), &st) != 0) {
+      e = Entry{};
+      return;
+    }
+    // A change within the clock tick of the last listing would not move the time: a
+    // directory changed within the last two seconds is always read again.
+    const bool recent = std::time(nullptr) - st.st_mtim.tv_sec < 2;
+    if (e.valid && !recent && st.st_mtim.tv_sec == e.mtime.tv_sec &&
+        st.st_mtim.tv_nsec == e.mtime.tv_nsec)
+      return;
+    e.names.clear();
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+      std::string name = it->path().filename().string();
+      e.names.emplace_back(LOWER(name), std::move(name));
+    }
+    std::sort(e.names.begin(), e.names.end());
+    e.mtime = st.st_mtim;
+    e.valid = !ec;
+  }
+
+  std::mutex mutex_;
+  std::map<std::string, Entry> entries_;
+};
+
+DirectoryNames& directoryNames() {
+  static DirectoryNames names;
+  return names;
+}
+
+std::vector<std::string> candidateNames(const std::string& dir, const std::string& mask) {
+  if (mask.find_first_of("*?") == std::string::npos)
+    return directoryNames().startingWith(dir, mask);
+  std::vector<std::string> out;
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+    out.push_back(it->path().filename().string());
+  return out;
+}
+
+}  // namespace
+
 std::vector<DirEntry> ListDirectory(std::string_view pattern, bool withDirectories) {
   const std::string p = normalizePath(pattern);
   const std::size_t slash = p.rfind('/');
@@ -161,12 +237,11 @@ std::vector<DirEntry> ListDirectory(std::string_view pattern, bool withDirectori
   dir = resolvePath(dir);
   std::vector<DirEntry> out;
   if (mask.empty()) return out;
-  std::error_code ec;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string name = it->path().filename().string();
+  for (std::string& name : candidateNames(dir, mask)) {
     if (!matchesWithLongExtension(mask, name)) continue;
+    const std::string full = joinPath(dir, name);
     struct stat st;
-    if (::stat(it->path().c_str(), &st) != 0) continue;
+    if (::stat(full.c_str(), &st) != 0) continue;
     const bool isDir = S_ISDIR(st.st_mode);
     if (!(S_ISREG(st.st_mode) || (isDir && withDirectories))) continue;
     const ClockReading when = localReading(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);

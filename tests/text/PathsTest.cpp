@@ -134,6 +134,25 @@ TEST_F(PathsTest, EntriesCarrySizeDateTimeAndAttributes) {
   EXPECT_EQ(withDirs[0].ATTRIB, kAttribDirectory | kAttribHidden);
 }
 
+TEST_F(PathsTest, OneFileNamedWithoutWildcardsIsListedAlone) {
+  write("Index.HTM", "12345");
+  write("index.html");
+  write("index.htm.bak");
+  write("indexes.htm");
+  EXPECT_EQ(names(dir_ + "/index.htm"), (std::vector<std::string>{"Index.HTM", "index.html"}));
+  EXPECT_EQ(names(dir_ + "/INDEX.HTML"), (std::vector<std::string>{"index.html"}));
+  const auto one = ListDirectory(dir_ + "/index.htm");
+  ASSERT_FALSE(one.empty());
+  EXPECT_EQ(one[0].SIZE, 5);
+  // Files that come and go between two listings of the same directory are seen.
+  write("late.htm");
+  EXPECT_EQ(names(dir_ + "/late.htm"), (std::vector<std::string>{"late.htm"}));
+  fs::remove(at("late.htm"));
+  EXPECT_TRUE(names(dir_ + "/late.htm").empty());
+  write("Index.HTM", "1234567");
+  EXPECT_EQ(ListDirectory(dir_ + "/index.htm")[0].SIZE, 7);
+}
+
 TEST_F(PathsTest, ClockTempFilesAreExclusiveAndRemoved) {
   setClockProvider([] { return ClockReading{1, 4200}; });
   write("4200.txt", "taken");
