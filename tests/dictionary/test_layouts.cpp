@@ -37,6 +37,11 @@ struct ExpectedFile {
   std::size_t bufferSize;
 };
 
+// Names the file in test listings instead of dumping the object's bytes.
+void PrintTo(const ExpectedFile& e, std::ostream* os) {
+  *os << e.label;
+}
+
 const std::vector<ExpectedFile>& expectedFiles() {
   static const std::vector<ExpectedFile> files = {
       {DomainsDesc,
