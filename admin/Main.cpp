@@ -1,8 +1,6 @@
 #include "admin/Main.h"
 
 #include <QDir>
-#include <QFileDialog>
-#include <QMessageBox>
 #include <map>
 #include <span>
 
@@ -17,6 +15,8 @@
 #include "runtime/text/FixedString.h"
 #include "runtime/ui/Help.h"
 #include "runtime/ui/MessageBox.h"
+#include "runtime/ui/Printing.h"
+#include "runtime/ui/Window.h"
 #include "runtime/ui/WindowController.h"
 
 namespace {
@@ -175,8 +175,6 @@ bool designedAvailable(const FrameItem& item) {
   switch (item.act) {
     case Act::Start:
       return item.number != frameitem::PageReader && ProcedureAvailable(item.target);
-    case Act::PrintSetup:
-      return false;  // the window layer has no printer set-up yet
     default:
       return true;
   }
@@ -288,7 +286,7 @@ class MainFrame : public rt::WindowController {
     // start-up thread would otherwise open its next reminder as each one closes.
     if (startupThread_ != 0) StopStartupTasks(startupThread_);
     startupThread_ = 0;
-    CloseProcedureThreads();
+    rt::closeProcedureThreads();
     const rt::Flow f = WindowController::Teardown();
     rt::setCurrentProcedure("");
     return f;
@@ -305,6 +303,7 @@ class MainFrame : public rt::WindowController {
         startProcedure(i.target);
         break;
       case Act::PrintSetup:
+        rt::PrinterSetup();
         break;
       case Act::Exit:
         window()->post(rt::EventKind::CloseWindow);
@@ -365,24 +364,4 @@ void RebuildRegistrarsKeys() {
 
 void RunPageReader() {
   rt::RUN("sondrel.exe");
-}
-
-void CloseProcedureThreads() {
-  const int me = rt::currentThread();
-  std::map<int, int> closed;  // thread -> the window its close went to
-  for (;;) {
-    std::vector<int> others = rt::runningThreads();
-    std::erase(others, me);
-    if (others.empty()) return;
-    // Boxes and dialogs wait on their threads; nothing of this thread is open now.
-    for (QMessageBox* box : rt::openMessageBoxes()) box->reject();
-    for (QFileDialog* d : rt::openFileDialogs()) d->reject();
-    for (int t : others) {
-      const auto windows = rt::threadWindows(t);
-      if (windows.empty() || closed[t] == windows.back()->id()) continue;
-      closed[t] = windows.back()->id();
-      rt::postEvent(t, rt::Event{rt::EventKind::CloseWindow, 0, closed[t], 0});
-    }
-    rt::yieldToOthers();
-  }
 }

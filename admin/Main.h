@@ -12,7 +12,6 @@ void RunPageReader();
 
 // Closes the windows of every procedure thread but the caller's and waits until those
 // threads have ended.
-void CloseProcedureThreads();
 
 // Menu items and toolbar buttons of the frame.
 namespace frameitem {

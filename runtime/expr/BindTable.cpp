@@ -44,7 +44,7 @@ T load(const char* p) {
 
 }  // namespace
 
-void BindTable::add(std::string_view name, const Binding& b) {
+void BindTable::add(std::string_view name, const BoundName& b) {
   if (name.empty()) throw std::invalid_argument("bind: empty name");
   if (b.address == nullptr)
     throw std::invalid_argument("bind: no address for " + std::string(name));
@@ -59,20 +59,20 @@ void BindTable::bindFile(const FileDesc& file, const void* record) {
       throw std::invalid_argument("bind: field " + f.name + " has a wrong size");
     if (file.recordSize != 0 && std::uint64_t{f.offset} + f.size > file.recordSize)
       throw std::invalid_argument("bind: field " + f.name + " lies outside the record");
-    add(f.name, Binding{f.type, base + f.offset, f.size});
+    add(f.name, BoundName{f.type, base + f.offset, f.size});
   }
 }
 
 void BindTable::bindText(std::string_view name, const char* buffer, std::size_t size) {
-  add(name, Binding{FieldType::String, buffer, static_cast<std::uint32_t>(size)});
+  add(name, BoundName{FieldType::String, buffer, static_cast<std::uint32_t>(size)});
 }
 
 void BindTable::bindNumber(std::string_view name, FieldType type, const void* address) {
   if (type == FieldType::String) throw std::invalid_argument("bind: a text is not a number");
-  add(name, Binding{type, static_cast<const char*>(address), numberSize(type)});
+  add(name, BoundName{type, static_cast<const char*>(address), numberSize(type)});
 }
 
-const Binding* BindTable::find(std::string_view name) const {
+const BoundName* BindTable::find(std::string_view name) const {
   auto it = names_.find(upperName(name));
   return it == names_.end() ? nullptr : &it->second.binding;
 }
@@ -82,13 +82,13 @@ std::string_view BindTable::spelling(std::string_view name) const {
   return it == names_.end() ? std::string_view{} : std::string_view{it->second.spelling};
 }
 
-std::string_view readText(const Binding& b) {
+std::string_view readText(const BoundName& b) {
   const void* nul = std::memchr(b.address, '\0', b.size);
   const std::size_t n = nul ? static_cast<const char*>(nul) - b.address : b.size;
   return {b.address, n};
 }
 
-double readNumber(const Binding& b) {
+double readNumber(const BoundName& b) {
   switch (b.type) {
     case FieldType::String:
       return textToNumber(readText(b));

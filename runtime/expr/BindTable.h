@@ -15,7 +15,7 @@
 
 namespace rt {
 
-struct Binding {
+struct BoundName {
   FieldType type = FieldType::String;  // String for every text: fields, memos, text globals
   const char* address = nullptr;       // stable for the life of the buffer
   std::uint32_t size = 0;              // width of a text, bytes of a number
@@ -53,7 +53,7 @@ class BindTable {
   void bind(std::string_view name, const Decimal& v) { bindNumber(name, FieldType::Decimal, &v); }
 
   // Case-insensitive; nullptr when the name is not bound.
-  const Binding* find(std::string_view name) const;
+  const BoundName* find(std::string_view name) const;
   // The name as it was bound (its own spelling), empty when not bound.
   std::string_view spelling(std::string_view name) const;
   std::size_t size() const { return names_.size(); }
@@ -61,16 +61,16 @@ class BindTable {
  private:
   struct Entry {
     std::string spelling;
-    Binding binding;
+    BoundName binding;
   };
-  void add(std::string_view name, const Binding& b);
+  void add(std::string_view name, const BoundName& b);
   std::unordered_map<std::string, Entry> names_;  // keyed by the upper-cased name
 };
 
 // The value of a number binding (a String binding reads as its text converted).
-double readNumber(const Binding& b);
+double readNumber(const BoundName& b);
 // The text of a String binding: the full width, cut at a NUL.
-std::string_view readText(const Binding& b);
+std::string_view readText(const BoundName& b);
 // A text as a number: blanks around an optional sign, digits (grouping commas allowed
 // between digits of the integer part) and one decimal point; anything else counts as 0.
 double textToNumber(std::string_view s);

@@ -532,7 +532,7 @@ class ExprParser {
   }
   std::int32_t parseName() {
     const Token& t = peek();
-    const Binding* b = bind_.find(t.text);
+    const BoundName* b = bind_.find(t.text);
     if (!b) fail(t.pos, "unknown name '" + t.text + "'");
     Node n;
     n.text = b->type == FieldType::String;

@@ -81,7 +81,7 @@ class Expression {
     std::int32_t scratch = -1;                 // index into scratch_ for nodes that build a text
     double number = 0;                         // number literal
     std::uint32_t litOffset = 0, litSize = 0;  // text literal in literals_
-    Binding bind;
+    BoundName bind;
   };
 
   double num(std::int32_t i) const;

@@ -1,5 +1,6 @@
 // The frame: first run, settings kept between runs, menu availability, the launcher's check
 // item, toolbar forwarding, key rebuilds and the way out.
+#include <QDialog>
 #include <QFile>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -9,6 +10,7 @@
 #include "admin/ProgramIni.h"
 #include "runtime/ini/IniFile.h"
 #include "runtime/ui/Help.h"
+#include "runtime/ui/Printing.h"
 
 namespace admintest {
 namespace {
@@ -127,8 +129,18 @@ TEST_F(FrameTest, ItemsOfAbsentProceduresAreUnavailable) {
   ASSERT_NE(startProgram(), nullptr);
   for (int item : {-10, -11, -12, -13, -15, -19, -21, -27, -29, -33, -38, -39})
     EXPECT_FALSE(frame->menuEnabled(item)) << item;
-  for (int item : {-2, -4, -35, -36, -37, -40, -43, -55})
+  for (int item : {-2, -3, -4, -35, -36, -37, -40, -43, -55})
     EXPECT_TRUE(frame->menuEnabled(item)) << item;
+  exitProgram();
+}
+
+TEST_F(FrameTest, PrintSetupOpensThePrinterDialogWithoutBlockingTheFrame) {
+  ASSERT_NE(startProgram(), nullptr);
+  ASSERT_TRUE(driver.pickMenu(frame, -3));
+  ASSERT_TRUE(driver.waitUntil([] { return !rt::runtimeDialogs().empty(); }));
+  qobject_cast<QDialog*>(rt::runtimeDialogs().back())->reject();
+  ASSERT_TRUE(driver.waitUntil([] { return rt::runtimeDialogs().empty(); }));
+  EXPECT_TRUE(frame->menuEnabled(-3));
   exitProgram();
 }
 

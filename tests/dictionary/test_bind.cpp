@@ -11,7 +11,7 @@
 namespace dicttest {
 namespace {
 
-using Binding = DictionaryTest;
+using BoundName = DictionaryTest;
 
 bool holds(const rt::BindTable& t, const char* text) {
   auto e = rt::compile(text, t);
@@ -19,7 +19,7 @@ bool holds(const rt::BindTable& t, const char* text) {
   return e.ok() && e->test();
 }
 
-TEST_F(Binding, FiltersSeeFieldsMemosAndGlobalsAsTheyAreNow) {
+TEST_F(BoundName, FiltersSeeFieldsMemosAndGlobalsAsTheyAreNow) {
   rt::BindTable t;
   BindDictionary(t);
   WEB.DOMAINNAME = "a.example";
@@ -39,7 +39,7 @@ TEST_F(Binding, FiltersSeeFieldsMemosAndGlobalsAsTheyAreNow) {
   EXPECT_TRUE(holds(t, "htmllinecount = 12"));
 }
 
-TEST_F(Binding, EveryFieldMemoAndGlobalHasItsName) {
+TEST_F(BoundName, EveryFieldMemoAndGlobalHasItsName) {
   rt::BindTable t;
   BindDictionary(t);
   std::size_t expected = 0;
