@@ -2,7 +2,10 @@
 
 #include <array>
 
+#include "admin/Domains.h"
 #include "admin/Main.h"
+#include "admin/Registrars.h"
+#include "admin/Reminders.h"
 #include "admin/Startup.h"
 
 namespace {
@@ -11,13 +14,15 @@ constexpr long kLarge = 50000;
 constexpr long kSmall = 25000;
 
 // Later procedures are listed without an entry point until their code joins the program.
-std::array<ProcedureInfo, 25> table = {{
-    {"BrowseDomains", kLarge, nullptr},
+std::array<ProcedureInfo, 27> table = {{
+    {"BrowseDomains", kLarge, &BrowseDomains},
     {"BrowseHosts", kLarge, nullptr},
-    {"BrowseRegistrars", kLarge, nullptr},
+    {"BrowseRegistrars", kLarge, &BrowseRegistrars},
     {"PrintDomains", kLarge, nullptr},
     {"PrintHosts", kLarge, nullptr},
     {"PrintRegistrars", kLarge, nullptr},
+    {"PrintDomains2", kSmall, nullptr},
+    {"BrowseWebPages", kSmall, nullptr},
     {"BrowseWebPages2", kSmall, nullptr},
     {"viewimages", kSmall, nullptr},
     {"viewforms", kSmall, nullptr},
@@ -25,7 +30,7 @@ std::array<ProcedureInfo, 25> table = {{
     {"viewmeta", kSmall, nullptr},
     {"viewscripts", kSmall, nullptr},
     {"comparisons", kSmall, nullptr},
-    {"notice", kSmall, nullptr},
+    {"notice", kSmall, &notice},
     {"webpagereport", kSmall, nullptr},
     {"preimgreport", kSmall, nullptr},
     {"ConfigureControlPanel", kSmall, nullptr},

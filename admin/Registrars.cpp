@@ -1,0 +1,129 @@
+#include "admin/Registrars.h"
+
+#include "admin/DomainsWindowKit.h"
+#include "dictionary/Dictionary.h"
+
+namespace {
+
+using K = rt::ControlKind;
+
+const BrowseTable& browseTable() {
+  static const BrowseTable t{
+      .procedure = "BrowseRegistrars",
+      .title = "Browse the Registrars File",
+      .statusText = "Browse Registrar Company Records",
+      .file = &Registrars,
+      .relations = &RegistrarsRelations,
+      .controls =
+          {
+              {1, K::List},
+              {2, K::Button, "&Insert", 0, nullptr, "", "", "insert3.ico"},
+              {3, K::Button, "&Change", 0, nullptr, "", "", "chg4.ico"},
+              {4, K::Button, "&Delete", 0, nullptr, "", "", "delete4.ico"},
+              {5, K::Button, "&Print Registrars"},
+              {6, K::Sheet},
+              {7, K::Tab, "Registrars", 6},
+              {8, K::Button, "Close", 0, nullptr, "", "", "Progm039.ico"},
+              {9, K::Button, "Help"},
+              {10, K::Prompt,
+               "To resize columns, use mouse on vertical lines. To reset use F9 key."},
+          },
+      .format =
+          "23C(2)|M~ Use~@s1@80L(2)|M~Company Name~@s40@80L(2)|M~Address~@s40@80L(2)|M~"
+          "City~@s20@24L(2)|M~State~@s2@80L(2)|M~URL~@s50@80L(2)|M~Support "
+          "Email~@s50@80L(2)|M~Phone~@s20@80L(2)|M~Fax~@s20@48D(12)|M~Regular "
+          "Fee~C(0)@n10.2@",
+      .fields = {"REG:CURRENTLYUSE", "REG:COMPANYNAME", "REG:ADDRESS", "REG:CITY", "REG:STATE",
+                 "REG:URL", "REG:SUPPORTEMAIL", "REG:PHONE", "REG:FAX", "REG:REGULARFEE"},
+      .key = "REG:name",
+      .appendedOrder = "reg:companyname",
+      .locatorField = "REG:COMPANYNAME",
+      .locatorControl = 0,
+      .sheet = 6,
+      .buttons = {.insert = 2,
+                  .change = 3,
+                  .remove = 4,
+                  .print = 5,
+                  .updateProcedure = 1,
+                  .printProcedure = 2},
+      .update = &UpdateRegistrars,
+      .printProcedure = "PrintRegistrars",
+      .calls = {},
+      .layouts = LayoutKeeping::F9Switch,
+      .filter = "",
+  };
+  return t;
+}
+
+const FormTable& formTable() {
+  static const FormTable t{
+      .procedure = "UpdateRegistrars",
+      .title = "Update the Registrars File",
+      .statusText = "Update Registrar Company Records",
+      .manager = &RegistrarsManager,
+      .relations = {&RegistrarsRelations},
+      .controls =
+          {
+              {1, K::Sheet},
+              {2, K::Tab, "General", 1},
+              {3, K::Check, "Currently Use", 2, "REG:CURRENTLYUSE", "",
+               "Do you currently use this registar company?"},
+              {4, K::Prompt, "Company Name:", 2},
+              {5, K::Entry, "", 2, "REG:COMPANYNAME", "@s40"},
+              {6, K::Prompt, "URL:", 2},
+              {7, K::Entry, "", 2, "REG:URL", "@s50"},
+              {8, K::Button, "Web", 2, nullptr, "",
+               "Web: Click to call browser with address shown."},
+              {9, K::Prompt, "*Address:", 2},
+              {10, K::Entry, "", 2, "REG:ADDRESS", "@s40"},
+              {11, K::Prompt, "*City:", 2},
+              {12, K::Entry, "", 2, "REG:CITY", "@s20"},
+              {13, K::Prompt, "*State:", 2},
+              {14, K::Entry, "", 2, "REG:STATE", "@s2"},
+              {15, K::Prompt, "*Zip Code:", 2},
+              {16, K::Entry, "", 2, "REG:ZIPCODE", "@s10"},
+              {17, K::Prompt, "*Support Email:", 2},
+              {18, K::Entry, "", 2, "REG:SUPPORTEMAIL", "@s50"},
+              {19, K::Prompt, "*Phone:", 2},
+              {20, K::Entry, "", 2, "REG:PHONE", "@s20"},
+              {21, K::Prompt, "*Fax:", 2},
+              {22, K::Entry, "", 2, "REG:FAX", "@s20"},
+              {23, K::Prompt, "Regular Fee:", 2},
+              {24, K::Entry, "", 2, "REG:REGULARFEE", "@n10.2",
+               "This is the regular annual fee for one domain name."},
+              {25, K::Prompt, "Renewal Time:", 2},
+              {26, K::Entry, "", 2, "REG:RENEWALPERIOD", "@s20",
+               "This is the renewal period for a domain name."},
+              {27, K::Check, "*Accredited By ICANN", 2, "REG:ACCREDITEDBYICANN"},
+              {28, K::Check, "*Pending Accreditation", 2, "REG:PENDINGACCREDITATION"},
+              {29, K::Tab, "Notes", 1},
+              {30, K::Prompt, "Notes:", 29},
+              {31, K::Text, "", 29, "REG:Notes", "", "Notes about this registar company."},
+              {32, K::Prompt, "*OPTIONAL information."},
+              {33, K::Button, "OK"},
+              {34, K::Button, "Cancel"},
+              {35, K::Button, "Help"},
+          },
+      .okControl = 33,
+      .sheet = 1,
+      .actionTexts = {.insert = "Record will be Added",
+                      .change = "Record will be Changed",
+                      .remove = "",
+                      .view = ""},
+      .dropLists = {},
+      .shellButtons = {{8, "", "REG:URL"}},
+      .nameField = "REG:COMPANYNAME",
+  };
+  return t;
+}
+
+}  // namespace
+
+void BrowseRegistrars() {
+  RunBrowse(browseTable());
+}
+
+void UpdateRegistrars() {
+  TableForm w(formTable());
+  w.Run();
+}

@@ -1,0 +1,5 @@
+// The registrar browse and the registrar form.
+#pragma once
+
+void BrowseRegistrars();
+void UpdateRegistrars();
