@@ -334,38 +334,43 @@ bool KeyedFile::Impl::rebuildKeys() {
   if (!commitAppends()) return false;
   int rc = sql::exec(db, "BEGIN IMMEDIATE");
   if (rc != SQLITE_OK) return failSql(rc, ErrorCode::AccessDenied, "keys cannot be rebuilt");
-  sql::Stmt q;
-  q.prepare(db, "SELECT sql FROM sqlite_master WHERE type = 'index' AND name = ?1");
+  // Kept with the other statements: a file whose keys are current is built after every bulk
+  // write, and preparing this lookup again each time would cost more than the lookups.
+  sql::Stmt& q = statement("SELECT sql FROM sqlite_master WHERE type = 'index' AND name = ?1");
+  bool changed = false;
   for (std::size_t k = 0; k < schema.indexNames.size() && rc == SQLITE_OK; ++k) {
     q.reset();
     sqlite3_bind_text(q.get(), 1, schema.indexNames[k].c_str(), -1, SQLITE_STATIC);
     const bool current =
         sqlite3_step(q.get()) == SQLITE_ROW &&
         reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 0)) == schema.createIndex[k];
-    sqlite3_reset(q.get());
+    q.reset();
     // SQLite keeps an index current on every write, appends included: only a missing or
     // different one needs building, and a REINDEX of a current one would only cost time.
     if (current) continue;
+    changed = true;
     const std::string name = sql::quote(schema.indexNames[k]);
     rc = sql::exec(db, ("DROP INDEX IF EXISTS " + name).c_str());
     if (rc == SQLITE_OK) rc = sql::exec(db, schema.createIndex[k].c_str());
     if (rc != SQLITE_OK) {
       failSql(rc, ErrorCode::WriteError, "key " + self.desc().keys[k].name + " cannot be built");
-      q = {};
       sql::exec(db, "ROLLBACK");
       return false;
     }
   }
-  q = {};
   rc = sql::exec(db, "COMMIT");
   if (rc != SQLITE_OK) {
     failSql(rc, ErrorCode::WriteError, "keys cannot be rebuilt");
     sql::exec(db, "ROLLBACK");
     return false;
   }
-  statements.clear();
-  getByKey.clear();
-  getByKey.resize(self.desc().keys.size());
+  // Statements prepared over the old keys are dropped only when a key was made anew; with
+  // every key current they stay valid, and the next clearing or view reuses them.
+  if (changed) {
+    statements.clear();
+    getByKey.clear();
+    getByKey.resize(self.desc().keys.size());
+  }
   invalidate();
   return true;
 }

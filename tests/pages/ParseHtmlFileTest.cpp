@@ -676,3 +676,74 @@ TEST_F(ParseHtmlFileTest, RedrawsTheFormThatRunsIt) {
 }
 
 }  // namespace
+
+// The page form holds the detail files open from one run to the next: every run still replaces
+// the page's details whole, also after a key of a file had to be made anew in between.
+TEST_F(ParseHtmlFileTest, RunsWithTheDetailFilesHeldOpenReplaceTheDetailsEachTime) {
+  using Tags = std::vector<std::vector<std::string>>;
+  const Tags full = {{"walks.htm"},
+                     {"<SCRIPT language=\"javascript\">"},
+                     {"<form action=\"/cgi-bin/mail\" method=\"post\">"},
+                     {"/images/tarn.jpg"},
+                     {"keywords", "description"}};
+  const std::vector<std::string> oneLink = {"<html>", "<a href=\"only.htm\">Only</a>", "</html>"};
+  const Tags linkOnly = {{"only.htm"}, {}, {}, {}, {}};
+
+  const std::string linksDb = WPLinks.path();
+  auto indexNames = [&] {
+    std::vector<std::string> names;
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open(linksDb.c_str(), &db), SQLITE_OK);
+    sqlite3_exec(
+        db, "SELECT name FROM sqlite_master WHERE type = 'index' ORDER BY name",
+        [](void* out, int, char** values, char**) {
+          static_cast<std::vector<std::string>*>(out)->push_back(values[0] ? values[0] : "");
+          return 0;
+        },
+        &names, nullptr);
+    sqlite3_close(db);
+    return names;
+  };
+  auto dropIndex = [&](const std::string& name) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(linksDb.c_str(), &db), SQLITE_OK);
+    const std::string text = "DROP INDEX \"" + name + "\"";
+    EXPECT_EQ(sqlite3_exec(db, text.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+  };
+
+  seed({kPath, kOtherPath});
+  for (const DetailView& v : kViews) ASSERT_EQ((*v.manager)->TryOpen(), rt::Status::Ok);
+  const std::vector<std::string> keys = indexNames();
+  ASSERT_FALSE(keys.empty());
+
+  struct Step {
+    const char* name;
+    std::vector<std::string> lines;
+    bool dropKey;  // a key of WPLinks is gone before the run
+    Tags expected;
+  };
+  const std::vector<Step> steps = {
+      {"first run", kPage, false, full},
+      {"same page again", kPage, false, full},
+      {"fewer details, a key to make anew", oneLink, true, linkOnly},
+      {"full page again", kPage, false, full},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.name);
+    writePage("index.htm", s.lines);
+    setPage(kPath, "index.htm");
+    if (s.dropKey) {
+      dropIndex(keys.front());
+      ASSERT_EQ(indexNames().size(), keys.size() - 1);
+    }
+    const auto shown = run();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].text, "HTML file read done.");
+    EXPECT_EQ(tags(kPath), s.expected);
+    for (const auto& found : tags(kOtherPath))
+      EXPECT_EQ(found, (std::vector<std::string>{"old one", "old two"}));
+    EXPECT_EQ(indexNames(), keys);
+  }
+  for (const DetailView& v : kViews) (*v.manager)->CloseFile();
+}
