@@ -201,7 +201,7 @@ std::vector<ControlRow> formControls() {
 
       {45, K::Tab, "Costs", cSheet},
       {46, K::Prompt, "Non-Monthly Fees", 45},
-      {49, K::Prompt, "Describe Cost Items Below", 45},
+      {50, K::Prompt, "Describe Cost Items Below", 45},
   };
   addCosts(c, false, 45);
   c.push_back({83, K::Prompt, "Monthly Costs", 45});

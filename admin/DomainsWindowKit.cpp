@@ -1,6 +1,12 @@
 #include "admin/DomainsWindowKit.h"
 
+#include <QApplication>
+#include <QFontMetrics>
+#include <QLabel>
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <map>
 #include <stdexcept>
 
 #include "admin/Program.h"
@@ -58,6 +64,13 @@ std::string pushProcedure(const char* name) {
   return previous;
 }
 
+// Long texts on a tab wrap inside the width they were given.
+void wrapTexts(rt::Window& w) {
+  for (int n : w.controls())
+    if (w.controlKind(n) == rt::ControlKind::Prompt)
+      if (auto* l = qobject_cast<QLabel*>(w.control(n))) l->setWordWrap(l->height() > 30);
+}
+
 void describeControls(rt::WindowDesc& d, const std::vector<ControlRow>& controls) {
   for (const ControlRow& r : controls) {
     rt::ControlDesc& c = d.add(r.kind, r.number, r.text, r.parent);
@@ -71,6 +84,83 @@ void describeControls(rt::WindowDesc& d, const std::vector<ControlRow>& controls
   }
 }
 
+bool isField(rt::ControlKind k) {
+  return k == rt::ControlKind::Entry || k == rt::ControlKind::DropList ||
+         k == rt::ControlKind::Text;
+}
+
+// The controls on the tabs go in lines, as a form is read: a prompt with its field, the
+// button acting on a field beside it, a field's companions (a cost's description, an
+// account's forward) after it.
+void placeOnTabs(rt::WindowDesc& d) {
+  const QFontMetrics fm(QApplication::font());
+  const int ch = fm.averageCharWidth();
+  constexpr int kLeft = 10, kTop = 10, kGap = 8, kPromptColumn = 180, kWrap = 860;
+  std::map<int, rt::ControlKind> kinds;
+  for (const rt::ControlDesc& c : d.controls) kinds[c.number] = c.kind;
+  struct Cursor {
+    int x = kLeft, y = kTop, lineHeight = 0;
+    rt::ControlKind previous = rt::ControlKind::Region;
+    rt::ControlKind lineStart = rt::ControlKind::Region;
+  };
+  std::map<int, Cursor> cursors;
+  for (rt::ControlDesc& c : d.controls) {
+    if (c.parent == 0 || kinds[c.parent] != rt::ControlKind::Tab) continue;
+    Cursor& at = cursors[c.parent];
+    const bool first = at.previous == rt::ControlKind::Region;
+    const bool joins =
+        !first && ((isField(c.kind) && at.previous == rt::ControlKind::Prompt) ||
+                   (c.kind == rt::ControlKind::Button && isField(at.previous) &&
+                    at.lineStart == rt::ControlKind::Prompt) ||
+                   (c.kind == rt::ControlKind::Entry && (at.previous == rt::ControlKind::Entry ||
+                                                         at.previous == rt::ControlKind::Button)));
+    if (!joins) {
+      if (!first) at.y += at.lineHeight;
+      at.x = kLeft;
+      at.lineHeight = 0;
+      at.lineStart = c.kind;
+    }
+    int w = 0, h = 24;
+    const int textWidth = fm.horizontalAdvance(QString::fromStdString(c.text)) + 12;
+    switch (c.kind) {
+      case rt::ControlKind::Prompt:
+        w = std::min(textWidth, kWrap);
+        h = (textWidth + kWrap - 1) / kWrap * (fm.height() + 2) + 4;
+        break;
+      case rt::ControlKind::Entry: {
+        int chars = 12;
+        if (c.picture.size() > 2 && (c.picture[1] == 's' || c.picture[1] == 'S'))
+          chars = std::min(std::atoi(c.picture.c_str() + 2), 60) + 2;
+        w = ch * chars + 12;
+        break;
+      }
+      case rt::ControlKind::DropList:
+        w = ch * 42;
+        break;
+      case rt::ControlKind::Text:
+        w = kWrap;
+        h = 260;
+        break;
+      case rt::ControlKind::Button:
+        w = std::max(textWidth + 16, 80);
+        h = 26;
+        break;
+      default:
+        w = textWidth + 30;
+        break;
+    }
+    // A prompt that leads a field takes the prompt column, so the fields line up.
+    if (c.kind == rt::ControlKind::Prompt && !joins && textWidth < kPromptColumn) w = kPromptColumn;
+    c.x = at.x;
+    c.y = at.y;
+    c.width = w;
+    c.height = h;
+    at.x += w + kGap;
+    at.lineHeight = std::max(at.lineHeight, h + 6);
+    at.previous = c.kind;
+  }
+}
+
 }  // namespace
 
 rt::WindowDesc DescribeWindow(const char* title, rt::WindowKind kind,
@@ -81,6 +171,7 @@ rt::WindowDesc DescribeWindow(const char* title, rt::WindowKind kind,
   d.icon = kWindowIcon;
   d.statusBar = true;
   describeControls(d, controls);
+  placeOnTabs(d);
   return d;
 }
 
@@ -162,6 +253,7 @@ rt::Flow TableBrowse::Setup() {
   const rt::Flow f = BrowseController::Setup();
   if (f == rt::Flow::Fatal) return f;
   rt::Window& w = *window();
+  wrapTexts(w);
   colorer_.Init(w);
   colorer_.Refresh();
   w.setIcon(kWindowIcon);
@@ -279,6 +371,7 @@ rt::Flow TableForm::Setup() {
   SetPrimary(**table_.manager, *table_.relations.front(), table_.okControl);
   const rt::Flow f = FormController::Setup();
   if (f == rt::Flow::Fatal) return f;
+  wrapTexts(*window());
   colorer_.Init(*window());
   colorer_.Refresh();
   window()->setIcon(kWindowIcon);
