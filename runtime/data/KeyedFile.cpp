@@ -330,24 +330,41 @@ bool KeyedFile::Impl::writable() {
   return true;
 }
 
+namespace {
+
+// Kept with the other statements: a file whose keys are current is built after every bulk
+// write, and preparing this lookup again each time would cost more than the lookups.
+bool keyCurrent(KeyedFile::Impl& d, std::size_t k) {
+  sql::Stmt& q = d.statement("SELECT sql FROM sqlite_master WHERE type = 'index' AND name = ?1");
+  q.reset();
+  sqlite3_bind_text(q.get(), 1, d.schema.indexNames[k].c_str(), -1, SQLITE_STATIC);
+  const bool current =
+      sqlite3_step(q.get()) == SQLITE_ROW &&
+      reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 0)) == d.schema.createIndex[k];
+  q.reset();
+  return current;
+}
+
+}  // namespace
+
 bool KeyedFile::Impl::rebuildKeys() {
   if (!commitAppends()) return false;
+  // SQLite keeps an index current on every write, appends included: only a missing or
+  // different one needs building, and a REINDEX of a current one would only cost time. Seeing
+  // that every key is current needs no write lock.
+  if (sqlite3_get_autocommit(db)) {
+    std::size_t k = 0;
+    while (k < schema.indexNames.size() && keyCurrent(*this, k)) ++k;
+    if (k == schema.indexNames.size()) {
+      invalidate();
+      return true;
+    }
+  }
   int rc = sql::exec(db, "BEGIN IMMEDIATE");
   if (rc != SQLITE_OK) return failSql(rc, ErrorCode::AccessDenied, "keys cannot be rebuilt");
-  // Kept with the other statements: a file whose keys are current is built after every bulk
-  // write, and preparing this lookup again each time would cost more than the lookups.
-  sql::Stmt& q = statement("SELECT sql FROM sqlite_master WHERE type = 'index' AND name = ?1");
   bool changed = false;
   for (std::size_t k = 0; k < schema.indexNames.size() && rc == SQLITE_OK; ++k) {
-    q.reset();
-    sqlite3_bind_text(q.get(), 1, schema.indexNames[k].c_str(), -1, SQLITE_STATIC);
-    const bool current =
-        sqlite3_step(q.get()) == SQLITE_ROW &&
-        reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 0)) == schema.createIndex[k];
-    q.reset();
-    // SQLite keeps an index current on every write, appends included: only a missing or
-    // different one needs building, and a REINDEX of a current one would only cost time.
-    if (current) continue;
+    if (keyCurrent(*this, k)) continue;
     changed = true;
     const std::string name = sql::quote(schema.indexNames[k]);
     rc = sql::exec(db, ("DROP INDEX IF EXISTS " + name).c_str());
