@@ -439,6 +439,31 @@ TEST_F(DomainsTest, ButtonsForWindowsNotInTheProgramAreUnavailable) {
   SetProcedure("BrowseWebPages", pages);
 }
 
+std::vector<std::string>& seen() {
+  static std::vector<std::string> s;
+  return s;
+}
+
+TEST_F(DomainsTest, WebPagesFindsTheHighlightedDomainInTheBuffer) {
+  for (const char* n : {"a.com", "b.com", "c.com"}) addDomain(n);
+  seen().clear();
+  const ProcedureEntry before =
+      SetProcedure("BrowseWebPages", [] { seen().push_back(DOM.DOMAINNAME.str()); });
+  rt::Window* w = open(&BrowseDomains, "BrowseDomains");
+  ASSERT_TRUE(w);
+  ASSERT_TRUE(w->enabled(bWebPages));
+  highlight(w, 2);
+  driver.pump();
+  ASSERT_TRUE(driver.press(w, bWebPages));
+  highlight(w, 3);
+  driver.pump();
+  ASSERT_TRUE(driver.press(w, bWebPages));
+  EXPECT_EQ(seen(), (std::vector<std::string>{"b.com", "c.com"}));
+  driver.press(w, bClose);
+  ASSERT_TRUE(driver.waitForClose("BrowseDomains"));
+  SetProcedure("BrowseWebPages", before);
+}
+
 }  // namespace
 }  // namespace domaintest
 

@@ -106,6 +106,25 @@ TEST_F(RemindersTest, TypingAnInitialMovesToTheFirstDomainBeginningWithIt) {
   closeNotice(w);
 }
 
+TEST_F(RemindersTest, PrintRunsTheReportOnTheWindowsThreadOnceItIsInTheProgram) {
+  addDomain("due.com", rt::TODAY());
+  static int printed = 0;
+  static int printThread = 0;
+  printed = 0;
+  const ProcedureEntry before = SetProcedure("PrintDomains2", [] {
+    ++printed;
+    printThread = rt::currentThread();
+  });
+  rt::Window* w = openNotice();
+  ASSERT_TRUE(w);
+  ASSERT_TRUE(w->enabled(nPrint));
+  ASSERT_TRUE(driver.press(w, nPrint));
+  EXPECT_EQ(printed, 1);
+  EXPECT_EQ(printThread, w->thread());
+  closeNotice(w);
+  SetProcedure("PrintDomains2", before);
+}
+
 }  // namespace
 }  // namespace domaintest
 
