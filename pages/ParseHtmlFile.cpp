@@ -405,7 +405,9 @@ RunResult readPage(Progress& progress, Redraw& redraw) {
     ++read;
     const bool continues = nextContinued < continued.size() && continued[nextContinued] == read;
     if (continues) ++nextContinued;
-    rules.line(DOS1.LINE.clip(), continues);
+    // The record read fills lastLength() bytes of the line; the rest is padding.
+    rules.line(rt::clipView(DOS1.LINE.data, static_cast<std::size_t>(DOS1.lastLength())),
+               continues);
     htmllinecount = static_cast<double>(rules.lineNumber());
     progress.set(base + rules.progress());
     redraw.line();

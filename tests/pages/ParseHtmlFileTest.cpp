@@ -747,3 +747,29 @@ TEST_F(ParseHtmlFileTest, RunsWithTheDetailFilesHeldOpenReplaceTheDetailsEachTim
   }
   for (const DetailView& v : kViews) (*v.manager)->CloseFile();
 }
+
+// The copy holds each line clipped, as far as a NUL byte; the rules see the same text.
+TEST_F(ParseHtmlFileTest, LinesAreCopiedClippedAndCutAtANulByte) {
+  const std::string nulLine =
+      std::string("<a href=\"kept.htm\">") + '\0' + "<IMG SRC=\"lost.jpg\">";
+  writePage("index.htm", {"<TITLE>Padded</TITLE>" + std::string(17, ' '), nulLine,
+                          "<a href=\"blanks.htm\">" + std::string(40, ' '), std::string(16, ' '),
+                          std::string(8, ' ') + "<a href=\"after.htm\">", "<SCRIPT>",
+                          std::string(24, ' '), "  var a = 1;" + std::string(9, ' '), "</script>"});
+  seed({kPath});
+  ASSERT_EQ(run().size(), 2u);
+  EXPECT_EQ(after.HTMLPAGETITLE.str(), "Padded");
+  EXPECT_TRUE(after.DATA2.blank());
+  const auto links = recordsOf(kViews[0], WPL, kPath);
+  ASSERT_EQ(links.size(), 3u);
+  EXPECT_EQ(links[0].WEBPAGELINK.str(), "kept.htm");
+  EXPECT_EQ(links[1].WEBPAGELINK.str(), "blanks.htm");
+  EXPECT_EQ(links[2].WEBPAGELINK.str(), "after.htm");
+  EXPECT_EQ(+links[2].LINENUMBER, 5);
+  const auto scripts = recordsOf(kViews[1], WPS, kPath);
+  ASSERT_EQ(scripts.size(), 1u);
+  EXPECT_EQ(scripts[0].SCRIPTLINE1.str(), "<SCRIPT>");
+  EXPECT_EQ(scripts[0].SCRIPTLINE2.str(), "var a = 1;");
+  EXPECT_EQ(scripts[0].SCRIPTLINE3.str(), "</script>");
+  EXPECT_TRUE(recordsOf(kViews[3], WPI, kPath).empty());
+}
