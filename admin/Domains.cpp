@@ -1,6 +1,7 @@
 #include "admin/Domains.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "admin/DomainsWindowKit.h"
@@ -91,31 +92,21 @@ struct CostRow {
   const char* cost;
   const char* description;
   bool monthly;
-  rt::Decimal DomainsRecord::*field;
 };
 
 const CostRow kCosts[] = {
-    {47, "Registration Fee Paid:", "DOM:FEEPAID", "DOM:FEEDURATION", false,
-     &DomainsRecord::FEEPAID},
-    {51, "Initial Design Cost:", "DOM:INITIALDESIGNCOST", "DOM:INITDESIGNDESC", false,
-     &DomainsRecord::INITIALDESIGNCOST},
-    {54, "Initial Programming Cost:", "DOM:INITPROGRAMCOST", "DOM:INITPROGCOSTDESC", false,
-     &DomainsRecord::INITPROGRAMCOST},
-    {57, "Misc. Setup Costs:", "DOM:MISCSETUPCOSTS", "DOM:MISCSETUPDESC", false,
-     &DomainsRecord::MISCSETUPCOSTS},
-    {62, "Hosting Cost:", "DOM:HOSTMOCOST", "DOM:HOSTPLANNAME", true, &DomainsRecord::HOSTMOCOST},
-    {65, "ECommerce Cost:", "DOM:ECOMMOCOST", "DOM:ECOMCOSTDESC", true, &DomainsRecord::ECOMMOCOST},
-    {68, "Advertising Cost:", "DOM:ADVERTISINGMOCOST", "DOM:ADVMOCOSTDESC", true,
-     &DomainsRecord::ADVERTISINGMOCOST},
-    {71, "Services Cost:", "DOM:SERVICEMOCOST", "DOM:SERVMOCOSTDESC", true,
-     &DomainsRecord::SERVICEMOCOST},
-    {74, "Bank Chgs Cost:", "DOM:BANKCHGSMOCOST", "DOM:BANKCHGDESC", true,
-     &DomainsRecord::BANKCHGSMOCOST},
-    {77, "Add'l  Costs:", "DOM:ADDLMOCOST", "DOM:ADDMOCOSTDESC", true, &DomainsRecord::ADDLMOCOST},
-    {80, "Programming Cost:", "DOM:PROGRAMMOCOST", "DOM:PROGRAMMODESC", true,
-     &DomainsRecord::PROGRAMMOCOST},
-    {85, "Design Maint. Cost:", "DOM:DESIGNMOCOST", "DOM:DESMOCOSTDESC", true,
-     &DomainsRecord::DESIGNMOCOST},
+    {47, "Registration Fee Paid:", "DOM:FEEPAID", "DOM:FEEDURATION", false},
+    {51, "Initial Design Cost:", "DOM:INITIALDESIGNCOST", "DOM:INITDESIGNDESC", false},
+    {54, "Initial Programming Cost:", "DOM:INITPROGRAMCOST", "DOM:INITPROGCOSTDESC", false},
+    {57, "Misc. Setup Costs:", "DOM:MISCSETUPCOSTS", "DOM:MISCSETUPDESC", false},
+    {62, "Hosting Cost:", "DOM:HOSTMOCOST", "DOM:HOSTPLANNAME", true},
+    {65, "ECommerce Cost:", "DOM:ECOMMOCOST", "DOM:ECOMCOSTDESC", true},
+    {68, "Advertising Cost:", "DOM:ADVERTISINGMOCOST", "DOM:ADVMOCOSTDESC", true},
+    {71, "Services Cost:", "DOM:SERVICEMOCOST", "DOM:SERVMOCOSTDESC", true},
+    {74, "Bank Chgs Cost:", "DOM:BANKCHGSMOCOST", "DOM:BANKCHGDESC", true},
+    {77, "Add'l  Costs:", "DOM:ADDLMOCOST", "DOM:ADDMOCOSTDESC", true},
+    {80, "Programming Cost:", "DOM:PROGRAMMOCOST", "DOM:PROGRAMMODESC", true},
+    {85, "Design Maint. Cost:", "DOM:DESIGNMOCOST", "DOM:DESMOCOSTDESC", true},
 };
 
 // The two totals: their prompts and entries.
@@ -339,7 +330,13 @@ class DomainForm : public TableForm {
 
 std::optional<DomainTotals> DomainCostTotals(const DomainsRecord& rec) {
   std::int64_t sums[2] = {0, 0};
-  for (const CostRow& c : kCosts) sums[c.monthly ? 1 : 0] += (rec.*c.field).hundredths;
+  for (const CostRow& c : kCosts) {
+    // The record is packed: the costs are read by value from their offsets.
+    const rt::FieldDesc& f = DomainsDesc().fields[DomainsDesc().fieldIndex(c.cost)];
+    std::int32_t hundredths = 0;
+    std::memcpy(&hundredths, reinterpret_cast<const char*>(&rec) + f.offset, sizeof hundredths);
+    sums[c.monthly ? 1 : 0] += hundredths;
+  }
   const auto nonMonthly = rt::Decimal::fromHundredths(sums[0]);
   const auto monthly = rt::Decimal::fromHundredths(sums[1]);
   if (!nonMonthly || !monthly) return std::nullopt;
