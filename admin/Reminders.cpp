@@ -14,12 +14,13 @@ const BrowseTable& noticeTable() {
       .statusText = "",
       .file = &Domains,
       .relations = &DomainsRelations,
+      // The list goes first so the notice below it does not squeeze it into a column.
       .controls =
           {
+              {2, K::List},
               {1, K::Prompt,
                "This window shows either Registrar Renewals or Hosting Renewals that may occur "
                "in the next 30 days. Please note the domains listed."},
-              {2, K::List},
               {3, K::Sheet},
               {4, K::Tab, "Domains", 3},
               {5, K::Button, "Close"},
