@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QDir>
 #include <QFileInfo>
+#include <cstring>
 
 #include "DomainsTestFixture.h"
 #include "ProgramFixture.h"
@@ -437,6 +438,36 @@ TEST_F(DomainsTest, ButtonsForWindowsNotInTheProgramAreUnavailable) {
   ASSERT_TRUE(driver.waitForClose("BrowseDomains"));
   SetProcedure("BrowseHosts", hosts);
   SetProcedure("BrowseWebPages", pages);
+}
+
+TEST_F(DomainsTest, ARegistrarAddedFromTheBrowseLeavesTheDomainsAsTheyWere) {
+  addRecords<DomainsRecord>(DomainsDesc(), {[](DomainsRecord& r) {
+                              r.DOMAINNAME = "a.com";
+                              r.REGISTRAR = "Old Registry";
+                              r.FEEPAID = money(1234);
+                            }});
+  const auto before = readRecords<DomainsRecord>(DomainsDesc());
+  rt::Window* w = open(&BrowseDomains, "BrowseDomains");
+  ASSERT_TRUE(w);
+  ASSERT_TRUE(driver.press(w, bRegistrars));
+  rt::Window* r = driver.waitForWindow("BrowseRegistrars");
+  ASSERT_TRUE(r);
+  ASSERT_TRUE(driver.press(r, 2));
+  rt::Window* f = driver.waitForWindow("UpdateRegistrars");
+  ASSERT_TRUE(f);
+  ASSERT_TRUE(driver.type(f, 5, "New Registry"));
+  ASSERT_TRUE(driver.press(f, 33));
+  ASSERT_TRUE(driver.waitForClose("UpdateRegistrars"));
+  EXPECT_EQ(driver.rowCount(r, 1), 1);
+  ASSERT_TRUE(driver.press(r, 8));
+  ASSERT_TRUE(driver.waitForClose("BrowseRegistrars"));
+  EXPECT_EQ(driver.cell(w, bList, 1), "a.com");
+  ASSERT_TRUE(driver.press(w, bClose));
+  ASSERT_TRUE(driver.waitForClose("BrowseDomains"));
+  const auto after = readRecords<DomainsRecord>(DomainsDesc());
+  ASSERT_EQ(after.size(), 1u);
+  EXPECT_EQ(std::memcmp(&after[0], &before[0], sizeof(DomainsRecord)), 0);
+  EXPECT_EQ(readRecords<RegistrarsRecord>(RegistrarsDesc()).size(), 1u);
 }
 
 std::vector<std::string>& seen() {
