@@ -180,26 +180,7 @@ rt::Binding FieldBinding(const rt::FileDesc& desc, std::string_view name) {
   for (const rt::MemoDesc& m : desc.memos)
     if (m.name == name) return rt::Binding(buffer.memo, m.size);
   const rt::FieldDesc& f = fieldOf(desc, name);
-  char* p = static_cast<char*>(buffer.record) + f.offset;
-  switch (f.type) {
-    case rt::FieldType::String:
-      return rt::Binding(p, f.size);
-    case rt::FieldType::Date:
-      return rt::Binding::date(*reinterpret_cast<std::int32_t*>(p));
-    case rt::FieldType::Time:
-      return rt::Binding::time(*reinterpret_cast<std::int32_t*>(p));
-    case rt::FieldType::Byte:
-      return rt::Binding(*reinterpret_cast<std::uint8_t*>(p));
-    case rt::FieldType::Short:
-      return rt::Binding(*reinterpret_cast<std::int16_t*>(p));
-    case rt::FieldType::Long:
-      return rt::Binding(*reinterpret_cast<std::int32_t*>(p));
-    case rt::FieldType::Real:
-      return rt::Binding(*reinterpret_cast<double*>(p));
-    case rt::FieldType::Decimal:
-      return rt::Binding(*reinterpret_cast<rt::Decimal*>(p));
-  }
-  return {};
+  return rt::Binding::field(f.type, static_cast<char*>(buffer.record) + f.offset, f.size);
 }
 
 // ---- browses ----

@@ -8,6 +8,19 @@
 namespace rt {
 namespace {
 
+// Variables may sit at any offset of a packed record: read and write them byte-wise.
+template <class T>
+T load(const void* p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+template <class T>
+void store(void* p, T v) {
+  std::memcpy(p, &v, sizeof v);
+}
+
 // Integers are stored rounded and never wrapped.
 template <class T>
 bool storeInteger(void* p, const Value& v) {
@@ -15,7 +28,7 @@ bool storeInteger(void* p, const Value& v) {
   if (!std::isfinite(d) || d < static_cast<double>(std::numeric_limits<T>::min()) ||
       d > static_cast<double>(std::numeric_limits<T>::max()))
     return false;
-  *static_cast<T*>(p) = static_cast<T>(d);
+  store(p, static_cast<T>(d));
   return true;
 }
 
@@ -31,6 +44,28 @@ std::int32_t timeOf(const Value& v) {
 
 }  // namespace
 
+Binding Binding::field(FieldType type, void* address, std::size_t size) {
+  switch (type) {
+    case FieldType::String:
+      return Binding(static_cast<char*>(address), size);
+    case FieldType::Date:
+      return Binding(Type::Date, address);
+    case FieldType::Time:
+      return Binding(Type::Time, address);
+    case FieldType::Byte:
+      return Binding(Type::Byte, address);
+    case FieldType::Short:
+      return Binding(Type::Short, address);
+    case FieldType::Long:
+      return Binding(Type::Long, address);
+    case FieldType::Real:
+      return Binding(Type::Real, address);
+    case FieldType::Decimal:
+      return Binding(Type::Decimal, address);
+  }
+  return Binding();
+}
+
 Value Binding::get() const {
   switch (type_) {
     case Type::None:
@@ -42,19 +77,19 @@ Value Binding::get() const {
       return std::string(p, strnlen(p, width_));
     }
     case Type::Byte:
-      return static_cast<double>(*static_cast<const std::uint8_t*>(ptr_));
+      return static_cast<double>(load<std::uint8_t>(ptr_));
     case Type::Short:
-      return static_cast<double>(*static_cast<const std::int16_t*>(ptr_));
+      return static_cast<double>(load<std::int16_t>(ptr_));
     case Type::Long:
-      return static_cast<double>(*static_cast<const std::int32_t*>(ptr_));
+      return static_cast<double>(load<std::int32_t>(ptr_));
     case Type::Real:
-      return *static_cast<const double*>(ptr_);
+      return load<double>(ptr_);
     case Type::Decimal:
-      return *static_cast<const rt::Decimal*>(ptr_);
+      return load<rt::Decimal>(ptr_);
     case Type::Date:
-      return DateValue{*static_cast<const std::int32_t*>(ptr_)};
+      return DateValue{load<std::int32_t>(ptr_)};
     case Type::Time:
-      return TimeValue{*static_cast<const std::int32_t*>(ptr_)};
+      return TimeValue{load<std::int32_t>(ptr_)};
   }
   return std::string();
 }
@@ -85,19 +120,19 @@ bool Binding::set(const Value& v) const {
     case Type::Long:
       return storeInteger<std::int32_t>(ptr_, v);
     case Type::Real:
-      *static_cast<double*>(ptr_) = numberOf(v);
+      store(ptr_, numberOf(v));
       return true;
     case Type::Decimal: {
       const auto d = decimalOf(v);
       if (!d) return false;
-      *static_cast<rt::Decimal*>(ptr_) = *d;
+      store(ptr_, *d);
       return true;
     }
     case Type::Date:
-      *static_cast<std::int32_t*>(ptr_) = dayOf(v);
+      store(ptr_, dayOf(v));
       return true;
     case Type::Time:
-      *static_cast<std::int32_t*>(ptr_) = timeOf(v);
+      store(ptr_, timeOf(v));
       return true;
   }
   return false;

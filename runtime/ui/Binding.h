@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "runtime/data/Layout.h"
 #include "runtime/text/Decimal.h"
 #include "runtime/text/FixedString.h"
 #include "runtime/text/Value.h"
@@ -28,6 +29,9 @@ class Binding {
   Binding(rt::Decimal& v) : type_(Type::Decimal), ptr_(&v) {}
   static Binding date(std::int32_t& day) { return Binding(Type::Date, &day); }
   static Binding time(std::int32_t& t) { return Binding(Type::Time, &t); }
+  // A field of a record buffer described by its layout. Packed records put numbers at any
+  // offset, so no typed reference to them is ever formed: values are copied byte-wise.
+  static Binding field(FieldType type, void* address, std::size_t size);
 
   Type type() const { return type_; }
   bool bound() const { return type_ != Type::None; }

@@ -61,6 +61,38 @@ TEST(BindingTest, NumbersThatDoNotFitAreRefusedNotWrapped) {
   EXPECT_EQ(day, 80000);
 }
 
+#pragma pack(push, 1)
+struct OddRecord {
+  char flag;
+  double real;
+  rt::Decimal money;
+  std::int32_t day;
+  std::int16_t count;
+};
+#pragma pack(pop)
+
+TEST(BindingTest, FieldsOfPackedRecordsAtOddOffsetsKeepTheirValues) {
+  OddRecord r{'x', 0, {}, 0, 0};
+  auto at = [&](std::size_t offset) { return reinterpret_cast<char*>(&r) + offset; };
+  const rt::Binding real = rt::Binding::field(rt::FieldType::Real, at(1), 8);
+  const rt::Binding money = rt::Binding::field(rt::FieldType::Decimal, at(9), 4);
+  const rt::Binding day = rt::Binding::field(rt::FieldType::Date, at(13), 4);
+  const rt::Binding count = rt::Binding::field(rt::FieldType::Short, at(17), 2);
+  ASSERT_TRUE(real.set(rt::Value(2.5)));
+  ASSERT_TRUE(money.set(rt::Value(std::string("1234.56"))));
+  ASSERT_TRUE(day.set(rt::Value(rt::DateValue{80000})));
+  ASSERT_TRUE(count.set(rt::Value(-7.0)));
+  EXPECT_FALSE(count.set(rt::Value(40000.0)));
+  EXPECT_EQ(r.flag, 'x');
+  EXPECT_EQ(r.real, 2.5);
+  EXPECT_EQ(r.money.hundredths, 123456);
+  EXPECT_EQ(r.day, 80000);
+  EXPECT_EQ(r.count, -7);
+  EXPECT_EQ(std::get<double>(real.get()), 2.5);
+  EXPECT_EQ(std::get<rt::DateValue>(day.get()).day, 80000);
+  EXPECT_EQ(rt::numberOf(count.get()), -7);
+}
+
 // A form with most kinds of control, bound to a small record.
 struct Record {
   rt::Str<20> name;
