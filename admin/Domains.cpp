@@ -29,7 +29,7 @@ const BrowseTable& browseTable() {
       .relations = &DomainsRelations,
       .controls =
           {
-              {1, K::List},
+              {1, K::List, "", 0, nullptr, "", "", "", "Browsing Records"},
               {2, K::Button, "&Insert", 0, nullptr, "", "", "insert3.ico"},
               {3, K::Button, "&Change", 0, nullptr, "", "", "chg4.ico"},
               {4, K::Button, "&Delete"},
@@ -37,7 +37,8 @@ const BrowseTable& browseTable() {
               {6, K::Tab, "By Domain Name", 5},
               {7, K::Prompt, "Domain Name:", 6},
               {8, K::Entry, "", 6, nullptr, "@s50",
-               "This is the actual domain name that you have registered."},
+               "This is the actual domain name that you have registered.", "",
+               "This is the actual domain name."},
               {9, K::Button, "Web Pages", 0, nullptr, "", "", "filefind.ico"},
               {10, K::Button, "Hosts", 0, nullptr, "", "", "hosts.ico"},
               {11, K::Button, "Registrars", 0, nullptr, "", "", "registrars.ico"},

@@ -76,6 +76,7 @@ void describeControls(rt::WindowDesc& d, const std::vector<ControlRow>& controls
     rt::ControlDesc& c = d.add(r.kind, r.number, r.text, r.parent);
     c.picture = r.picture;
     c.tip = r.tip;
+    c.status = r.status;
     c.icon = r.icon;
     if (r.kind == rt::ControlKind::Check) {
       c.trueValue = "Y";

@@ -14,7 +14,8 @@
 #include "runtime/ui/ListBrowser.h"
 
 // One control of a window: its number, kind, caption, the tab or sheet it stands on, the
-// field or memo it edits ("DOM:DOMAINNAME", "DOM:Notes"), its picture and tip.
+// field or memo it edits ("DOM:DOMAINNAME", "DOM:Notes"), its picture, tip, icon and the
+// status text shown while it has the focus.
 struct ControlRow {
   int number;
   rt::ControlKind kind;
@@ -24,6 +25,7 @@ struct ControlRow {
   const char* picture = "";
   const char* tip = "";
   const char* icon = "";
+  const char* status = "";
 };
 
 // A button that calls another window on the same thread; unavailable while the program

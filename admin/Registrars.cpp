@@ -16,7 +16,7 @@ const BrowseTable& browseTable() {
       .relations = &RegistrarsRelations,
       .controls =
           {
-              {1, K::List},
+              {1, K::List, "", 0, nullptr, "", "", "", "Browsing Records"},
               {2, K::Button, "&Insert", 0, nullptr, "", "", "insert3.ico"},
               {3, K::Button, "&Change", 0, nullptr, "", "", "chg4.ico"},
               {4, K::Button, "&Delete", 0, nullptr, "", "", "delete4.ico"},

@@ -1101,6 +1101,11 @@ void Window::setMenuEnabled(int item, bool on) {
 }
 
 void Window::setStatusText(std::string_view text) {
+  statusText_ = std::string(text);
+  showStatus(text);
+}
+
+void Window::showStatus(std::string_view text) {
   if (main_)
     main_->statusBar()->showMessage(q(text));
   else if (auto* bar = body_->findChild<QStatusBar*>("status"))
@@ -1213,8 +1218,11 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
       break;
     }
     case QEvent::FocusIn:
-      if (const int n = controlOf(watched); n && controls_[n]->widget == watched)
+      if (const int n = controlOf(watched); n && controls_[n]->widget == watched) {
+        const std::string& own = controls_[n]->desc.status;
+        showStatus(own.empty() ? statusText_ : own);
         post(EventKind::Selected, n);
+      }
       break;
     case QEvent::FocusOut: {
       const int n = controlOf(watched);

@@ -105,6 +105,8 @@ class Window : public QObject {
   void setMenuChecked(int item, bool on);
   bool menuEnabled(int item) const;
   void setMenuEnabled(int item, bool on);
+  // The window's own status text; a control with a status text of its own shows that one
+  // while it has the focus.
   void setStatusText(std::string_view text);
   Window* activeChild() const;  // the frame's active MDI child, if it is a runtime window
   void tile();
@@ -150,8 +152,11 @@ class Window : public QObject {
   void watch(QWidget* w);
   void startTimer();
 
+  void showStatus(std::string_view text);
+
   WindowDesc desc_;
   std::string procedure_;
+  std::string statusText_;
   int id_;
   int thread_;
   bool open_ = false;

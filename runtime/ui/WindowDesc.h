@@ -47,6 +47,7 @@ struct ControlDesc {
   std::string text;     // caption, or a button's / prompt's text with "&" for its key
   std::string picture;  // entries: "@s20", "@n10.2", "@d2", ...
   std::string tip;      // tooltip
+  std::string status;   // shown in the window's status bar while the control has the focus
   std::string help;     // help id (a page of the help book)
   std::string icon;     // buttons and images: ":/name" resource first, then the file
   int parent = 0;       // the sheet of a tab, the tab or group a control stands on

@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QDir>
 #include <QFileInfo>
+#include <QStatusBar>
 #include <cstring>
 
 #include "DomainsTestFixture.h"
@@ -382,6 +383,24 @@ TEST_F(DomainsTest, TheLocatorBeyondTheLastNameStaysOnTheLastRow) {
   ASSERT_TRUE(driver.type(w, bLocator, "zzz"));
   driver.pump();
   EXPECT_EQ(highlighted(w), 3);
+  driver.press(w, bClose);
+  ASSERT_TRUE(driver.waitForClose("BrowseDomains"));
+}
+
+TEST_F(DomainsTest, TheStatusBarFollowsTheFocusedControl) {
+  rt::Window* w = open(&BrowseDomains, "BrowseDomains");
+  ASSERT_TRUE(w);
+  auto* bar = w->widget()->findChild<QStatusBar*>();
+  ASSERT_NE(bar, nullptr);
+  w->control(8)->setFocus();
+  driver.pump();
+  EXPECT_EQ(bar->currentMessage().toStdString(), "This is the actual domain name.");
+  w->control(1)->setFocus();
+  driver.pump();
+  EXPECT_EQ(bar->currentMessage().toStdString(), "Browsing Records");
+  w->control(bClose)->setFocus();
+  driver.pump();
+  EXPECT_EQ(bar->currentMessage().toStdString(), "Browse Domains File");
   driver.press(w, bClose);
   ASSERT_TRUE(driver.waitForClose("BrowseDomains"));
 }
