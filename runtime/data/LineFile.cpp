@@ -16,15 +16,6 @@ namespace rt {
 namespace {
 constexpr std::size_t kChunk = 64 * 1024;
 constexpr std::size_t kWriteChunk = 64 * 1024;
-
-// The record as clipView gives it; a short line is mostly padding, passed over a word at a time.
-std::string_view clipRecord(const char* p, std::size_t width) {
-  const void* nul = std::memchr(p, '\0', width);
-  std::size_t n = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - p) : width;
-  while (n >= 8 && std::memcmp(p + n - 8, "        ", 8) == 0) n -= 8;
-  while (n > 0 && p[n - 1] == ' ') --n;
-  return {p, n};
-}
 }  // namespace
 
 LineFile::LineFile(std::string label, char* line, std::size_t width)
@@ -161,7 +152,7 @@ bool LineFile::eof() {
 
 bool LineFile::append() {
   if (!isOpen()) return setError(ErrorCode::NotOpen, name_, name_ + ": file not open");
-  out_ += clipRecord(line_, width_);
+  out_ += clipView(line_, width_);
   out_ += '\n';
   if (out_.size() >= kWriteChunk) return writeOut();
   clearError();
@@ -205,5 +196,4 @@ bool LineFile::flush() {
 bool LineFile::send(std::string_view) {
   return true;
 }
-
 }  // namespace rt

@@ -10,20 +10,6 @@
 
 namespace rt::sql {
 
-namespace {
-
-// A field as clipView gives it. Wide text fields are mostly padding (a script record is forty
-// of them), so the blanks are passed over a word at a time.
-std::string_view clipField(const char* p, std::size_t width) {
-  const void* nul = std::memchr(p, '\0', width);
-  std::size_t n = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - p) : width;
-  while (n >= 8 && std::memcmp(p + n - 8, "        ", 8) == 0) n -= 8;
-  while (n > 0 && p[n - 1] == ' ') --n;
-  return {p, n};
-}
-
-}  // namespace
-
 int Stmt::prepare(sqlite3* db, std::string_view text) {
   sqlite3_finalize(s_);
   s_ = nullptr;
@@ -117,7 +103,6 @@ void setIntField(const FieldDesc& f, char* record, std::int64_t v) {
       break;
   }
 }
-
 }  // namespace
 
 Schema::Schema(const FileDesc& desc) {
@@ -216,7 +201,7 @@ void bindRow(sqlite3_stmt* s, const FileDesc& desc, const char* record,
   for (const auto& f : desc.fields) {
     switch (f.type) {
       case FieldType::String: {
-        auto text = clipField(record + f.offset, f.size);
+        auto text = clipView(record + f.offset, f.size);
         sqlite3_bind_text(s, param, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
         break;
       }
@@ -234,7 +219,7 @@ void bindRow(sqlite3_stmt* s, const FileDesc& desc, const char* record,
       sqlite3_bind_text(s, param, "", 0, SQLITE_STATIC);
       continue;
     }
-    auto text = clipField(memos[m], desc.memos[m].size);
+    auto text = clipView(memos[m], desc.memos[m].size);
     sqlite3_bind_text(s, param, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
   }
 }
@@ -243,7 +228,7 @@ SqlValue termValue(const FileDesc& desc, int field, const char* record) {
   const auto& f = desc.fields[field];
   switch (f.type) {
     case FieldType::String:
-      return upperAscii(clipField(record + f.offset, f.size));
+      return upperAscii(clipView(record + f.offset, f.size));
     case FieldType::Real:
       return load<double>(record + f.offset);
     default:
@@ -255,7 +240,7 @@ bool fieldBlank(const FileDesc& desc, int field, const char* record) {
   const auto& f = desc.fields[field];
   switch (f.type) {
     case FieldType::String:
-      return clipField(record + f.offset, f.size).empty();
+      return clipView(record + f.offset, f.size).empty();
     case FieldType::Real:
       return load<double>(record + f.offset) == 0.0;
     default:
@@ -400,5 +385,4 @@ int collect(sqlite3_stmt* s, const FileDesc& desc, std::size_t terms, std::size_
   }
   return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
-
 }  // namespace rt::sql

@@ -1,5 +1,7 @@
 #include "runtime/text/FixedString.h"
 
+#include <cstring>
+
 namespace rt {
 
 std::size_t utf8CutLength(std::string_view src, std::size_t width) {
@@ -34,8 +36,10 @@ void assignPadded(char* dst, std::size_t width, std::string_view src) {
 }
 
 std::string_view clipView(const char* p, std::size_t width) {
-  std::size_t n = 0;
-  while (n < width && p[n] != '\0') ++n;
+  const void* nul = std::memchr(p, '\0', width);
+  std::size_t n = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - p) : width;
+  // Wide fields are mostly padding: pass over it a word at a time.
+  while (n >= 8 && std::memcmp(p + n - 8, "        ", 8) == 0) n -= 8;
   while (n > 0 && p[n - 1] == ' ') --n;
   return {p, n};
 }

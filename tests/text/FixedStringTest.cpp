@@ -58,5 +58,17 @@ TEST(FixedString, ClipAndCompare) {
   EXPECT_EQ(clipView(withNul, 6), "ab");
 }
 
+TEST(FixedString, ClippingOverLongPaddingStopsAtTheLastNonBlank) {
+  for (std::size_t width : {1u, 7u, 8u, 9u, 16u, 17u, 200u}) {
+    for (std::size_t len = 0; len <= width; ++len) {
+      std::string field(width, ' ');
+      for (std::size_t i = 0; i < len; ++i) field[i] = (i % 3 == 1) ? ' ' : 'x';
+      std::string expect = field.substr(0, len);
+      while (!expect.empty() && expect.back() == ' ') expect.pop_back();
+      EXPECT_EQ(clipView(field.data(), width), expect) << width << "/" << len;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace rt
