@@ -1,3 +1,4 @@
+// The main of every test program that opens windows: an offscreen application around the tests.
 #include <gtest/gtest.h>
 
 #include <QApplication>
