@@ -126,7 +126,7 @@ const std::string kSamplePage = lines({
     "</body></html>",
 });
 
-// ---- Rule 1: line preparation -------------------------------------------------------------
+// ---- line preparation -------------------------------------------------------------
 
 TEST(HtmlTagRulesLinePreparation, TagsMatchInAnyCase) {
   const std::vector<std::string> variants = {"lower", "UPPER", "MiXeD"};
@@ -218,7 +218,7 @@ TEST(HtmlTagRulesLinePreparation, PageWithoutTagsGivesNothing) {
   EXPECT_TRUE(parse("").order.empty());
 }
 
-// ---- Rule 2: quoted values ----------------------------------------------------------------
+// ---- quoted values ----------------------------------------------------------------
 
 TEST(HtmlTagRulesQuotedValue, PositionArithmeticOnTheLineAsRead) {
   struct Case {
@@ -272,7 +272,7 @@ TEST(HtmlTagRulesQuotedValue, CutsExactlyLikeTheRecordFields) {
   }
 }
 
-// ---- Rule 3: title ------------------------------------------------------------------------
+// ---- title ------------------------------------------------------------------------
 
 TEST(HtmlTagRulesTitle, TextBetweenTags) {
   struct Case {
@@ -301,7 +301,7 @@ TEST(HtmlTagRulesTitle, LaterTitleReplacesEarlierAndAbsentTitleGivesNone) {
   EXPECT_TRUE(parse(lines({"<html>", "<title", "</title>"})).titles.empty());
 }
 
-// ---- Rule 5: images -----------------------------------------------------------------------
+// ---- images -----------------------------------------------------------------------
 
 TEST(HtmlTagRulesImage, SourceSizesAndLocalPath) {
   struct Case {
@@ -354,7 +354,7 @@ TEST(HtmlTagRulesImage, OnlyTheExactLiteralAndOnlyTheFirstImage) {
   EXPECT_EQ(r.images[0].height, "9");  // the first height= of the line, wherever it stands
 }
 
-// ---- Rule 6: links ------------------------------------------------------------------------
+// ---- links ------------------------------------------------------------------------
 
 TEST(HtmlTagRulesLink, FirstLinkOfEachLineAsWritten) {
   const Recorder r = parse(lines({
@@ -367,7 +367,7 @@ TEST(HtmlTagRulesLink, FirstLinkOfEachLineAsWritten) {
   EXPECT_EQ(r.links, expected);
 }
 
-// ---- Rule 7: meta tags --------------------------------------------------------------------
+// ---- meta tags --------------------------------------------------------------------
 
 TEST(HtmlTagRulesMeta, NameAndContentsOnOneLine) {
   struct Case {
@@ -567,7 +567,8 @@ TEST(HtmlTagRulesBlock, StartLineWithBlankWorkingTextWritesNothing) {
   EXPECT_TRUE(r.scripts.empty());
 }
 
-// ---- Rule 10 and line numbers -------------------------------------------------------------
+// ---- one record of each kind per line, and line numbers
+// -------------------------------------------------------------
 
 TEST(HtmlTagRulesOnePerLine, RecordsOfOneLineComeInRuleOrder) {
   const Recorder r = parse(
