@@ -126,7 +126,7 @@ const std::string kSamplePage = lines({
     "</body></html>",
 });
 
-// ---- line preparation -------------------------------------------------------------
+// ---- line preparation --------------------------------------------------------------------------
 
 TEST(HtmlTagRulesLinePreparation, TagsMatchInAnyCase) {
   const std::vector<std::string> variants = {"lower", "UPPER", "MiXeD"};
@@ -218,7 +218,7 @@ TEST(HtmlTagRulesLinePreparation, PageWithoutTagsGivesNothing) {
   EXPECT_TRUE(parse("").order.empty());
 }
 
-// ---- quoted values ----------------------------------------------------------------
+// ---- quoted values -----------------------------------------------------------------------------
 
 TEST(HtmlTagRulesQuotedValue, PositionArithmeticOnTheLineAsRead) {
   struct Case {
@@ -272,7 +272,7 @@ TEST(HtmlTagRulesQuotedValue, CutsExactlyLikeTheRecordFields) {
   }
 }
 
-// ---- title ------------------------------------------------------------------------
+// ---- title -------------------------------------------------------------------------------------
 
 TEST(HtmlTagRulesTitle, TextBetweenTags) {
   struct Case {
@@ -301,7 +301,7 @@ TEST(HtmlTagRulesTitle, LaterTitleReplacesEarlierAndAbsentTitleGivesNone) {
   EXPECT_TRUE(parse(lines({"<html>", "<title", "</title>"})).titles.empty());
 }
 
-// ---- images -----------------------------------------------------------------------
+// ---- images ------------------------------------------------------------------------------------
 
 TEST(HtmlTagRulesImage, SourceSizesAndLocalPath) {
   struct Case {
@@ -354,7 +354,7 @@ TEST(HtmlTagRulesImage, OnlyTheExactLiteralAndOnlyTheFirstImage) {
   EXPECT_EQ(r.images[0].height, "9");  // the first height= of the line, wherever it stands
 }
 
-// ---- links ------------------------------------------------------------------------
+// ---- links -------------------------------------------------------------------------------------
 
 TEST(HtmlTagRulesLink, FirstLinkOfEachLineAsWritten) {
   const Recorder r = parse(lines({
@@ -367,7 +367,7 @@ TEST(HtmlTagRulesLink, FirstLinkOfEachLineAsWritten) {
   EXPECT_EQ(r.links, expected);
 }
 
-// ---- meta tags --------------------------------------------------------------------
+// ---- meta tags ---------------------------------------------------------------------------------
 
 TEST(HtmlTagRulesMeta, NameAndContentsOnOneLine) {
   struct Case {
@@ -447,7 +447,7 @@ TEST(HtmlTagRulesMeta, EachMetaTagLooksAheadOnItsOwn) {
   EXPECT_EQ(r.metas[1].line, 4);
 }
 
-// ---- Rules 8 and 9: script and form blocks ------------------------------------------------
+// ---- script and form blocks --------------------------------------------------------------------
 
 // A block that starts on line 1 with `body` lines in between, `blanks` blank lines mixed in.
 std::string blockPage(const std::string& open, const std::string& close, int body, bool closed,
