@@ -308,8 +308,8 @@ void HtmlTagRules::lookAheadRecord(std::string_view text) {
   blockRules(text, s, true);
 }
 
-// Rules 8 and 9 on the line the rules stand on; a block that stays open ends the pass here
-// and resumes with the next push.
+// The script and form blocks on the line the rules stand on; a block that stays open ends the pass
+// here and resumes with the next push.
 void HtmlTagRules::blockRules(std::string_view text, const Scan& s, bool scriptRule) {
   if (scriptRule && s[kScript] && !startBlock(Mode::Script, text, s)) return;
   if (s[kForm] && !startBlock(Mode::Form, text, s)) return;

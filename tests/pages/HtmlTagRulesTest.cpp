@@ -567,8 +567,7 @@ TEST(HtmlTagRulesBlock, StartLineWithBlankWorkingTextWritesNothing) {
   EXPECT_TRUE(r.scripts.empty());
 }
 
-// ---- one record of each kind per line, and line numbers
-// -------------------------------------------------------------
+// ---- one record of each kind per line, and line numbers -----------------------------------
 
 TEST(HtmlTagRulesOnePerLine, RecordsOfOneLineComeInRuleOrder) {
   const Recorder r = parse(
