@@ -324,6 +324,72 @@ void BM_RawViewPage(benchmark::State& state) {
 }
 BENCHMARK(BM_RawViewPage)->Unit(benchmark::kMicrosecond);
 
+// ---- OPEN and CLOSE -------------------------------------------------------------------------
+
+// A small file of its own: opening costs the same whatever the file holds, and the million
+// records need not be written for it.
+struct OpenFixture {
+  std::string dir;
+  FileDesc desc = linkDesc("OPENED");
+  Link rec{};
+  KeyedFile file{desc, &rec};
+
+  OpenFixture() {
+    char tmpl[] = "/tmp/twbenchopenXXXXXX";
+    dir = ::mkdtemp(tmpl);
+    std::filesystem::current_path(dir);
+    file.create();
+    file.open();
+    for (int i = 0; i < 1000; ++i) {
+      fill(rec, i);
+      file.append();
+    }
+    file.close();
+  }
+  ~OpenFixture() {
+    std::filesystem::current_path("/");
+    std::filesystem::remove_all(dir);
+  }
+};
+
+OpenFixture& openFixture() {
+  static OpenFixture f;
+  return f;
+}
+
+// OPEN (and the CLOSE that a browse does before its next OPEN), reading the first record so the
+// file's statements are in use.
+void BM_OpenClose(benchmark::State& state) {
+  auto& fx = openFixture();
+  const OpenMode mode = state.range(0) ? OpenMode{Access::ReadOnly, Share::DenyNone}
+                                       : OpenMode{Access::ReadWrite, Share::DenyNone};
+  for (auto _ : state) {
+    if (!fx.file.open(mode)) state.SkipWithError("OPEN failed");
+    fx.file.setKeyOrder(0);
+    if (!fx.file.next()) state.SkipWithError("NEXT failed");
+    fx.file.close();
+  }
+}
+BENCHMARK(BM_OpenClose)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void BM_RawOpenClose(benchmark::State& state) {
+  auto& fx = openFixture();
+  const std::string path = fx.dir + "/OPENED.db";
+  for (auto _ : state) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db,
+                       "SELECT rowid, * FROM WPLinks WHERE (WEBPAGEPATHNAME <> '') ORDER BY "
+                       "upper(WEBPAGEPATHNAME), rowid LIMIT 1",
+                       -1, &s, nullptr);
+    if (sqlite3_step(s) == SQLITE_ROW) rawRead(s, fx.rec);
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+  }
+}
+BENCHMARK(BM_RawOpenClose)->Unit(benchmark::kMicrosecond);
+
 // ---- BUILD of the million-record file ---------------------------------------------------------
 
 // After appends: the keys are current, BUILD only commits.
