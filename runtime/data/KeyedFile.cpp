@@ -127,30 +127,36 @@ bool KeyedFile::Impl::checkSchema(bool checkKeys) {
 }
 
 bool KeyedFile::Impl::prepareStatements() {
-  const auto& desc = self.desc();
-  const std::size_t n = schema.columns.size();
-  std::string cols, params, sets;
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::string p = "?" + std::to_string(i + 1);
-    cols += (i ? ", " : "") + schema.columns[i];
-    params += (i ? ", " : "") + p;
-    sets += (i ? ", " : "") + schema.columns[i] + " = " + p;
-  }
-  const std::string rowParam = "?" + std::to_string(n + 1);
-  const std::string select = "SELECT " + schema.selectList() + " FROM " + schema.table;
-  int rc = byRowid.prepare(db, select + " WHERE rowid = ?1");
-  if (rc == SQLITE_OK && mode.access == Access::ReadWrite) {
-    rc = insert.prepare(db,
-                        "INSERT INTO " + schema.table + " (" + cols + ") VALUES (" + params + ")");
-    if (rc == SQLITE_OK)
-      rc = update.prepare(db,
-                          "UPDATE " + schema.table + " SET " + sets + " WHERE rowid = " + rowParam);
-    if (rc == SQLITE_OK)
-      rc = erase.prepare(db, "DELETE FROM " + schema.table + " WHERE rowid = ?1");
-  }
   getByKey.clear();
-  getByKey.resize(desc.keys.size());
-  if (rc != SQLITE_OK) return failSql(rc, ErrorCode::InvalidFile, "statements failed");
+  getByKey.resize(self.desc().keys.size());
+  return true;
+}
+
+// Prepared on first use: a wide record's write statements cost an OPEN more than the schema
+// check, and a browse that only reads never runs them.
+bool KeyedFile::Impl::ready(sql::Stmt& s) {
+  if (s) return true;
+  const std::size_t n = schema.columns.size();
+  std::string text;
+  if (&s == &byRowid) {
+    text = "SELECT " + schema.selectList() + " FROM " + schema.table + " WHERE rowid = ?1";
+  } else if (&s == &erase) {
+    text = "DELETE FROM " + schema.table + " WHERE rowid = ?1";
+  } else if (&s == &insert) {
+    std::string cols, params;
+    for (std::size_t i = 0; i < n; ++i) {
+      cols += (i ? ", " : "") + schema.columns[i];
+      params += (i ? ", ?" : "?") + std::to_string(i + 1);
+    }
+    text = "INSERT INTO " + schema.table + " (" + cols + ") VALUES (" + params + ")";
+  } else {
+    std::string sets;
+    for (std::size_t i = 0; i < n; ++i)
+      sets += (i ? ", " : "") + schema.columns[i] + " = ?" + std::to_string(i + 1);
+    text = "UPDATE " + schema.table + " SET " + sets + " WHERE rowid = ?" + std::to_string(n + 1);
+  }
+  if (int rc = s.prepare(db, text); rc != SQLITE_OK)
+    return failSql(rc, ErrorCode::InvalidFile, "statements failed");
   return true;
 }
 
@@ -606,6 +612,7 @@ bool KeyedFile::getPosition(std::int64_t pos) {
   Impl& d = *impl_;
   if (!d.db) return d.fail(ErrorCode::NotOpen, "file not open");
   auto& s = d.byRowid;
+  if (!d.ready(s)) return false;
   s.reset();
   sqlite3_bind_int64(s.get(), 1, pos);
   std::vector<RecordImage> found;
@@ -627,6 +634,7 @@ bool KeyedFile::add() {
   Impl& d = *impl_;
   if (!d.writable()) return false;
   auto& s = d.insert;
+  if (!d.ready(s)) return false;
   s.reset();
   sql::bindRow(s.get(), desc_, static_cast<const char*>(record_), memos_);
   const int rc = sqlite3_step(s.get());
@@ -655,6 +663,7 @@ bool KeyedFile::put() {
   if (!d.writable()) return false;
   if (d.cur.current == 0) return d.fail(ErrorCode::NoRecord, "no current record");
   auto& s = d.update;
+  if (!d.ready(s)) return false;
   s.reset();
   sql::bindRow(s.get(), desc_, static_cast<const char*>(record_), memos_);
   sqlite3_bind_int64(s.get(), static_cast<int>(d.schema.columns.size() + 1), d.cur.current);
@@ -676,6 +685,7 @@ bool KeyedFile::erase() {
   if (!d.writable()) return false;
   if (d.cur.current == 0) return d.fail(ErrorCode::NoRecord, "no current record");
   auto& s = d.erase;
+  if (!d.ready(s)) return false;
   s.reset();
   sqlite3_bind_int64(s.get(), 1, d.cur.current);
   const int rc = sqlite3_step(s.get());

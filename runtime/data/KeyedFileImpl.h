@@ -63,6 +63,7 @@ struct KeyedFile::Impl {
   bool openDb(OpenMode m, bool checkKeys);
   void closeDb();
   bool prepareStatements();
+  bool ready(sql::Stmt& s);
   bool checkSchema(bool checkKeys);
   bool commitAppends();
   sql::Ordering ordering(int key) const;
