@@ -52,6 +52,33 @@ TEST_F(KeyedFileTest, UniqueKeyIsCaseInsensitiveAndRefusesDuplicatesWithoutWriti
   EXPECT_EQ(t->records(), 2);
 }
 
+// Statements are made when first needed: each kind works on its first use after every OPEN,
+// a read-only OPEN refuses a write as read-only, and a reopened file reads what was written.
+TEST_F(KeyedFileTest, EveryStatementWorksOnItsFirstUseAfterEachOpen) {
+  ASSERT_TRUE(t.addRec("first", "h1"));
+  const std::int64_t firstPos = t->position();
+  ASSERT_TRUE(t->close());
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_TRUE(t->open()) << errors().text;
+    ASSERT_TRUE(t->getPosition(firstPos)) << errors().text;
+    EXPECT_EQ(t.rec.host.str(), round == 0 ? "h1" : "h2");
+    t.rec.host = "h2";
+    ASSERT_TRUE(t->put()) << errors().text;
+    ASSERT_TRUE(t.addRec("extra" + std::to_string(round))) << errors().text;
+    ASSERT_TRUE(t->erase()) << errors().text;
+    ASSERT_TRUE(t->close());
+  }
+  ASSERT_TRUE(t->open({Access::ReadOnly, Share::DenyNone})) << errors().text;
+  t.set("refused");
+  EXPECT_FALSE(t->add());
+  EXPECT_EQ(errorCode(), ErrorCode::ReadOnly);
+  ASSERT_TRUE(t->getPosition(firstPos)) << errors().text;
+  EXPECT_EQ(t.rec.host.str(), "h2");
+  t->setRecordOrder();
+  EXPECT_EQ(t.walk(), std::vector<std::string>{"first"});
+}
+
 TEST_F(KeyedFileTest, BlankKeyValuesStayOutOfKeyOrderButNotRecordOrder) {
   ASSERT_TRUE(t.addRec("a", "H"));
   ASSERT_TRUE(t.addRec("b", ""));
