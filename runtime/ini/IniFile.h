@@ -3,7 +3,7 @@
 // first "=" (no quoting, no escapes; blanks around it dropped, as that platform did).
 #pragma once
 
-#include <memory>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,7 +18,8 @@ class IniFile {
   IniFile(const IniFile&) = delete;
   IniFile& operator=(const IniFile&) = delete;
 
-  // Reads see the file as it is on disk now, changes by others included.
+  // Reads see the file as it is on disk now, changes by others included; the parsed text is
+  // kept once per file for the whole process and parsed again only when the file changed.
   std::string getString(std::string_view section, std::string_view key,
                         std::string_view defaultValue = {}) const;
   // The number the value begins with; the default when the key is missing or holds none.
@@ -35,9 +36,10 @@ class IniFile {
   std::string resolvedPath() const;  // the file on disk, in its own letter case
 
  private:
-  struct State;
   std::string path_;
-  std::unique_ptr<State> state_;
 };
+
+// How many times a file's text has been parsed in this process.
+std::uint64_t iniParseCount();
 
 }  // namespace rt

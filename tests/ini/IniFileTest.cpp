@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -252,6 +253,172 @@ TEST_F(IniFileTest, ThePathIsFixedWhenTheFileIsOpened) {
   ASSERT_TRUE(ok);
   EXPECT_EQ(read("tarnwick.ini"), "[Main]\nXPos=1\n");
   EXPECT_EQ(ini.path(), at("tarnwick.ini"));
+}
+
+// The text with the one value replaced, everything around it byte for byte.
+std::string replaced(std::string text, std::string_view from, std::string_view to) {
+  const std::size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+// Two seconds back, so that the file counts as settled and may be taken from memory.
+void dateBack(const std::string& path) {
+  fs::last_write_time(path, fs::last_write_time(path) - std::chrono::seconds(10));
+}
+
+class IniLayoutTest : public IniFileTest {
+ protected:
+  // CR/LF and LF ends mixed, comments, blanks, a line without "=", a key twice, odd spacing,
+  // no line end after the last line.
+  static constexpr std::string_view kMessy =
+      "; written by hand\r\n"
+      "\r\n"
+      "[ Main ]\r\n"
+      "  XPos =  10  \r\n"
+      "YPos=20\n"
+      "not a setting\r\n"
+      "XPOS=99\r\n"
+      "\r\n"
+      "\r\n"
+      "; the control panel\r\n"
+      "[cpanel]\r\n"
+      "Editor=ed\t\r\n"
+      "# other comment\r\n"
+      "Browser = web";
+};
+
+TEST_F(IniLayoutTest, AWriteToAKeyChangesOnlyItsValue) {
+  write("m.ini", kMessy);
+  IniFile ini(at("m.ini"));
+  EXPECT_EQ(ini.getString("main", "xpos"), "10");  // the first of the two
+  ASSERT_TRUE(ini.put("MAIN", "xpos", "11"));
+  EXPECT_EQ(read("m.ini"), replaced(std::string(kMessy), "  XPos =  10  \r\n", "  XPos =11\r\n"));
+  ASSERT_TRUE(ini.put("cpanel", "browser", "w|~@=x"));
+  EXPECT_EQ(read("m.ini"),
+            replaced(replaced(std::string(kMessy), "  XPos =  10  \r\n", "  XPos =11\r\n"),
+                     "Browser = web", "Browser =w|~@=x"));
+  EXPECT_EQ(ini.getString("Main", "XPos"), "11");
+  EXPECT_EQ(ini.getString("cpanel", "Browser"), "w|~@=x");
+  EXPECT_EQ(ini.getString("cpanel", "Editor"), "ed");
+}
+
+TEST_F(IniLayoutTest, ANewKeyEndsItsSectionBeforeTheBlankLines) {
+  write("m.ini", kMessy);
+  IniFile ini(at("m.ini"));
+  ASSERT_TRUE(ini.put("Main", "?Browse:1:ORIG", "80L(2)|M~Name~@s50@"));
+  // The comment set off by blank lines heads the next section and stays with it.
+  EXPECT_EQ(read("m.ini"), replaced(std::string(kMessy), "XPOS=99\r\n",
+                                    "XPOS=99\r\n?Browse:1:ORIG=80L(2)|M~Name~@s50@\r\n"));
+  EXPECT_EQ(ini.getString("main", "?browse:1:orig"), "80L(2)|M~Name~@s50@");
+  // The last line had no line end: it gets one, the new line does not.
+  ASSERT_TRUE(ini.put("cpanel", "Help", "on"));
+  EXPECT_TRUE(read("m.ini").ends_with("\r\nBrowser = web\r\nHelp=on"));
+}
+
+TEST_F(IniLayoutTest, ANewSectionGoesAtTheEndAfterABlankLine) {
+  write("a.ini", "[s]\nk=v\n");
+  IniFile a(at("a.ini"));
+  ASSERT_TRUE(a.put("New One", "k", "1"));
+  EXPECT_EQ(read("a.ini"), "[s]\nk=v\n\n[New One]\nk=1\n");
+  write("b.ini", "[s]\r\nk=v\r\n\r\n");
+  IniFile b(at("b.ini"));
+  ASSERT_TRUE(b.put("t", "k", "2"));
+  EXPECT_EQ(read("b.ini"), "[s]\r\nk=v\r\n\r\n[t]\r\nk=2\r\n");
+  write("c.ini", "[s]\nk=v");
+  IniFile c(at("c.ini"));
+  ASSERT_TRUE(c.put("t", "k", "3"));
+  EXPECT_EQ(read("c.ini"), "[s]\nk=v\n\n[t]\nk=3\n");
+  write("d.ini", "[s]\nk=v\n");
+  IniFile d(at("d.ini"));
+  ASSERT_TRUE(d.put("Empty", "k", ""));
+  EXPECT_EQ(read("d.ini"), "[s]\nk=v\n\n[Empty]\nk=\n");
+  EXPECT_EQ(d.getString("empty", "k", "default"), "");
+}
+
+TEST_F(IniLayoutTest, ReadsAndWritesAgreeOnWhichLineIsTheKey) {
+  write("a.ini",
+        "top=before any section\n"
+        "[s]\nk=first\nk=second\n"
+        "[t]\nk=other\n"
+        "[S]\nlater=in the second part\nk=third\n");
+  IniFile ini(at("a.ini"));
+  EXPECT_EQ(ini.getString("s", "k"), "first");
+  EXPECT_EQ(ini.getString("s", "later"), "in the second part");
+  EXPECT_EQ(ini.getString("", "top"), "before any section");
+  EXPECT_EQ(ini.getString("s", "top", "none"), "none");
+  ASSERT_TRUE(ini.put("s", "k", "1"));
+  ASSERT_TRUE(ini.put("s", "later", "2"));
+  ASSERT_TRUE(ini.put("", "top", "3"));
+  ASSERT_TRUE(ini.put("t", "top", "4"));
+  EXPECT_EQ(read("a.ini"),
+            "top=3\n"
+            "[s]\nk=1\nk=second\n"
+            "[t]\nk=other\ntop=4\n"
+            "[S]\nlater=2\nk=third\n");
+  EXPECT_EQ(ini.getString("s", "k"), "1");
+  EXPECT_EQ(ini.getString("s", "later"), "2");
+  EXPECT_EQ(ini.getString("", "top"), "3");
+  EXPECT_EQ(ini.getString("t", "top"), "4");
+  // What the reader does not take for a key, a write does not take either.
+  // A header without its "]" ends the section, and what follows it is in none.
+  write("b.ini", "[s]\n=v\nk\n;k=c\n[broken\nk=lost\n[t]\nk=t\n");
+  IniFile b(at("b.ini"));
+  EXPECT_EQ(b.getString("s", "k", "none"), "none");
+  EXPECT_EQ(b.getString("broken", "k", "none"), "none");
+  ASSERT_TRUE(b.put("s", "k", "new"));
+  EXPECT_EQ(read("b.ini"), "[s]\n=v\nk\n;k=c\nk=new\n[broken\nk=lost\n[t]\nk=t\n");
+  EXPECT_EQ(b.getString("s", "k"), "new");
+  EXPECT_EQ(b.getString("t", "k"), "t");
+}
+
+TEST_F(IniLayoutTest, AKeyBeforeAnySectionIsAddedAtTheTop) {
+  write("a.ini", "\xEF\xBB\xBF[s]\nk=v\n");
+  IniFile ini(at("a.ini"));
+  ASSERT_TRUE(ini.put("", "top", "1"));
+  EXPECT_EQ(read("a.ini"), "\xEF\xBB\xBFtop=1\n[s]\nk=v\n");
+  EXPECT_EQ(ini.getString("", "top"), "1");
+  EXPECT_EQ(ini.getString("s", "k"), "v");
+}
+
+TEST_F(IniLayoutTest, AChangeByAnotherWriterIsSeenEvenWithinOneClockTick) {
+  write("a.ini", "[s]\nk=one\n");
+  const auto stamp = fs::last_write_time(at("a.ini"));
+  IniFile ini(at("a.ini"));
+  EXPECT_EQ(ini.getString("s", "k"), "one");
+  // Same size, same inode, same time: only the content tells.
+  {
+    std::fstream f(at("a.ini"), std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(6);
+    f << "two";
+  }
+  fs::last_write_time(at("a.ini"), stamp);
+  EXPECT_EQ(ini.getString("s", "k"), "two");
+  dateBack(at("a.ini"));
+  write("a.ini", "[s]\nk=three, longer\n");
+  dateBack(at("a.ini"));
+  EXPECT_EQ(IniFile(at("A.INI")).getString("S", "K"), "three, longer");
+}
+
+TEST_F(IniLayoutTest, ManyReadsParseTheFileOnce) {
+  std::string text;
+  for (int s = 0; s < 10; ++s) {
+    text += "[w" + std::to_string(s) + "]\n";
+    for (int k = 0; k < 10; ++k)
+      text += "k" + std::to_string(k) + "=" + std::to_string(s * k) + "\n";
+  }
+  write("a.ini", text);
+  dateBack(at("a.ini"));
+  const std::uint64_t before = iniParseCount();
+  for (int i = 0; i < 10; ++i)
+    EXPECT_EQ(IniFile(at("a.ini")).getNumber("w" + std::to_string(i), "k" + std::to_string(i)),
+              i * i);
+  EXPECT_EQ(iniParseCount() - before, 1u);
+  // A write parses what it wrote; reads after it, while the file is fresh, find it unchanged.
+  ASSERT_TRUE(IniFile(at("a.ini")).put("w1", "k1", "x"));
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(IniFile(at("a.ini")).getString("w1", "k1"), "x");
+  EXPECT_EQ(iniParseCount() - before, 2u);
 }
 
 }  // namespace
