@@ -17,6 +17,20 @@
 #include "runtime/data/Errors.h"
 #endif
 
+// AddressSanitizer must be told of every stack switch, or it takes fiber frames for
+// overflows of the thread's own stack and leaves their poison behind.
+#if defined(__SANITIZE_ADDRESS__)
+#define TW_ASAN_FIBERS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TW_ASAN_FIBERS 1
+#endif
+#endif
+#ifdef TW_ASAN_FIBERS
+#include <sanitizer/asan_interface.h>
+#include <sanitizer/common_interface_defs.h>
+#endif
+
 namespace ctx = boost::context;
 
 namespace rt {
@@ -42,6 +56,10 @@ struct ThreadRec {
   std::vector<Copy> buffers;  // copies of the registered memory and values
   std::vector<std::shared_ptr<void>> slotValues;
   std::deque<Event> events;
+  // The fiber's stack as the sanitizer sees it, and its fake stack while switched away.
+  const void* stackBottom = nullptr;
+  std::size_t stackSize = 0;
+  void* fakeStack = nullptr;
 };
 
 struct Registered {
@@ -59,6 +77,57 @@ struct Scheduler {
   std::vector<Registered> registry;
   std::vector<std::function<std::shared_ptr<void>()>> slotMakers;
   std::function<void(const std::string&)> refusal;
+};
+
+// Sanitizer bookkeeping around a switch; no code at all in other builds.
+#ifdef TW_ASAN_FIBERS
+// Learnt whenever a fiber is entered: only the main fiber resumes fibers.
+const void* mainStackBottom = nullptr;
+std::size_t mainStackSize = 0;
+
+// Before leaving for another stack; from == nullptr: the leaving fiber ends, and its fake
+// stack goes with it.
+void beforeSwitch(ThreadRec* from, const void* bottom, std::size_t size) {
+  __sanitizer_start_switch_fiber(from ? &from->fakeStack : nullptr, bottom, size);
+}
+void beforeSwitchToMain(ThreadRec* from) {
+  beforeSwitch(from, mainStackBottom, mainStackSize);
+}
+// Back on `to`'s stack, coming from the main fiber's (fromMain) or a fiber's.
+void afterSwitch(ThreadRec& to, bool fromMain) {
+  const void* bottom = nullptr;
+  std::size_t size = 0;
+  __sanitizer_finish_switch_fiber(to.fakeStack, &bottom, &size);
+  if (fromMain) {
+    mainStackBottom = bottom;
+    mainStackSize = size;
+  }
+}
+#else
+void beforeSwitch(ThreadRec*, const void*, std::size_t) {}
+void beforeSwitchToMain(ThreadRec*) {}
+void afterSwitch(ThreadRec&, bool) {}
+#endif
+
+// Hands out the same guarded stack as before and notes where it lies for the sanitizer.
+struct NotedStack {
+  ctx::protected_fixedsize_stack stacks{kFiberStack};
+  ThreadRec* owner;
+
+  ctx::stack_context allocate() {
+    ctx::stack_context sc = stacks.allocate();
+    owner->stackBottom = static_cast<const char*>(sc.sp) - sc.size;
+    owner->stackSize = sc.size;
+    return sc;
+  }
+  void deallocate(ctx::stack_context& sc) noexcept {
+#ifdef TW_ASAN_FIBERS
+    // Frames that never returned (the fiber's entry) leave their redzones poisoned; the
+    // memory goes back to the system and may come back as anyone's heap.
+    ASAN_UNPOISON_MEMORY_REGION(static_cast<char*>(sc.sp) - sc.size, sc.size);
+#endif
+    stacks.deallocate(sc);
+  }
 };
 
 #ifdef TW_PROC_THREAD_ERRORS
@@ -124,7 +193,9 @@ void resume(ThreadRec& t) {
   saveLive(s.main);
   loadLive(t);
   s.current = &t;
+  beforeSwitch(&s.main, t.stackBottom, t.stackSize);
   t.self = std::move(t.self).resume();
+  afterSwitch(s.main, false);
   s.current = &s.main;
   if (!t.finished) saveLive(t);
   loadLive(s.main);
@@ -162,24 +233,24 @@ int START(Procedure proc, long stack, std::string_view name) {
   t.stack = std::max(stack, kMinimumStack);
   t.proc = std::move(proc);
   saveLive(t);  // the starter's buffers are live right now
-  t.self = ctx::fiber(std::allocator_arg, ctx::protected_fixedsize_stack(kFiberStack),
-                      [&t](ctx::fiber&& back) {
-                        t.back = std::move(back);
-                        try {
-                          t.proc();
-                        } catch (const ctx::detail::forced_unwind&) {
-                          throw;
-                        } catch (const std::exception& e) {
-                          std::fprintf(stderr, "procedure thread %d (%s) ended: %s\n", t.number,
-                                       t.name.c_str(), e.what());
-                        } catch (...) {
-                          std::fprintf(stderr, "procedure thread %d (%s) ended abnormally\n",
-                                       t.number, t.name.c_str());
-                        }
-                        t.finished = true;
-                        t.events.clear();
-                        return std::move(t.back);
-                      });
+  t.self = ctx::fiber(std::allocator_arg, NotedStack{{kFiberStack}, &t}, [&t](ctx::fiber&& back) {
+    afterSwitch(t, true);
+    t.back = std::move(back);
+    try {
+      t.proc();
+    } catch (const ctx::detail::forced_unwind&) {
+      throw;
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "procedure thread %d (%s) ended: %s\n", t.number, t.name.c_str(),
+                   e.what());
+    } catch (...) {
+      std::fprintf(stderr, "procedure thread %d (%s) ended abnormally\n", t.number, t.name.c_str());
+    }
+    t.finished = true;
+    t.events.clear();
+    beforeSwitchToMain(nullptr);
+    return std::move(t.back);
+  });
   const int number = t.number;
   s.threads.emplace(number, std::move(rec));
   wake(number);
@@ -227,7 +298,9 @@ void waitForEvent() {
       QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return;
   }
+  beforeSwitchToMain(&t);
   t.back = std::move(t.back).resume();
+  afterSwitch(t, true);
 }
 
 void wake(int thread) {
