@@ -8,6 +8,8 @@
 
 namespace rt {
 
+// Byte-aligned, so that it can stand at any offset of a packed record.
+#pragma pack(push, 1)
 struct Decimal {
   static constexpr std::int32_t kMax = 9'999'999;  // +/-99,999.99
 
@@ -30,7 +32,8 @@ struct Decimal {
   friend constexpr bool operator==(Decimal a, Decimal b) { return a.hundredths == b.hundredths; }
   friend constexpr auto operator<=>(Decimal a, Decimal b) { return a.hundredths <=> b.hundredths; }
 };
-static_assert(sizeof(Decimal) == 4);
+#pragma pack(pop)
+static_assert(sizeof(Decimal) == 4 && alignof(Decimal) == 1);
 
 // Sums and differences that refuse to leave the range instead of wrapping.
 constexpr std::optional<Decimal> checkedAdd(Decimal a, Decimal b) {

@@ -31,7 +31,7 @@ std::size_t utf8CutLength(std::string_view src, std::size_t width) {
 
 void assignPadded(char* dst, std::size_t width, std::string_view src) {
   const std::size_t n = utf8CutLength(src, width);
-  std::memcpy(dst, src.data(), n);
+  if (n > 0) std::memcpy(dst, src.data(), n);
   std::memset(dst + n, ' ', width - n);
 }
 

@@ -240,7 +240,7 @@ TEST_F(FileManagerTest, AutoNumberCountsWithinTheLeadingComponents) {
   tf.rec.name = "e";
   ASSERT_EQ(byHost.PrimeRecord(), Status::Ok);
   // Priming clears the buffer, so the leading component is blank: numbering starts at 1.
-  EXPECT_EQ(tf.rec.date, 1);
+  EXPECT_EQ(+tf.rec.date, 1);
 
   struct HostManager : FileManager {
     std::string host;
@@ -251,11 +251,11 @@ TEST_F(FileManagerTest, AutoNumberCountsWithinTheLeadingComponents) {
   prime.host = "alpha";
   ASSERT_EQ(prime.OpenFile(), Status::Ok);
   ASSERT_EQ(prime.PrimeRecord(), Status::Ok);
-  EXPECT_EQ(tf.rec.date, 10) << "after the last of the same host in any case";
+  EXPECT_EQ(+tf.rec.date, 10) << "after the last of the same host in any case";
   EXPECT_EQ(tf.rec.host.str(), "alpha");
   prime.host = "gamma";
   ASSERT_EQ(prime.PrimeRecord(), Status::Ok);
-  EXPECT_EQ(tf.rec.date, 1);
+  EXPECT_EQ(+tf.rec.date, 1);
   prime.Kill();
   byHost.Kill();
 }

@@ -210,7 +210,7 @@ TEST_F(Managers, NewNoteIsDatedTodayBeforeAnythingIsTyped) {
   DNO.TOPIC = "left over";
   ASSERT_EQ(DnotesManager->PrimeRecord(), rt::Status::Ok);
   rt::setClockProvider(nullptr);
-  EXPECT_EQ(DNO.DATE, pinned);
+  EXPECT_EQ(+DNO.DATE, pinned);
   EXPECT_TRUE(DNO.TOPIC.blank());
   EXPECT_EQ(dnotes.records(), 0) << "notes have no auto-numbered key: nothing is reserved";
   DnotesManager->CloseFile();

@@ -84,10 +84,10 @@ TEST(BindingTest, FieldsOfPackedRecordsAtOddOffsetsKeepTheirValues) {
   ASSERT_TRUE(count.set(rt::Value(-7.0)));
   EXPECT_FALSE(count.set(rt::Value(40000.0)));
   EXPECT_EQ(r.flag, 'x');
-  EXPECT_EQ(r.real, 2.5);
-  EXPECT_EQ(r.money.hundredths, 123456);
-  EXPECT_EQ(r.day, 80000);
-  EXPECT_EQ(r.count, -7);
+  EXPECT_EQ(+r.real, 2.5);
+  EXPECT_EQ(+r.money.hundredths, 123456);
+  EXPECT_EQ(+r.day, 80000);
+  EXPECT_EQ(+r.count, -7);
   EXPECT_EQ(std::get<double>(real.get()), 2.5);
   EXPECT_EQ(std::get<rt::DateValue>(day.get()).day, 80000);
   EXPECT_EQ(rt::numberOf(count.get()), -7);
