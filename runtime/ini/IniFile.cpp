@@ -350,16 +350,25 @@ double IniFile::getNumber(std::string_view section, std::string_view key,
 }
 
 bool IniFile::put(std::string_view section, std::string_view key, std::string_view value) {
-  const std::string_view k = trimBlanks(key);
-  if (k.empty() || hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value) ||
-      section.find(']') != std::string_view::npos || k.find('=') != std::string_view::npos ||
-      k.front() == ';' || k.front() == '#' || k.front() == '[')
-    return false;
+  return put(section, {Entry{key, value}});
+}
+
+bool IniFile::put(std::string_view section, std::initializer_list<Entry> entries) {
+  if (hasLineBreak(section) || section.find(']') != std::string_view::npos) return false;
+  for (const auto& [key, value] : entries) {
+    const std::string_view k = trimBlanks(key);
+    if (k.empty() || hasLineBreak(key) || hasLineBreak(value) ||
+        k.find('=') != std::string_view::npos || k.front() == ';' || k.front() == '#' ||
+        k.front() == '[')
+      return false;
+  }
   const std::shared_ptr<Cached> c = cachedFor(path_);
   std::lock_guard lock(c->mutex);
   c->refresh();
   if (c->unreadable) return false;
-  std::string data = withValue(c->text, trimBlanks(section), k, value);
+  std::string data = c->text;
+  for (const auto& [key, value] : entries)
+    data = withValue(data, trimBlanks(section), trimBlanks(key), value);
   if (!replaceAtomically(c->stamp.path, data)) {
     c->loaded = false;
     return false;

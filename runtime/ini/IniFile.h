@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace rt {
 
@@ -30,6 +32,10 @@ class IniFile {
   // be, or the names or value cannot stand in an INI line (line breaks, "=" or a leading ";"
   // in a key, "]" in a section).
   bool put(std::string_view section, std::string_view key, std::string_view value);
+  // Several keys of one section in one write of the file; nothing is written when any of them
+  // is refused.
+  using Entry = std::pair<std::string_view, std::string_view>;
+  bool put(std::string_view section, std::initializer_list<Entry> entries);
   bool putNumber(std::string_view section, std::string_view key, double value);
 
   const std::string& path() const { return path_; }

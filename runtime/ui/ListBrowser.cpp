@@ -611,8 +611,8 @@ bool BrowseLayouts::Toggle() {
 }
 
 void BrowseLayouts::Save() {
-  iniPut(section_, originalKey_, original_);
-  iniPut(section_, userKey_, list_.Format());
+  const std::string user = list_.Format();
+  iniPut(section_, {{originalKey_, original_}, {userKey_, user}});
 }
 
 // ---------------------------------------------------------------------------------------

@@ -1269,11 +1269,13 @@ void Window::savePosition(std::string_view section) {
   QWidget* top = topLevel();
   const bool maximized = top->isMaximized();
   const QRect r = maximized ? top->normalGeometry() : QRect(top->pos(), top->size());
-  iniPut(section, "XPos", std::to_string(r.x()));
-  iniPut(section, "YPos", std::to_string(r.y()));
-  iniPut(section, "Width", std::to_string(r.width()));
-  iniPut(section, "Height", std::to_string(r.height()));
-  iniPut(section, "Maximize", maximized ? "Yes" : "No");
+  const std::string x = std::to_string(r.x()), y = std::to_string(r.y());
+  const std::string w = std::to_string(r.width()), h = std::to_string(r.height());
+  iniPut(section, {{"XPos", x},
+                   {"YPos", y},
+                   {"Width", w},
+                   {"Height", h},
+                   {"Maximize", maximized ? "Yes" : "No"}});
 }
 
 void Window::setBlocked(bool on) {

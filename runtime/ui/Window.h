@@ -6,11 +6,13 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "runtime/proc/Events.h"
@@ -229,6 +231,9 @@ struct IniAccess {
 void setIniAccess(IniAccess access);
 std::string iniGet(std::string_view section, std::string_view key, std::string_view fallback);
 void iniPut(std::string_view section, std::string_view key, std::string_view value);
+// Several keys of one section in one write of the file.
+void iniPut(std::string_view section,
+            std::initializer_list<std::pair<std::string_view, std::string_view>> entries);
 
 // Timers run on the real clock unless a test switches to the virtual one, which moves
 // only when advanced.

@@ -208,6 +208,18 @@ void iniPut(std::string_view section, std::string_view key, std::string_view val
 #endif
 }
 
+void iniPut(std::string_view section,
+            std::initializer_list<std::pair<std::string_view, std::string_view>> entries) {
+#ifdef TW_UI_HAVE_INI
+  Layer& l = layer();
+  if (!l.ini.put) {
+    IniFile(l.iniFile).put(section, entries);
+    return;
+  }
+#endif
+  for (const auto& [key, value] : entries) iniPut(section, key, value);
+}
+
 void useVirtualClock(bool on) {
   Layer& l = layer();
   if (l.virtualClock == on) return;

@@ -205,6 +205,17 @@ TEST_F(IniFileTest, AFileThatCannotBeReadIsNeverOverwritten) {
   EXPECT_EQ(read("a.ini"), "[s]\nk=v\n");
 }
 
+TEST_F(IniFileTest, SeveralKeysOfASectionGoInOneWriteOrNotAtAll) {
+  write("w.ini", "; kept\r\n[Main]\r\nXPos=1\r\n\r\n[Other]\r\nk=v\r\n");
+  IniFile ini(at("w.ini"));
+  EXPECT_FALSE(ini.put("Main", {{"XPos", "5"}, {"bad\nkey", "x"}}));
+  EXPECT_EQ(read("w.ini"), "; kept\r\n[Main]\r\nXPos=1\r\n\r\n[Other]\r\nk=v\r\n");
+  ASSERT_TRUE(ini.put("main", {{"XPos", "5"}, {"YPos", "7"}, {"Maximize", "No"}}));
+  EXPECT_EQ(read("w.ini"),
+            "; kept\r\n[Main]\r\nXPos=5\r\nYPos=7\r\nMaximize=No\r\n\r\n[Other]\r\nk=v\r\n");
+  EXPECT_EQ(ini.getString("Main", "YPos"), "7");
+}
+
 TEST_F(IniFileTest, AFailedWriteIsReported) {
   IniFile ini(at("missing-dir/a.ini"));
   EXPECT_FALSE(ini.put("s", "k", "v"));
