@@ -55,6 +55,19 @@ QString bookName(std::string_view program) {
   return p.toLower();
 }
 
+// Procedures that show another procedure's window open its page: "alias=page" lines.
+QHash<QString, QString> pageAliases(const QString& book) {
+  QHash<QString, QString> map;
+  QFile f(lookup(QStringLiteral("help/%1/aliases.txt").arg(book)));
+  if (!f.open(QIODevice::ReadOnly)) return map;
+  for (const QByteArray& line : f.readAll().split('\n')) {
+    const qsizetype eq = line.indexOf('=');
+    if (eq > 0)
+      map.insert(QString::fromUtf8(line.left(eq)).toLower(), QString::fromUtf8(line.mid(eq + 1)));
+  }
+  return map;
+}
+
 }  // namespace
 
 QString resourcePath(std::string_view name) {
@@ -89,7 +102,11 @@ QString helpPage(std::string_view program, std::string_view procedure) {
   if (contents.isEmpty()) return {};
   const QString page = plainName(procedure);
   if (page.isEmpty() || page.contains(u'/')) return contents;
-  const QString found = lookup(QStringLiteral("help/%1/%2.html").arg(book, page));
+  QString found = lookup(QStringLiteral("help/%1/%2.html").arg(book, page));
+  if (found.isEmpty()) {
+    const QString shared = pageAliases(book).value(page.toLower());
+    if (!shared.isEmpty()) found = lookup(QStringLiteral("help/%1/%2.html").arg(book, shared));
+  }
   return found.isEmpty() ? contents : found;
 }
 

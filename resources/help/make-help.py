@@ -717,18 +717,20 @@ def write_book(folder, book, sections):
         if old.endswith(".html"):
             os.remove(os.path.join(path, old))
     known = {p.name: p.title for _, pages in sections for p in pages}
+    aliases = []  # procedures that open another procedure's page
     contents = [f"<h1>{esc(book)} help</h1>\n", f"<p>{esc(F1)}</p>\n"]
     for heading, pages in sections:
         contents.append(f"<h2>{esc(heading)}</h2>\n<ul>\n")
         for p in pages:
             contents.append(f"<li><a href=\"{p.name}.html\">{esc(label(p.title))}</a></li>\n")
-            text = render(p, book, known)
-            for name in [p.name] + list(p.aliases):
-                with open(os.path.join(path, name + ".html"), "w", encoding="utf-8") as f:
-                    f.write(text)
+            with open(os.path.join(path, p.name + ".html"), "w", encoding="utf-8") as f:
+                f.write(render(p, book, known))
+            aliases.extend(f"{a}={p.name}\n" for a in p.aliases)
         contents.append("</ul>\n")
     with open(os.path.join(path, "index.html"), "w", encoding="utf-8") as f:
         f.write(document(f"{book} help", "".join(contents)))
+    with open(os.path.join(path, "aliases.txt"), "w", encoding="utf-8") as f:
+        f.write("".join(sorted(aliases)))
 
 
 write_book("tarnwick", "Tarnwick", TARNWICK)
