@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <QHash>
-
 #include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QHash>
 #include <QImage>
 #include <QImageReader>
 #include <QRegularExpression>
