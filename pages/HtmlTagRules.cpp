@@ -9,6 +9,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "runtime/text/FixedString.h"
 #include "runtime/text/Strings.h"
 
 namespace {
@@ -125,22 +126,10 @@ std::string_view quotedValue(std::string_view text, long p, long n) {
   return sub(text, q1 + 1, q2 - q1 - 1);
 }
 
-// What a field of `width` bytes keeps of a value: cut at the width the way rt::Str cuts (never
-// leaving part of a UTF-8 character), trailing blanks clipped. The values live in views and
-// reused strings rather than padded fields, which would cost a fill and a scan each.
+// What a field of `width` bytes keeps of a value: cut as rt::Str cuts, trailing blanks clipped.
+// The values live in views rather than padded fields, which would cost a fill and a scan each.
 std::string_view fieldText(std::string_view v, std::size_t width) {
-  if (v.size() > width) {
-    std::size_t n = width;
-    std::size_t lead = n;
-    while (lead > 0 && (static_cast<unsigned char>(v[lead - 1]) & 0xC0) == 0x80) --lead;
-    if (lead > 0) {
-      const auto c = static_cast<unsigned char>(v[lead - 1]);
-      const std::size_t seq = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-      if (c >= 0x80 && (lead - 1) + seq > n) n = lead - 1;
-    }
-    v = v.substr(0, n);
-  }
-  return clipped(v);
+  return clipped(v.substr(0, rt::utf8CutLength(v, width)));
 }
 
 // Calls f(i) for each '<' and '=' of the text in order of position. Sixteen bytes at a time
