@@ -7,8 +7,8 @@
 
 #include "dictionary/Files.h"
 #include "runtime/data/Errors.h"
-#include "runtime/data/FileNames.h"
 #include "runtime/data/KeyedFile.h"
+#include "runtime/text/Paths.h"
 
 namespace tarnfix {
 namespace {
@@ -143,7 +143,7 @@ FileResult checkFile(const rt::FileDesc& desc) {
   ScratchFile file(desc);
   const std::string path = file->path();
   r.fileName = std::filesystem::path(path).filename().string();
-  if (!rt::fileExists(path)) {
+  if (!rt::FileExists(path)) {
     r.text = "no such file";
     return r;
   }
@@ -201,7 +201,7 @@ std::vector<FileResult> checkWorkingDirectory(
   std::vector<FileResult> results;
   for (const rt::FileDesc* desc : AllFileDescs()) {
     if (desc->diskName.empty()) continue;  // the line files belong to no one file
-    if (!rt::fileExists(rt::resolveExisting(desc->diskName + ".db"))) continue;
+    if (!rt::FileExists(rt::resolvePath(desc->diskName + ".db"))) continue;
     results.push_back(checkFile(*desc));
     if (progress) progress(results.back());
   }

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <limits>
 
-#include "runtime/data/FileNames.h"
 #include "runtime/data/KeyedFileImpl.h"
+#include "runtime/text/Paths.h"
 
 namespace rt {
 
@@ -166,7 +166,7 @@ bool KeyedFile::Impl::openDb(OpenMode m, bool checkKeys) {
     if (f.offset + f.size > desc.recordSize)
       return setError(ErrorCode::InvalidRequest, label(), "record layout exceeds its size");
   path = self.path();
-  if (!fileExists(path)) return fail(ErrorCode::FileNotFound, "file not found");
+  if (!FileExists(path)) return fail(ErrorCode::FileNotFound, "file not found");
   std::string why;
   if (!lock.acquire(path, m, why)) return fail(ErrorCode::AccessDenied, why);
   mode = m;
@@ -211,7 +211,7 @@ bool KeyedFile::Impl::openDb(OpenMode m, bool checkKeys) {
   sql::exec(db, "PRAGMA cache_size=-16384");
   bool ok = checkSchema(checkKeys);
   if (!ok && m.access == Access::ReadOnly && errorCode() == ErrorCode::AccessDenied &&
-      !fileExists(path + "-wal") && ::access(directoryOf(path).c_str(), W_OK) != 0) {
+      !FileExists(path + "-wal") && ::access(directoryOf(path).c_str(), W_OK) != 0) {
     // A read-only directory leaves no room for the shared-memory file; nobody can be writing
     // without a -wal file there, so the file is read as it stands.
     sqlite3_close_v2(db);
@@ -455,7 +455,7 @@ bool KeyedFile::create() {
   Impl& d = *impl_;
   if (d.db) return d.fail(ErrorCode::AlreadyOpen, "file is open");
   d.path = path();
-  if (fileExists(d.path)) {
+  if (FileExists(d.path)) {
     if (!FileLock::unused(d.path)) return d.fail(ErrorCode::AccessDenied, "the file is in use");
     if (::unlink(d.path.c_str()) != 0)
       return d.fail(ErrorCode::CreateError,
@@ -488,7 +488,7 @@ bool KeyedFile::remove() {
   Impl& d = *impl_;
   if (d.db) return d.fail(ErrorCode::AlreadyOpen, "file is open");
   d.path = path();
-  if (!fileExists(d.path)) return d.fail(ErrorCode::FileNotFound, "file not found");
+  if (!FileExists(d.path)) return d.fail(ErrorCode::FileNotFound, "file not found");
   if (!FileLock::unused(d.path)) return d.fail(ErrorCode::AccessDenied, "the file is in use");
   if (::unlink(d.path.c_str()) != 0)
     return d.fail(ErrorCode::AccessDenied,

@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "runtime/data/FileNames.h"
 #include "runtime/text/FixedString.h"
+#include "runtime/text/Paths.h"
 
 namespace rt {
 
@@ -37,7 +37,7 @@ bool LineFile::open() {
   const std::string p = path();
   if (isOpen()) return setError(ErrorCode::AlreadyOpen, p, p + ": file already open");
   if (p.empty()) return setError(ErrorCode::FileNotFound, label_, label_ + ": no file name");
-  if (!fileExists(p)) return setError(ErrorCode::FileNotFound, p, p + ": file not found");
+  if (!FileExists(p)) return setError(ErrorCode::FileNotFound, p, p + ": file not found");
   fd_ = ::open(p.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
   if (fd_ < 0 && (errno == EACCES || errno == EROFS)) fd_ = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) {
