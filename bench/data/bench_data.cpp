@@ -254,30 +254,38 @@ void BM_GetByKey(benchmark::State& state) {
 }
 BENCHMARK(BM_GetByKey)->Unit(benchmark::kMicrosecond);
 
-void BM_RawGetByKey(benchmark::State& state) {
+// Rows at a key value read with a plain prepared statement: `op` "=" for a GET, ">=" for a page.
+// Returns the rows read over all iterations.
+std::size_t rawKeyedReads(benchmark::State& state, const char* op, int limit, unsigned seed) {
   auto& fx = fixture();
+  const std::string sql =
+      std::string(
+          "SELECT rowid, DOMAINNAME, PAGENAME, WEBPAGEPATHNAME, WEBPAGELINK, LINENUMBER, "
+          "RECORDDATE FROM WPLinks WHERE (WEBPAGEPATHNAME <> '') AND "
+          "upper(WEBPAGEPATHNAME) ") +
+      op + " ?1 ORDER BY upper(WEBPAGEPATHNAME), rowid LIMIT " + std::to_string(limit);
   sqlite3_stmt* s = nullptr;
-  sqlite3_prepare_v2(
-      fx.raw,
-      "SELECT rowid, DOMAINNAME, PAGENAME, WEBPAGEPATHNAME, WEBPAGELINK, LINENUMBER, "
-      "RECORDDATE FROM WPLinks WHERE (WEBPAGEPATHNAME <> '') AND "
-      "upper(WEBPAGEPATHNAME) = ?1 ORDER BY upper(WEBPAGEPATHNAME), rowid LIMIT 1",
-      -1, &s, nullptr);
-  std::mt19937 rng(1);
+  sqlite3_prepare_v2(fx.raw, sql.c_str(), -1, &s, nullptr);
+  std::mt19937 rng(seed);
   Link r{};
-  int found = 0;
+  std::size_t rows = 0;
   for (auto _ : state) {
     std::string key = pathOf(static_cast<int>(rng() % kPaths));
     for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     sqlite3_bind_text(s, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
-    if (sqlite3_step(s) == SQLITE_ROW) {
+    while (sqlite3_step(s) == SQLITE_ROW) {
       rawRead(s, r);
-      ++found;
+      ++rows;
     }
     sqlite3_reset(s);
   }
   sqlite3_finalize(s);
-  if (found != state.iterations()) state.SkipWithError("GET missed");
+  return rows;
+}
+
+void BM_RawGetByKey(benchmark::State& state) {
+  if (rawKeyedReads(state, "=", 1, 1) != static_cast<std::size_t>(state.iterations()))
+    state.SkipWithError("GET missed");
 }
 BENCHMARK(BM_RawGetByKey)->Unit(benchmark::kMicrosecond);
 
@@ -298,29 +306,8 @@ void BM_ViewPage(benchmark::State& state) {
 BENCHMARK(BM_ViewPage)->Unit(benchmark::kMicrosecond);
 
 void BM_RawViewPage(benchmark::State& state) {
-  auto& fx = fixture();
-  sqlite3_stmt* s = nullptr;
-  sqlite3_prepare_v2(
-      fx.raw,
-      "SELECT rowid, DOMAINNAME, PAGENAME, WEBPAGEPATHNAME, WEBPAGELINK, LINENUMBER, "
-      "RECORDDATE FROM WPLinks WHERE (WEBPAGEPATHNAME <> '') AND "
-      "upper(WEBPAGEPATHNAME) >= ?1 ORDER BY upper(WEBPAGEPATHNAME), rowid LIMIT 50",
-      -1, &s, nullptr);
-  std::mt19937 rng(2);
-  Link r{};
-  std::size_t rows = 0;
-  for (auto _ : state) {
-    std::string key = pathOf(static_cast<int>(rng() % kPaths));
-    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    sqlite3_bind_text(s, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
-    while (sqlite3_step(s) == SQLITE_ROW) {
-      rawRead(s, r);
-      ++rows;
-    }
-    sqlite3_reset(s);
-  }
-  sqlite3_finalize(s);
-  if (rows != 50 * static_cast<std::size_t>(state.iterations())) state.SkipWithError("short page");
+  if (rawKeyedReads(state, ">=", 50, 2) != 50 * static_cast<std::size_t>(state.iterations()))
+    state.SkipWithError("short page");
 }
 BENCHMARK(BM_RawViewPage)->Unit(benchmark::kMicrosecond);
 
