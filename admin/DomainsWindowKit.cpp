@@ -14,6 +14,7 @@
 #include "runtime/data/ErrorReporter.h"
 #include "runtime/expr/Expression.h"
 #include "runtime/ui/FormCall.h"
+#include "runtime/ui/IniAccess.h"
 #include "runtime/ui/Window.h"
 
 namespace {

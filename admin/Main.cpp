@@ -18,6 +18,7 @@
 #include "runtime/ui/Printing.h"
 #include "runtime/ui/Window.h"
 #include "runtime/ui/WindowController.h"
+#include "runtime/ui/WindowLayer.h"
 
 namespace {
 

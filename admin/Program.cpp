@@ -9,6 +9,7 @@
 #include "runtime/ui/Help.h"
 #include "runtime/ui/MessageBox.h"
 #include "runtime/ui/Window.h"
+#include "runtime/ui/WindowLayer.h"
 
 ProgramErrorsClass ProgramErrors;
 

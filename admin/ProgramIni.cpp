@@ -4,6 +4,7 @@
 
 #include "dictionary/Globals.h"
 #include "runtime/ini/IniFile.h"
+#include "runtime/ui/IniAccess.h"
 #include "runtime/ui/Window.h"
 
 ProgramIniClass ProgramIni;

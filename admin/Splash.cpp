@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "runtime/data/ErrorReporter.h"
+#include "runtime/ui/IniAccess.h"
 #include "runtime/ui/WindowController.h"
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "admin/Program.h"
 #include "runtime/ui/Window.h"
+#include "runtime/ui/WindowLayer.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -22,6 +22,7 @@
 #include "runtime/text/Strings.h"
 #include "runtime/ui/MessageBox.h"
 #include "runtime/ui/Window.h"
+#include "runtime/ui/WindowLayer.h"
 
 namespace {
 

@@ -14,9 +14,11 @@
 
 #include "admin/Domains.h"
 #include "dictionary/Dictionary.h"
+#include "runtime/ui/IniAccess.h"
 #include "runtime/ui/ListBrowser.h"
 #include "runtime/ui/TestDriver.h"
 #include "runtime/ui/Window.h"
+#include "runtime/ui/WindowLayer.h"
 
 namespace {
 

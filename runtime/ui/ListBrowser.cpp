@@ -14,6 +14,7 @@
 #include "runtime/proc/Threads.h"
 #include "runtime/text/FixedString.h"
 #include "runtime/ui/FormCall.h"
+#include "runtime/ui/IniAccess.h"
 #include "runtime/ui/Window.h"
 
 namespace rt {

@@ -12,6 +12,7 @@
 #include "runtime/proc/ProgramLife.h"
 #include "runtime/proc/Threads.h"
 #include "runtime/ui/Window.h"
+#include "runtime/ui/WindowLayer.h"
 
 namespace rt {
 namespace {

@@ -7,6 +7,7 @@
 #include "runtime/proc/Events.h"
 #include "runtime/proc/Threads.h"
 #include "runtime/ui/Window.h"
+#include "runtime/ui/WindowLayer.h"
 
 namespace rt {
 

@@ -1,4 +1,6 @@
 #include "runtime/ui/TestDriver.h"
+#include "runtime/ui/Clock.h"
+#include "runtime/ui/WindowLayer.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

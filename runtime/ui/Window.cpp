@@ -1,15 +1,11 @@
 #include "runtime/ui/Window.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
-#include <QButtonGroup>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QEvent>
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,135 +14,30 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
-#include <QStandardItemModel>
 #include <QStatusBar>
-#include <QStylePainter>
-#include <QTabBar>
 #include <QTabWidget>
-#include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 #include <algorithm>
+#include <utility>
 
 #include "runtime/proc/Threads.h"
+#include "runtime/ui/Clock.h"
+#include "runtime/ui/ControlAdapter.h"
 #include "runtime/ui/Help.h"
+#include "runtime/ui/IniAccess.h"
 #include "runtime/ui/Jpeg.h"
+#include "runtime/ui/QtText.h"
+#include "runtime/ui/WindowLayer.h"
 #include "runtime/ui/WindowLayerInternal.h"
 
 namespace rt {
 namespace {
 
-QString q(std::string_view s) {
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string s8(const QString& s) {
-  return s.toStdString();
-}
-
 std::string_view clipped(std::string_view s) {
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
   return s;
-}
-
-QColor colorOf(long c) {
-  return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                static_cast<int>((c >> 16) & 0xFF));
-}
-
-void applyStyle(QFont& f, long style) {
-  const long weight = style & fontstyle::WeightMask;
-  f.setWeight(static_cast<QFont::Weight>(std::clamp<long>(weight == 0 ? 400 : weight, 1, 1000)));
-  f.setItalic(style & fontstyle::Italic);
-  f.setUnderline(style & fontstyle::Underline);
-  f.setStrikeOut(style & fontstyle::Strikeout);
-}
-
-// A tab bar whose tabs each have their own fill, text colour and weight.
-class ColorTabBar : public QTabBar {
- public:
-  struct Look {
-    long fill = kColorNone, text = kColorNone, style = fontstyle::Regular;
-  };
-  std::vector<Look> looks;
-
-  Look look(int i) const { return i < static_cast<int>(looks.size()) ? looks[i] : Look{}; }
-
- protected:
-  QSize tabSizeHint(int index) const override {
-    QSize s = QTabBar::tabSizeHint(index);
-    return s + QSize(fontMetrics().averageCharWidth() * 2, 0);  // room for bold text
-  }
-  void paintEvent(QPaintEvent*) override {
-    QStylePainter p(this);
-    for (int i = 0; i < count(); ++i) {
-      if (!isTabVisible(i)) continue;
-      QStyleOptionTab opt;
-      initStyleOption(&opt, i);
-      const Look l = look(i);
-      if (l.fill != kColorNone) {
-        opt.palette.setColor(QPalette::Button, colorOf(l.fill));
-        opt.palette.setColor(QPalette::Window, colorOf(l.fill));
-      }
-      p.drawControl(QStyle::CE_TabBarTabShape, opt);
-      if (l.fill != kColorNone) p.fillRect(opt.rect.adjusted(2, 2, -2, -1), colorOf(l.fill));
-      QFont f = font();
-      applyStyle(f, l.style);
-      p.setFont(f);
-      p.setPen(l.text != kColorNone ? colorOf(l.text) : opt.palette.color(QPalette::WindowText));
-      p.drawText(opt.rect, Qt::AlignCenter | Qt::TextShowMnemonic, opt.text);
-    }
-  }
-};
-
-class SheetWidget : public QTabWidget {
- public:
-  SheetWidget() : bar(new ColorTabBar) { setTabBar(bar); }
-  ColorTabBar* bar;
-};
-
-// A list that reports its current row whatever model it is given later.
-class ListWidget : public QTableView {
- public:
-  std::function<void()> onCurrentChanged;
-
- protected:
-  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override {
-    QTableView::currentChanged(current, previous);
-    if (onCurrentChanged && current.row() != previous.row()) onCurrentChanged();
-  }
-};
-
-std::vector<std::string> splitItems(std::string_view items) {
-  std::vector<std::string> out;
-  if (items.empty()) return out;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t bar = items.find('|', start);
-    out.emplace_back(items.substr(start, bar == std::string_view::npos ? bar : bar - start));
-    if (bar == std::string_view::npos) break;
-    start = bar + 1;
-  }
-  return out;
-}
-
-bool isField(ControlKind k) {
-  switch (k) {
-    case ControlKind::Entry:
-    case ControlKind::Text:
-    case ControlKind::DropList:
-    case ControlKind::List:
-    case ControlKind::Image:
-    case ControlKind::Progress:
-    case ControlKind::Check:
-      return true;
-    default:
-      return false;
-  }
 }
 
 QString fontFamily(std::string_view name) {
@@ -182,20 +73,6 @@ int mouseCodeOf(const QEvent* e) {
 
 }  // namespace
 
-struct Window::Control {
-  ControlDesc desc;
-  QWidget* widget = nullptr;
-  Binding binding;
-  std::optional<Picture> picture;
-  long fill = kColorNone, font = kColorNone, style = fontstyle::Regular;
-  bool edited = false;
-  QButtonGroup* radios = nullptr;  // options
-  SheetWidget* sheet = nullptr;    // sheets, and the sheet of a tab
-  QWidget* page = nullptr;         // tabs
-  QStandardItemModel* items = nullptr;
-  std::string unlisted;  // drop lists: a value shown that is none of the items
-};
-
 Window::Window(WindowDesc desc, std::string procedure)
     : desc_(std::move(desc)),
       procedure_(std::move(procedure)),
@@ -222,6 +99,32 @@ const Window::Control* Window::find(int control) const {
   return it == controls_.end() ? nullptr : it->second.get();
 }
 
+namespace detail {
+
+void ControlAdapter::buildChildren(Window& w, QWidget* host, int parent) {
+  w.buildContainer(host, parent);
+}
+Control* ControlAdapter::find(Window& w, int control) {
+  return w.find(control);
+}
+void ControlAdapter::watch(Window& w, QWidget* widget) {
+  w.watch(widget);
+}
+std::vector<const Control*> ControlAdapter::children(const Window& w, int parent) {
+  std::vector<const Control*> out;
+  for (int n : w.order_)
+    if (const Control& c = *w.controls_.at(n); c.desc.parent == parent) out.push_back(&c);
+  return out;
+}
+std::vector<Control*> ControlAdapter::children(Window& w, int parent) {
+  std::vector<Control*> out;
+  for (const Control* c : children(std::as_const(w), parent))
+    out.push_back(const_cast<Control*>(c));
+  return out;
+}
+
+}  // namespace detail
+
 void Window::watch(QWidget* w) {
   w->installEventFilter(this);
   w->setProperty("rtWindow", id_);
@@ -233,6 +136,7 @@ void Window::build() {
   for (const ControlDesc& d : frame ? std::vector<ControlDesc>{} : desc_.controls) {
     auto c = std::make_unique<Control>();
     c->desc = d;
+    c->adapter = &detail::ControlAdapter::of(d.kind);
     if (!d.picture.empty()) {
       Picture p(d.picture);
       if (p.valid()) c->picture = p;
@@ -263,7 +167,7 @@ void Window::build() {
     }
   }
   body_->setAttribute(Qt::WA_DeleteOnClose, false);
-  body_->setWindowTitle(q(desc_.title));
+  body_->setWindowTitle(qtText(desc_.title));
   if (const QString fam = fontFamily(desc_.font); !fam.isEmpty()) {
     QFont f = body_->font();
     f.setFamily(fam);
@@ -323,7 +227,7 @@ void Window::buildContainer(QWidget* host, int parent) {
     }
     buttons = nullptr;
     if (c.desc.kind == ControlKind::Prompt && i + 1 < kids.size() &&
-        isField(controls_[kids[i + 1]]->desc.kind)) {
+        controls_[kids[i + 1]]->adapter->labelled()) {
       Control& field = *controls_[kids[++i]];
       QWidget* fw = makeWidget(field);
       static_cast<QLabel*>(w)->setBuddy(fw);
@@ -336,127 +240,7 @@ void Window::buildContainer(QWidget* host, int parent) {
 
 QWidget* Window::makeWidget(Control& c) {
   const ControlDesc& d = c.desc;
-  QWidget* w = nullptr;
-  switch (d.kind) {
-    case ControlKind::Prompt: {
-      auto* l = new QLabel(q(d.text));
-      l->setTextFormat(Qt::PlainText);
-      w = l;
-      break;
-    }
-    case ControlKind::Entry: {
-      auto* e = new QLineEdit;
-      e->setReadOnly(d.readOnly);
-      if (c.picture && c.picture->kind() != Picture::Kind::Text) e->setAlignment(Qt::AlignRight);
-      if (c.picture && c.picture->width() > 0) {
-        e->setMaxLength(c.picture->kind() == Picture::Kind::Text ? c.picture->width() : 32767);
-        const int chars = std::min(c.picture->width(), 60) + 2;
-        e->setMinimumWidth(e->fontMetrics().averageCharWidth() * chars);
-      }
-      if (d.link) {
-        e->setCursor(Qt::PointingHandCursor);
-        QFont f = e->font();
-        f.setUnderline(true);
-        e->setFont(f);
-      }
-      w = e;
-      break;
-    }
-    case ControlKind::Text: {
-      auto* t = new QPlainTextEdit;
-      t->setReadOnly(d.readOnly);
-      w = t;
-      break;
-    }
-    case ControlKind::Button: {
-      auto* b = new QPushButton(q(d.text));
-      b->setAutoDefault(false);
-      b->setDefault(d.defaultButton || d.okButton);
-      if (!d.icon.empty()) {
-        const QImage img = loadPicture(d.icon);
-        if (!img.isNull()) b->setIcon(QIcon(QPixmap::fromImage(img)));
-      }
-      w = b;
-      break;
-    }
-    case ControlKind::Check:
-      w = new QCheckBox(q(d.text));
-      break;
-    case ControlKind::Option:
-    case ControlKind::Group: {
-      auto* g = new QGroupBox(q(d.text));
-      if (d.kind == ControlKind::Option) c.radios = new QButtonGroup(g);
-      w = g;
-      c.widget = w;
-      buildContainer(g, d.number);
-      break;
-    }
-    case ControlKind::Radio: {
-      auto* r = new QRadioButton(q(d.text));
-      if (Control* opt = find(d.parent); opt && opt->radios) opt->radios->addButton(r);
-      w = r;
-      break;
-    }
-    case ControlKind::List: {
-      auto* v = new ListWidget;
-      v->setSelectionBehavior(QAbstractItemView::SelectRows);
-      v->setSelectionMode(QAbstractItemView::SingleSelection);
-      v->setEditTriggers(QAbstractItemView::NoEditTriggers);
-      v->verticalHeader()->hide();
-      v->horizontalHeader()->setStretchLastSection(true);
-      c.items = new QStandardItemModel(v);
-      for (const auto& item : splitItems(d.items)) c.items->appendRow(new QStandardItem(q(item)));
-      if (c.items->rowCount() > 0) v->horizontalHeader()->hide();
-      v->setModel(c.items);
-      w = v;
-      break;
-    }
-    case ControlKind::DropList: {
-      auto* box = new QComboBox;
-      for (const auto& item : splitItems(d.items)) box->addItem(q(item));
-      box->setEditable(!d.readOnly && d.items.empty());
-      w = box;
-      break;
-    }
-    case ControlKind::Sheet: {
-      auto* sheet = new SheetWidget;
-      c.sheet = sheet;
-      if (d.wizard) sheet->tabBar()->hide();
-      for (int n : order_) {
-        Control& tab = *controls_[n];
-        if (tab.desc.kind != ControlKind::Tab || tab.desc.parent != d.number) continue;
-        tab.sheet = sheet;
-        tab.page = new QWidget;
-        tab.widget = tab.page;
-        buildContainer(tab.page, n);
-        sheet->addTab(tab.page, q(tab.desc.text));
-        if (!tab.desc.tip.empty()) sheet->setTabToolTip(sheet->count() - 1, q(tab.desc.tip));
-        watch(tab.page);
-      }
-      w = sheet;
-      break;
-    }
-    case ControlKind::Image: {
-      auto* l = new QLabel;
-      l->setAlignment(Qt::AlignCenter);
-      w = l;
-      break;
-    }
-    case ControlKind::Progress: {
-      auto* p = new QProgressBar;
-      p->setRange(d.rangeLow, std::max(d.rangeLow, d.rangeHigh));
-      p->setValue(0);
-      w = p;
-      break;
-    }
-    case ControlKind::Region:
-    case ControlKind::Tab: {
-      auto* f = new QFrame;
-      f->setMinimumSize(std::max(d.width, 1), std::max(d.height, 1));
-      w = f;
-      break;
-    }
-  }
+  QWidget* w = c.adapter->make(*this, c);
   c.widget = w;
   if (!d.font.empty() || d.fontSize > 0) {
     QFont f = w->font();
@@ -465,69 +249,13 @@ QWidget* Window::makeWidget(Control& c) {
     if (d.fontSize > 0) f.setPointSize(d.fontSize);
     w->setFont(f);
   }
-  if (!d.tip.empty()) w->setToolTip(q(d.tip));
-  if (d.width > 0 && d.kind != ControlKind::Region) w->setMinimumWidth(d.width);
-  if (d.height > 0 && d.kind != ControlKind::Region) w->setMinimumHeight(d.height);
+  if (!d.tip.empty()) w->setToolTip(qtText(d.tip));
+  if (d.width > 0) w->setMinimumWidth(d.width);
+  if (d.height > 0) w->setMinimumHeight(d.height);
   w->setObjectName(QString::number(d.number));
   watch(w);
-  connectControl(c);
-  if (d.kind == ControlKind::Image && !d.icon.empty()) setImage(d.number, d.icon);
+  c.adapter->attach(*this, c);
   return w;
-}
-
-void Window::connectControl(Control& c) {
-  const int n = c.desc.number;
-  switch (c.desc.kind) {
-    case ControlKind::Entry: {
-      auto* e = static_cast<QLineEdit*>(c.widget);
-      connect(e, &QLineEdit::textEdited, this, [&c] { c.edited = true; });
-      connect(e, &QLineEdit::editingFinished, this, [this, &c, n] {
-        if (!c.edited) return;
-        c.edited = false;
-        post(EventKind::Accepted, n);
-      });
-      break;
-    }
-    case ControlKind::Text:
-      connect(static_cast<QPlainTextEdit*>(c.widget), &QPlainTextEdit::textChanged, this,
-              [&c] { c.edited = true; });
-      break;
-    case ControlKind::Button:
-      if (c.desc.helpButton) {
-        connect(static_cast<QAbstractButton*>(c.widget), &QAbstractButton::clicked, this,
-                [this] { showHelp(procedure_); });
-        break;
-      }
-      [[fallthrough]];
-    case ControlKind::Check:
-      connect(static_cast<QAbstractButton*>(c.widget), &QAbstractButton::clicked, this,
-              [this, n] { post(EventKind::Accepted, n); });
-      break;
-    case ControlKind::Option:
-      connect(c.radios, &QButtonGroup::buttonClicked, this,
-              [this, n](QAbstractButton*) { post(EventKind::Accepted, n); });
-      break;
-    case ControlKind::DropList:
-      connect(static_cast<QComboBox*>(c.widget), &QComboBox::activated, this, [this, n](int) {
-        post(EventKind::NewSelection, n);
-        post(EventKind::Accepted, n);
-      });
-      break;
-    case ControlKind::List: {
-      auto* v = static_cast<ListWidget*>(c.widget);
-      v->onCurrentChanged = [this, n] { post(EventKind::NewSelection, n); };
-      // Enter and the double click both arrive as activated(), once each.
-      connect(v, &QAbstractItemView::activated, this,
-              [this, n](const QModelIndex&) { post(EventKind::Accepted, n); });
-      break;
-    }
-    case ControlKind::Sheet:
-      connect(c.sheet, &QTabWidget::currentChanged, this,
-              [this, n](int) { post(EventKind::NewSelection, n); });
-      break;
-    default:
-      break;
-  }
 }
 
 void Window::buildMenus() {
@@ -541,19 +269,19 @@ void Window::buildMenus() {
           if (!m.items.empty()) {
             QMenu* sub = nullptr;
             if (auto* bar = qobject_cast<QMenuBar*>(into))
-              sub = bar->addMenu(q(m.text));
+              sub = bar->addMenu(qtText(m.text));
             else
-              sub = static_cast<QMenu*>(into)->addMenu(q(m.text));
+              sub = static_cast<QMenu*>(into)->addMenu(qtText(m.text));
             addItems(sub, m.items);
             continue;
           }
-          auto* a = new QAction(q(m.text), into);
+          auto* a = new QAction(qtText(m.text), into);
           into->addAction(a);
           if (!m.tip.empty()) {
-            a->setStatusTip(q(m.tip));
-            a->setToolTip(q(m.tip));
+            a->setStatusTip(qtText(m.tip));
+            a->setToolTip(qtText(m.tip));
           }
-          if (!m.shortcut.empty()) a->setShortcut(QKeySequence(q(m.shortcut)));
+          if (!m.shortcut.empty()) a->setShortcut(QKeySequence(qtText(m.shortcut)));
           a->setCheckable(m.check);
           a->setChecked(m.checked);
           a->setEnabled(!m.disabled);
@@ -568,13 +296,13 @@ void Window::buildMenus() {
     QToolBar* bar = main_->addToolBar(QStringLiteral("Tools"));
     bar->setObjectName("toolbar");
     for (const ToolDesc& t : desc_.tools) {
-      auto* a = bar->addAction(q(t.text));
+      auto* a = bar->addAction(qtText(t.text));
       if (!t.icon.empty()) {
-        QIcon icon(q(":/" + t.icon));
+        QIcon icon(qtText(":/" + t.icon));
         if (!icon.isNull()) a->setIcon(icon);
       }
-      a->setToolTip(q(t.tip.empty() ? t.text : t.tip));
-      a->setStatusTip(q(t.tip));
+      a->setToolTip(qtText(t.tip.empty() ? t.text : t.tip));
+      a->setStatusTip(qtText(t.tip));
       const int number = t.number;
       actions_[number] = a;
       connect(a, &QAction::triggered, this, [this, number] { post(EventKind::Accepted, number); });
@@ -637,17 +365,17 @@ void Window::close() {
 }
 
 std::string Window::title() const {
-  return s8(body_->windowTitle());
+  return storedText(body_->windowTitle());
 }
 
 void Window::setTitle(std::string_view title) {
-  body_->setWindowTitle(q(title));
-  if (sub_) sub_->setWindowTitle(q(title));
+  body_->setWindowTitle(qtText(title));
+  if (sub_) sub_->setWindowTitle(qtText(title));
 }
 
 void Window::setIcon(std::string_view icon) {
-  QIcon i(q(":/" + std::string(clipped(icon))));
-  if (i.isNull() || i.availableSizes().isEmpty()) i = QIcon(q(clipped(icon)));
+  QIcon i(qtText(":/" + std::string(clipped(icon))));
+  if (i.isNull() || i.availableSizes().isEmpty()) i = QIcon(qtText(clipped(icon)));
   body_->setWindowIcon(i);
   if (sub_) sub_->setWindowIcon(i);
 }
@@ -772,199 +500,41 @@ int Window::focusedControl() const {
 
 std::string Window::text(int control) const {
   const Control* c = find(control);
-  if (!c) return {};
-  switch (c->desc.kind) {
-    case ControlKind::Entry:
-      return s8(static_cast<QLineEdit*>(c->widget)->text());
-    case ControlKind::Text:
-      return s8(static_cast<QPlainTextEdit*>(c->widget)->toPlainText());
-    case ControlKind::DropList:
-      return s8(static_cast<QComboBox*>(c->widget)->currentText());
-    case ControlKind::Prompt:
-      return s8(static_cast<QLabel*>(c->widget)->text());
-    case ControlKind::Button:
-    case ControlKind::Check:
-    case ControlKind::Radio:
-      return s8(static_cast<QAbstractButton*>(c->widget)->text());
-    case ControlKind::Option:
-    case ControlKind::Group:
-      return s8(static_cast<QGroupBox*>(c->widget)->title());
-    case ControlKind::Tab:
-      return s8(c->sheet->tabText(c->sheet->indexOf(c->page)));
-    default:
-      return {};
-  }
+  return c ? c->adapter->text(*this, *c) : std::string();
 }
 
 void Window::setText(int control, std::string_view text) {
   Control* c = find(control);
   if (!c) return;
-  const QString t = q(text);
-  switch (c->desc.kind) {
-    case ControlKind::Entry:
-      static_cast<QLineEdit*>(c->widget)->setText(t);
-      break;
-    case ControlKind::Text:
-      static_cast<QPlainTextEdit*>(c->widget)->setPlainText(t);
-      break;
-    case ControlKind::DropList: {
-      auto* box = static_cast<QComboBox*>(c->widget);
-      const int i = box->findText(t);
-      // A value that is not among the items shows as none, so it is not taken back as
-      // whichever item happened to be current.
-      c->unlisted.clear();
-      if (i >= 0) {
-        box->setCurrentIndex(i);
-      } else if (box->isEditable()) {
-        box->setEditText(t);
-      } else {
-        box->setCurrentIndex(-1);
-        c->unlisted = std::string(text);  // kept as it is until the user picks an item
-      }
-      break;
-    }
-    case ControlKind::Prompt:
-      static_cast<QLabel*>(c->widget)->setText(t);
-      break;
-    case ControlKind::Button:
-    case ControlKind::Check:
-    case ControlKind::Radio:
-      static_cast<QAbstractButton*>(c->widget)->setText(t);
-      break;
-    case ControlKind::Option:
-    case ControlKind::Group:
-      static_cast<QGroupBox*>(c->widget)->setTitle(t);
-      break;
-    case ControlKind::Tab:
-      c->sheet->setTabText(c->sheet->indexOf(c->page), t);
-      c->sheet->tabBar()->update();
-      break;
-    default:
-      break;
-  }
+  c->adapter->setText(*this, *c, text);
   c->edited = false;
 }
 
 Value Window::value(int control) const {
   const Control* c = find(control);
-  if (!c) return std::string();
-  switch (c->desc.kind) {
-    case ControlKind::Entry: {
-      const std::string t = text(control);
-      if (c->picture) {
-        if (ParseResult r = c->picture->parse(t)) return *r.value;
-      }
-      return t;
-    }
-    case ControlKind::Check:
-      return static_cast<QCheckBox*>(c->widget)->isChecked() ? c->desc.trueValue
-                                                             : c->desc.falseValue;
-    case ControlKind::Option:
-      for (int n : order_) {
-        const Control& r = *controls_.at(n);
-        if (r.desc.kind == ControlKind::Radio && r.desc.parent == control &&
-            static_cast<QRadioButton*>(r.widget)->isChecked())
-          return r.desc.value;
-      }
-      return std::string();
-    case ControlKind::DropList: {
-      const auto* box = static_cast<QComboBox*>(c->widget);
-      if (box->currentIndex() < 0 && !box->isEditable()) return c->unlisted;
-      return text(control);
-    }
-    case ControlKind::List: {
-      const auto* v = static_cast<QAbstractItemView*>(c->widget);
-      return static_cast<double>(v->currentIndex().isValid() ? v->currentIndex().row() + 1 : 0);
-    }
-    case ControlKind::Sheet:
-      return static_cast<double>(currentTab(control));
-    case ControlKind::Progress:
-      return static_cast<double>(static_cast<QProgressBar*>(c->widget)->value());
-    default:
-      return text(control);
-  }
+  return c ? c->adapter->value(*this, *c) : Value(std::string());
 }
 
 void Window::setValue(int control, const Value& v) {
-  Control* c = find(control);
-  if (!c) return;
-  switch (c->desc.kind) {
-    case ControlKind::Entry: {
-      std::string shown = c->picture ? c->picture->format(v) : textOf(v);
-      // Pictures pad to their width; the entry aligns the text itself.
-      const auto first = shown.find_first_not_of(' ');
-      shown =
-          first == std::string::npos ? std::string() : std::string(clipped(shown.substr(first)));
-      setText(control, shown);
-      break;
-    }
-    case ControlKind::Check:
-      static_cast<QCheckBox*>(c->widget)->setChecked(clipped(textOf(v)) ==
-                                                     clipped(c->desc.trueValue));
-      break;
-    case ControlKind::Option: {
-      const std::string want(clipped(textOf(v)));
-      for (int n : order_) {
-        const Control& r = *controls_.at(n);
-        if (r.desc.kind == ControlKind::Radio && r.desc.parent == control &&
-            clipped(r.desc.value) == want)
-          static_cast<QRadioButton*>(r.widget)->setChecked(true);
-      }
-      break;
-    }
-    case ControlKind::List: {
-      auto* view = static_cast<QAbstractItemView*>(c->widget);
-      const int row = static_cast<int>(numberOf(v)) - 1;
-      if (view->model() && row >= 0 && row < view->model()->rowCount())
-        view->setCurrentIndex(view->model()->index(row, 0));
-      break;
-    }
-    case ControlKind::Sheet:
-      setCurrentTab(control, static_cast<int>(numberOf(v)));
-      break;
-    case ControlKind::Progress: {
-      auto* p = static_cast<QProgressBar*>(c->widget);
-      p->setValue(std::clamp(static_cast<int>(numberOf(v)), p->minimum(), p->maximum()));
-      break;
-    }
-    case ControlKind::Image:
-      setImage(control, textOf(v));
-      break;
-    default:
-      setText(control, textOf(v));
-      break;
-  }
+  if (Control* c = find(control)) c->adapter->setValue(*this, *c, v);
 }
 
 bool Window::enabled(int control) const {
   const Control* c = find(control);
-  if (!c) return false;
-  if (c->page) return c->sheet->isTabEnabled(c->sheet->indexOf(c->page));
-  return c->widget->isEnabledTo(body_);
+  return c && c->adapter->enabled(*this, *c);
 }
 
 void Window::setEnabled(int control, bool on) {
-  Control* c = find(control);
-  if (!c) return;
-  if (c->page) c->sheet->setTabEnabled(c->sheet->indexOf(c->page), on);
-  c->widget->setEnabled(on);
+  if (Control* c = find(control)) c->adapter->setEnabled(*c, on);
 }
 
 bool Window::hidden(int control) const {
   const Control* c = find(control);
-  if (!c) return true;
-  if (c->page) return !c->sheet->isTabVisible(c->sheet->indexOf(c->page));
-  return c->widget->isHidden();
+  return !c || c->adapter->hidden(*c);
 }
 
 void Window::setHidden(int control, bool on) {
-  Control* c = find(control);
-  if (!c) return;
-  if (c->page) {
-    c->sheet->setTabVisible(c->sheet->indexOf(c->page), !on);
-    return;
-  }
-  c->widget->setHidden(on);
+  if (Control* c = find(control)) c->adapter->setHidden(*c, on);
 }
 
 long Window::fillColor(int control) const {
@@ -983,48 +553,20 @@ long Window::fontStyle(int control) const {
 void Window::setFillColor(int control, long colour) {
   if (Control* c = find(control)) {
     c->fill = colour;
-    applyLook(*c);
+    c->adapter->applyLook(*c);
   }
 }
 void Window::setFontColor(int control, long colour) {
   if (Control* c = find(control)) {
     c->font = colour;
-    applyLook(*c);
+    c->adapter->applyLook(*c);
   }
 }
 void Window::setFontStyle(int control, long style) {
   if (Control* c = find(control)) {
     c->style = style;
-    applyLook(*c);
+    c->adapter->applyLook(*c);
   }
-}
-
-void Window::applyLook(Control& c) {
-  if (c.page) {
-    ColorTabBar* bar = c.sheet->bar;
-    const int i = c.sheet->indexOf(c.page);
-    if (i < 0) return;
-    if (static_cast<int>(bar->looks.size()) <= i) bar->looks.resize(i + 1);
-    bar->looks[i] = {c.fill, c.font, c.style};
-    bar->update();
-    return;
-  }
-  QWidget* w = c.widget;
-  QPalette pal = w->palette();
-  if (c.fill != kColorNone) {
-    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
-      pal.setColor(role, colorOf(c.fill));
-    w->setAutoFillBackground(true);
-  }
-  if (c.font != kColorNone) {
-    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-      pal.setColor(role, colorOf(c.font));
-  }
-  w->setPalette(pal);
-  QFont f = w->font();
-  applyStyle(f, c.style);
-  w->setFont(f);
-  w->update();
 }
 
 int Window::currentTab(int sheet) const {
@@ -1065,18 +607,7 @@ bool Window::wizard(int sheet) const {
 
 void Window::setImage(int control, std::string_view file) {
   Control* c = find(control);
-  if (!c || c->desc.kind != ControlKind::Image) return;
-  auto* l = static_cast<QLabel*>(c->widget);
-  const QImage img = loadPicture(clipped(file));
-  if (img.isNull()) {
-    l->clear();
-    return;
-  }
-  QSize box(c->desc.width, c->desc.height);
-  QPixmap pm = QPixmap::fromImage(img);
-  if (box.width() > 0 && box.height() > 0)
-    pm = pm.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-  l->setPixmap(pm);
+  if (c && c->desc.kind == ControlKind::Image) c->adapter->setValue(*this, *c, std::string(file));
 }
 
 // ---- menus -------------------------------------------------------------------------
@@ -1107,9 +638,9 @@ void Window::setStatusText(std::string_view text) {
 
 void Window::showStatus(std::string_view text) {
   if (main_)
-    main_->statusBar()->showMessage(q(text));
+    main_->statusBar()->showMessage(qtText(text));
   else if (auto* bar = body_->findChild<QStatusBar*>("status"))
-    bar->showMessage(q(text));
+    bar->showMessage(qtText(text));
 }
 
 Window* Window::activeChild() const {

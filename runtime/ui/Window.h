@@ -5,14 +5,11 @@
 
 #include <QObject>
 #include <QPointer>
-#include <functional>
-#include <initializer_list>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "runtime/proc/Events.h"
@@ -28,6 +25,10 @@ class QMdiSubWindow;
 class QWidget;
 
 namespace rt {
+namespace detail {
+struct Control;
+class ControlAdapter;
+}  // namespace detail
 
 class Window : public QObject {
  public:
@@ -142,15 +143,14 @@ class Window : public QObject {
   void fireTimer() { post(EventKind::Timer); }
 
  private:
-  struct Control;
+  using Control = detail::Control;
+  friend class detail::ControlAdapter;
   void build();
   void buildContainer(QWidget* host, int parent);
   QWidget* makeWidget(Control& c);
   void buildMenus();
-  void connectControl(Control& c);
   Control* find(int control);
   const Control* find(int control) const;
-  void applyLook(Control& c);
   void watch(QWidget* w);
   void startTimer();
 
@@ -177,68 +177,5 @@ class Window : public QObject {
   QPointer<QMdiSubWindow> sub_;
   std::unique_ptr<QObject> qtTimer_;
 };
-
-// ---- the window layer ----
-
-// Starts the window layer for the program: the desktop opener and the help behind RUN and
-// ShellOpen, the message for a refused thread, the locale's short date for pictures.
-void initWindowLayer();
-
-// The platform's part of the program's end: closes the main thread's windows and waits
-// until every procedure thread has ended. Call on the main fiber.
-void finishProgram();
-
-Window* findWindow(int id);
-std::vector<Window*> openWindows();              // in opening order
-std::vector<Window*> threadWindows(int thread);  // open windows of a thread, oldest first
-Window* frameWindow();                           // the open MDI frame, if any
-// The window that holds a widget, or nullptr.
-Window* windowOf(const QWidget* w);
-
-// Disables the open windows and boxes of the current thread for its lifetime: a modal
-// child on the same fiber. Other threads' windows stay live.
-class ModalScope {
- public:
-  ModalScope();
-  ~ModalScope();
-  ModalScope(const ModalScope&) = delete;
-  ModalScope& operator=(const ModalScope&) = delete;
-
- private:
-  std::vector<QPointer<QObject>> blocked_;
-};
-
-// Runtime dialogs (message boxes, file dialogs) register here so ModalScope and the test
-// driver see them; they are blocked by disabling their widget.
-void registerRuntimeDialog(QWidget* dialog, int thread);
-void unregisterRuntimeDialog(QWidget* dialog);
-std::vector<QWidget*> runtimeDialogs();  // open ones, oldest first
-
-// Closes every procedure thread but the caller's: open boxes and dialogs are cancelled,
-// each thread's windows get the close event, and the caller waits until they have ended.
-void closeProcedureThreads();
-
-// The INI file that window positions go to ("tarnwick.INI" in the working directory).
-void setProgramIniFile(std::string name);
-const std::string& programIniFile();
-// Replaceable INI access: by default rt::IniFile on programIniFile().
-struct IniAccess {
-  std::function<std::string(std::string_view section, std::string_view key,
-                            std::string_view fallback)>
-      get;
-  std::function<void(std::string_view section, std::string_view key, std::string_view value)> put;
-};
-void setIniAccess(IniAccess access);
-std::string iniGet(std::string_view section, std::string_view key, std::string_view fallback);
-void iniPut(std::string_view section, std::string_view key, std::string_view value);
-// Several keys of one section in one write of the file.
-void iniPut(std::string_view section,
-            std::initializer_list<std::pair<std::string_view, std::string_view>> entries);
-
-// Timers run on the real clock unless a test switches to the virtual one, which moves
-// only when advanced.
-void useVirtualClock(bool on);
-bool virtualClock();
-void advanceClock(long hundredths);
 
 }  // namespace rt

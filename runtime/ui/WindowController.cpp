@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "runtime/proc/Threads.h"
+#include "runtime/ui/WindowLayer.h"
 
 namespace rt {
 

@@ -18,6 +18,7 @@
 #include "runtime/ui/Binding.h"
 #include "runtime/ui/Window.h"
 #include "runtime/ui/WindowDesc.h"
+#include "runtime/ui/WindowLayer.h"
 
 namespace rt {
 

@@ -14,6 +14,9 @@
 #include "runtime/ui/WindowLayerInternal.h"
 #ifdef TW_UI_HAVE_INI
 #include "runtime/ini/IniFile.h"
+#include "runtime/ui/Clock.h"
+#include "runtime/ui/IniAccess.h"
+#include "runtime/ui/WindowLayer.h"
 #endif
 
 namespace rt {

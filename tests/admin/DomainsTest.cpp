@@ -10,6 +10,7 @@
 #include "ProgramFixture.h"
 #include "admin/Domains.h"
 #include "admin/Procedures.h"
+#include "runtime/ui/IniAccess.h"
 
 namespace domaintest {
 namespace {

@@ -20,6 +20,7 @@
 #include "runtime/proc/Threads.h"
 #include "runtime/text/Paths.h"
 #include "runtime/ui/FormCall.h"
+#include "runtime/ui/IniAccess.h"
 #include "runtime/ui/TestDriver.h"
 #include "runtime/ui/Window.h"
 

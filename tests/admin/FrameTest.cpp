@@ -11,6 +11,7 @@
 #include "runtime/ini/IniFile.h"
 #include "runtime/ui/Help.h"
 #include "runtime/ui/Printing.h"
+#include "runtime/ui/WindowLayer.h"
 
 namespace admintest {
 namespace {

@@ -6,6 +6,7 @@
 #include "DomainsTestFixture.h"
 #include "admin/Domains.h"
 #include "admin/Registrars.h"
+#include "runtime/ui/IniAccess.h"
 
 namespace domaintest {
 namespace {

@@ -6,6 +6,7 @@
 #include "ProgramFixture.h"
 #include "admin/Reminders.h"
 #include "runtime/text/Dates.h"
+#include "runtime/ui/IniAccess.h"
 
 namespace domaintest {
 namespace {

@@ -17,6 +17,7 @@ extern "C" {
 
 #include "UiFixture.h"
 #include "runtime/ui/Jpeg.h"
+#include "runtime/ui/WindowLayer.h"
 
 namespace uitest {
 namespace {

@@ -9,6 +9,7 @@
 #include "UiFixture.h"
 #include "runtime/proc/Programs.h"
 #include "runtime/ui/Help.h"
+#include "runtime/ui/WindowLayer.h"
 
 namespace uitest {
 namespace {

@@ -8,6 +8,7 @@
 #include <QTableView>
 
 #include "ListBrowserTestHarness.h"
+#include "runtime/ui/IniAccess.h"
 #include "runtime/ui/Window.h"
 
 namespace browsetest {

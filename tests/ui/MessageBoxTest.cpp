@@ -209,6 +209,7 @@ TEST_F(MessageBoxes, FileDialogCanChooseSeveralFiles) {
 #include <QPrintDialog>
 
 #include "runtime/ui/Printing.h"
+#include "runtime/ui/WindowLayer.h"
 
 namespace uitest {
 namespace {

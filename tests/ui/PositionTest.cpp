@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "UiFixture.h"
+#include "runtime/ui/IniAccess.h"
 
 namespace uitest {
 namespace {

@@ -5,6 +5,7 @@
 #include "UiFixture.h"
 #include "runtime/proc/Programs.h"
 #include "runtime/proc/Threads.h"
+#include "runtime/ui/WindowLayer.h"
 
 namespace uitest {
 namespace {

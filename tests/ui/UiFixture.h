@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "runtime/ui/IniAccess.h"
 #include "runtime/ui/TestDriver.h"
 #include "runtime/ui/WindowController.h"
+#include "runtime/ui/WindowLayer.h"
 
 namespace uitest {
 
