@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "runtime/text/FixedString.h"
+#include "runtime/ui/QtText.h"
 
 namespace rt {
 
@@ -16,10 +17,6 @@ T loadAs(const char* p) {
   T v;
   std::memcpy(&v, p, sizeof v);
   return v;
-}
-
-QString q(std::string_view s) {
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
 std::string trimmed(std::string s) {
@@ -290,12 +287,12 @@ QVariant BrowseModel::data(const QModelIndex& index, int role) const {
   const std::size_t c = static_cast<std::size_t>(index.column());
   switch (role) {
     case Qt::DisplayRole:
-      return q(cellText(index.row(), index.column()));
+      return qtText(cellText(index.row(), index.column()));
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(alignmentOf(format_.column(c).align));
     case Qt::DecorationRole:
       if (c < r.look.icons.size() && !r.look.icons[c].empty())
-        return QIcon(q(":/" + r.look.icons[c]));
+        return QIcon(qtText(":/" + r.look.icons[c]));
       return {};
     case Qt::ForegroundRole:
       return r.look.fontColor >= 0 ? QVariant(colourOf(r.look.fontColor)) : QVariant();
@@ -309,7 +306,7 @@ QVariant BrowseModel::data(const QModelIndex& index, int role) const {
 QVariant BrowseModel::headerData(int section, Qt::Orientation o, int role) const {
   if (o != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
   const ColumnSpec& c = format_.column(static_cast<std::size_t>(section));
-  if (role == Qt::DisplayRole) return q(c.header);
+  if (role == Qt::DisplayRole) return qtText(c.header);
   if (role == Qt::TextAlignmentRole)
     return QVariant::fromValue(alignmentOf(c.headerAlign ? c.headerAlign : c.align));
   return {};

@@ -10,6 +10,7 @@
 #include "runtime/text/Picture.h"
 #include "runtime/text/Value.h"
 #include "runtime/ui/Binding.h"
+#include "runtime/ui/QtText.h"
 #include "runtime/ui/WindowDesc.h"
 
 class QButtonGroup;
@@ -37,6 +38,7 @@ struct Control {
   QWidget* page = nullptr;         // tabs
   QStandardItemModel* items = nullptr;
   std::string unlisted;  // drop lists: a value shown that is none of the items
+  ShownText shown;       // what the program last put into an editable control
 };
 
 class ControlAdapter {

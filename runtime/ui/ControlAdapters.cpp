@@ -194,10 +194,10 @@ class EntryAdapter : public ControlAdapter {
     });
   }
   std::string text(const Window&, const Control& c) const override {
-    return storedText(static_cast<QLineEdit*>(c.widget)->text());
+    return c.shown.read(static_cast<QLineEdit*>(c.widget)->text());
   }
   void setText(Window&, Control& c, std::string_view t) const override {
-    static_cast<QLineEdit*>(c.widget)->setText(qtText(t));
+    static_cast<QLineEdit*>(c.widget)->setText(c.shown.show(t));
   }
   Value value(const Window& w, const Control& c) const override {
     const std::string t = text(w, c);
@@ -228,10 +228,10 @@ class MemoAdapter : public ControlAdapter {
                      [&c] { c.edited = true; });
   }
   std::string text(const Window&, const Control& c) const override {
-    return storedText(static_cast<QPlainTextEdit*>(c.widget)->toPlainText());
+    return c.shown.read(static_cast<QPlainTextEdit*>(c.widget)->toPlainText());
   }
   void setText(Window&, Control& c, std::string_view t) const override {
-    static_cast<QPlainTextEdit*>(c.widget)->setPlainText(qtText(t));
+    static_cast<QPlainTextEdit*>(c.widget)->setPlainText(c.shown.show(t));
   }
 };
 
@@ -397,11 +397,11 @@ class DropListAdapter : public ControlAdapter {
     });
   }
   std::string text(const Window&, const Control& c) const override {
-    return storedText(static_cast<QComboBox*>(c.widget)->currentText());
+    return c.shown.read(static_cast<QComboBox*>(c.widget)->currentText());
   }
   void setText(Window&, Control& c, std::string_view text) const override {
     auto* box = static_cast<QComboBox*>(c.widget);
-    const QString t = qtText(text);
+    const QString t = c.shown.show(text);
     const int i = box->findText(t);
     // A value that is not among the items shows as none, so it is not taken back as
     // whichever item happened to be current.

@@ -7,17 +7,12 @@
 
 #include "runtime/text/FixedString.h"
 #include "runtime/ui/FormCall.h"
+#include "runtime/ui/QtText.h"
 #include "runtime/ui/Window.h"
 
 namespace rt {
 
-namespace {
-
-QString q(std::string_view s) {
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-}  // namespace
+namespace {}  // namespace
 
 FormController::~FormController() = default;
 
@@ -215,7 +210,7 @@ void FormController::showDropList(const DropList& d) {
   if (!box) return;
   if (box->count() != static_cast<int>(d.items.size())) {
     box->clear();
-    for (const std::string& item : d.items) box->addItem(q(item));
+    for (const std::string& item : d.items) box->addItem(qtText(item));
   }
   // The entry whose text the target holds, whole or cut to the target's width.
   const std::string current = textOf(d.target.get());

@@ -11,15 +11,12 @@
 #include "runtime/proc/Events.h"
 #include "runtime/proc/ProgramLife.h"
 #include "runtime/proc/Threads.h"
+#include "runtime/ui/QtText.h"
 #include "runtime/ui/Window.h"
 #include "runtime/ui/WindowLayer.h"
 
 namespace rt {
 namespace {
-
-QString q(std::string_view s) {
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 std::string_view clipped(std::string_view s) {
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
@@ -27,7 +24,7 @@ std::string_view clipped(std::string_view s) {
 }
 
 QString lines(std::string_view text) {
-  return q(clipped(text)).replace('|', '\n');
+  return qtText(clipped(text)).replace('|', '\n');
 }
 
 struct StandardButton {
@@ -105,7 +102,7 @@ int ShowMessageBox(std::string_view text, std::string_view caption, MessageIcon 
   if ((buttons & (button::Ok | button::Yes | button::No | button::Cancel | button::Abort |
                   button::Retry | button::Ignore)) == 0)
     buttons = button::Ok;
-  auto* box = new QMessageBox(qtIcon(icon), q(clipped(caption)), lines(text));
+  auto* box = new QMessageBox(qtIcon(icon), qtText(clipped(caption)), lines(text));
   std::map<QAbstractButton*, int> results;
   int onClose = 0;
   for (const StandardButton& b : kButtons) {
@@ -124,11 +121,11 @@ int ShowMessageBox(std::string_view text, std::string_view caption, MessageIcon 
 
 int ShowMessageBox(std::string_view text, std::string_view caption, MessageIcon icon,
                    std::string_view buttonTexts, int defaultButton) {
-  auto* box = new QMessageBox(qtIcon(icon), q(clipped(caption)), lines(text));
+  auto* box = new QMessageBox(qtIcon(icon), qtText(clipped(caption)), lines(text));
   std::map<QAbstractButton*, int> results;
   int n = 0;
   QAbstractButton* last = nullptr;
-  for (const QString& t : q(buttonTexts).split('|')) {
+  for (const QString& t : qtText(buttonTexts).split('|')) {
     QPushButton* b = box->addButton(t, QMessageBox::ActionRole);
     results[b] = ++n;
     last = b;
@@ -164,7 +161,7 @@ bool pressMessageBoxButton(QMessageBox* box, int buttonValue) {
 }
 
 bool pressMessageBoxButton(QMessageBox* box, std::string_view text) {
-  const QString want = q(text).remove('&');
+  const QString want = qtText(text).remove('&');
   for (QAbstractButton* b : box->buttons()) {
     if (QString(b->text()).remove('&').compare(want, Qt::CaseInsensitive) == 0) {
       b->click();
@@ -175,7 +172,7 @@ bool pressMessageBoxButton(QMessageBox* box, std::string_view text) {
 }
 
 std::string qtFileFilter(std::string_view masks) {
-  const QStringList parts = q(clipped(masks)).split('|');
+  const QStringList parts = qtText(clipped(masks)).split('|');
   QStringList filters;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
@@ -185,7 +182,7 @@ std::string qtFileFilter(std::string_view masks) {
     }
     filters << parts[i].trimmed() + " (" + patterns.join(' ') + ")";
   }
-  return filters.join(";;").toStdString();
+  return storedText(filters.join(";;"));
 }
 
 std::vector<std::string> FileDialog(const FileDialogRequest& r) {
@@ -193,8 +190,8 @@ std::vector<std::string> FileDialog(const FileDialogRequest& r) {
   std::string dir(clipped(r.directory));
   for (char& c : dir)
     if (c == '\\') c = '/';
-  auto dialog = std::make_unique<QFileDialog>(nullptr, q(r.title),
-                                              dir.empty() ? QDir::currentPath() : q(dir));
+  auto dialog = std::make_unique<QFileDialog>(nullptr, qtText(r.title),
+                                              dir.empty() ? QDir::currentPath() : qtText(dir));
   QFileDialog* d = dialog.get();
   d->setOption(QFileDialog::DontUseNativeDialog);
   d->setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -204,8 +201,8 @@ std::vector<std::string> FileDialog(const FileDialogRequest& r) {
     d->setFileMode(QFileDialog::AnyFile);
   else
     d->setFileMode(r.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-  if (!clipped(r.masks).empty()) d->setNameFilter(q(qtFileFilter(r.masks)));
-  if (!clipped(r.file).empty()) d->selectFile(q(clipped(r.file)));
+  if (!clipped(r.masks).empty()) d->setNameFilter(qtText(qtFileFilter(r.masks)));
+  if (!clipped(r.file).empty()) d->selectFile(qtText(clipped(r.file)));
   bool done = false;
   QObject::connect(d, &QDialog::finished, d, [&, thread](int) {
     done = true;
@@ -224,7 +221,7 @@ std::vector<std::string> FileDialog(const FileDialogRequest& r) {
   unregisterRuntimeDialog(d);
   std::vector<std::string> out;
   if (d->result() == QDialog::Accepted)
-    for (const QString& f : d->selectedFiles()) out.push_back(f.toStdString());
+    for (const QString& f : d->selectedFiles()) out.push_back(storedText(f));
   return out;
 }
 

@@ -1,13 +1,25 @@
 #include "runtime/ui/QtText.h"
 
+#include "runtime/text/Encoding.h"
+
 namespace rt {
 
 QString qtText(std::string_view bytes) {
-  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  return QString::fromStdString(displayUtf8(bytes));
 }
 
 std::string storedText(const QString& text) {
   return text.toStdString();
+}
+
+QString ShownText::show(std::string_view bytes) {
+  bytes_ = std::string(bytes);
+  text_ = qtText(bytes);
+  return text_;
+}
+
+std::string ShownText::read(const QString& now) const {
+  return now == text_ ? bytes_ : storedText(now);
 }
 
 }  // namespace rt

@@ -1,4 +1,5 @@
-// Stored bytes and the text Qt shows for them.
+// Stored bytes and the text Qt shows for them: valid UTF-8 is decoded, any other byte is
+// read as a Windows-1252 character; what the user types is stored as UTF-8.
 #pragma once
 
 #include <QString>
@@ -8,7 +9,18 @@
 namespace rt {
 
 QString qtText(std::string_view bytes);
-// What the user typed or the program set, as stored text (UTF-8).
 std::string storedText(const QString& text);
+
+// The text a control shows for its bytes, kept so that text nobody changed reads back as
+// exactly those bytes, even where they were not UTF-8.
+class ShownText {
+ public:
+  QString show(std::string_view bytes);
+  std::string read(const QString& now) const;
+
+ private:
+  std::string bytes_;
+  QString text_;
+};
 
 }  // namespace rt

@@ -1,6 +1,4 @@
 #include "runtime/ui/TestDriver.h"
-#include "runtime/ui/Clock.h"
-#include "runtime/ui/WindowLayer.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -20,12 +18,12 @@
 #include <QTabWidget>
 #include <algorithm>
 
+#include "runtime/ui/Clock.h"
+#include "runtime/ui/QtText.h"
+#include "runtime/ui/WindowLayer.h"
+
 namespace rt {
 namespace {
-
-QString q(std::string_view s) {
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 bool isOpenWindow(const Window* w) {
   const auto open = openWindows();
@@ -117,7 +115,7 @@ int TestDriver::rowCount(Window* w, int list) const {
 std::string TestDriver::cell(Window* w, int list, int row, int column) const {
   QAbstractItemView* v = w->listView(list);
   if (!v || !v->model()) return {};
-  return v->model()->index(row - 1, column).data(Qt::DisplayRole).toString().toStdString();
+  return storedText(v->model()->index(row - 1, column).data(Qt::DisplayRole).toString());
 }
 
 bool TestDriver::type(Window* w, int control, std::string_view text) {
@@ -125,20 +123,20 @@ bool TestDriver::type(Window* w, int control, std::string_view text) {
   if (!reachable(w, widget)) return false;
   if (auto* e = qobject_cast<QLineEdit*>(widget)) {
     if (e->isReadOnly()) return false;
-    e->setText(q(text));
+    e->setText(qtText(text));
     emit e->textEdited(e->text());
     emit e->editingFinished();
   } else if (auto* t = qobject_cast<QPlainTextEdit*>(widget)) {
-    t->setPlainText(q(text));
+    t->setPlainText(qtText(text));
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QCoreApplication::sendEvent(t, &out);
   } else if (auto* box = qobject_cast<QComboBox*>(widget)) {
-    const int i = box->findText(q(text));
+    const int i = box->findText(qtText(text));
     if (i >= 0) {
       box->setCurrentIndex(i);
       emit box->activated(i);
     } else if (box->isEditable()) {
-      box->setEditText(q(text));
+      box->setEditText(qtText(text));
       emit box->activated(box->currentIndex());
     }
   }
@@ -237,11 +235,11 @@ QMessageBox* TestDriver::waitForMessageBox(int maxMs) {
 }
 
 std::string TestDriver::messageText(QMessageBox* box) const {
-  return box ? box->text().replace('\n', '|').toStdString() : std::string();
+  return box ? storedText(box->text().replace('\n', '|')) : std::string();
 }
 
 std::string TestDriver::messageCaption(QMessageBox* box) const {
-  return box ? box->windowTitle().toStdString() : std::string();
+  return box ? storedText(box->windowTitle()) : std::string();
 }
 
 bool TestDriver::answer(int buttonValue) {
@@ -270,11 +268,12 @@ bool TestDriver::chooseFiles(const std::vector<std::string>& files) {
   QFileDialog* d = dialogs.back();
   // Typed into the name field as a user would: the dialog's own model loads directories
   // in the background, so selecting through it is not reliable here.
-  const QFileInfo first(q(files.front()));
+  const QFileInfo first(qtText(files.front()));
   if (first.isAbsolute()) d->setDirectory(first.absolutePath());
   QStringList names;
   for (const auto& f : files) {
-    const QString name = QFileInfo(q(f)).isAbsolute() ? QFileInfo(q(f)).fileName() : q(f);
+    const QString name =
+        QFileInfo(qtText(f)).isAbsolute() ? QFileInfo(qtText(f)).fileName() : qtText(f);
     names << (files.size() == 1 ? name : "\"" + name + "\"");
   }
   auto* edit = d->findChild<QLineEdit*>("fileNameEdit");

@@ -232,6 +232,21 @@ TEST_F(Controls, InputThePictureCannotTakeIsRejected) {
   EXPECT_EQ(seen().cost.hundredths, 1200);
 }
 
+TEST_F(Controls, BytesThatAreNotUtf8ShowAsWindows1252AndAnUnchangedFieldKeepsThem) {
+  const std::string legacy = "Caf\xE9 \x93q\x94 \x80";
+  rec.name = legacy;
+  rec.notes = legacy;
+  rt::Window* w = openForm();
+  ASSERT_NE(w, nullptr);
+  const QString shown = QString::fromUtf8("Café “q” €");
+  EXPECT_EQ(static_cast<QLineEdit*>(w->control(11))->text(), shown);
+  EXPECT_EQ(static_cast<QPlainTextEdit*>(w->control(23))->toPlainText(), shown);
+  driver.press(w, 1);
+  ASSERT_TRUE(driver.waitForClose("UpdateThings"));
+  EXPECT_EQ(seen().name.str(), legacy);
+  EXPECT_EQ(seen().notes.str(), legacy);
+}
+
 TEST_F(Controls, CancelLeavesWithoutPerforming) {
   rt::Window* w = openForm();
   ASSERT_NE(w, nullptr);
