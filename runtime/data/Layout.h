@@ -21,7 +21,7 @@ enum class FieldType : std::uint8_t {
 };
 
 struct FieldDesc {
-  std::string name;    // prefixed name as the system spells it, e.g. "DOM:DOMAINNAME"
+  std::string name;  // prefixed name as the system spells it, e.g. "DOM:DOMAINNAME"
   FieldType type;
   std::uint32_t offset;  // byte offset in the record
   std::uint32_t size;    // bytes in the record (the width for strings)
@@ -29,11 +29,11 @@ struct FieldDesc {
 };
 
 struct KeyDesc {
-  std::string name;          // e.g. "DOM:name"
-  std::string description;   // shown by the key messages
+  std::string name;             // e.g. "DOM:name"
+  std::string description;      // shown by the key messages
   std::vector<int> components;  // indexes into FileDesc::fields, all ascending
-  bool duplicates = true;    // false: unique
-  int autoNumber = 0;        // 1-based component that is auto-numbered, 0 = none
+  bool duplicates = true;       // false: unique
+  int autoNumber = 0;           // 1-based component that is auto-numbered, 0 = none
   // Every key is OPT (all-blank entries left out) and NOCASE.
 };
 
