@@ -31,6 +31,18 @@ tw_install_packages() {
   $sudo apt-get install -y -qq "${missing[@]}"
 }
 
+# Fails, naming them, when clang-format would change any tracked C++ file.
+tw_check_format() {
+  local bad
+  bad="$(cd "$TW_ROOT" && git ls-files -z '*.cpp' '*.h' |
+    xargs -0 clang-format --dry-run --Werror 2>&1 |
+    sed -n 's/^\(.*\):[0-9]*:[0-9]*: error: .*/\1/p' | sort -u)" || true
+  [ -z "$bad" ] && return 0
+  echo "Not formatted (run clang-format -i on them):" >&2
+  echo "$bad" >&2
+  return 1
+}
+
 tw_build() {
   if [ ! -f "$TW_BUILD/build.ninja" ]; then
     cmake -S "$TW_ROOT" -B "$TW_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
