@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "admin/DomainsWindowKit.h"
 #include "admin/Registrars.h"
+#include "common/System.h"
 #include "dictionary/Dictionary.h"
 #include "runtime/text/Paths.h"
 #include "runtime/ui/MessageBox.h"
@@ -14,19 +14,19 @@
 namespace {
 
 using K = rt::ControlKind;
+using B = rt::ButtonRole;
 
 constexpr char kResizeHint[] =
     "To resize columns, use mouse on vertical lines. To reset use F9 key.";
 
 // ---- the browse ----
 
-const BrowseTable& browseTable() {
-  static const BrowseTable t{
+const rt::WindowTable& browseTable() {
+  static const rt::WindowTable t{
+      .context = &SystemTables(),
       .procedure = "BrowseDomains",
       .title = "Browse the Domains File",
       .statusText = "Browse Domains File",
-      .file = &Domains,
-      .relations = &DomainsRelations,
       .controls =
           {
               {1, K::List, "", 0, nullptr, "", "", "", "Browsing Records"},
@@ -46,25 +46,31 @@ const BrowseTable& browseTable() {
               {13, K::Button, "Help"},
               {14, K::Prompt, kResizeHint},
           },
-      .format =
-          "142L(2)|M~Domain Name~@s50@49R(2)|M~Date Started~C(0)@D2@51R(2)|M~Renewal "
-          "Date~C(0)@D2@80L(2)|M~Registrar~@s40@80L(2)|M~Reg Login~@s20@80L(2)|M~Reg Login "
-          "Pwd~@s20@44D(12)|M~Fee Paid~C(0)@n10.2@80L(2)|M~Owner Name~@s40@80L(2)|M~Contact "
-          "Person~@s20@",
-      .fields = {"DOM:DOMAINNAME", "DOM:DATESTARTED", "DOM:RENEWALDATE", "DOM:REGISTRAR",
-                 "DOM:REGLOGIN", "DOM:REGLOGINPWD", "DOM:FEEPAID", "DOM:OWNERNAME",
-                 "DOM:CONTACTPERSON"},
-      .key = "DOM:name",
-      .appendedOrder = "",
-      .locatorField = "DOM:DOMAINNAME",
-      .locatorControl = 8,
-      .sheet = 5,
-      .buttons = {.insert = 2, .change = 3, .remove = 4, .updateProcedure = 1},
-      .update = &UpdateDomains,
-      .printProcedure = "",
-      .calls = {{9, "BrowseWebPages"}, {10, "BrowseHosts"}, {11, "BrowseRegistrars"}},
-      .layouts = LayoutKeeping::F9Switch,
-      .filter = "",
+      .buttons = {{2, B::Insert},
+                  {3, B::Change},
+                  {4, B::Delete},
+                  {9, B::Call, "BrowseWebPages"},
+                  {10, B::Call, "BrowseHosts"},
+                  {11, B::Call, "BrowseRegistrars"},
+                  {12, B::Close},
+                  {13, B::Help}},
+      .lists = {{
+          .control = 1,
+          .file = &Domains,
+          .format =
+              "142L(2)|M~Domain Name~@s50@49R(2)|M~Date Started~C(0)@D2@51R(2)|M~Renewal "
+              "Date~C(0)@D2@80L(2)|M~Registrar~@s40@80L(2)|M~Reg Login~@s20@80L(2)|M~Reg Login "
+              "Pwd~@s20@44D(12)|M~Fee Paid~C(0)@n10.2@80L(2)|M~Owner Name~@s40@80L(2)|M~Contact "
+              "Person~@s20@",
+          .fields = {"DOM:DOMAINNAME", "DOM:DATESTARTED", "DOM:RENEWALDATE", "DOM:REGISTRAR",
+                     "DOM:REGLOGIN", "DOM:REGLOGINPWD", "DOM:FEEPAID", "DOM:OWNERNAME",
+                     "DOM:CONTACTPERSON"},
+          .orders = {{.key = "DOM:name", .locatorField = "DOM:DOMAINNAME", .locatorControl = 8}},
+          .update = 1,
+          .layouts = rt::LayoutKeeping::F9Switch,
+      }},
+      .children = {{1, &UpdateDomains}},
+      .relations = {&DomainsRelations},
   };
   return t;
 }
@@ -131,7 +137,7 @@ constexpr int kMailRows[] = {93, 96, 99, 102, 105};
 
 constexpr char kMailTip[] = "Mail To = Click to send mail to address shown.";
 
-void addCosts(std::vector<ControlRow>& c, bool monthly, int tab) {
+void addCosts(std::vector<rt::ControlRow>& c, bool monthly, int tab) {
   for (const CostRow& r : kCosts) {
     if (r.monthly != monthly) continue;
     c.push_back({r.prompt, K::Prompt, r.text, tab});
@@ -143,8 +149,8 @@ void addCosts(std::vector<ControlRow>& c, bool monthly, int tab) {
   c.push_back({t.prompt + 1, K::Entry, "", tab, t.field, "@n-10.2"});
 }
 
-std::vector<ControlRow> formControls() {
-  std::vector<ControlRow> c = {
+std::vector<rt::ControlRow> formControls() {
+  std::vector<rt::ControlRow> c = {
       {cSheet, K::Sheet},
       {2, K::Tab, "Set Up", cSheet},
       {3, K::Prompt, "Domain Name:", 2},
@@ -253,36 +259,42 @@ std::vector<ControlRow> formControls() {
   return c;
 }
 
-const FormTable& formTable() {
-  static const FormTable t{
+const rt::WindowTable& formTable() {
+  static const rt::WindowTable t{
+      .context = &SystemTables(),
       .procedure = "UpdateDomains",
       .title = "Update the Domains File",
       .statusText = "Update Domain Records",
-      .manager = &DomainsManager,
-      .relations = {&DomainsRelations, &HostsRelations, &RegistrarsRelations},
       .controls = formControls(),
-      .okControl = cOk,
-      .sheet = cSheet,
+      .buttons = {{cOk, B::Ok},
+                  {cCancel, B::Cancel},
+                  {cHelp, B::Help},
+                  {cContactMail, B::Shell, "mailto:", "DOM:CONTACTEMAIL"},
+                  {cPrimaryWeb, B::Shell, "http://www.", "DOM:IPPRIMARYADDRESS"},
+                  {cSecondaryWeb, B::Shell, "http://www.", "DOM:IPSECONDARYADDRESS"},
+                  {kMailRows[0], B::Shell, "mailto:", "DOM:EMAILACCT0"},
+                  {kMailRows[1], B::Shell, "mailto:", "DOM:EMAILACCT1"},
+                  {kMailRows[2], B::Shell, "mailto:", "DOM:EMAILACCT2"},
+                  {kMailRows[3], B::Shell, "mailto:", "DOM:EMAILACCT3"},
+                  {kMailRows[4], B::Shell, "mailto:", "DOM:EMAILACCT4"}},
+      .relations = {&DomainsRelations, &HostsRelations, &RegistrarsRelations},
+      .manager = &DomainsManager,
       .actionTexts = {.insert = "Record will be added",
                       .change = "Record will be Changed",
                       .remove = "",
                       .view = ""},
       .dropLists = {{cRegistrarList, &Registrars, "REG:COMPANYNAME", "DOM:REGISTRAR"},
                     {cHostList, &Hosts, "HOS:HOSTNAME", "DOM:HOST"}},
-      .shellButtons = {{cContactMail, "mailto:", "DOM:CONTACTEMAIL"},
-                       {cPrimaryWeb, "http://www.", "DOM:IPPRIMARYADDRESS"},
-                       {cSecondaryWeb, "http://www.", "DOM:IPSECONDARYADDRESS"},
-                       {kMailRows[0], "mailto:", "DOM:EMAILACCT0"},
-                       {kMailRows[1], "mailto:", "DOM:EMAILACCT1"},
-                       {kMailRows[2], "mailto:", "DOM:EMAILACCT2"},
-                       {kMailRows[3], "mailto:", "DOM:EMAILACCT3"},
-                       {kMailRows[4], "mailto:", "DOM:EMAILACCT4"}},
-      .nameField = "DOM:DOMAINNAME",
+      .required = {{4, "Domain Name is required."}},
+      .placeholderField = "DOM:DOMAINNAME",
   };
   return t;
 }
 
-class DomainForm : public TableForm {
+const rt::WindowTableRegistration tables{{"BrowseDomains", &browseTable},
+                                         {"UpdateDomains", &formTable}};
+
+class DomainForm : public rt::TableForm {
  public:
   DomainForm() : TableForm(formTable()) {}
 
@@ -345,7 +357,7 @@ std::optional<DomainTotals> DomainCostTotals(const DomainsRecord& rec) {
 }
 
 void BrowseDomains() {
-  RunBrowse(browseTable());
+  rt::RunBrowse(browseTable());
 }
 
 void UpdateDomains() {

@@ -4,7 +4,7 @@
 #include <map>
 #include <span>
 
-#include "admin/Procedures.h"
+#include "admin/Program.h"
 #include "admin/ProgramIni.h"
 #include "admin/Startup.h"
 #include "dictionary/Dictionary.h"
@@ -168,7 +168,7 @@ void readControlPanel() {
 }
 
 bool pageReaderPresent() {
-  return !rt::locateProgram(rt::kPageReaderProgram).empty();
+  return !rt::locateProgram(kPageReaderProgram).empty();
 }
 
 // Whether an item can be picked in the frame's design.

@@ -1,6 +1,6 @@
-#include "admin/Procedures.h"
-
-#include <array>
+// The administration procedures the program starts by name. Those still to be written are
+// known without an entry point (their menu items show unavailable) until their code joins.
+#include "common/Procedures.h"
 
 #include "admin/Domains.h"
 #include "admin/Main.h"
@@ -10,66 +10,21 @@
 
 namespace {
 
-constexpr long kLarge = 50000;
-constexpr long kSmall = 25000;
-
-// Later procedures are listed without an entry point until their code joins the program.
-std::array<ProcedureInfo, 27> table = {{
-    {"BrowseDomains", kLarge, &BrowseDomains},
-    {"BrowseHosts", kLarge, nullptr},
-    {"BrowseRegistrars", kLarge, &BrowseRegistrars},
-    {"PrintDomains", kLarge, nullptr},
-    {"PrintHosts", kLarge, nullptr},
-    {"PrintRegistrars", kLarge, nullptr},
-    {"PrintDomains2", kSmall, nullptr},
-    {"BrowseWebPages", kSmall, nullptr},
-    {"BrowseWebPages2", kSmall, nullptr},
-    {"viewimages", kSmall, nullptr},
-    {"viewforms", kSmall, nullptr},
-    {"viewlinks", kSmall, nullptr},
-    {"viewmeta", kSmall, nullptr},
-    {"viewscripts", kSmall, nullptr},
-    {"comparisons", kSmall, nullptr},
-    {"notice", kSmall, &notice},
-    {"webpagereport", kSmall, nullptr},
-    {"preimgreport", kSmall, nullptr},
-    {"ConfigureControlPanel", kSmall, nullptr},
-    {"delpages", kSmall, nullptr},
-    {"ChgLoPaWindow", kSmall, nullptr},
-    {"chgcurruse", kSmall, nullptr},
-    {"RebuildIndexes", kSmall, nullptr},
-    {"cpanel2", kSmall, nullptr},
-    {"BrowseNotes", kSmall, nullptr},
-    {"RunPageReader", kSmall, &RunPageReader},
-    {"splash", kSmall, &splash},
-}};
-
-ProcedureInfo* lookup(std::string_view name) {
-  for (ProcedureInfo& p : table)
-    if (name == p.name) return &p;
-  return nullptr;
-}
+const ProcedureRegistration procedures{
+    {"BrowseDomains", kLargeStack, &BrowseDomains},
+    {"BrowseHosts", kLargeStack, nullptr},
+    {"BrowseRegistrars", kLargeStack, &BrowseRegistrars},
+    {"PrintDomains", kLargeStack, nullptr},
+    {"PrintHosts", kLargeStack, nullptr},
+    {"PrintRegistrars", kLargeStack, nullptr},
+    {"PrintDomains2", kSmallStack, nullptr},
+    {"comparisons", kSmallStack, nullptr},
+    {"notice", kSmallStack, &notice},
+    {"ConfigureControlPanel", kSmallStack, nullptr},
+    {"cpanel2", kSmallStack, nullptr},
+    {"BrowseNotes", kSmallStack, nullptr},
+    {"RunPageReader", kSmallStack, &RunPageReader},
+    {"splash", kSmallStack, &splash},
+};
 
 }  // namespace
-
-ProcedureEntry FindProcedure(std::string_view name) {
-  const ProcedureInfo* p = lookup(name);
-  return p ? p->entry : nullptr;
-}
-
-bool ProcedureAvailable(std::string_view name) {
-  return FindProcedure(name) != nullptr;
-}
-
-long ProcedureStack(std::string_view name) {
-  const ProcedureInfo* p = lookup(name);
-  return p ? p->stack : kSmall;
-}
-
-ProcedureEntry SetProcedure(std::string_view name, ProcedureEntry entry) {
-  ProcedureInfo* p = lookup(name);
-  if (!p) return nullptr;
-  ProcedureEntry previous = p->entry;
-  p->entry = entry;
-  return previous;
-}

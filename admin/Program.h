@@ -1,27 +1,12 @@
-// The program main of tarnwick, its error object and the shell helper.
+// The program main of tarnwick.
 #pragma once
 
-#include <string_view>
+#include "common/Procedures.h"
+#include "common/System.h"
 
-#include "runtime/data/ErrorReporter.h"
-
-namespace rt {
-class Window;
-}
+// The programs of the system that RUN starts from beside this one.
+inline constexpr char kPageReaderProgram[] = "sondrel";
+inline constexpr char kRepairProgram[] = "tarnfix";
 
 // The whole life of the program: settings, data files, the frame, and the way out.
 void ProgramMain();
-
-// Hands a document or address to the desktop's opener; nothing is reported. The window is
-// the one asking.
-void ShellOpen(const rt::Window* window, std::string_view target);
-
-// The error object: the file managers' messages as message boxes.
-class ProgramErrorsClass : public rt::ErrorReporter {
- public:
-  void Init();
-  void Kill();
-  rt::Answer report(const rt::ReportedMessage& message) override;
-};
-
-extern ProgramErrorsClass ProgramErrors;

@@ -1,19 +1,19 @@
 #include "admin/Registrars.h"
 
-#include "admin/DomainsWindowKit.h"
+#include "common/System.h"
 #include "dictionary/Dictionary.h"
 
 namespace {
 
 using K = rt::ControlKind;
+using B = rt::ButtonRole;
 
-const BrowseTable& browseTable() {
-  static const BrowseTable t{
+const rt::WindowTable& browseTable() {
+  static const rt::WindowTable t{
+      .context = &SystemTables(),
       .procedure = "BrowseRegistrars",
       .title = "Browse the Registrars File",
       .statusText = "Browse Registrar Company Records",
-      .file = &Registrars,
-      .relations = &RegistrarsRelations,
       .controls =
           {
               {1, K::List, "", 0, nullptr, "", "", "", "Browsing Records"},
@@ -28,40 +28,40 @@ const BrowseTable& browseTable() {
               {10, K::Prompt,
                "To resize columns, use mouse on vertical lines. To reset use F9 key."},
           },
-      .format =
-          "23C(2)|M~ Use~@s1@80L(2)|M~Company Name~@s40@80L(2)|M~Address~@s40@80L(2)|M~"
-          "City~@s20@24L(2)|M~State~@s2@80L(2)|M~URL~@s50@80L(2)|M~Support "
-          "Email~@s50@80L(2)|M~Phone~@s20@80L(2)|M~Fax~@s20@48D(12)|M~Regular "
-          "Fee~C(0)@n10.2@",
-      .fields = {"REG:CURRENTLYUSE", "REG:COMPANYNAME", "REG:ADDRESS", "REG:CITY", "REG:STATE",
-                 "REG:URL", "REG:SUPPORTEMAIL", "REG:PHONE", "REG:FAX", "REG:REGULARFEE"},
-      .key = "REG:name",
-      .appendedOrder = "reg:companyname",
-      .locatorField = "REG:COMPANYNAME",
-      .locatorControl = 0,
-      .sheet = 6,
-      .buttons = {.insert = 2,
-                  .change = 3,
-                  .remove = 4,
-                  .print = 5,
-                  .updateProcedure = 1,
-                  .printProcedure = 2},
-      .update = &UpdateRegistrars,
-      .printProcedure = "PrintRegistrars",
-      .calls = {},
-      .layouts = LayoutKeeping::F9Switch,
-      .filter = "",
+      .buttons = {{2, B::Insert},
+                  {3, B::Change},
+                  {4, B::Delete},
+                  {5, B::Print},
+                  {8, B::Close},
+                  {9, B::Help}},
+      .lists = {{
+          .control = 1,
+          .file = &Registrars,
+          .format = "23C(2)|M~ Use~@s1@80L(2)|M~Company Name~@s40@80L(2)|M~Address~@s40@80L(2)|M~"
+                    "City~@s20@24L(2)|M~State~@s2@80L(2)|M~URL~@s50@80L(2)|M~Support "
+                    "Email~@s50@80L(2)|M~Phone~@s20@80L(2)|M~Fax~@s20@48D(12)|M~Regular "
+                    "Fee~C(0)@n10.2@",
+          .fields = {"REG:CURRENTLYUSE", "REG:COMPANYNAME", "REG:ADDRESS", "REG:CITY", "REG:STATE",
+                     "REG:URL", "REG:SUPPORTEMAIL", "REG:PHONE", "REG:FAX", "REG:REGULARFEE"},
+          .orders = {{.key = "REG:name",
+                      .appended = "reg:companyname",
+                      .locatorField = "REG:COMPANYNAME"}},
+          .update = 1,
+          .print = 2,
+          .layouts = rt::LayoutKeeping::F9Switch,
+      }},
+      .children = {{1, &UpdateRegistrars}, {2, nullptr, "PrintRegistrars"}},
+      .relations = {&RegistrarsRelations},
   };
   return t;
 }
 
-const FormTable& formTable() {
-  static const FormTable t{
+const rt::WindowTable& formTable() {
+  static const rt::WindowTable t{
+      .context = &SystemTables(),
       .procedure = "UpdateRegistrars",
       .title = "Update the Registrars File",
       .statusText = "Update Registrar Company Records",
-      .manager = &RegistrarsManager,
-      .relations = {&RegistrarsRelations},
       .controls =
           {
               {1, K::Sheet},
@@ -104,26 +104,29 @@ const FormTable& formTable() {
               {34, K::Button, "Cancel"},
               {35, K::Button, "Help"},
           },
-      .okControl = 33,
-      .sheet = 1,
+      .buttons = {{33, B::Ok}, {34, B::Cancel}, {35, B::Help}, {8, B::Shell, "", "REG:URL"}},
+      .relations = {&RegistrarsRelations},
+      .manager = &RegistrarsManager,
       .actionTexts = {.insert = "Record will be Added",
                       .change = "Record will be Changed",
                       .remove = "",
                       .view = ""},
-      .dropLists = {},
-      .shellButtons = {{8, "", "REG:URL"}},
-      .nameField = "REG:COMPANYNAME",
+      .required = {{5, "Company Name is required."}},
+      .placeholderField = "REG:COMPANYNAME",
   };
   return t;
 }
 
+const rt::WindowTableRegistration tables{{"BrowseRegistrars", &browseTable},
+                                         {"UpdateRegistrars", &formTable}};
+
 }  // namespace
 
 void BrowseRegistrars() {
-  RunBrowse(browseTable());
+  rt::RunBrowse(browseTable());
 }
 
 void UpdateRegistrars() {
-  TableForm w(formTable());
+  rt::TableForm w(formTable());
   w.Run();
 }

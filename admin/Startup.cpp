@@ -2,8 +2,8 @@
 
 #include <set>
 
-#include "admin/Procedures.h"
 #include "admin/Splash.h"
+#include "common/Procedures.h"
 #include "dictionary/Dictionary.h"
 #include "runtime/proc/Events.h"
 #include "runtime/proc/Threads.h"

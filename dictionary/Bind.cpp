@@ -2,7 +2,6 @@
 // the program's globals.
 #include "dictionary/Dictionary.h"
 
-#if TW_HAVE_EXPR
 #include "runtime/expr/BindTable.h"
 
 namespace {
@@ -75,4 +74,3 @@ void BindDictionary(rt::BindTable& table) {
   table.bind("CallResponse", CallResponse);
   table.bind("NavRequest", NavRequest);
 }
-#endif

@@ -16,6 +16,7 @@ struct Backends {
   std::function<void(const QUrl&)> opener;
   std::function<void(const std::vector<std::string>&)> help;
   std::string programDir;
+  std::vector<std::string> companions;
 };
 
 Backends& backends() {
@@ -84,7 +85,7 @@ void launch(std::vector<std::string> words) {
     if (b.help) b.help(words);
     return;
   }
-  if (base == kPageReaderProgram || base == kRepairProgram) {
+  if (std::find(b.companions.begin(), b.companions.end(), base) != b.companions.end()) {
     program = locateProgram(base);
     if (program.empty()) return;  // started without waiting: a missing program says nothing
   }
@@ -155,6 +156,11 @@ void RUN(std::string_view commandLine, std::string_view argument) {
   auto words = splitCommandLine(clipped(commandLine));
   words.emplace_back(clipped(argument));
   launch(std::move(words));
+}
+
+void setCompanionPrograms(std::vector<std::string> names) {
+  for (std::string& n : names) n = lower(n);
+  backends().companions = std::move(names);
 }
 
 void setProgramDirectory(std::string dir) {

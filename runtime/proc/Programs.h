@@ -10,8 +10,6 @@
 namespace rt {
 
 inline constexpr std::size_t kShellTargetMax = 255;
-inline constexpr char kPageReaderProgram[] = "sondrel";
-inline constexpr char kRepairProgram[] = "tarnfix";
 
 // Splits a command line into program and arguments with the usual quoting rules:
 // blanks separate; "..." groups (a doubled "" inside quotes is one quote); backslashes
@@ -26,13 +24,17 @@ struct Launch {
 };
 
 // RUN(command line): started detached in the current directory; the caller does not
-// wait and no result is looked at. The system's program names are mapped first:
-// "sondrel.exe" and "tarnfix.exe" to our executables (working directory first, then beside
-// the running program), "hh.exe FILE" to the desktop opener, "winhelp.exe ..." to the help
+// wait and no result is looked at. Program names are mapped first: a companion program
+// ("NAME.exe" or "NAME") to our executable (working directory first, then beside the
+// running program), "hh.exe FILE" to the desktop opener, "winhelp.exe ..." to the help
 // handler. A trailing-blank padded line is clipped; "\" in the program path counts as "/".
 void RUN(std::string_view commandLine);
 // The same with a file path appended as one argument.
 void RUN(std::string_view commandLine, std::string_view argument);
+
+// The programs of the system that RUN maps to our executables, by their names without
+// ".exe" (lower case); the program names them when it starts.
+void setCompanionPrograms(std::vector<std::string> names);
 
 // The running program's directory, where our executables are looked for second.
 // Tests point it elsewhere; empty restores the executable's own directory.

@@ -11,11 +11,9 @@
 #include <deque>
 #include <map>
 
-#include "runtime/proc/Events.h"
-#ifdef TW_PROC_THREAD_ERRORS
 #include "runtime/data/ErrorReporter.h"
 #include "runtime/data/Errors.h"
-#endif
+#include "runtime/proc/Events.h"
 
 // AddressSanitizer must be told of every stack switch, or it takes fiber frames for
 // overflows of the thread's own stack and leaves their poison behind.
@@ -130,17 +128,14 @@ struct NotedStack {
   }
 };
 
-#ifdef TW_PROC_THREAD_ERRORS
 struct ProcedureName {
   std::string name;
 };
-#endif
 
 Scheduler& sched() {
   // Never destroyed: fibers still suspended at exit must not be unwound after the
   // window layer is gone.
   static Scheduler& s = *new Scheduler;
-#ifdef TW_PROC_THREAD_ERRORS
   static const bool errorsPerThread = [] {
     setErrorStateProvider([]() -> ErrorState& { return threadSlot<ErrorState>(); });
     // "%Procedure" names the window working on the thread that reports.
@@ -148,7 +143,6 @@ Scheduler& sched() {
     return true;
   }();
   (void)errorsPerThread;
-#endif
   return s;
 }
 

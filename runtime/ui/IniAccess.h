@@ -9,7 +9,7 @@
 
 namespace rt {
 
-// The INI file that window positions go to ("tarnwick.INI" in the working directory).
+// The INI file that window positions go to, named by the program; none until it is.
 void setProgramIniFile(std::string name);
 const std::string& programIniFile();
 // Replaceable INI access: by default rt::IniFile on programIniFile().

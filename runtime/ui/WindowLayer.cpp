@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 
+#include "runtime/ini/IniFile.h"
 #include "runtime/proc/Programs.h"
 #include "runtime/proc/Threads.h"
 #include "runtime/text/Picture.h"
@@ -12,12 +13,9 @@
 #include "runtime/ui/MessageBox.h"
 #include "runtime/ui/Window.h"
 #include "runtime/ui/WindowLayerInternal.h"
-#ifdef TW_UI_HAVE_INI
-#include "runtime/ini/IniFile.h"
 #include "runtime/ui/Clock.h"
 #include "runtime/ui/IniAccess.h"
 #include "runtime/ui/WindowLayer.h"
-#endif
 
 namespace rt {
 namespace {
@@ -40,20 +38,13 @@ struct Layer {
   std::vector<Dialog> dialogs;
   std::vector<VirtualTimer> timers;
   bool virtualClock = false;
-  std::string iniFile = "tarnwick.INI";
+  std::string iniFile;  // the program names it; until then nothing is kept
   IniAccess ini;
-  std::map<std::string, std::string> memoryIni;  // without an INI back end: this run only
 };
 
 Layer& layer() {
   static Layer l;
   return l;
-}
-
-[[maybe_unused]] std::string lowerKey(std::string_view section, std::string_view key) {
-  std::string k = std::string(section) + "\n" + std::string(key);
-  for (char& c : k) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return k;
 }
 
 }  // namespace
@@ -190,12 +181,8 @@ void setIniAccess(IniAccess access) {
 std::string iniGet(std::string_view section, std::string_view key, std::string_view fallback) {
   Layer& l = layer();
   if (l.ini.get) return l.ini.get(section, key, fallback);
-#ifdef TW_UI_HAVE_INI
+  if (l.iniFile.empty()) return std::string(fallback);
   return IniFile(l.iniFile).getString(section, key, fallback);
-#else
-  auto it = l.memoryIni.find(lowerKey(section, key));
-  return it == l.memoryIni.end() ? std::string(fallback) : it->second;
-#endif
 }
 
 void iniPut(std::string_view section, std::string_view key, std::string_view value) {
@@ -204,22 +191,16 @@ void iniPut(std::string_view section, std::string_view key, std::string_view val
     l.ini.put(section, key, value);
     return;
   }
-#ifdef TW_UI_HAVE_INI
-  IniFile(l.iniFile).put(section, key, value);
-#else
-  l.memoryIni[lowerKey(section, key)] = std::string(value);
-#endif
+  if (!l.iniFile.empty()) IniFile(l.iniFile).put(section, key, value);
 }
 
 void iniPut(std::string_view section,
             std::initializer_list<std::pair<std::string_view, std::string_view>> entries) {
-#ifdef TW_UI_HAVE_INI
   Layer& l = layer();
   if (!l.ini.put) {
-    IniFile(l.iniFile).put(section, entries);
+    if (!l.iniFile.empty()) IniFile(l.iniFile).put(section, entries);
     return;
   }
-#endif
   for (const auto& [key, value] : entries) iniPut(section, key, value);
 }
 

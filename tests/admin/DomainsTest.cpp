@@ -9,7 +9,7 @@
 #include "DomainsTestFixture.h"
 #include "ProgramFixture.h"
 #include "admin/Domains.h"
-#include "admin/Procedures.h"
+#include "common/Procedures.h"
 #include "runtime/ui/IniAccess.h"
 
 namespace domaintest {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "admin/Main.h"
-#include "admin/Procedures.h"
 #include "admin/Program.h"
+#include "common/Procedures.h"
 #include "dictionary/Dictionary.h"
 #include "runtime/proc/Programs.h"
 #include "runtime/proc/Threads.h"

@@ -4,7 +4,6 @@
 
 #include "DictTestSupport.h"
 
-#if TW_HAVE_EXPR
 #include "runtime/expr/BindTable.h"
 #include "runtime/expr/Expression.h"
 
@@ -56,4 +55,3 @@ TEST_F(BoundName, EveryFieldMemoAndGlobalHasItsName) {
 
 }  // namespace
 }  // namespace dicttest
-#endif

@@ -41,6 +41,7 @@ class ProgramsTest : public ::testing::Test {
     old = QDir::currentPath();
     ASSERT_TRUE(rt::ChangeDirectory(work.path().toStdString()));
     rt::setProgramDirectory(beside.path().toStdString());
+    rt::setCompanionPrograms({"sondrel", "tarnfix"});
     rt::setLauncher([this](const rt::Launch& l) { launched.push_back(l); });
     rt::setUrlOpener([this](const QUrl& u) { opened.push_back(u); });
     rt::setHelpHandler([this](const Words& w) { help.push_back(w); });
@@ -48,6 +49,7 @@ class ProgramsTest : public ::testing::Test {
   void TearDown() override {
     QDir::setCurrent(old);
     rt::setProgramDirectory({});
+    rt::setCompanionPrograms({});
     rt::setLauncher(nullptr);
     rt::setUrlOpener(nullptr);
     rt::setHelpHandler(nullptr);

@@ -262,7 +262,6 @@ TEST_F(ThreadsTest, ExceptionCaughtAfterASwitchLeavesTheStackClean) {
 
 }  // namespace
 
-#ifdef TW_PROC_THREAD_ERRORS
 #include "runtime/data/ErrorReporter.h"
 #include "runtime/data/Errors.h"
 
@@ -306,7 +305,6 @@ TEST(ThreadErrors, EachThreadNamesItsOwnProcedure) {
 }
 
 }  // namespace
-#endif
 
 namespace {
 

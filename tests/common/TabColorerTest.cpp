@@ -1,7 +1,7 @@
 // Tab colouring on live windows: which tab shows decides every tab's and control's look.
 #include <gtest/gtest.h>
 
-#include "admin/TabColorer.h"
+#include "common/TabColorer.h"
 #include "runtime/proc/Threads.h"
 #include "runtime/ui/TestDriver.h"
 #include "runtime/ui/WindowController.h"

@@ -1,4 +1,4 @@
-#include "admin/TabColorer.h"
+#include "common/TabColorer.h"
 
 #include "runtime/ui/Window.h"
 

@@ -1,0 +1,34 @@
+// What the windows of both programs share: the error object, the shell helper and the
+// context their window tables are resolved in.
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "runtime/data/ErrorReporter.h"
+#include "runtime/ui/TableWindows.h"
+
+namespace rt {
+class Window;
+}
+
+// Hands a document or address to the desktop's opener; nothing is reported. The window is
+// the one asking.
+void ShellOpen(const rt::Window* window, std::string_view target);
+
+// The error object: the file managers' messages as message boxes.
+class ProgramErrorsClass : public rt::ErrorReporter {
+ public:
+  void Init();
+  void Kill();
+  rt::Answer report(const rt::ReportedMessage& message) override;
+};
+
+extern ProgramErrorsClass ProgramErrors;
+
+// The dictionary's files and names and the registered procedures, for every window table.
+// The program sets its look and icon when it starts.
+rt::TableContext& SystemTables();
+
+// The look of the system's windows with sheets: coloured tabs.
+std::unique_ptr<rt::WindowLook> ColoredTabs(rt::Window& window);

@@ -1,0 +1,650 @@
+#include "runtime/ui/TableWindows.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QLabel>
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <stdexcept>
+
+#include "runtime/data/ErrorReporter.h"
+#include "runtime/expr/Expression.h"
+#include "runtime/proc/Programs.h"
+#include "runtime/text/Strings.h"
+#include "runtime/ui/FormCall.h"
+#include "runtime/ui/IniAccess.h"
+#include "runtime/ui/MessageBox.h"
+#include "runtime/ui/Window.h"
+
+namespace rt {
+
+namespace {
+
+[[noreturn]] void bad(const WindowTable& t, std::string_view what, std::string_view name) {
+  throw std::logic_error(std::string(t.procedure) + ": " + std::string(what) + " " +
+                         std::string(name));
+}
+
+TableFile fileOf(const WindowTable& t, std::string_view name) {
+  const TableFile f = t.context->file(name.substr(0, name.find(':')));
+  if (!f.desc) bad(t, "no file for field", name);
+  return f;
+}
+
+int fieldOf(const WindowTable& t, const FileDesc& desc, std::string_view name) {
+  const int i = desc.fieldIndex(name);
+  if (i < 0) bad(t, "no such field", name);
+  return i;
+}
+
+struct TextField {
+  char* data;
+  std::size_t width;
+};
+
+TextField textField(const WindowTable& t, std::string_view name) {
+  const TableFile file = fileOf(t, name);
+  const FieldDesc& f = file.desc->fields[static_cast<std::size_t>(fieldOf(t, *file.desc, name))];
+  if (f.type != FieldType::String) bad(t, "not a text field", name);
+  return {static_cast<char*>(file.record) + f.offset, f.size};
+}
+
+bool hasControl(const WindowTable& t, int number) {
+  return std::any_of(t.controls.begin(), t.controls.end(),
+                     [number](const ControlRow& r) { return r.number == number; });
+}
+
+void needControl(const WindowTable& t, int number) {
+  if (!hasControl(t, number)) bad(t, "no such control", std::to_string(number));
+}
+
+// Puts the procedure name up for the error messages and back when the window is done.
+std::string pushProcedure(const char* name) {
+  std::string previous = currentProcedure();
+  setCurrentProcedure(name);
+  return previous;
+}
+
+// Long texts on a tab wrap inside the width they were given.
+void wrapTexts(Window& w) {
+  for (int n : w.controls())
+    if (w.controlKind(n) == ControlKind::Prompt)
+      if (auto* l = qobject_cast<QLabel*>(w.control(n))) l->setWordWrap(l->height() > 30);
+}
+
+void describeControls(WindowDesc& d, const WindowTable& t) {
+  for (const ControlRow& r : t.controls) {
+    ControlDesc& c = d.add(r.kind, r.number, r.text, r.parent);
+    c.picture = r.picture;
+    c.tip = r.tip;
+    c.status = r.status;
+    c.icon = r.icon;
+    if (r.kind == ControlKind::Check) {
+      c.trueValue = "Y";
+      c.falseValue = "N";
+    }
+  }
+  auto find = [&](int number) -> ControlDesc& {
+    for (ControlDesc& c : d.controls)
+      if (c.number == number) return c;
+    bad(t, "no such control", std::to_string(number));
+  };
+  for (int n : t.hidden) find(n).hidden = true;
+  for (int n : t.disabled) find(n).disabled = true;
+  for (const ButtonRow& b : t.buttons) {
+    ControlDesc& c = find(b.control);
+    c.okButton = b.role == ButtonRole::Ok;
+    c.cancelButton = b.role == ButtonRole::Cancel || b.role == ButtonRole::Close;
+    c.helpButton = b.role == ButtonRole::Help;
+  }
+}
+
+bool isField(ControlKind k) {
+  return k == ControlKind::Entry || k == ControlKind::DropList || k == ControlKind::Text;
+}
+
+// The controls on the tabs go in lines, as a form is read: a prompt with its field, the
+// button acting on a field beside it, a field's companions (a cost's description, an
+// account's forward) after it; a list takes a line of its own.
+void placeOnTabs(WindowDesc& d) {
+  const QFontMetrics fm(QApplication::font());
+  const int ch = fm.averageCharWidth();
+  constexpr int kLeft = 10, kTop = 10, kGap = 8, kPromptColumn = 180, kWrap = 860;
+  std::map<int, ControlKind> kinds;
+  for (const ControlDesc& c : d.controls) kinds[c.number] = c.kind;
+  struct Cursor {
+    int x = kLeft, y = kTop, lineHeight = 0;
+    ControlKind previous = ControlKind::Region;
+    ControlKind lineStart = ControlKind::Region;
+  };
+  std::map<int, Cursor> cursors;
+  for (ControlDesc& c : d.controls) {
+    if (c.parent == 0 || kinds[c.parent] != ControlKind::Tab) continue;
+    Cursor& at = cursors[c.parent];
+    const bool first = at.previous == ControlKind::Region;
+    const bool joins =
+        !first && ((isField(c.kind) && at.previous == ControlKind::Prompt) ||
+                   (c.kind == ControlKind::Button && isField(at.previous) &&
+                    at.lineStart == ControlKind::Prompt) ||
+                   (c.kind == ControlKind::Button && at.previous == ControlKind::Button) ||
+                   (c.kind == ControlKind::Entry &&
+                    (at.previous == ControlKind::Entry || at.previous == ControlKind::Button)));
+    if (!joins) {
+      if (!first) at.y += at.lineHeight;
+      at.x = kLeft;
+      at.lineHeight = 0;
+      at.lineStart = c.kind;
+    }
+    int w = 0, h = 24;
+    const int textWidth = fm.horizontalAdvance(QString::fromStdString(c.text)) + 12;
+    switch (c.kind) {
+      case ControlKind::Prompt:
+        w = std::min(textWidth, kWrap);
+        h = (textWidth + kWrap - 1) / kWrap * (fm.height() + 2) + 4;
+        break;
+      case ControlKind::Entry: {
+        int chars = 12;
+        if (c.picture.size() > 2 && (c.picture[1] == 's' || c.picture[1] == 'S'))
+          chars = std::min(std::atoi(c.picture.c_str() + 2), 60) + 2;
+        w = ch * chars + 12;
+        break;
+      }
+      case ControlKind::DropList:
+        w = ch * 42;
+        break;
+      case ControlKind::Text:
+        w = kWrap;
+        h = 260;
+        break;
+      case ControlKind::List:
+        w = kWrap;
+        h = 220;
+        break;
+      case ControlKind::Button:
+        w = std::max(textWidth + 16, 80);
+        h = 26;
+        break;
+      default:
+        w = textWidth + 30;
+        break;
+    }
+    // A prompt that leads a field takes the prompt column, so the fields line up.
+    if (c.kind == ControlKind::Prompt && !joins && textWidth < kPromptColumn) w = kPromptColumn;
+    c.x = at.x;
+    c.y = at.y;
+    c.width = w;
+    c.height = h;
+    at.x += w + kGap;
+    at.lineHeight = std::max(at.lineHeight, h + 6);
+    at.previous = c.kind;
+  }
+}
+
+// A list whose order falls back to a chosen one while none of its orders' tabs shows.
+class TableList : public ListBrowser {
+ public:
+  TableList(BrowseController& window, const ListTable& table)
+      : ListBrowser(window, *table.file, table.control), window_(window), table_(table) {}
+
+  std::size_t ChooseSortOrder() override {
+    const std::size_t i = ListBrowser::ChooseSortOrder();
+    const Window* w = window_.window();
+    const int tab = i < table_.orders.size() ? table_.orders[i].tab : 0;
+    if (!w || tab == 0 || (w->has(tab) && w->currentTabControl(w->parentOf(tab)) == tab)) return i;
+    return table_.otherOrder;
+  }
+
+ private:
+  BrowseController& window_;
+  const ListTable& table_;
+};
+
+// Every name of "a, -b" is a field of desc.
+void checkOrderText(const WindowTable& t, const FileDesc& desc, std::string_view text) {
+  while (!text.empty()) {
+    const auto comma = text.find(',');
+    std::string_view part = text.substr(0, comma);
+    text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+    while (!part.empty() && (part.front() == ' ' || part.front() == '-' || part.front() == '+'))
+      part.remove_prefix(1);
+    while (!part.empty() && part.back() == ' ') part.remove_suffix(1);
+    if (!part.empty()) fieldOf(t, desc, part);
+  }
+}
+
+std::unique_ptr<TableList> makeList(BrowseController& w, const WindowTable& t,
+                                    const ListTable& lt) {
+  if (!lt.file) bad(t, "no file for list", std::to_string(lt.control));
+  needControl(t, lt.control);
+  const FileDesc& desc = lt.file->desc();
+  auto list = std::make_unique<TableList>(w, lt);
+  if (!list->SetFormat(lt.format)) bad(t, "not a column format:", lt.format);
+  for (const char* f : lt.fields) list->AddField(fieldOf(t, desc, f));
+  for (const OrderRow& o : lt.orders) {
+    if (*o.key && desc.keyIndex(o.key) < 0) bad(t, "no such key", o.key);
+    checkOrderText(t, desc, o.appended);
+    SortOrder& order = list->AddSortOrder(o.key, o.appended, o.tab);
+    if (o.locatorField) {
+      const int field = fieldOf(t, desc, o.locatorField);
+      if (o.locatorControl) {
+        needControl(t, o.locatorControl);
+        order.locator = std::make_unique<EntryLocator>(field, o.locatorControl);
+      } else {
+        order.locator = std::make_unique<StepLocator>(field);
+      }
+    }
+    if (*o.filter) {
+      auto compiled = std::make_shared<Compiled<Expression>>(compile(o.filter, t.context->names()));
+      if (!compiled->ok()) bad(t, "filter " + compiled->error().message + ":", o.filter);
+      order.filter = [compiled] { return (**compiled).test(); };
+    }
+    if (!o.range.empty()) {
+      const TableFile from = fileOf(t, o.range.front());
+      std::vector<int> fields;
+      for (const char* r : o.range) {
+        if (fileOf(t, r).desc != from.desc) bad(t, "range fields of two files:", r);
+        fields.push_back(fieldOf(t, *from.desc, r));
+      }
+      list->SetRangeFrom(order, *from.desc, from.record, std::move(fields));
+    }
+  }
+  if (lt.otherOrder >= std::max<std::size_t>(lt.orders.size(), 1))
+    bad(t, "no such order", std::to_string(lt.otherOrder));
+  list->SetSelectMode(lt.selectMode);
+  return list;
+}
+
+}  // namespace
+
+// What browses and forms share: the lists and their buttons, the child procedures, the
+// files opened with the window, the look, the buttons of a role of their own.
+struct TableParts {
+  TableParts(BrowseController& w, const WindowTable& t);
+
+  void openFiles();
+  void opened();
+  void closing();
+  void closed();
+  bool accepted(Flow& flow);
+  void fieldEvent();
+  bool windowEvent();
+
+  void loadLayouts(std::size_t i);
+  void saveLayouts(std::size_t i);
+
+  BrowseController& window;
+  const WindowTable& table;
+  std::vector<std::unique_ptr<TableList>> lists;
+  std::vector<std::unique_ptr<BrowseLayouts>> layouts;
+  std::vector<int> unavailable;  // list buttons whose child is not in the program
+  std::vector<FileRelations*> openedFiles;
+  std::unique_ptr<WindowLook> look;
+  std::string previousProcedure;
+};
+
+TableParts::TableParts(BrowseController& w, const WindowTable& t) : window(w), table(t) {
+  if (!t.context) throw std::logic_error(std::string(t.procedure) + ": no table context");
+  for (const ControlRow& r : t.controls)
+    if (r.field) w.bind(r.number, FieldBinding(fileOf(t, r.field), r.field));
+  std::map<int, bool> available;
+  for (const ChildRow& c : t.children) {
+    TableProcedure p = c.entry;
+    if (!p && *c.name) p = t.context->procedure(c.name);
+    available[c.number] = p != nullptr;
+    if (p) w.SetChild(c.number, p);
+  }
+  for (const ListTable& lt : t.lists) lists.push_back(makeList(w, t, lt));
+  std::vector<BrowseButtons> buttons(lists.size());
+  for (std::size_t i = 0; i < lists.size(); ++i) {
+    buttons[i].updateProcedure = t.lists[i].update;
+    buttons[i].printProcedure = t.lists[i].print;
+  }
+  for (const ButtonRow& b : t.buttons) {
+    needControl(t, b.control);
+    switch (b.role) {
+      case ButtonRole::Insert:
+      case ButtonRole::Change:
+      case ButtonRole::Delete:
+      case ButtonRole::Select:
+      case ButtonRole::Print: {
+        if (b.list >= lists.size()) bad(t, "no such list", std::to_string(b.list));
+        BrowseButtons& lb = buttons[b.list];
+        const int child = b.role == ButtonRole::Print    ? lb.printProcedure
+                          : b.role == ButtonRole::Select ? -1
+                                                         : lb.updateProcedure;
+        if (child >= 0 && !available[child]) {
+          unavailable.push_back(b.control);
+          break;
+        }
+        int& slot = b.role == ButtonRole::Insert   ? lb.insert
+                    : b.role == ButtonRole::Change ? lb.change
+                    : b.role == ButtonRole::Delete ? lb.remove
+                    : b.role == ButtonRole::Select ? lb.select
+                                                   : lb.print;
+        slot = b.control;
+        break;
+      }
+      case ButtonRole::Shell:
+        textField(t, b.field ? b.field : "");
+        break;
+      case ButtonRole::Call:
+        if (!*b.target) bad(t, "no procedure for button", std::to_string(b.control));
+        break;
+      default:
+        break;
+    }
+  }
+  for (std::size_t i = 0; i < lists.size(); ++i) lists[i]->SetButtons(buttons[i]);
+  if (t.placeholderField) textField(t, t.placeholderField);
+  if (std::any_of(t.lists.begin(), t.lists.end(),
+                  [](const ListTable& l) { return l.layouts == LayoutKeeping::F9Switch; }))
+    w.addAlertKey(key::F9);
+}
+
+void TableParts::openFiles() {
+  previousProcedure = pushProcedure(table.procedure);
+  for (FileRelations** r : table.relations)
+    if ((*r)->OpenFiles() == Status::Ok) openedFiles.push_back(*r);
+}
+
+void TableParts::opened() {
+  Window& w = *window.window();
+  wrapTexts(w);
+  if (table.context->look) look = table.context->look(w);
+  if (!table.context->icon.empty()) w.setIcon(table.context->icon);
+  w.setStatusText(table.statusText);
+  for (int c : unavailable) w.setEnabled(c, false);
+  for (const ButtonRow& b : table.buttons)
+    if (b.role == ButtonRole::Call && !table.context->procedure(b.target))
+      w.setEnabled(b.control, false);
+  layouts.resize(lists.size());
+  for (std::size_t i = 0; i < lists.size(); ++i) loadLayouts(i);
+}
+
+void TableParts::loadLayouts(std::size_t i) {
+  const std::string n = std::to_string(i + 1);
+  switch (table.lists[i].layouts) {
+    case LayoutKeeping::None:
+      return;
+    case LayoutKeeping::F9Switch:
+      layouts[i] = std::make_unique<BrowseLayouts>(
+          *lists[i], table.procedure, "?Browse:" + n + ":ORIG", "?Browse:" + n + ":USER");
+      layouts[i]->Load();
+      return;
+    case LayoutKeeping::KeptWithDesign: {
+      const std::string design = lists[i]->Format();
+      const std::string stored = iniGet(table.procedure, "SRCFOriginal?Browse:" + n, "");
+      if (stored != design) {
+        iniPut(table.procedure, "SRCFOriginal?Browse:" + n, design);
+        return;
+      }
+      const std::string user = iniGet(table.procedure, "SRCF?Browse:" + n, design);
+      if (!user.empty()) lists[i]->SetFormat(user);
+      return;
+    }
+  }
+}
+
+void TableParts::saveLayouts(std::size_t i) {
+  if (layouts[i])
+    layouts[i]->Save();
+  else if (table.lists[i].layouts == LayoutKeeping::KeptWithDesign)
+    iniPut(table.procedure, "SRCF?Browse:" + std::to_string(i + 1), lists[i]->Format());
+}
+
+void TableParts::closing() {
+  look.reset();
+}
+
+void TableParts::closed() {
+  for (FileRelations* r : openedFiles) r->CloseFiles();
+  openedFiles.clear();
+  setCurrentProcedure(previousProcedure);
+}
+
+bool TableParts::accepted(Flow& flow) {
+  for (const ButtonRow& b : table.buttons) {
+    if (b.control != window.control()) continue;
+    if (b.role == ButtonRole::Call) {
+      if (TableProcedure p = table.context->procedure(b.target)) {
+        window.UpdateItemValues();
+        p();
+        window.RefreshItems();
+      }
+      flow = Flow::Cycle;
+      return true;
+    }
+    if (b.role == ButtonRole::Shell) {
+      window.UpdateItemValues();
+      const TextField field = textField(table, b.field);
+      ShellOpen(std::string(b.target) + std::string(clipView(field.data, field.width)));
+      flow = Flow::Cycle;
+      return true;
+    }
+  }
+  return false;
+}
+
+void TableParts::fieldEvent() {
+  const Window* w = window.window();
+  if (look && w && w->has(window.control()) &&
+      w->controlKind(window.control()) == ControlKind::Sheet)
+    look->tabChanged();
+}
+
+bool TableParts::windowEvent() {
+  if (window.eventKind() != EventKind::AlertKey || window.keyCode() != key::F9) return false;
+  bool any = false;
+  for (const auto& l : layouts)
+    if (l) {
+      l->Toggle();
+      any = true;
+    }
+  return any;
+}
+
+void checkTable(const WindowTable& table) {
+  if (table.manager)
+    TableForm form(table);
+  else
+    TableBrowse browse(table);
+}
+
+namespace {
+std::vector<RegisteredTable>& tableRegistry() {
+  static std::vector<RegisteredTable> tables;
+  return tables;
+}
+}  // namespace
+
+const std::vector<RegisteredTable>& windowTables() {
+  return tableRegistry();
+}
+
+WindowTableRegistration::WindowTableRegistration(std::initializer_list<RegisteredTable> tables) {
+  tableRegistry().insert(tableRegistry().end(), tables.begin(), tables.end());
+}
+
+WindowDesc DescribeWindow(const WindowTable& table, WindowKind kind) {
+  WindowDesc d;
+  d.kind = kind;
+  d.title = table.title;
+  if (table.context) d.icon = table.context->icon;
+  d.statusBar = true;
+  describeControls(d, table);
+  placeOnTabs(d);
+  return d;
+}
+
+Binding FieldBinding(const TableFile& file, std::string_view name) {
+  for (const MemoDesc& m : file.desc->memos)
+    if (equalsNoCase(m.name, name)) return Binding(file.memo, m.size);
+  const int i = file.desc->fieldIndex(name);
+  if (i < 0) throw std::logic_error("no such field " + std::string(name));
+  const FieldDesc& f = file.desc->fields[static_cast<std::size_t>(i)];
+  return Binding::field(f.type, static_cast<char*>(file.record) + f.offset, f.size);
+}
+
+// ---- browses ----
+
+TableBrowse::TableBrowse(const WindowTable& table)
+    : BrowseController(DescribeWindow(table, WindowKind::MdiChild), table.procedure),
+      table_(table),
+      parts_(std::make_unique<TableParts>(*this, table)) {}
+
+TableBrowse::~TableBrowse() = default;
+
+ListBrowser& TableBrowse::list(std::size_t i) {
+  return *parts_->lists.at(i);
+}
+
+Flow TableBrowse::Setup() {
+  parts_->openFiles();
+  const Flow f = BrowseController::Setup();
+  if (f == Flow::Fatal) return f;
+  parts_->opened();
+  return f;
+}
+
+Flow TableBrowse::Teardown() {
+  parts_->closing();
+  const bool wasOpen = opened();
+  const Flow f = BrowseController::Teardown();
+  parts_->closed();
+  if (wasOpen)
+    for (std::size_t i = 0; i < parts_->lists.size(); ++i) parts_->saveLayouts(i);
+  return f;
+}
+
+Flow TableBrowse::OnAccepted() {
+  const Flow f = BrowseController::OnAccepted();
+  if (f != Flow::Continue) return f;
+  Flow own = f;
+  return parts_->accepted(own) ? own : f;
+}
+
+Flow TableBrowse::OnFieldEvent() {
+  const Flow f = BrowseController::OnFieldEvent();
+  parts_->fieldEvent();
+  return f;
+}
+
+Flow TableBrowse::OnWindowEvent() {
+  if (parts_->windowEvent()) return Flow::Cycle;
+  return BrowseController::OnWindowEvent();
+}
+
+void RunBrowse(const WindowTable& table) {
+  TableBrowse w(table);
+  w.Run();
+}
+
+// ---- forms ----
+
+namespace {
+int okControl(const WindowTable& t) {
+  for (const ButtonRow& b : t.buttons)
+    if (b.role == ButtonRole::Ok) return b.control;
+  return 0;
+}
+}  // namespace
+
+TableForm::TableForm(const WindowTable& table)
+    : FormController(DescribeWindow(table, WindowKind::Dialog), table.procedure),
+      table_(table),
+      parts_(std::make_unique<TableParts>(*this, table)) {
+  std::vector<int> history;
+  for (const ControlRow& r : table.controls)
+    if (r.field) history.push_back(r.number);
+  SetHistoryControls(history);
+  for (const DropRow& d : table.dropLists) {
+    needControl(table, d.control);
+    fieldOf(table, d.source->desc(), d.sourceField);
+    const TextField target = textField(table, d.targetField);
+    AddDropList(d.control, *d.source, d.sourceField, target.data, target.width);
+  }
+  for (const RequiredRow& r : table.required)
+    if (std::none_of(table.controls.begin(), table.controls.end(),
+                     [&r](const ControlRow& c) { return c.number == r.control && c.field; }))
+      bad(table, "required control without a field", std::to_string(r.control));
+  SetActionTexts(table.actionTexts);
+}
+
+TableForm::~TableForm() = default;
+
+ListBrowser& TableForm::list(std::size_t i) {
+  return *parts_->lists.at(i);
+}
+
+Flow TableForm::PrimeRequest() {
+  const bool insert = request() == Request::Insert && table_.refused.insert;
+  if (insert || (request() == Request::Delete && table_.refused.remove)) {
+    ShowMessageBox(insert ? "This form cannot be used to insert a record"
+                          : "This form cannot be used to delete a record",
+                   "Invalid Request", MessageIcon::Exclamation);
+    setResponse(RequestCancelled);
+    return Flow::Fatal;
+  }
+  return FormController::PrimeRequest();
+}
+
+Flow TableForm::Setup() {
+  parts_->openFiles();
+  SetPrimary(**table_.manager, table_.relations.empty() ? nullptr : *table_.relations.front(),
+             okControl(table_));
+  const Flow f = FormController::Setup();
+  if (f == Flow::Fatal) return f;
+  parts_->opened();
+  return f;
+}
+
+Flow TableForm::Teardown() {
+  parts_->closing();
+  const Flow f = FormController::Teardown();
+  parts_->closed();
+  return f;
+}
+
+Flow TableForm::OnAccepted() {
+  Flow own = Flow::Continue;
+  if (parts_->accepted(own)) return own;
+  return FormController::OnAccepted();
+}
+
+Flow TableForm::OnFieldEvent() {
+  const Flow f = FormController::OnFieldEvent();
+  parts_->fieldEvent();
+  return f;
+}
+
+Flow TableForm::OnWindowEvent() {
+  if (parts_->windowEvent()) return Flow::Cycle;
+  const Flow f = FormController::OnWindowEvent();
+  if (eventKind() == EventKind::OpenWindow && table_.placeholderField) {
+    const TextField name = textField(table_, table_.placeholderField);
+    if (clipView(name.data, name.width) == "1") {
+      assignPadded(name.data, name.width, "");
+      RefreshItems();
+    }
+  }
+  return f;
+}
+
+Flow TableForm::CheckCompletion() {
+  const Flow f = FormController::CheckCompletion();
+  if (f != Flow::Continue || (request() != Request::Insert && request() != Request::Change))
+    return f;
+  for (const RequiredRow& r : table_.required) {
+    const Binding* b = window()->binding(r.control);
+    if (!b) continue;
+    const std::string value = textOf(b->get());
+    if (!clipView(value.data(), value.size()).empty()) continue;
+    ShowMessageBox(r.message, "Required Field", MessageIcon::Exclamation);
+    window()->selectControl(r.control);
+    return Flow::Cycle;
+  }
+  return f;
+}
+
+}  // namespace rt
