@@ -313,7 +313,9 @@ TableParts::TableParts(BrowseController& w, const WindowTable& t) : window(w), t
         const int child = b.role == ButtonRole::Print    ? lb.printProcedure
                           : b.role == ButtonRole::Select ? -1
                                                          : lb.updateProcedure;
-        if (child >= 0 && !available[child]) {
+        const bool declaredOff =
+            std::find(t.disabled.begin(), t.disabled.end(), b.control) != t.disabled.end();
+        if (declaredOff || (child >= 0 && !available[child])) {
           unavailable.push_back(b.control);
           break;
         }

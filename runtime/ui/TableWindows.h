@@ -152,7 +152,8 @@ struct WindowTable {
   std::vector<ChildRow> children = {};
   std::vector<FileRelations**> relations = {};  // opened with the window; a form's primary first
   std::vector<int> hidden = {};                 // controls hidden at open
-  std::vector<int> disabled = {};               // controls unavailable at open
+  // Controls unavailable at open; a list button among them is left to the procedure.
+  std::vector<int> disabled = {};
   // ---- forms ----
   FileManager** manager = nullptr;  // the primary file
   ActionTexts actionTexts = {};

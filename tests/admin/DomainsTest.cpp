@@ -344,6 +344,34 @@ TEST_F(DomainsTest, CancelledInsertsLeaveNoPlaceholderBehind) {
   }
 }
 
+// Every key leaves blank names out: such a record could never be listed again.
+TEST_F(DomainsTest, BlankNameIsRefusedAtOkAndNothingIsStored) {
+  addDomain("kept.com");
+  for (const bool inserting : {true, false}) {
+    SCOPED_TRACE(inserting ? "insert" : "change");
+    rt::Window* w = inserting ? insert() : change("kept.com");
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(driver.type(w, fName, "   "));
+    ASSERT_TRUE(driver.type(w, fPrimaryIp, "10.0.0.1"));
+    ASSERT_TRUE(driver.press(w, fOk));
+    QMessageBox* box = driver.waitForMessageBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(driver.messageText(box), "Domain Name is required.");
+    ASSERT_TRUE(driver.answer(rt::button::Ok));
+    driver.pump();
+    EXPECT_TRUE(driver.isOpen(w));
+    driver.activate(w);  // offscreen, the box took the activation with it
+    EXPECT_EQ(w->focusedControl(), fName);
+    ASSERT_TRUE(driver.press(w, fCancel));
+    ASSERT_TRUE(driver.waitForClose("UpdateDomains"));
+    release();
+    const auto recs = readRecords<DomainsRecord>(DomainsDesc());
+    ASSERT_EQ(recs.size(), 1u);
+    EXPECT_EQ(recs[0].DOMAINNAME.str(), "kept.com");
+    EXPECT_EQ(recs[0].IPPRIMARYADDRESS.str(), "");
+  }
+}
+
 // ---- the browse ----
 
 TEST_F(DomainsTest, DeletingADomainFromTheBrowseDeletesItsPages) {
