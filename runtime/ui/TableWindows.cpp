@@ -181,17 +181,18 @@ void placeOnTabs(WindowDesc& d) {
   }
 }
 
-// A list whose order falls back to a chosen one while none of its orders' tabs shows.
+// A list whose order is the one of the showing tab, else the table's fallback.
 class TableList : public ListBrowser {
  public:
   TableList(BrowseController& window, const ListTable& table)
       : ListBrowser(window, *table.file, table.control), window_(window), table_(table) {}
 
   std::size_t ChooseSortOrder() override {
-    const std::size_t i = ListBrowser::ChooseSortOrder();
     const Window* w = window_.window();
-    const int tab = i < table_.orders.size() ? table_.orders[i].tab : 0;
-    if (!w || tab == 0 || (w->has(tab) && w->currentTabControl(w->parentOf(tab)) == tab)) return i;
+    for (std::size_t i = 0; w && i < table_.orders.size(); ++i) {
+      const int tab = table_.orders[i].tab;
+      if (tab != 0 && w->has(tab) && w->currentTabControl(w->parentOf(tab)) == tab) return i;
+    }
     return table_.otherOrder;
   }
 

@@ -92,7 +92,7 @@ enum class LayoutKeeping {
 struct OrderRow {
   const char* key = "";                // a key of the list's file; "": record order
   const char* appended = "";           // "reg:companyname, -reg:city"
-  int tab = 0;                         // the tab that selects it; 0: any
+  int tab = 0;                         // the tab that selects it; 0: none
   const char* locatorField = nullptr;  // nullptr: no locator
   int locatorControl = 0;              // the entry of an entry locator; 0: a step locator
   const char* filter = "";             // an expression over the context's names

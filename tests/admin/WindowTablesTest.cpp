@@ -63,6 +63,8 @@ rt::ListTable detailList(int control, rt::KeyedFile& file, const char* format,
           .update = child};
 }
 
+void UpdateWebPagesProcedure();
+
 const rt::WindowTable& updateWebPages() {
   static const rt::WindowTable t = [] {
     std::vector<rt::ControlRow> c = {
@@ -170,11 +172,56 @@ const rt::WindowTable& updateWebPages() {
   return t;
 }
 
-const rt::WindowTableRegistration tables{{"UpdateWebPages", &updateWebPages}};
+// The page reader's page browse: the one tab shows the pages of the domain just read.
+const rt::WindowTable& browseWebPages() {
+  static const rt::WindowTable t{
+      .context = &SystemTables(),
+      .procedure = "BrowseWebPages",
+      .title = "Browse the Web Pages File",
+      .controls = {{1, K::List},
+                   {2, K::Button, "&Insert"},
+                   {3, K::Button, "&Change"},
+                   {4, K::Button, "&Delete"},
+                   {5, K::Sheet},
+                   {6, K::Tab, "Pages Read In", 5},
+                   {7, K::Prompt,
+                    "Pages shown are for domain just read in. Use Tarnwick for general work.", 6},
+                   {8, K::Button, "Close"},
+                   {9, K::Button, "Help"}},
+      .buttons = {{2, B::Insert}, {3, B::Change}, {4, B::Delete}, {8, B::Close}, {9, B::Help}},
+      .lists = {{.control = 1,
+                 .file = &WebPages,
+                 .format = "80L(2)|M~Domain Name~@s50@80L(2)|M~Page Name~@s20@12C(2)|M~Use "
+                           "Now~@s1@80L(2)|M~Page Path~@s80@80L(2)|M~Local Path~@s80@80L(2)|M~"
+                           "Local Default Directory~@s90@80L(2)|M~Author~@s30@80L(2)|M~"
+                           "Purpose~@s40@40R(2)|M~Implement Date~@d17@",
+                 .fields = {"WEB:DOMAINNAME", "WEB:PAGENAME", "WEB:USENOW", "WEB:PAGEPATH",
+                            "WEB:LOCALPATH", "WEB:LOCALDEFAULTDIRECTORY", "WEB:AUTHOR",
+                            "WEB:PURPOSE", "WEB:IMPLEMENTDATE"},
+                 // The orders of a second and third tab, which this window does not have.
+                 .orders = {{.key = "WEB:Path", .locatorField = "WEB:PAGEPATH"},
+                            {.key = "WEB:Pages", .locatorField = "WEB:PAGENAME"},
+                            {.key = "WEB:NAMES",
+                             .appended = "web:pagename",
+                             .filter = "(web:domainname=domainname)"}},
+                 .otherOrder = 2,
+                 .update = 1}},
+      .children = {{1, &UpdateWebPagesProcedure}},
+      .relations = {&WebPagesRelations},
+  };
+  return t;
+}
 
-void UpdateWebPages() {
+const rt::WindowTableRegistration tables{{"UpdateWebPages", &updateWebPages},
+                                         {"BrowseWebPages", &browseWebPages}};
+
+void UpdateWebPagesProcedure() {
   rt::TableForm w(updateWebPages());
   w.Run();
+}
+
+void BrowseWebPages() {
+  rt::RunBrowse(browseWebPages());
 }
 
 // The same form refusing inserts and deletes, with controls hidden and unavailable at open.
@@ -307,7 +354,7 @@ class PageFormTest : public WindowsTest {
     }
   }
 
-  rt::Window* changePage(std::string_view path, void (*form)() = &UpdateWebPages) {
+  rt::Window* changePage(std::string_view path, void (*form)() = &UpdateWebPagesProcedure) {
     holding = WebPagesRelations->OpenFiles() == rt::Status::Ok;
     WEB.PAGEPATH = path;
     EXPECT_TRUE(WebPages.get(WEB_Path)) << path;
@@ -341,6 +388,68 @@ TEST_F(PageFormTest, EachDetailListShowsThePagesOwnRecords) {
     ASSERT_EQ(driver.rowCount(w, e.list), static_cast<int>(e.cells.size()));
     for (std::size_t r = 0; r < e.cells.size(); ++r)
       EXPECT_EQ(trimmedCell(driver, w, e.list, static_cast<int>(r) + 1, e.column), e.cells[r]);
+  }
+}
+
+// No tab chooses an order: the domain's filter and the page-name order apply.
+TEST_F(PageFormTest, PageBrowseShowsTheDomainJustReadByPageName) {
+  addRecords<WebPagesRecord>(WebPagesDesc(), {[](WebPagesRecord& r) {
+                                                r.DOMAINNAME = "other.com";
+                                                r.PAGENAME = "0.htm";
+                                                r.PAGEPATH = "/other/0.htm";
+                                              },
+                                              [](WebPagesRecord& r) {
+                                                r.DOMAINNAME = "site.com";
+                                                r.PAGENAME = "0.htm";
+                                                r.PAGEPATH = "/site/z.htm";
+                                              }});
+  domainname = "site.com";
+  rt::Window* w = open(&BrowseWebPages, "BrowseWebPages");
+  ASSERT_TRUE(w);
+  const std::vector<std::string> pages = {"0.htm", "a.htm", "b.htm"};
+  ASSERT_EQ(driver.rowCount(w, 1), 3);
+  for (int r = 0; r < 3; ++r) {
+    EXPECT_EQ(trimmedCell(driver, w, 1, r + 1, 1), pages[static_cast<std::size_t>(r)]);
+    EXPECT_EQ(trimmedCell(driver, w, 1, r + 1, 0), "site.com");
+  }
+  domainname.clear();
+}
+
+// Two tabs, each choosing its order of the one list.
+const rt::WindowTable& pagesByTab() {
+  static const rt::WindowTable t{
+      .context = &SystemTables(),
+      .procedure = "PagesByTab",
+      .title = "PagesByTab",
+      .controls = {{1, K::List},
+                   {2, K::Sheet},
+                   {3, K::Tab, "By Name", 2},
+                   {4, K::Tab, "By Path", 2}},
+      .lists = {{.control = 1,
+                 .file = &WebPages,
+                 .format = "80L(2)|M~Page Name~@s20@",
+                 .fields = {"WEB:PAGENAME"},
+                 .orders = {{.key = "WEB:Pages", .tab = 3}, {.key = "WEB:Path", .tab = 4}}}},
+      .relations = {&WebPagesRelations},
+  };
+  return t;
+}
+
+TEST_F(PageFormTest, TheShowingTabChoosesTheListsOrder) {
+  addRecords<WebPagesRecord>(WebPagesDesc(), {[](WebPagesRecord& r) {
+                               r.PAGENAME = "0.htm";
+                               r.PAGEPATH = "/site/z.htm";
+                             }});
+  rt::Window* w = open([] { rt::RunBrowse(pagesByTab()); }, "PagesByTab");
+  ASSERT_TRUE(w);
+  const std::pair<int, std::vector<std::string>> tabs[] = {{2, {"a.htm", "b.htm", "0.htm"}},
+                                                           {1, {"0.htm", "a.htm", "b.htm"}}};
+  for (const auto& [tab, names] : tabs) {
+    ASSERT_TRUE(driver.selectTab(w, 2, tab));
+    driver.pump();
+    ASSERT_EQ(driver.rowCount(w, 1), 3);
+    for (int r = 0; r < 3; ++r)
+      EXPECT_EQ(trimmedCell(driver, w, 1, r + 1, 0), names[static_cast<std::size_t>(r)]) << tab;
   }
 }
 
