@@ -1,6 +1,7 @@
 // Every window table of the program builds; a misspelt name fails naming itself; a table
 // written for a later window (the page reader's page form with its five detail lists)
 // runs on the kit as it is.
+#include <QAbstractItemView>
 #include <stdexcept>
 
 #include "DomainsTestFixture.h"
@@ -451,6 +452,30 @@ TEST_F(PageFormTest, TheShowingTabChoosesTheListsOrder) {
     for (int r = 0; r < 3; ++r)
       EXPECT_EQ(trimmedCell(driver, w, 1, r + 1, 0), names[static_cast<std::size_t>(r)]) << tab;
   }
+}
+
+// The same list in select mode with a Select button.
+const rt::WindowTable& choosePage() {
+  static const rt::WindowTable t = [] {
+    rt::WindowTable c = pagesByTab();
+    c.controls.push_back({5, K::Button, "&Select"});
+    c.buttons = {{5, B::Select}};
+    c.lists[0].selectMode = true;
+    return c;
+  }();
+  return t;
+}
+
+TEST_F(PageFormTest, SelectHandsTheHighlightedPageBack) {
+  rt::Window* w = open([] { rt::RunBrowse(choosePage()); }, "PagesByTab");
+  ASSERT_TRUE(w);
+  QAbstractItemView* v = w->listView(1);
+  ASSERT_TRUE(v);
+  v->setCurrentIndex(v->model()->index(1, 0));
+  driver.pump();
+  ASSERT_TRUE(driver.press(w, 5));
+  ASSERT_TRUE(driver.waitForClose("PagesByTab"));
+  EXPECT_EQ(WEB.PAGENAME.str(), "b.htm");
 }
 
 TEST_F(PageFormTest, DetailButtonsRunTheirListsChild) {
