@@ -7,7 +7,9 @@
 #include <QTextBrowser>
 
 #include "ProgramFixture.h"
+#include "admin/Domains.h"
 #include "admin/ProgramIni.h"
+#include "common/TabColorer.h"
 #include "runtime/ini/IniFile.h"
 #include "runtime/ui/Help.h"
 #include "runtime/ui/Printing.h"
@@ -187,6 +189,17 @@ TEST_F(FrameTest, BrowseStartsOnItsOwnThreadAndGetsTheToolbarButtons) {
   exitProgram();
   EXPECT_EQ(rt::procedureThreadCount(), 0);
   EXPECT_EQ(ini("Preserved", "cptog"), "0");
+}
+
+// The program lends its table windows coloured tabs.
+TEST_F(FrameTest, TableWindowsWearTheProgramsLook) {
+  SetProcedure("BrowseDomains", &BrowseDomains);
+  ASSERT_NE(startProgram(), nullptr);
+  driver.pickMenu(frame, -10);
+  rt::Window* browse = driver.waitForWindow("BrowseDomains");
+  ASSERT_NE(browse, nullptr);
+  EXPECT_EQ(browse->fillColor(6), TabColorer::kSelTab);
+  exitProgram();
 }
 
 TEST_F(FrameTest, PickingAnItemTwiceRunsItTwiceOnThreadsOfTheirOwn) {
