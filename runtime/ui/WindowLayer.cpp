@@ -9,13 +9,13 @@
 #include "runtime/proc/Programs.h"
 #include "runtime/proc/Threads.h"
 #include "runtime/text/Picture.h"
+#include "runtime/ui/Clock.h"
 #include "runtime/ui/Help.h"
+#include "runtime/ui/IniAccess.h"
 #include "runtime/ui/MessageBox.h"
 #include "runtime/ui/Window.h"
-#include "runtime/ui/WindowLayerInternal.h"
-#include "runtime/ui/Clock.h"
-#include "runtime/ui/IniAccess.h"
 #include "runtime/ui/WindowLayer.h"
+#include "runtime/ui/WindowLayerInternal.h"
 
 namespace rt {
 namespace {
