@@ -1,11 +1,13 @@
 #include "runtime/data/View.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <unordered_map>
 
 #include "runtime/data/KeyedFileImpl.h"
+#include "runtime/text/FixedString.h"
 
 namespace rt {
 
@@ -20,7 +22,58 @@ void upperText(SqlValue& v) {
     for (char& c : *s)
       if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
 }
+
+std::int64_t roundedWithin(double v, std::int64_t lowest, std::int64_t highest) {
+  if (std::isnan(v)) return 0;
+  const double r = std::round(v);
+  if (r <= static_cast<double>(lowest)) return lowest;
+  if (r >= static_cast<double>(highest)) return highest;
+  return static_cast<std::int64_t>(r);
+}
+
+template <class T>
+std::int64_t roundedTo(double v) {
+  return roundedWithin(v, std::numeric_limits<T>::min(), std::numeric_limits<T>::max());
+}
+
+bool validField(const FileDesc& desc, int field) {
+  return field >= 0 && field < static_cast<int>(desc.fields.size());
+}
 }  // namespace
+
+SqlValue orderTermValue(const FileDesc& desc, int field, const void* record) {
+  return sql::termValue(desc, field, static_cast<const char*>(record));
+}
+
+SqlValue seekValue(const FieldDesc& f, const Value& typed) {
+  switch (f.type) {
+    case FieldType::String: {
+      std::string cut(f.size, ' ');
+      assignPadded(cut.data(), f.size, textOf(typed));
+      SqlValue v = std::string(clipView(cut.data(), f.size));
+      upperText(v);
+      return v;
+    }
+    case FieldType::Real:
+      return numberOf(typed);
+    case FieldType::Decimal:
+      if (const auto d = decimalOf(typed)) return std::int64_t{d->hundredths};
+      return roundedWithin(numberOf(typed) * 100, -Decimal::kMax, Decimal::kMax);
+    case FieldType::Date:
+      if (const auto* d = std::get_if<DateValue>(&typed)) return std::int64_t{d->day};
+      return roundedTo<std::int32_t>(numberOf(typed));
+    case FieldType::Time:
+      if (const auto* t = std::get_if<TimeValue>(&typed)) return std::int64_t{t->time};
+      return roundedTo<std::int32_t>(numberOf(typed));
+    case FieldType::Byte:
+      return roundedTo<std::uint8_t>(numberOf(typed));
+    case FieldType::Short:
+      return roundedTo<std::int16_t>(numberOf(typed));
+    case FieldType::Long:
+      return roundedTo<std::int32_t>(numberOf(typed));
+  }
+  return std::int64_t{0};
+}
 
 struct View::Impl {
   enum class Kind { Record, Key, Compare };
@@ -108,7 +161,7 @@ struct Reader {
     if (v.kind != View::Impl::Kind::Key) return o;
     o = fi.ordering(v.key);
     for (const auto& e : v.extra)
-      if (e.field >= 0 && e.field < static_cast<int>(file.desc().fields.size()))
+      if (validField(file.desc(), e.field))
         o.terms.push_back({fi.schema.term(file.desc(), e.field), e.descending});
     o.fixed = static_cast<int>(v.range.size());
     return o;
@@ -255,6 +308,32 @@ std::vector<RecordImage> View::atOrAfterBuffer(std::size_t n) {
     }
   }
   return {};
+}
+
+std::vector<SqlValue> View::anchorOf(const void* record) const {
+  std::vector<SqlValue> out;
+  if (impl_->kind != Impl::Kind::Key) return out;
+  const FileDesc& d = file_.desc();
+  for (int f : d.keys[static_cast<std::size_t>(impl_->key)].components)
+    out.push_back(orderTermValue(d, f, record));
+  for (const OrderField& e : impl_->extra)
+    if (validField(d, e.field)) out.push_back(orderTermValue(d, e.field, record));
+  return out;
+}
+
+std::vector<SqlValue> View::seekAnchor(int field, const Value& typed) const {
+  std::vector<SqlValue> out = impl_->range;
+  if (impl_->kind != Impl::Kind::Key || !validField(file_.desc(), field)) return out;
+  const FileDesc& d = file_.desc();
+  const auto& comps = d.keys[static_cast<std::size_t>(impl_->key)].components;
+  for (std::size_t c = out.size(); c < comps.size(); ++c) {
+    if (comps[c] == field) {
+      out.push_back(seekValue(d.fields[static_cast<std::size_t>(field)], typed));
+      break;
+    }
+    out.push_back(orderTermValue(d, comps[c], file_.record()));
+  }
+  return out;
 }
 
 void View::load(const RecordImage& row) const {

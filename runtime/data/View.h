@@ -10,8 +10,16 @@
 #include <vector>
 
 #include "runtime/data/KeyedFile.h"
+#include "runtime/text/Value.h"
 
 namespace rt {
+
+// What a field of a record buffer contributes to a key or an order, folded as the keys fold
+// it: clipped upper-cased text, DECIMAL in hundredths, dates as day numbers, numbers.
+SqlValue orderTermValue(const FileDesc& desc, int field, const void* record);
+// A typed value folded as it would be once assigned to the field (text cut at the width,
+// numbers rounded); a value beyond the field's range seeks its end.
+SqlValue seekValue(const FieldDesc& field, const Value& typed);
 
 struct OrderField {
   int field = -1;  // index into FileDesc::fields
@@ -49,6 +57,13 @@ class View {
   // Rows at or after the key value in the record buffer (key orders), or the rowid
   // position (record order).
   std::vector<RecordImage> atOrAfterBuffer(std::size_t n);
+
+  // The keyset position of a record in the view's order: its order terms (none for record
+  // and comparator orders).
+  std::vector<SqlValue> anchorOf(const void* record) const;
+  // Where a locator seeks a typed value of a key field: the range, the buffer's key
+  // components before that field, then the typed value.
+  std::vector<SqlValue> seekAnchor(int field, const Value& typed) const;
 
   // Loads a row back into the record and memo buffers.
   void load(const RecordImage& row) const;

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <limits>
 
-#include "runtime/data/SqlCore.h"
 #include "runtime/proc/Threads.h"
 #include "runtime/text/FixedString.h"
 #include "runtime/ui/FormCall.h"
@@ -99,7 +98,7 @@ std::function<std::vector<SqlValue>()> rangeFromBuffer(const FileDesc& desc, con
                                                        std::vector<int> fields) {
   return [&desc, record, fields = std::move(fields)] {
     std::vector<SqlValue> out;
-    for (int f : fields) out.push_back(sql::termValue(desc, f, static_cast<const char*>(record)));
+    for (int f : fields) out.push_back(orderTermValue(desc, f, record));
     return out;
   };
 }
@@ -238,7 +237,7 @@ void ListBrowser::SelectSortOrder(std::size_t order) {
   const RecordImage* row = current();
   if (row && sameOrder && oldRange == range_) {
     const RecordImage keep = *row;
-    show(model_->showAt(anchorOf(keep.record.data()), justBefore(keep.rowid)));
+    show(model_->showAt(view_.anchorOf(keep.record.data()), justBefore(keep.rowid)));
   } else {
     show(model_->showFirst());
   }
@@ -291,7 +290,7 @@ int ListBrowser::Ask(Request request) {
   if (response == RequestCompleted && request != Request::Delete) {
     ResetFromBuffer();
   } else if (response == RequestCompleted) {
-    show(model_->showAt(anchorOf(before.record.data()), justBefore(before.rowid)));
+    show(model_->showAt(view_.anchorOf(before.record.data()), justBefore(before.rowid)));
   } else {
     Refresh();
   }
@@ -384,17 +383,6 @@ void ListBrowser::RefreshIfChanged() {
   if (open_ && file_.generation() != seen_) Refresh();
 }
 
-std::vector<SqlValue> ListBrowser::anchorOf(const char* record) const {
-  std::vector<SqlValue> out;
-  if (current_ >= orders_.size() || orders_[current_]->key < 0) return out;
-  const SortOrder& o = *orders_[current_];
-  const FileDesc& d = file_.desc();
-  for (int f : d.keys[static_cast<std::size_t>(o.key)].components)
-    out.push_back(sql::termValue(d, f, record));
-  for (const OrderField& e : o.extra) out.push_back(sql::termValue(d, e.field, record));
-  return out;
-}
-
 void ListBrowser::Top() {
   show(model_->showFirst());
 }
@@ -444,30 +432,20 @@ void ListBrowser::forward(int by) {
   show(std::min(target, model_->rowCount() - 1));
 }
 
-void ListBrowser::Locate(std::string_view text) {
+void ListBrowser::Locate(const Value& typed) {
   if (current_ >= orders_.size()) return;
   SortOrder& o = *orders_[current_];
   if (o.key < 0) return;
-  const FileDesc& d = file_.desc();
-  const auto& comps = d.keys[static_cast<std::size_t>(o.key)].components;
-  const int field = o.locator ? o.locator->field() : comps.front();
-  std::vector<SqlValue> anchor = range_;
-  const char* rec = static_cast<const char*>(file_.record());
-  for (std::size_t c = anchor.size(); c < comps.size(); ++c) {
-    if (comps[c] == field) {
-      anchor.push_back(PlainLocator::orderValue(d.fields[static_cast<std::size_t>(field)], text));
-      break;
-    }
-    anchor.push_back(sql::termValue(d, comps[c], rec));
-  }
-  if (o.locator) o.locator->setText(std::string(text));
-  show(model_->showAt(std::move(anchor), kBeforeAll));
+  const int field = o.locator
+                        ? o.locator->field()
+                        : file_.desc().keys[static_cast<std::size_t>(o.key)].components.front();
+  if (o.locator) o.locator->setText(textOf(typed));
+  show(model_->showAt(view_.seekAnchor(field, typed), kBeforeAll));
 }
 
 void ListBrowser::ResetFromBuffer() {
   const std::int64_t pos = file_.position();
-  show(model_->showAt(anchorOf(static_cast<const char*>(file_.record())),
-                      pos > 0 ? pos - 1 : kBeforeAll));
+  show(model_->showAt(view_.anchorOf(file_.record()), pos > 0 ? pos - 1 : kBeforeAll));
 }
 
 void ListBrowser::Refresh() {
@@ -530,7 +508,7 @@ Flow ListBrowser::TakeEvent(const Event& ev, bool& handled) {
     const bool locatorControl = current_ < orders_.size() && orders_[current_]->locator &&
                                 orders_[current_]->locator->control() == ev.control;
     if (locatorControl && w) {
-      Locate(w->text(ev.control));
+      Locate(w->value(ev.control));
       return Flow::Cycle;
     }
     using Move = void (ListBrowser::*)();

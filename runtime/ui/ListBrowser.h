@@ -133,9 +133,9 @@ class ListBrowser {
   void PageDown();
   void Up();
   void Down();
-  // Positions on the first entry at or after text in the current order (the last row when
-  // none is).
-  void Locate(std::string_view text);
+  // Positions on the first entry at or after a typed value in the current order (the last
+  // row when none is); an entry locator's text is read through the entry's picture first.
+  void Locate(const Value& typed);
   // Shows the row whose record is in the buffer now (the current file position), or the
   // one after it when it has gone.
   void ResetFromBuffer();
@@ -163,7 +163,6 @@ class ListBrowser {
  private:
   void show(int row);
   void loadCurrent();
-  std::vector<SqlValue> anchorOf(const char* record) const;
   void applyOrder(const SortOrder& o);
   bool editable() const;
   void onKey(int key);

@@ -1,8 +1,6 @@
 #include "runtime/ui/Locator.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstdlib>
 
 namespace rt {
 
@@ -23,26 +21,7 @@ int stepOf(char c) {
   return at;
 }
 
-double parseNumber(std::string_view text) {
-  return std::strtod(std::string(text).c_str(), nullptr);
-}
-
 }  // namespace
-
-SqlValue PlainLocator::orderValue(const FieldDesc& f, std::string_view text) {
-  switch (f.type) {
-    case FieldType::String: {
-      std::string s(text.substr(0, std::min<std::size_t>(text.size(), f.size)));
-      while (!s.empty() && s.back() == ' ') s.pop_back();
-      std::transform(s.begin(), s.end(), s.begin(), upper);
-      return s;
-    }
-    case FieldType::Real:
-      return parseNumber(text);
-    default:
-      return static_cast<std::int64_t>(parseNumber(text));
-  }
-}
 
 std::optional<std::string> StepLocator::typed(char c) {
   if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return std::nullopt;

@@ -6,12 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/data/KeyedFile.h"
-
 namespace rt {
 
-// Positions on the first entry whose key field is at or after a text (case-insensitive,
-// like the keys). The base takes the text from the program.
+// Positions on the first entry whose key field is at or after a typed value, folded as the
+// keys fold it (the view's seekValue). The base takes the text from the program.
 class PlainLocator {
  public:
   explicit PlainLocator(int field) : field_(field) {}
@@ -25,9 +23,6 @@ class PlainLocator {
   virtual std::optional<std::string> typed(char) { return std::nullopt; }
   const std::string& text() const { return text_; }
   void setText(std::string text) { text_ = std::move(text); }
-
-  // The key field's order value for a text, as the keys compare it.
-  static SqlValue orderValue(const FieldDesc& f, std::string_view text);
 
  private:
   int field_;

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -124,6 +125,48 @@ TEST_F(ViewTest, LocatorPositionsAtOrAfterTheBufferValue) {
   EXPECT_EQ(names(v.atOrAfterBuffer(2)), (std::vector<std::string>{"n0500", "n0501"}));
   t.set("n0999x");
   EXPECT_TRUE(v.atOrAfterBuffer(5).empty());
+}
+
+TEST_F(ViewTest, TypedValuesSeekAsTheKeysFoldThem) {
+  const FileDesc& d = t.desc;
+  enum { Name = 0, Host = 1, Fee = 2, Date = 3, Real = 4, Short = 5, Byte = 6 };
+  const struct {
+    int field;
+    Value typed;
+    SqlValue expected;
+  } cases[] = {
+      {Name, std::string("abc "), std::string("ABC")},
+      {Host, std::string("hostnamelonger"), std::string("HOSTNAMELO")},
+      {Host, std::string("h12345678\xC3\xA9"), std::string("H12345678")},  // no half character
+      {Fee, std::string("12.50"), std::int64_t{1250}},
+      {Fee, 12.5, std::int64_t{1250}},
+      {Fee, Decimal{-7}, std::int64_t{-7}},
+      {Fee, std::string("123456789"), std::int64_t{Decimal::kMax}},
+      {Date, DateValue{82000}, std::int64_t{82000}},
+      {Real, std::string("2.25"), 2.25},
+      {Short, 40000.0, std::int64_t{32767}},
+      {Byte, -3.0, std::int64_t{0}},
+      {Byte, 7.6, std::int64_t{8}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(seekValue(d.fields[static_cast<std::size_t>(c.field)], c.typed), c.expected)
+        << c.field << " " << textOf(c.typed);
+
+  // A row's anchor is its order terms; a seek under a range starts with the range.
+  View v(*t.file);
+  v.setKeyOrder(kHostDate, {{Name, true}});
+  v.setRange({std::string("h3")});
+  const auto rows = v.first(3);
+  ASSERT_EQ(rows.size(), 3u);
+  for (const auto& r : rows) EXPECT_EQ(v.anchorOf(r.record.data()), r.order);
+  const auto anchor = v.seekAnchor(Date, DateValue{500});
+  EXPECT_EQ(anchor, (std::vector<SqlValue>{std::string("H3"), std::int64_t{500}}));
+  RecordImage from;
+  from.rowid = std::numeric_limits<std::int64_t>::min();
+  from.order = anchor;
+  const auto found = v.after(from, 1);
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(dateOf(found.front()), 507);
 }
 
 TEST_F(ViewTest, ExtraOrderFieldsAndComparatorOrders) {

@@ -8,6 +8,7 @@
 #include <QTableView>
 
 #include "ListBrowserTestHarness.h"
+#include "runtime/text/Dates.h"
 #include "runtime/ui/IniAccess.h"
 #include "runtime/ui/Window.h"
 
@@ -92,6 +93,58 @@ TEST_F(BrowseTest, EntryLocatorFindsTheFirstKeyAtOrAfterTheTextIgnoringCase) {
     driver.type(w, cLocator, c.typed);
     EXPECT_EQ(currentName(*run.list), c.expected) << c.typed;
     EXPECT_EQ(data.rec.name.str(), c.expected) << c.typed;
+  }
+}
+
+TEST_F(BrowseTest, EntryLocatorOnADecimalOrDateKeyLandsOnTheTypedValue) {
+  Things& data = things(true, thingDescWithValueKeys());
+  const struct {
+    const char* name;
+    int fee;
+    int year, month, day;
+  } records[] = {{"a", 1000, 2026, 3, 1},
+                 {"b", 1250, 2026, 3, 7},
+                 {"c", 1275, 2026, 4, 15},
+                 {"d", 2000, 2027, 1, 2}};
+  for (const auto& r : records) {
+    data.set(r.name, "", r.fee, ++data.lastId);
+    data.rec.date = rt::dateFromYmd(r.year, r.month, r.day);
+    ASSERT_TRUE(data.file->add());
+  }
+  struct Typed {
+    const char* text;
+    const char* expected;
+  };
+  const struct {
+    int key, field;
+    const char* picture;
+    std::vector<Typed> typed;
+  } keys[] = {
+      {kByFee,
+       fFee,
+       "@n10.2",
+       {{"12.50", "b"}, {"12", "b"}, {"12.51", "c"}, {"10", "a"}, {"20.01", "d"}}},
+      {kByDate,
+       fDate,
+       "@D2",
+       {{"03/07/2026", "b"}, {"03/02/2026", "b"}, {"04/15/26", "c"}, {"12/31/2030", "d"}}},
+  };
+  for (const auto& k : keys) {
+    BrowseRun& run = browse(data);
+    for (rt::ControlDesc& c : run.window.controls)
+      if (c.number == cLocator) c.picture = k.picture;
+    run.configure = [&k](rt::ListBrowser& l, TestBrowse&) {
+      l.order(0).key = k.key;
+      l.order(0).locator = std::make_unique<rt::EntryLocator>(k.field, cLocator);
+    };
+    rt::Window* w = open(run);
+    ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() == 4; }));
+    for (const Typed& t : k.typed) {
+      ASSERT_TRUE(driver.type(w, cLocator, t.text));
+      EXPECT_EQ(currentName(*run.list), t.expected) << k.picture << " " << t.text;
+    }
+    ASSERT_TRUE(driver.press(w, cClose));
+    ASSERT_TRUE(driver.waitForClose("BrowseThings"));
   }
 }
 

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "runtime/data/FileManager.h"
 #include "runtime/data/FileRelations.h"
@@ -32,7 +33,7 @@ struct Thing {
 #pragma pack(pop)
 static_assert(sizeof(Thing) == 63);
 
-enum ThingKey { kByName = 0, kByGroup = 1, kByRecid = 2 };
+enum ThingKey { kByName = 0, kByGroup = 1, kByRecid = 2, kByFee = 3, kByDate = 4 };
 enum ThingField { fName = 0, fGroup, fDate, fFee, fRecid, fFlag };
 
 inline rt::FileDesc thingDesc() {
@@ -55,6 +56,14 @@ inline rt::FileDesc thingDesc() {
       {"THI:recid", "Record id", {fRecid}, false, 1},
   };
   d.memos = {{"THI:Notes", 60}};
+  return d;
+}
+
+// With keys on the fee and the date too, for locators on number and date keys.
+inline rt::FileDesc thingDescWithValueKeys() {
+  rt::FileDesc d = thingDesc();
+  d.keys.push_back({"THI:fee", "Fee", {fFee}, true});
+  d.keys.push_back({"THI:date", "Date", {fDate}, true});
   return d;
 }
 
@@ -82,7 +91,8 @@ class TempWorkDir {
 // The file, opened through its managers; autoNumber registers the record id as the
 // auto-numbered key, as the system's managers do for theirs.
 struct Things {
-  explicit Things(bool autoNumber = true) {
+  explicit Things(bool autoNumber = true, rt::FileDesc layout = thingDesc())
+      : desc(std::move(layout)) {
     std::memset(memo, ' ', sizeof memo);
     file = std::make_unique<rt::KeyedFile>(desc, &rec, std::vector<char*>{memo});
     file->create();

@@ -145,11 +145,12 @@ struct BrowseRun {
   std::function<void(rt::ListBrowser&, TestBrowse&)> configure;
   std::function<void()> child;
   std::function<void()> print;
+  rt::WindowDesc window = browseWindow();
   TestList* list = nullptr;
   int response = -1;
 
   void operator()() {
-    TestBrowse w(browseWindow(), "BrowseThings");
+    TestBrowse w(window, "BrowseThings");
     TestList l(w, *data.file, cList);
     l.SetFormat(kDesign);
     for (const char* f : {"THI:NAME", "THI:GROUP", "THI:FEE"}) l.AddField(f);
@@ -180,8 +181,8 @@ class BrowseTest : public uitest::UiTest {
     runs_.clear();
     while (!data_.empty()) data_.pop_back();  // working directories unwind newest first
   }
-  Things& things(bool autoNumber = true) {
-    data_.push_back(std::make_unique<Things>(autoNumber));
+  Things& things(bool autoNumber = true, rt::FileDesc layout = thingDesc()) {
+    data_.push_back(std::make_unique<Things>(autoNumber, std::move(layout)));
     return *data_.back();
   }
   BrowseRun& browse(Things& data) {
