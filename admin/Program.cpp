@@ -4,6 +4,7 @@
 #include "admin/ProgramIni.h"
 #include "dictionary/Dictionary.h"
 #include "resources/Resources.h"
+#include "runtime/data/Messages.h"
 #include "runtime/proc/Programs.h"
 #include "runtime/proc/Threads.h"
 #include "runtime/ui/Help.h"
@@ -20,6 +21,9 @@ void ProgramMain() {
   // Every procedure thread works on its own copy of the record buffers.
   for (const BufferSpan& b : RecordBuffers()) rt::registerThreadBuffer(b.data, b.size);
   ProgramErrors.Init();
+  rt::setRepairAdvice(
+      "Close this window and choose \"File Fixer Utility\" from the Utilities menu to repair "
+      "the file.");
   ProgramIni.Init(kProgramIniFile);
   DictionaryInit();
   Main();
@@ -27,4 +31,5 @@ void ProgramMain() {
   ProgramIni.Kill();
   DictionaryKill();
   ProgramErrors.Kill();
+  rt::setRepairAdvice({});
 }

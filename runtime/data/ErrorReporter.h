@@ -20,6 +20,7 @@ enum class MessageId : int {
   AccessDenied,
   ConfirmDelete,
   InvalidRequest,
+  FileDamaged,
 };
 
 enum class MessageButtons : int { Ok, YesNo };

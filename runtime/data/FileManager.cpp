@@ -65,14 +65,9 @@ std::string FileManager::fileName() const {
 }
 
 MessageValues FileManager::valuesFor(std::string_view field, std::string_view message) const {
-  const ErrorState& e = errors();
-  MessageValues v;
-  v.file = label_.empty() && line_ ? line_->name() : label_;
-  v.errorText = e.text.empty() ? std::string(errorCodeText(e.code)) : e.text;
-  v.errorCode = std::to_string(static_cast<int>(e.code));
+  MessageValues v = errorValues(label_.empty() && line_ ? line_->name() : label_, errors());
   v.field = std::string(field);
   v.message = std::string(message);
-  v.procedure = currentProcedure();
   return v;
 }
 

@@ -39,7 +39,15 @@ const MessageEntry kTable[] = {
     {MessageId::InvalidRequest, "Invalid Request",
      "The request is not valid here: %ErrorText %Message|Procedure: %Procedure",
      MessageButtons::Ok},
+    {MessageId::FileDamaged, "File Access Error",
+     "%File is damaged: its records cannot all be read.|%Message|%ErrorText (%ErrorCode)",
+     MessageButtons::Ok},
 };
+
+std::string& advice() {
+  static std::string text;
+  return text;
+}
 
 }  // namespace
 
@@ -73,6 +81,26 @@ std::string expandMessage(std::string_view text, const MessageValues& v) {
     if (!replaced) out += text[i++];
   }
   return out;
+}
+
+MessageValues errorValues(std::string_view file, const ErrorState& e) {
+  MessageValues v;
+  v.file = std::string(file);
+  v.errorText = e.text.empty() ? std::string(errorCodeText(e.code)) : e.text;
+  v.errorCode = std::to_string(static_cast<int>(e.code));
+  v.procedure = currentProcedure();
+  return v;
+}
+
+void setRepairAdvice(std::string text) {
+  advice() = std::move(text);
+}
+
+Answer reportFileFailure(std::string_view file, const ErrorState& error) {
+  MessageValues v = errorValues(file, error);
+  if (error.code != ErrorCode::InvalidFile) return reportMessage(MessageId::FileAccessError, v);
+  v.message = advice();
+  return reportMessage(MessageId::FileDamaged, v);
 }
 
 Answer reportMessage(MessageId id, const MessageValues& values) {

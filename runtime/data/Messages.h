@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "runtime/data/ErrorReporter.h"
+#include "runtime/data/Errors.h"
 
 namespace rt {
 
@@ -26,6 +27,18 @@ struct MessageValues {
   std::string message;
   std::string procedure;
 };
+
+// The values of a message about a file (its label) from an error state; the current
+// procedure as %Procedure.
+MessageValues errorValues(std::string_view file, const ErrorState& error);
+
+// What the program tells a user to do about a damaged data file (run its repair utility);
+// the %Message of FileDamaged.
+void setRepairAdvice(std::string text);
+
+// Reports a failed read or write of a file: FileDamaged with the repair advice when the file
+// is damaged, FileAccessError otherwise.
+Answer reportFileFailure(std::string_view file, const ErrorState& error);
 
 // Replaces each placeholder once, left to right; a value's own text is never re-read as
 // a placeholder.

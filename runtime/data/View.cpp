@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <unordered_map>
+#include <utility>
 
 #include "runtime/data/KeyedFileImpl.h"
 #include "runtime/text/FixedString.h"
@@ -83,6 +84,7 @@ struct View::Impl {
   Compare compare;
   std::vector<SqlValue> range;
   Filter filter;
+  ErrorState readError;
 
   // The sorted rows of a comparator order, read once per file generation.
   bool sorted = false;
@@ -194,6 +196,7 @@ struct Reader {
                     rowid, v.range, static_cast<std::int64_t>(batchSize), file.desc(), batch);
       if (rc != SQLITE_OK) {
         fi.failSql(rc, ErrorCode::FileSystemError, "view cannot be read");
+        if (v.readError.code == ErrorCode::NoError) v.readError = errors();
         return out;
       }
       const bool more = batch.size() == batchSize;
@@ -338,6 +341,10 @@ std::vector<SqlValue> View::seekAnchor(int field, const Value& typed) const {
 
 void View::load(const RecordImage& row) const {
   file_.impl_->load(row);
+}
+
+ErrorState View::takeReadError() {
+  return std::exchange(impl_->readError, ErrorState{});
 }
 
 std::vector<std::string> View::querySql() const {

@@ -68,6 +68,11 @@ class View {
   // Loads a row back into the record and memo buffers.
   void load(const RecordImage& row) const;
 
+  // The first failed read since the last call; code NoError when every read worked. A
+  // failed read gives fewer rows (or none), so a list can tell a damaged file from an
+  // empty one.
+  ErrorState takeReadError();
+
   // The SQL of the queries a page read runs (for EXPLAIN QUERY PLAN checks).
   std::vector<std::string> querySql() const;
 

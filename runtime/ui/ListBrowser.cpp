@@ -10,6 +10,7 @@
 #include <cstring>
 #include <limits>
 
+#include "runtime/data/Messages.h"
 #include "runtime/proc/Threads.h"
 #include "runtime/text/FixedString.h"
 #include "runtime/ui/FormCall.h"
@@ -304,6 +305,7 @@ void ListBrowser::Open() {
   auto* v = qobject_cast<QTableView*>(w->listView(list_));
   if (!v) return;
   open_ = true;
+  readErrorReported_ = false;
   if (orders_.empty()) AddSortOrder();
   if (window_.request() == Request::Select) selectMode_ = true;
   v->setModel(model_.get());
@@ -377,6 +379,16 @@ void ListBrowser::show(int row) {
   seen_ = file_.generation();
   loadCurrent();
   UpdateButtons();
+  reportReadError();
+}
+
+void ListBrowser::reportReadError() {
+  const ErrorState e = view_.takeReadError();
+  // A damaged page fails every read that crosses it: one message per opening is enough.
+  if (e.code == ErrorCode::NoError || readErrorReported_) return;
+  readErrorReported_ = true;
+  const FileDesc& d = file_.desc();
+  reportFileFailure(d.label.empty() ? d.diskName : d.label, e);
 }
 
 void ListBrowser::RefreshIfChanged() {

@@ -162,6 +162,7 @@ class ListBrowser {
 
  private:
   void show(int row);
+  void reportReadError();
   void loadCurrent();
   void applyOrder(const SortOrder& o);
   bool editable() const;
@@ -181,6 +182,7 @@ class ListBrowser {
   BrowseButtons buttons_;
   bool selectMode_ = false;
   bool open_ = false;
+  bool readErrorReported_ = false;
   std::unique_ptr<QObject> keys_;
   StringScrollStep step_;
   std::vector<SqlValue> range_;

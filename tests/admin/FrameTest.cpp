@@ -256,6 +256,45 @@ TEST_F(FrameTest, FailingKeyRebuildIsReported) {
   exitProgram();
 }
 
+TEST_F(FrameTest, ADamagedDomainsFileIsReportedOnceWhenTheBrowseOpens) {
+  {
+    DomainsRecord rec;
+    rt::KeyedFile domains(DomainsDesc(), &rec);
+    ASSERT_TRUE(domains.create());
+    ASSERT_TRUE(domains.open());
+    for (int i = 0; i < 3000; ++i) {
+      rec = DomainsRecord{};
+      rec.DOMAINNAME = "domain" + std::to_string((i * 7919) % 3000) + ".example.com";
+      ASSERT_TRUE(domains.append());
+    }
+    ASSERT_TRUE(domains.close());
+  }
+  QFile f(dir.filePath("DOMAINS.db"));
+  ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+  const qint64 pages = f.size() / 4096;
+  ASSERT_GT(pages, 8);
+  f.seek(pages / 2 * 4096);
+  f.write(QByteArray(4096, '\x5A'));
+  f.close();
+
+  ASSERT_NE(startProgram(), nullptr);
+  passSplash();
+  driver.pickMenu(frame, -10);
+  QMessageBox* box = driver.waitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(driver.messageCaption(box), "File Access Error");
+  const std::string text = driver.messageText(box);
+  EXPECT_NE(text.find("Domains"), std::string::npos) << text;
+  EXPECT_NE(text.find("File Fixer Utility"), std::string::npos) << text;
+  driver.answer(rt::button::Ok);
+  rt::Window* browse = driver.waitForWindow("BrowseDomains");
+  ASSERT_NE(browse, nullptr);
+  driver.activate(browse);
+  for (int move : {2006, 2000, 2005}) driver.pickMenu(frame, move);  // last, first, next page
+  EXPECT_EQ(driver.messageBox(), nullptr);                           // once, not once per read
+  exitProgram();
+}
+
 TEST_F(FrameTest, FileFixerRunsTheRepairUtility) {
   writeFile(dir.filePath("tarnfix"), "#!/bin/sh\n", true);
   ASSERT_NE(startProgram(), nullptr);

@@ -315,12 +315,38 @@ TEST(Messages, EveryEntryHasItsCaptionAndTheDeleteQuestionAsksYesNo) {
       {MessageId::KeyRebuildNeeded, "Key Rebuild Needed"},
       {MessageId::AccessDenied, "Access Denied"},
       {MessageId::InvalidRequest, "Invalid Request"},
+      {MessageId::FileDamaged, "File Access Error"},
   };
   for (const auto& [id, caption] : captions) {
     EXPECT_STREQ(messageEntry(id).caption, caption);
     EXPECT_EQ(messageEntry(id).buttons, MessageButtons::Ok);
   }
   EXPECT_EQ(messageEntry(MessageId::ConfirmDelete).buttons, MessageButtons::YesNo);
+}
+
+TEST(Messages, AFileFailureSaysWhetherTheFileIsDamagedAndWhatToDo) {
+  defaultReporter().clear();
+  setRepairAdvice("Run the fixer.");
+  const struct {
+    ErrorCode code;
+    MessageId id;
+    bool advised;
+  } cases[] = {
+      {ErrorCode::InvalidFile, MessageId::FileDamaged, true},
+      {ErrorCode::AccessDenied, MessageId::FileAccessError, false},
+      {ErrorCode::FileSystemError, MessageId::FileAccessError, false},
+  };
+  for (const auto& c : cases) {
+    reportFileFailure("Tests", ErrorState{c.code, "it broke", "TESTS.db"});
+    ASSERT_FALSE(defaultReporter().messages.empty());
+    const ReportedMessage& m = defaultReporter().messages.back();
+    EXPECT_EQ(m.id, c.id);
+    EXPECT_EQ(m.text.find("Tests"), 0u) << m.text;
+    EXPECT_NE(m.text.find("it broke"), std::string::npos) << m.text;
+    EXPECT_EQ(m.text.find("Run the fixer.") != std::string::npos, c.advised) << m.text;
+  }
+  setRepairAdvice({});
+  defaultReporter().clear();
 }
 
 }  // namespace
