@@ -757,6 +757,10 @@ std::vector<SqlValue> KeyedFile::keyValue(int key) const {
   return out;
 }
 
+std::vector<std::string> KeyedFile::querySql(int key) const {
+  return sql::allSeekSql(impl_->schema, impl_->ordering(key));
+}
+
 bool KeyedFile::keyBlank(int key) const {
   const auto& comps = desc_.keys[key].components;
   return std::all_of(comps.begin(), comps.end(), [&](int field) {

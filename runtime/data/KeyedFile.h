@@ -107,6 +107,10 @@ class KeyedFile {
   CursorState cursorState() const;
   void setCursorState(const CursorState& state);
 
+  // The SQL of the statements NEXT and PREVIOUS can run in a key's order (-1: record order),
+  // for EXPLAIN QUERY PLAN checks.
+  std::vector<std::string> querySql(int key) const;
+
   // For views and transactions: the open connection (nullptr when closed).
   sqlite3* connection() const;
   // Increases on every write through this object; lets readers drop cached rows.

@@ -312,14 +312,15 @@ std::vector<SeekLevel> seekLevels(const Ordering& order, std::size_t valueCount)
   return levels;
 }
 
-std::vector<std::string> allSeekSql(const Schema& schema, const Ordering& order, bool forward) {
+std::vector<std::string> allSeekSql(const Schema& schema, const Ordering& order) {
   std::vector<std::string> out;
   const int free = static_cast<int>(order.terms.size()) - order.fixed;
-  for (std::size_t given = 0; given <= static_cast<std::size_t>(free); ++given)
-    for (const auto& level : seekLevels(order, order.fixed + given)) {
-      std::string sql = levelSql(schema, order, forward, level);
-      if (std::find(out.begin(), out.end(), sql) == out.end()) out.push_back(std::move(sql));
-    }
+  for (bool forward : {true, false})
+    for (std::size_t given = 0; given <= static_cast<std::size_t>(free); ++given)
+      for (const auto& level : seekLevels(order, order.fixed + given)) {
+        std::string sql = levelSql(schema, order, forward, level);
+        if (std::find(out.begin(), out.end(), sql) == out.end()) out.push_back(std::move(sql));
+      }
   return out;
 }
 

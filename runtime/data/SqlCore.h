@@ -106,8 +106,8 @@ struct SeekLevel {
 std::string levelSql(const Schema& schema, const Ordering& order, bool forward, SeekLevel level);
 // The levels of a seek from a position given by `valueCount` leading term values.
 std::vector<SeekLevel> seekLevels(const Ordering& order, std::size_t valueCount);
-// Every statement the seeks over an ordering can run (for plan checks).
-std::vector<std::string> allSeekSql(const Schema& schema, const Ordering& order, bool forward);
+// Every statement the seeks over an ordering can run, in both directions (for plan checks).
+std::vector<std::string> allSeekSql(const Schema& schema, const Ordering& order);
 
 // Binds a seek position: values of the leading terms (a missing value, or values == nullptr,
 // stands for the extreme in the direction) and the rowid.

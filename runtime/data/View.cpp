@@ -350,9 +350,7 @@ ErrorState View::takeReadError() {
 std::vector<std::string> View::querySql() const {
   Reader r{file_, *file_.impl_, *impl_};
   const auto order = r.ordering();
-  auto out = sql::allSeekSql(file_.impl_->schema, order, true);
-  for (auto& q : sql::allSeekSql(file_.impl_->schema, order, false)) out.push_back(std::move(q));
-  return out;
+  return sql::allSeekSql(file_.impl_->schema, order);
 }
 
 }  // namespace rt

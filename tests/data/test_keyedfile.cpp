@@ -10,7 +10,6 @@
 #include <set>
 
 #include "runtime/data/KeyedFile.h"
-#include "runtime/data/SqlCore.h"
 #include "runtime/data/Transaction.h"
 #include "tests/data/DataTestSupport.h"
 
@@ -649,20 +648,14 @@ TEST(KeyedFileSql, CursorAndGetQueriesSearchAnIndex) {
   TestFile t;
   ASSERT_TRUE(t->create());
   ASSERT_TRUE(t->open());
-  sql::Schema schema(t.desc);
   for (int key = -1; key < static_cast<int>(t.desc.keys.size()); ++key) {
-    sql::Ordering o;
-    if (key >= 0) {
-      for (int f : t.desc.keys[key].components) o.terms.push_back({schema.term(t.desc, f)});
-      o.condition = schema.optCondition[key];
-    }
-    for (bool forward : {true, false}) {
-      for (const auto& q : sql::allSeekSql(schema, o, forward)) {
-        const std::string plan = queryPlan(t->connection(), q);
-        EXPECT_EQ(plan.find("SCAN"), std::string::npos) << "key " << key << "\n" << q << plan;
-        EXPECT_EQ(plan.find("TEMP B-TREE"), std::string::npos) << "key " << key << "\n" << plan;
-        EXPECT_NE(plan.find("SEARCH"), std::string::npos) << plan;
-      }
+    const auto queries = t->querySql(key);
+    EXPECT_FALSE(queries.empty()) << "key " << key;
+    for (const auto& q : queries) {
+      const std::string plan = queryPlan(t->connection(), q);
+      EXPECT_EQ(plan.find("SCAN"), std::string::npos) << "key " << key << "\n" << q << plan;
+      EXPECT_EQ(plan.find("TEMP B-TREE"), std::string::npos) << "key " << key << "\n" << plan;
+      EXPECT_NE(plan.find("SEARCH"), std::string::npos) << plan;
     }
   }
 }
