@@ -757,6 +757,10 @@ std::vector<SqlValue> KeyedFile::keyValue(int key) const {
   return out;
 }
 
+bool KeyedFile::inUse() const {
+  return !FileLock::unused(path());
+}
+
 std::vector<std::string> KeyedFile::querySql(int key) const {
   return sql::allSeekSql(impl_->schema, impl_->ordering(key));
 }

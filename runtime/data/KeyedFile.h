@@ -58,6 +58,8 @@ class KeyedFile {
   bool close();
   bool create();  // a new empty file (replacing an existing one); stays closed
   bool remove();
+  // Whether any program, this one included, holds the disk file open.
+  bool inUse() const;
   bool isOpen() const;
   bool isReadOnly() const;
   OpenMode openMode() const;

@@ -2,7 +2,6 @@
 // launcher before the reminders, and the data files it leaves free when it ends.
 #include "ProgramFixture.h"
 #include "admin/Startup.h"
-#include "runtime/data/FileLock.h"
 #include "runtime/ini/IniFile.h"
 #include "runtime/text/Dates.h"
 
@@ -48,7 +47,7 @@ void makeNotes(const std::vector<const char*>& reminders) {
 // Nobody in this program (or another) holds the file open.
 bool released(const rt::FileDesc& desc) {
   DomainsRecord scratch;
-  return rt::FileLock::unused(rt::KeyedFile(desc, &scratch).path());
+  return !rt::KeyedFile(desc, &scratch).inUse();
 }
 
 // The reminder notes browse clears the flag when it closes.
