@@ -15,6 +15,7 @@
 #include "runtime/ui/FormCall.h"
 #include "runtime/ui/IniAccess.h"
 #include "runtime/ui/MessageBox.h"
+#include "runtime/ui/QtText.h"
 #include "runtime/ui/Window.h"
 
 namespace rt {
@@ -137,7 +138,7 @@ void placeOnTabs(WindowDesc& d) {
       at.lineStart = c.kind;
     }
     int w = 0, h = 24;
-    const int textWidth = fm.horizontalAdvance(QString::fromStdString(c.text)) + 12;
+    const int textWidth = fm.horizontalAdvance(qtText(c.text)) + 12;
     switch (c.kind) {
       case ControlKind::Prompt:
         w = std::min(textWidth, kWrap);
