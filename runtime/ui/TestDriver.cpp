@@ -224,6 +224,62 @@ void TestDriver::activate(Window* w) {
   pump();
 }
 
+QWidget* TestDriver::focusWidget() const {
+  return QApplication::focusWidget();
+}
+
+Window* TestDriver::focusWindow() const {
+  QWidget* f = QApplication::focusWidget();
+  return f ? windowOf(f) : nullptr;
+}
+
+int TestDriver::focusedControl() const {
+  Window* w = focusWindow();
+  return w ? w->focusedControl() : 0;
+}
+
+Window* TestDriver::activeWindow() const {
+  Window* w = windowOf(QApplication::activeWindow());
+  if (w && w->kind() == WindowKind::MdiFrame) {
+    if (Window* child = w->activeChild()) return child;
+  }
+  return w;
+}
+
+bool TestDriver::typeKeys(std::string_view text) {
+  const QString chars = qtText(text);
+  for (const QChar c : chars) {
+    QWidget* target = QApplication::focusWidget();
+    if (!target) return false;
+    const auto k = static_cast<Qt::Key>(c.toUpper().unicode());
+    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, QString(c));
+    QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier, QString(c));
+    QCoreApplication::sendEvent(target, &press);
+    if (QApplication::focusWidget() == target) QCoreApplication::sendEvent(target, &release);
+    pump();
+  }
+  return true;
+}
+
+bool TestDriver::hitKey(int qtKey, Qt::KeyboardModifiers modifiers) {
+  QWidget* target = QApplication::focusWidget();
+  if (!target) return false;
+  // Letters carry their text as a keyboard's would (lower case unless shifted).
+  QString text;
+  if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z && !(modifiers & Qt::ControlModifier)) {
+    const QChar c(qtKey);
+    text = modifiers & Qt::ShiftModifier ? QString(c) : QString(c.toLower());
+  }
+  QKeyEvent press(QEvent::KeyPress, qtKey, modifiers, text);
+  QCoreApplication::sendEvent(target, &press);
+  if (QWidget* now = QApplication::focusWidget()) {
+    QKeyEvent release(QEvent::KeyRelease, qtKey, modifiers, text);
+    QCoreApplication::sendEvent(now, &release);
+  }
+  pump();
+  return true;
+}
+
 QMessageBox* TestDriver::messageBox() const {
   const auto boxes = openMessageBoxes();
   return boxes.empty() ? nullptr : boxes.back();

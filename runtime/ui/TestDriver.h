@@ -4,6 +4,7 @@
 // Every call is made from the test body, i.e. the main fiber.
 #pragma once
 
+#include <Qt>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 
 class QMessageBox;
 class QFileDialog;
+class QWidget;
 
 namespace rt {
 
@@ -53,6 +55,18 @@ class TestDriver {
   void pressKey(Window* w, int control, int keyCode);
   void close(Window* w);     // the close box
   void activate(Window* w);  // the others lose the focus
+
+  // The keyboard as a user has it: key events go to whatever widget has the focus, so
+  // what they reach depends on the windows themselves, not on the test.
+  QWidget* focusWidget() const;  // nullptr while no window is active
+  Window* focusWindow() const;   // the window holding the focus
+  int focusedControl() const;    // its control, 0 when none
+  // The window drawn as the active one: the active window, or a frame's active child.
+  Window* activeWindow() const;
+  // Types each character as a key press; false when nothing has the focus.
+  bool typeKeys(std::string_view text);
+  // Presses and releases one key (Qt::Key_Tab, Qt::Key_Return, Qt::Key_I with alt, ...).
+  bool hitKey(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
   QMessageBox* messageBox() const;  // the newest, or nullptr
   QMessageBox* waitForMessageBox(int maxMs = 3000);

@@ -1,8 +1,10 @@
 #include "runtime/ui/Window.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -199,6 +201,13 @@ void Window::buildContainer(QWidget* host, int parent) {
                         return controls_[n]->desc.x > 0 || controls_[n]->desc.y > 0;
                       });
   if (placed) {
+    // Widgets join the focus chain as they are parented: in the order they are seen, so
+    // Tab goes row by row and left to right whatever order the description lists them in.
+    std::stable_sort(kids.begin(), kids.end(), [this](int a, int b) {
+      const ControlDesc& da = controls_[a]->desc;
+      const ControlDesc& db = controls_[b]->desc;
+      return std::pair(da.y, da.x) < std::pair(db.y, db.x);
+    });
     QRect bounds;
     for (int n : kids) {
       const ControlDesc& d = controls_[n]->desc;
@@ -336,6 +345,7 @@ void Window::open() {
   }
   open_ = true;
   detail::windowOpened(this);
+  focusFirstControl();
   if (timer_ > 0) startTimer();
 }
 
@@ -496,6 +506,95 @@ int Window::focusedControl() const {
       if (c->widget == f) return n;
   }
   return 0;
+}
+
+int Window::controlAt(const QWidget* w) const {
+  for (; w && w != body_; w = w->parentWidget())
+    for (const auto& [n, c] : controls_)
+      if (c->widget == w) return n;
+  return 0;
+}
+
+void Window::focusFirstControl() {
+  QWidget* first = nullptr;
+  QWidget* firstButton = nullptr;
+  for (QWidget* w = body_->nextInFocusChain(); w && w != body_; w = w->nextInFocusChain()) {
+    if (!(w->focusPolicy() & Qt::TabFocus) || !w->isEnabled() || !w->isVisibleTo(body_)) continue;
+    const int n = controlAt(w);
+    if (!n) continue;
+    const Control& c = *controls_.at(n);
+    switch (c.desc.kind) {
+      case ControlKind::Entry:
+      case ControlKind::Text:
+        if (!w->property("readOnly").toBool()) first = w;
+        break;
+      case ControlKind::DropList:
+      case ControlKind::List:
+      case ControlKind::Check:
+      case ControlKind::Radio:
+        first = w;
+        break;
+      case ControlKind::Button:
+        if (!firstButton && w == c.widget) firstButton = w;
+        break;
+      default:
+        break;
+    }
+    if (first) break;
+  }
+  if (QWidget* f = first ? first : firstButton) f->setFocus(Qt::OtherFocusReason);
+}
+
+void Window::activate(QWidget* focus) {
+  if (!open_) return;
+  if (sub_ && sub_->mdiArea()) {
+    sub_->mdiArea()->setActiveSubWindow(sub_);
+  } else {
+    body_->raise();
+    body_->activateWindow();
+  }
+  const bool usable = focus && controlAt(focus) && focus->isEnabled() &&
+                      focus->isVisibleTo(body_) && (focus->focusPolicy() & Qt::TabFocus);
+  if (usable)
+    focus->setFocus(Qt::ActiveWindowFocusReason);
+  else
+    focusFirstControl();
+}
+
+bool Window::keyPressed(const QKeyEvent* e) {
+  if (blocked_ || (e->modifiers() & ~Qt::KeypadModifier)) return false;
+  auto button = [this](bool ControlDesc::*role) -> QAbstractButton* {
+    for (int n : order_) {
+      const Control& c = *controls_[n];
+      if (c.desc.kind == ControlKind::Button && c.desc.*role && c.widget->isEnabled() &&
+          c.widget->isVisibleTo(body_))
+        return static_cast<QAbstractButton*>(c.widget);
+    }
+    return nullptr;
+  };
+  switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+      // From a single-line entry only: a text takes its new line, a button or list acts.
+      QWidget* f = QApplication::focusWidget();
+      if (!qobject_cast<QLineEdit*>(f) && !qobject_cast<QComboBox*>(f)) return false;
+      QAbstractButton* ok = button(&ControlDesc::okButton);
+      if (!ok) ok = button(&ControlDesc::defaultButton);
+      if (!ok) return false;
+      ok->click();
+      return true;
+    }
+    case Qt::Key_Escape:
+      if (QAbstractButton* cancel = button(&ControlDesc::cancelButton)) {
+        cancel->click();
+        return true;
+      }
+      if (desc_.kind == WindowKind::MdiFrame) return false;
+      post(EventKind::CloseWindow);
+      return true;
+    default:
+      return false;
+  }
 }
 
 std::string Window::text(int control) const {
@@ -746,6 +845,8 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
         showHelp(procedure_);
         return true;
       }
+      // Keys the controls leave alone arrive here last.
+      if (watched == body_.data() && keyPressed(static_cast<QKeyEvent*>(event))) return true;
       break;
     }
     case QEvent::FocusIn:

@@ -19,6 +19,7 @@
 
 class QAbstractItemView;
 class QAction;
+class QKeyEvent;
 class QMainWindow;
 class QMdiArea;
 class QMdiSubWindow;
@@ -75,6 +76,12 @@ class Window : public QObject {
   int firstRefusedControl() const { return refused_; }
   void selectControl(int control);
   int focusedControl() const;
+  // The focus to the first control a user would type into, in Tab order on the showing
+  // tabs (a button when there is none).
+  void focusFirstControl();
+  // Brings the window forward as the active one and gives the focus to focus, when that
+  // is still one of its controls that can take it, else to its first control.
+  void activate(QWidget* focus = nullptr);
 
   // The shown value: text through the picture for entries, the chosen value of check,
   // option and drop list, the row of a list (1-based), the tab of a sheet (1-based).
@@ -146,6 +153,8 @@ class Window : public QObject {
   using Control = detail::Control;
   friend class detail::ControlAdapter;
   void build();
+  int controlAt(const QWidget* w) const;  // the control a widget belongs to, 0 if none
+  bool keyPressed(const QKeyEvent* e);
   void buildContainer(QWidget* host, int parent);
   QWidget* makeWidget(Control& c);
   void buildMenus();
