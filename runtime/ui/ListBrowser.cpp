@@ -36,8 +36,13 @@ std::int64_t justBefore(std::int64_t rowid) {
 // Turns the list's keys into events of the window's thread, where the view is read.
 class ListKeys : public QObject {
  public:
-  ListKeys(Window* w, int list, std::function<bool()> typedKeys, BrowseModel* model)
-      : w_(w), list_(list), typedKeys_(std::move(typedKeys)), model_(model) {}
+  ListKeys(Window* w, int list, std::function<bool()> typedKeys, BrowseModel* model,
+           std::function<int(int qtKey)> buttonOf)
+      : w_(w),
+        list_(list),
+        typedKeys_(std::move(typedKeys)),
+        model_(model),
+        buttonOf_(std::move(buttonOf)) {}
 
   bool eventFilter(QObject* watched, QEvent* e) override {
     if (e->type() == QEvent::MouseButtonDblClick) {
@@ -78,6 +83,12 @@ class ListKeys : public QObject {
       w_->post(EventKind::AlertKey, list_, kMoveBase + move);
       return true;
     }
+    // Insert and Delete act as their buttons do, when those can act.
+    if (const int b = k->modifiers() ? 0 : buttonOf_(k->key());
+        b && w_->enabled(b) && !w_->hidden(b)) {
+      w_->post(EventKind::Accepted, b);
+      return true;
+    }
     const QString t = k->text();
     if (!ctrl && t.size() == 1 && t[0].unicode() >= 0x20 && t[0].unicode() < 0x7F && typedKeys_()) {
       w_->post(EventKind::AlertKey, list_, kTypedBase + t[0].unicode());
@@ -91,6 +102,7 @@ class ListKeys : public QObject {
   int list_;
   std::function<bool()> typedKeys_;
   BrowseModel* model_;
+  std::function<int(int)> buttonOf_;
 };
 
 }  // namespace
@@ -336,7 +348,12 @@ void ListBrowser::Open() {
         return current_ < orders_.size() && orders_[current_]->locator &&
                orders_[current_]->locator->typed('A');
       },
-      model_.get());
+      model_.get(),
+      [this](int qtKey) {
+        return qtKey == Qt::Key_Insert   ? buttons_.insert
+               : qtKey == Qt::Key_Delete ? buttons_.remove
+                                         : 0;
+      });
   v->installEventFilter(keys_.get());
   v->viewport()->installEventFilter(keys_.get());
   current_ = orders_.size();  // forces the first order to be applied afresh

@@ -345,7 +345,6 @@ void Window::open() {
   }
   open_ = true;
   detail::windowOpened(this);
-  focusFirstControl();
   if (timer_ > 0) startTimer();
 }
 
@@ -542,7 +541,10 @@ void Window::focusFirstControl() {
     }
     if (first) break;
   }
-  if (QWidget* f = first ? first : firstButton) f->setFocus(Qt::OtherFocusReason);
+  QWidget* f = first ? first : firstButton;
+  if (!f) return;
+  f->setFocus(Qt::OtherFocusReason);
+  if (auto* e = qobject_cast<QLineEdit*>(f)) e->selectAll();  // typing replaces, as after Tab
 }
 
 void Window::activate(QWidget* focus) {

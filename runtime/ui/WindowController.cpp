@@ -54,6 +54,8 @@ Flow WindowController::Setup() {
   history_.clear();
   for (int c : window_->controls())
     if (window_->binding(c)) history_[c] = window_->value(c);
+  // Once the items show their values and states, so an entry's text is selected whole.
+  window_->focusFirstControl();
   window_->post(EventKind::OpenWindow);
   return Flow::Continue;
 }

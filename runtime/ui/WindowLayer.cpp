@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QLocale>
@@ -108,7 +109,7 @@ Window* windowOf(const QWidget* w) {
   return nullptr;
 }
 
-ModalScope::ModalScope() {
+ModalScope::ModalScope() : focus_(QApplication::focusWidget()) {
   const int me = currentThread();
   for (Window* w : threadWindows(me)) {
     if (w->blocked()) continue;
@@ -123,13 +124,21 @@ ModalScope::ModalScope() {
 }
 
 ModalScope::~ModalScope() {
+  Window* back = nullptr;
+  Window* focused = focus_ ? windowOf(focus_) : nullptr;
   for (const QPointer<QObject>& o : blocked_) {
     if (!o) continue;
-    if (auto* w = dynamic_cast<Window*>(o.data()))
+    if (auto* w = dynamic_cast<Window*>(o.data())) {
       w->setBlocked(false);
-    else if (auto* widget = qobject_cast<QWidget*>(o.data()))
+      if (w->isOpen() && (!back || back != focused)) back = w;
+    } else if (auto* widget = qobject_cast<QWidget*>(o.data())) {
       widget->setEnabled(true);
+    }
   }
+  // The window the keys went to before takes them again, in front: left to the window
+  // system, the keys would go to the first window in the frame's focus chain, which
+  // then comes forward over the one drawn active.
+  if (back) back->activate(back == focused ? focus_.data() : nullptr);
 }
 
 void registerRuntimeDialog(QWidget* dialog, int thread) {

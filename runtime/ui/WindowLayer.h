@@ -38,6 +38,7 @@ class ModalScope {
 
  private:
   std::vector<QPointer<QObject>> blocked_;
+  QPointer<QWidget> focus_;  // where the keys went before
 };
 
 // Runtime dialogs (message boxes, file dialogs) register here so ModalScope and the test

@@ -327,6 +327,40 @@ TEST_F(BrowseTest, InsertChangeAndDeleteGoThroughTheChildForm) {
             (std::vector<int>{rt::RequestCompleted, rt::RequestCompleted, rt::RequestCompleted}));
 }
 
+TEST_F(BrowseTest, InsertEnterAndDeleteInTheListActAsTheirButtons) {
+  Things& data = things();
+  FormRun& form = formFor(data);
+  BrowseRun& run = browse(data);
+  run.child = [&form] { form(); };
+  rt::Window* w = open(run);
+  ASSERT_TRUE(w);
+  ASSERT_EQ(driver.focusedControl(), cList);
+  // Change and Delete cannot act on an empty list: their keys do nothing either.
+  for (Qt::Key k : {Qt::Key_Return, Qt::Key_Delete}) ASSERT_TRUE(driver.hitKey(k));
+  EXPECT_EQ(driver.find("UpdateThings"), nullptr);
+
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Insert));
+  ASSERT_TRUE(driver.waitForWindow("UpdateThings"));
+  ASSERT_TRUE(driver.typeKeys("Alpha"));
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Return));
+  ASSERT_TRUE(driver.waitForClose("UpdateThings"));
+  EXPECT_TRUE(data.has("Alpha"));
+  ASSERT_EQ(driver.focusedControl(), cList);  // back where the key was pressed
+
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Return));
+  ASSERT_TRUE(driver.waitForWindow("UpdateThings"));
+  ASSERT_TRUE(driver.typeKeys("2"));  // after the selected name: replaces it
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Return));
+  ASSERT_TRUE(driver.waitForClose("UpdateThings"));
+  EXPECT_TRUE(data.has("2"));
+
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Delete));
+  driver.pump();
+  EXPECT_EQ(data.file->records(), 0);
+  using R = rt::Request;
+  EXPECT_EQ(form.requests, (std::vector<R>{R::Insert, R::Change, R::Delete}));
+}
+
 TEST_F(BrowseTest, ACancelledChangeLeavesListAndBufferOnTheRecordAsItWas) {
   Things& data = things();
   data.add("Alpha");
