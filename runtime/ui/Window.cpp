@@ -516,7 +516,7 @@ int Window::controlAt(const QWidget* w) const {
 
 void Window::focusFirstControl() {
   QWidget* first = nullptr;
-  QWidget* firstButton = nullptr;
+  QWidget* firstButton = nullptr;  // or check box: what to fall back on
   for (QWidget* w = body_->nextInFocusChain(); w && w != body_; w = w->nextInFocusChain()) {
     if (!(w->focusPolicy() & Qt::TabFocus) || !w->isEnabled() || !w->isVisibleTo(body_)) continue;
     const int n = controlAt(w);
@@ -529,11 +529,11 @@ void Window::focusFirstControl() {
         break;
       case ControlKind::DropList:
       case ControlKind::List:
-      case ControlKind::Check:
-      case ControlKind::Radio:
         first = w;
         break;
       case ControlKind::Button:
+      case ControlKind::Check:
+      case ControlKind::Radio:
         if (!firstButton && w == c.widget) firstButton = w;
         break;
       default:
@@ -541,8 +541,8 @@ void Window::focusFirstControl() {
     }
     if (first) break;
   }
-  QWidget* f = first ? first : firstButton;
-  if (!f) return;
+  // A window without such controls takes the keys itself (the splash's close keys).
+  QWidget* f = first ? first : firstButton ? firstButton : body_.data();
   f->setFocus(Qt::OtherFocusReason);
   if (auto* e = qobject_cast<QLineEdit*>(f)) e->selectAll();  // typing replaces, as after Tab
 }
@@ -551,6 +551,7 @@ void Window::activate(QWidget* focus) {
   if (!open_) return;
   if (sub_ && sub_->mdiArea()) {
     sub_->mdiArea()->setActiveSubWindow(sub_);
+    sub_->window()->activateWindow();
   } else {
     body_->raise();
     body_->activateWindow();

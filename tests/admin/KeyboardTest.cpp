@@ -1,0 +1,110 @@
+// The landed windows by keyboard alone: where the focus is at opening, and the keys going
+// to the window drawn active after modal children of the same thread close.
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "DomainsTestFixture.h"
+#include "ProgramFixture.h"
+#include "admin/Domains.h"
+#include "admin/Registrars.h"
+#include "admin/Reminders.h"
+#include "admin/Splash.h"
+
+namespace domaintest {
+namespace {
+
+using KeyboardTest = WindowsTest;
+
+TEST_F(KeyboardTest, EachWindowOpensWithTheFocusWhereTypingBegins) {
+  struct Case {
+    void (*procedure)();
+    const char* name;
+    rt::Request request;
+    int focused;  // 0: the window itself
+  };
+  const Case cases[] = {
+      {&UpdateDomains, "UpdateDomains", rt::Request::Insert, 4},
+      {&UpdateRegistrars, "UpdateRegistrars", rt::Request::Insert, 5},
+      {&BrowseDomains, "BrowseDomains", rt::Request::None, 1},
+      {&BrowseRegistrars, "BrowseRegistrars", rt::Request::None, 1},
+      {&notice, "notice", rt::Request::None, 2},
+      {&splash, "splash", rt::Request::None, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    rt::Window* w = open(c.procedure, c.name, c.request);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(driver.focusWindow(), w);
+    EXPECT_EQ(driver.focusedControl(), c.focused);
+    driver.close(w);
+    ASSERT_TRUE(driver.waitForClose(c.name));
+  }
+}
+
+}  // namespace
+}  // namespace domaintest
+
+namespace admintest {
+namespace {
+
+class ModalKeys : public ProgramTest {
+ protected:
+  // The window drawn active, in front of its frame's other children, takes the keys.
+  void expectKeysGoTo(std::string_view name) {
+    rt::Window* w = driver.find(name);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(driver.activeWindow(), w);
+    EXPECT_EQ(driver.focusWindow(), w);
+    const auto stack = frame->mdiArea()->subWindowList(QMdiArea::StackingOrder);
+    ASSERT_FALSE(stack.isEmpty());
+    EXPECT_EQ(stack.back(), w->topLevel());
+  }
+  void addRegistrarByKeys(std::string_view company) {
+    ASSERT_TRUE(driver.hitKey(Qt::Key_I, Qt::AltModifier));
+    ASSERT_TRUE(driver.waitForWindow("UpdateRegistrars"));
+    ASSERT_TRUE(driver.typeKeys(company));
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Return));
+    ASSERT_TRUE(driver.waitForClose("UpdateRegistrars"));
+    driver.activate(frame);  // as the window manager does when the form goes
+  }
+};
+
+TEST_F(ModalKeys, TheRegistrarsButtonsRoundTripLeavesTheKeysWithTheWindowShownActive) {
+  ASSERT_NE(startProgram(), nullptr);
+  passSplash();
+  driver.activate(frame);  // as the window manager does when the splash goes
+  ASSERT_TRUE(driver.hitKey(Qt::Key_F5));
+  rt::Window* domains = driver.waitForWindow("BrowseDomains");
+  ASSERT_TRUE(domains);
+  expectKeysGoTo("BrowseDomains");
+
+  ASSERT_TRUE(driver.press(domains, 11));  // "Registrars", on the same thread
+  ASSERT_TRUE(driver.waitForWindow("BrowseRegistrars"));
+  expectKeysGoTo("BrowseRegistrars");
+  addRegistrarByKeys("Names Inc");
+  expectKeysGoTo("BrowseRegistrars");
+  EXPECT_TRUE(domains->blocked());
+
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Escape));  // Close
+  ASSERT_TRUE(driver.waitForClose("BrowseRegistrars"));
+  expectKeysGoTo("BrowseDomains");
+  ASSERT_TRUE(driver.hitKey(Qt::Key_I, Qt::AltModifier));
+  ASSERT_TRUE(driver.waitForWindow("UpdateDomains"));
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Escape));
+  ASSERT_TRUE(driver.waitForClose("UpdateDomains"));
+  expectKeysGoTo("BrowseDomains");
+
+  // F7 opens the registrars on a thread of their own, beside the live domain browse.
+  ASSERT_TRUE(driver.hitKey(Qt::Key_F7));
+  ASSERT_TRUE(driver.waitForWindow("BrowseRegistrars"));
+  expectKeysGoTo("BrowseRegistrars");
+  addRegistrarByKeys("Second Names");
+  expectKeysGoTo("BrowseRegistrars");
+  ASSERT_TRUE(driver.hitKey(Qt::Key_I, Qt::AltModifier));
+  EXPECT_TRUE(driver.waitForWindow("UpdateRegistrars"));
+  EXPECT_EQ(driver.find("UpdateDomains"), nullptr);
+  exitProgram();
+}
+
+}  // namespace
+}  // namespace admintest
