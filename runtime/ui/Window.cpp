@@ -920,6 +920,9 @@ void Window::setBlocked(bool on) {
     for (QToolBar* t : main_->findChildren<QToolBar*>()) t->setEnabled(!on);
     return;
   }
+  // The sub-window too: the frame's Ctrl+Tab passes over a disabled one, so it cannot
+  // come in front of its modal child.
+  topLevel()->setEnabled(!on);
   body_->setEnabled(!on);
 }
 
