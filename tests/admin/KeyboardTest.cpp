@@ -2,6 +2,9 @@
 // to the window drawn active after modal children of the same thread close.
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTabBar>
+#include <QTabWidget>
+#include <utility>
 
 #include "DomainsTestFixture.h"
 #include "ProgramFixture.h"
@@ -38,6 +41,38 @@ TEST_F(KeyboardTest, EachWindowOpensWithTheFocusWhereTypingBegins) {
     EXPECT_EQ(driver.focusedControl(), c.focused);
     driver.close(w);
     ASSERT_TRUE(driver.waitForClose(c.name));
+  }
+}
+
+TEST_F(KeyboardTest, TabWalksEachTabOfTheFormsInTheOrderItIsSeen) {
+  const std::pair<void (*)(), const char*> forms[] = {{&UpdateDomains, "UpdateDomains"},
+                                                      {&UpdateRegistrars, "UpdateRegistrars"}};
+  constexpr int kSheet = 1;
+  for (const auto& [procedure, name] : forms) {
+    rt::Window* w = open(procedure, name, rt::Request::Insert);
+    ASSERT_TRUE(w);
+    auto* sheet = qobject_cast<QTabWidget*>(w->control(kSheet));
+    ASSERT_TRUE(sheet);
+    for (int tab = 1; tab <= sheet->count(); ++tab) {
+      SCOPED_TRACE(std::string(name) + " tab " + std::to_string(tab));
+      ASSERT_TRUE(driver.selectTab(w, kSheet, tab));
+      sheet->tabBar()->setFocus(Qt::MouseFocusReason);  // where a click on the tab leaves it
+      ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+      const QWidget* page = sheet->currentWidget();
+      std::vector<QPoint> seen;
+      for (QWidget* f = driver.focusWidget(); f && page->isAncestorOf(f);
+           f = driver.focusWidget()) {
+        seen.push_back(f->mapTo(w->widget(), QPoint(0, 0)));
+        ASSERT_LT(seen.size(), 100u);
+        ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+      }
+      EXPECT_FALSE(seen.empty());
+      for (std::size_t i = 1; i < seen.size(); ++i)
+        EXPECT_LT(std::pair(seen[i - 1].y(), seen[i - 1].x()), std::pair(seen[i].y(), seen[i].x()))
+            << "stop " << i;
+    }
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Escape));
+    ASSERT_TRUE(driver.waitForClose(name));
   }
 }
 
