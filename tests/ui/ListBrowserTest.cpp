@@ -205,9 +205,7 @@ TEST_F(BrowseTest, AnInsertUnderARangeStartsWithTheRangesFields) {
   data.add("b1", "Beta", 5);
   Thing parent{};
   parent.group = "Beta";
-  FormRun& form = formFor(data);
-  BrowseRun& run = browse(data);
-  run.child = [&form] { form(); };
+  auto [run, form] = browseWithForm(data);
   run.configure = [&](rt::ListBrowser& l, TestBrowse&) {
     l.order(0).key = kByGroup;
     l.SetRangeFrom(l.order(0), data.desc, &parent, {fGroup});
@@ -251,9 +249,7 @@ TEST_F(BrowseTest, TheSelectedTabChoosesTheOrder) {
 
 TEST_F(BrowseTest, ButtonsThatCannotActAreDisabled) {
   Things& data = things();
-  FormRun& form = formFor(data);
-  BrowseRun& run = browse(data);
-  run.child = [&form] { form(); };
+  auto [run, form] = browseWithForm(data);
   rt::Window* w = open(run);
   ASSERT_TRUE(w);
   driver.pump();
@@ -280,9 +276,7 @@ TEST_F(BrowseTest, InsertChangeAndDeleteGoThroughTheChildForm) {
   data.add("Alpha");
   data.add("Beta");
   data.add("Gamma");
-  FormRun& form = formFor(data);
-  BrowseRun& run = browse(data);
-  run.child = [&form] { form(); };
+  auto [run, form] = browseWithForm(data);
   rt::Window* w = open(run);
   ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() == 3; }));
   rt::ListBrowser& l = *run.list;
@@ -329,9 +323,7 @@ TEST_F(BrowseTest, InsertChangeAndDeleteGoThroughTheChildForm) {
 
 TEST_F(BrowseTest, InsertEnterAndDeleteInTheListActAsTheirButtons) {
   Things& data = things();
-  FormRun& form = formFor(data);
-  BrowseRun& run = browse(data);
-  run.child = [&form] { form(); };
+  auto [run, form] = browseWithForm(data);
   rt::Window* w = open(run);
   ASSERT_TRUE(w);
   ASSERT_EQ(driver.focusedControl(), cList);
@@ -365,9 +357,7 @@ TEST_F(BrowseTest, ACancelledChangeLeavesListAndBufferOnTheRecordAsItWas) {
   Things& data = things();
   data.add("Alpha");
   data.add("Beta");
-  FormRun& form = formFor(data);
-  BrowseRun& run = browse(data);
-  run.child = [&form] { form(); };
+  auto [run, form] = browseWithForm(data);
   rt::Window* w = open(run);
   ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() == 2; }));
   driver.choose(w, cList, 2);
@@ -403,9 +393,7 @@ TEST_F(BrowseTest, SelectModeHandsTheChosenRecordBack) {
 TEST_F(BrowseTest, ADoubleClickActsOnceOnly) {
   Things& data = things();
   data.add("Alpha");
-  FormRun& form = formFor(data);
-  BrowseRun& run = browse(data);
-  run.child = [&form] { form(); };
+  auto [run, form] = browseWithForm(data);
   rt::Window* w = open(run);
   ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() == 1; }));
   driver.click(w, cList, rt::key::MouseLeft2);

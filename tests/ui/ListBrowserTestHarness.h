@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ListBrowserTestData.h"
@@ -192,6 +193,13 @@ class BrowseTest : public uitest::UiTest {
   FormRun& formFor(Things& data) {
     forms_.push_back(std::make_unique<FormRun>(data));
     return *forms_.back();
+  }
+  // A browse whose Insert, Change and Delete run the form over the same file.
+  std::pair<BrowseRun&, FormRun&> browseWithForm(Things& data) {
+    FormRun& form = formFor(data);
+    BrowseRun& run = browse(data);
+    run.child = [&form] { form(); };
+    return {run, form};
   }
   // The name in the highlighted row, or "" when none.
   std::string currentName(const rt::ListBrowser& l) const {
