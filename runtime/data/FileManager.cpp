@@ -1,15 +1,47 @@
 #include "runtime/data/FileManager.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <limits>
 
+#include "runtime/data/SqlCore.h"
 #include "runtime/text/FixedString.h"
+#include "runtime/text/Paths.h"
 #include "runtime/text/Strings.h"
 
 namespace rt {
 
-FileManager::~FileManager() = default;
+FileManager::~FileManager() {
+  std::erase(AccessNotice::held_, this);
+}
+
+int AccessNotice::depth_ = 0;
+std::vector<FileManager*> AccessNotice::held_;
+
+AccessNotice::AccessNotice() {
+  ++depth_;
+}
+
+AccessNotice::~AccessNotice() {
+  if (--depth_ > 0 || held_.empty()) return;
+  std::vector<FileManager*> held;
+  held.swap(held_);
+  std::string names;
+  for (const FileManager* fm : held) names += (names.empty() ? "" : ", ") + fm->label();
+  MessageValues v = held.front()->valuesFor({}, {});
+  v.file = names;
+  held.front()->ShowError(MessageId::AccessDenied, v);
+}
+
+void FileManager::tellReadOnly() {
+  if (silent_ || readOnlyTold_) return;
+  readOnlyTold_ = true;
+  if (AccessNotice::depth_ > 0)
+    AccessNotice::held_.push_back(this);
+  else
+    RaiseError(MessageId::AccessDenied);
+}
 
 void FileManager::Init(KeyedFile& file, std::string label) {
   keyed_ = &file;
@@ -126,6 +158,8 @@ Status FileManager::openOnce() {
     const ErrorCode code = errorCode();
     if (ok || code == ErrorCode::AlreadyOpen) {
       clearError();
+      if (mode.access == Access::ReadWrite && keyed_ && !keyed_->isReadOnly())
+        readOnlyTold_ = false;
       ++opened_;
       return Status::Ok;
     }
@@ -152,7 +186,7 @@ Status FileManager::openOnce() {
       continue;
     }
     if (code == ErrorCode::AccessDenied && mode.access == Access::ReadWrite) {
-      RaiseError(MessageId::AccessDenied);
+      tellReadOnly();
       mode.access = Access::ReadOnly;
       continue;
     }
@@ -171,23 +205,42 @@ Status FileManager::CloseFile() {
 
 // --- record operations -----------------------------------------------------------------
 
-int FileManager::duplicatedKey() const {
-  if (!keyed_) return -1;
-  const auto& keys = keyed_->desc().keys;
-  const std::string text = UPPER(errors().text);
+int clashingKey(const FileDesc& desc, std::string_view errorText) {
+  const sql::Schema schema(desc);
+  const std::string text = UPPER(errorText);
   int first = -1;
-  for (std::size_t k = 0; k < keys.size(); ++k) {
-    if (keys[k].duplicates) continue;
+  for (std::size_t k = 0; k < desc.keys.size(); ++k) {
+    if (desc.keys[k].duplicates) continue;
     if (first < 0) first = static_cast<int>(k);
-    if (text.find(UPPER(keys[k].name)) != std::string::npos) return static_cast<int>(k);
+    if (text.find(UPPER("'" + schema.indexNames[k] + "'")) != std::string::npos)
+      return static_cast<int>(k);
   }
   return first;
+}
+
+std::string keyValueText(const FileDesc& desc, int key, const void* record) {
+  std::string out;
+  if (key < 0 || key >= static_cast<int>(desc.keys.size())) return out;
+  for (const int c : desc.keys[key].components) {
+    const FieldDesc& f = desc.fields[c];
+    const char* p = static_cast<const char*>(record) + f.offset;
+    out += out.empty() ? "" : ", ";
+    out += f.type == FieldType::String ? std::string(clipView(p, f.size))
+                                       : std::to_string(autoNumberValue(f, record));
+  }
+  return out;
+}
+
+Status FileManager::failDuplicate(int key) {
+  RaiseError(MessageId::DuplicateKey, keyDescription(key),
+             keyValueText(keyed_->desc(), key, keyed_->record()));
+  return Status::Failed;
 }
 
 Status FileManager::writeOutcome(bool ok, MessageId id) {
   if (ok) return Status::Ok;
   if (errorCode() == ErrorCode::DuplicateKey)
-    return fail(MessageId::DuplicateKey, keyDescription(duplicatedKey()));
+    return failDuplicate(clashingKey(keyed_->desc(), errors().text));
   return fail(id);
 }
 
@@ -218,7 +271,7 @@ Status FileManager::InsertRecord() {
 Status FileManager::TryUpdate() {
   if (!keyed_) return quiet(setError(ErrorCode::InvalidRequest, label_, "PUT on a line file"));
   const Status s = quiet(keyed_->put());
-  if (s == Status::Ok && keyed_->position() == reserved_) reserved_ = 0;
+  if (s == Status::Ok) releaseReservation(keyed_->position());
   return s;
 }
 
@@ -228,7 +281,7 @@ Status FileManager::UpdateRecord() {
     return fail(MessageId::RecordNotUpdated);
   }
   const Status s = writeOutcome(keyed_->put(), MessageId::RecordNotUpdated);
-  if (s == Status::Ok && keyed_->position() == reserved_) reserved_ = 0;
+  if (s == Status::Ok) releaseReservation(keyed_->position());
   return s;
 }
 
@@ -236,7 +289,7 @@ Status FileManager::TryDelete() {
   if (!keyed_) return quiet(setError(ErrorCode::InvalidRequest, label_, "DELETE on a line file"));
   const std::int64_t pos = keyed_->position();
   const Status s = quiet(keyed_->erase());
-  if (s == Status::Ok && pos == reserved_) reserved_ = 0;
+  if (s == Status::Ok) releaseReservation(pos);
   return s;
 }
 
@@ -248,7 +301,7 @@ Status FileManager::DeleteRecord(bool ask) {
   }
   const std::int64_t pos = keyed_->position();
   if (!keyed_->erase()) return fail(MessageId::RecordNotDeleted);
-  if (pos == reserved_) reserved_ = 0;
+  releaseReservation(pos);
   return Status::Ok;
 }
 
@@ -436,20 +489,102 @@ Status FileManager::ReserveAutoNumber() {
   for (int refused = 0;; ++value) {
     setAutoNumberValue(counted, rec, value);
     if (keyed_->add()) {
-      reserved_ = keyed_->position();
+      noteReservation(keyed_->position());
       return Status::Ok;
     }
     if (errorCode() != ErrorCode::DuplicateKey) return fail(MessageId::RecordNotAdded);
-    if (++refused == kRefusals) return fail(MessageId::DuplicateKey, keyDescription(mk->key));
+    if (++refused == kRefusals) return failDuplicate(mk->key);
   }
 }
 
 Status FileManager::CancelAutoNumber() {
   if (!keyed_ || reserved_ == 0) return Status::Ok;
   const std::int64_t pos = reserved_;
-  reserved_ = 0;
-  if (!keyed_->getPosition(pos) || !keyed_->erase()) return fail(MessageId::RecordNotDeleted);
+  if (!keyed_->getPosition(pos) || !keyed_->erase()) {
+    reserved_ = 0;
+    return fail(MessageId::RecordNotDeleted);
+  }
+  releaseReservation(pos);
   return Status::Ok;
+}
+
+// --- reservations that outlive their program ---------------------------------------------
+//
+// Each reserved position is noted in a table of the file's own database, so that the next
+// start can tell a placeholder from a real record that happens to hold only a number: only
+// a noted position is ever removed.
+
+namespace {
+
+constexpr const char* kReservedTable = "\"ReservedNumbers\"";
+
+bool runWithPosition(sqlite3* db, const std::string& text, std::int64_t position) {
+  sql::Stmt s(db, text);
+  if (!s) return false;
+  sqlite3_bind_int64(s.get(), 1, position);
+  return sqlite3_step(s.get()) == SQLITE_DONE;
+}
+
+}  // namespace
+
+void FileManager::noteReservation(std::int64_t position) {
+  reserved_ = position;
+  sqlite3* db = keyed_->connection();
+  // Without the note the placeholder stays visible, as it did before there were notes.
+  if (sql::exec(db, (std::string("CREATE TABLE IF NOT EXISTS ") + kReservedTable +
+                     " (position INTEGER PRIMARY KEY)")
+                        .c_str()) == SQLITE_OK)
+    runWithPosition(db, std::string("INSERT OR REPLACE INTO ") + kReservedTable + " VALUES (?1)",
+                    position);
+}
+
+void FileManager::releaseReservation(std::int64_t position) {
+  if (position == 0 || position != reserved_) return;
+  reserved_ = 0;
+  runWithPosition(keyed_->connection(),
+                  std::string("DELETE FROM ") + kReservedTable + " WHERE position = ?1", position);
+}
+
+// Whether the current record is what PrimeRecord made of a blank buffer and its number.
+bool FileManager::asPrimed() {
+  const FileDesc& desc = keyed_->desc();
+  const ManagedKey* mk = autoNumberedKey();
+  const FieldDesc& counted =
+      desc.fields.at(desc.keys.at(mk->key).components.at(mk->autoNumber - 1));
+  auto* rec = static_cast<char*>(keyed_->record());
+  const std::string stored(rec, desc.recordSize);
+  std::vector<std::string> storedMemos;
+  for (std::size_t m = 0; m < desc.memos.size() && m < keyed_->memoBuffers().size(); ++m)
+    storedMemos.emplace_back(keyed_->memoBuffers()[m], desc.memos[m].size);
+  const std::int64_t number = autoNumberValue(counted, rec);
+  clearBuffer();
+  PrimeNewRecord();
+  setAutoNumberValue(counted, rec, number);
+  bool same = number > 0 && stored.compare(0, stored.size(), rec, desc.recordSize) == 0;
+  for (std::size_t m = 0; same && m < storedMemos.size(); ++m)
+    same = storedMemos[m].compare(0, storedMemos[m].size(), keyed_->memoBuffers()[m],
+                                  storedMemos[m].size()) == 0;
+  return same;
+}
+
+Status FileManager::RemovePlaceholders() {
+  if (!keyed_ || !autoNumberedKey() || !FileExists(keyed_->path())) return Status::Ok;
+  if (TryOpen() != Status::Ok) return Status::Failed;
+  Status result = Status::Ok;
+  sqlite3* db = keyed_->connection();
+  std::vector<std::int64_t> noted;
+  {
+    sql::Stmt s(db, std::string("SELECT position FROM ") + kReservedTable);
+    while (s && sqlite3_step(s.get()) == SQLITE_ROW) noted.push_back(sqlite3_column_int64(s.get(), 0));
+  }
+  if (!noted.empty() && !keyed_->isReadOnly()) {
+    for (const std::int64_t pos : noted)
+      if (keyed_->getPosition(pos) && asPrimed() && !keyed_->erase()) result = Status::Failed;
+    clearError();
+    if (result == Status::Ok) sql::exec(db, (std::string("DELETE FROM ") + kReservedTable).c_str());
+  }
+  CloseFile();
+  return result;
 }
 
 }  // namespace rt

@@ -106,6 +106,11 @@ class FileManager {
   // Drops the record reserved by ReserveAutoNumber when the insert is cancelled.
   Status CancelAutoNumber();
   std::int64_t reservedPosition() const { return reserved_; }
+  // Removes the records that inserts reserved and never completed (the program ended with a
+  // form open), each only while it is still exactly as primed. Leaves a file that opens only
+  // for reading alone: the program holding it may yet complete its insert. Overwrites the
+  // record buffer.
+  Status RemovePlaceholders();
 
   // The record buffer and its size (a line file's line).
   void* recordBuffer() const;
@@ -124,11 +129,16 @@ class FileManager {
   void clearBuffer();
 
  private:
+  friend class AccessNotice;
   Status openOnce();
+  void tellReadOnly();
   Status fail(MessageId id, std::string_view field = {});
-  int duplicatedKey() const;
+  Status failDuplicate(int key);
   Status writeOutcome(bool ok, MessageId id);
   Status readOutcome(bool ok);
+  void noteReservation(std::int64_t position);
+  void releaseReservation(std::int64_t position);
+  bool asPrimed();
 
   KeyedFile* keyed_ = nullptr;
   LineFile* line_ = nullptr;
@@ -141,11 +151,34 @@ class FileManager {
   std::vector<ManagedKey> keys_;
   std::int64_t reserved_ = 0;
   bool silent_ = false;
+  bool readOnlyTold_ = false;
+};
+
+// While one exists, the files that fall back to reading only because another program holds
+// them are told of in one message, naming them all, when the outermost one ends. A file is
+// told of once in a run, and again only after it has since been opened for writing.
+class AccessNotice {
+ public:
+  AccessNotice();
+  ~AccessNotice();
+  AccessNotice(const AccessNotice&) = delete;
+  AccessNotice& operator=(const AccessNotice&) = delete;
+
+ private:
+  friend class FileManager;
+  static int depth_;
+  static std::vector<FileManager*> held_;
 };
 
 // Reads the text of a record's field as the number an auto-numbered key counts with:
 // leading blanks, an optional sign and digits; anything else counts as 0.
 std::int64_t autoNumberValue(const FieldDesc& field, const void* record);
 void setAutoNumberValue(const FieldDesc& field, void* record, std::int64_t value);
+
+// The unique key that a duplicate-key error's text names (the first unique key when it names
+// none), -1 when the file has no unique key.
+int clashingKey(const FileDesc& desc, std::string_view errorText);
+// A key's value in a record as the user typed it: its components, clipped, ", " between.
+std::string keyValueText(const FileDesc& desc, int key, const void* record);
 
 }  // namespace rt

@@ -39,6 +39,7 @@ Status FileRelations::OpenFiles() {
   if (!file_) return Status::Failed;
   Status own = Status::Ok;
   std::vector<FileRelations*> seen;
+  const AccessNotice oneMessage;
   walk(seen, [&](FileRelations& rel) {
     if (!rel.file_) return false;
     const Status s = rel.file_->OpenFile();

@@ -18,7 +18,8 @@ const MessageEntry kTable[] = {
      "The record could not be deleted from %File.|%ErrorText (%ErrorCode)|%Message",
      MessageButtons::Ok},
     {MessageId::DuplicateKey, "Duplicate Key Error",
-     "This entry would duplicate the key %Field of %File.|The record was not saved.",
+     "%File already has a record with the same %Field: %Message.|Enter a different value; "
+     "the record was not saved.",
      MessageButtons::Ok},
     {MessageId::FileAccessError, "File Access Error",
      "%File could not be read or written.|%ErrorText (%ErrorCode)|Procedure: %Procedure",
@@ -31,8 +32,8 @@ const MessageEntry kTable[] = {
      "The keys of %File must be rebuilt. This is done now and may take a while.",
      MessageButtons::Ok},
     {MessageId::AccessDenied, "Access Denied",
-     "%File is in use by another program.|It is opened for reading only: changes cannot be "
-     "saved.",
+     "In use by another program: %File.|Opened for reading only, so changes cannot be saved. "
+     "To make changes, close the other program, then open this window again.",
      MessageButtons::Ok},
     {MessageId::ConfirmDelete, "Confirm Delete",
      "Are you sure you want to delete the highlighted record from %File?", MessageButtons::YesNo},
