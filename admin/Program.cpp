@@ -26,6 +26,7 @@ void ProgramMain() {
       "the file.");
   ProgramIni.Init(kProgramIniFile);
   DictionaryInit();
+  RemoveInsertPlaceholders();
   Main();
   ProgramIni.Save();
   ProgramIni.Kill();

@@ -203,6 +203,11 @@ void DictionaryInit() {
                        "Registrars", "Intlink", "WPLinks", "WPScripts", "WPForm", "WPIMG"});
 }
 
+void RemoveInsertPlaceholders() {
+  for (rt::FileManager* fm : {DomainsManager, RegistrarsManager, HostsManager})
+    if (fm) fm->RemovePlaceholders();
+}
+
 void DictionaryKill() {
   for (const char* label :
        {"Domains", "dnotes", "WPMeta", "DOS1", "DOS", "Editor", "WebPages", "Hosts", "Registrars",

@@ -53,5 +53,9 @@ void DictionaryKill();
 // declares fewer files); DictionaryKill releases whatever was made.
 void DictionaryInitFiles(const std::vector<std::string_view>& labels);
 
+// Removes the records that inserts of domains, registrars and hosts reserved and never
+// completed (the program ended with a form open). Run at start, before any window opens.
+void RemoveInsertPlaceholders();
+
 // Binds every field, memo and global by its name for filter and order expressions.
 void BindDictionary(rt::BindTable& table);

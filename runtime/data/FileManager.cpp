@@ -575,7 +575,8 @@ Status FileManager::RemovePlaceholders() {
   std::vector<std::int64_t> noted;
   {
     sql::Stmt s(db, std::string("SELECT position FROM ") + kReservedTable);
-    while (s && sqlite3_step(s.get()) == SQLITE_ROW) noted.push_back(sqlite3_column_int64(s.get(), 0));
+    while (s && sqlite3_step(s.get()) == SQLITE_ROW)
+      noted.push_back(sqlite3_column_int64(s.get(), 0));
   }
   if (!noted.empty() && !keyed_->isReadOnly()) {
     for (const std::int64_t pos : noted)

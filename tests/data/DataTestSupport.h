@@ -1,8 +1,10 @@
 // A temporary working directory and a small record layout for the data-layer tests.
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -116,5 +118,46 @@ inline std::string queryPlan(sqlite3* db, const std::string& sql) {
   sqlite3_finalize(s);
   return plan;
 }
+
+#ifdef TW_LOCK_PROBE
+// Another program that holds files of the working directory (by disk name) for writing
+// while it exists.
+class OtherProgram {
+ public:
+  explicit OtherProgram(std::vector<std::string> diskNames) {
+    int in[2], out[2];
+    // Close-on-exec, so that no program started later keeps this one's input open.
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::dup2(in[0], 0);
+      ::dup2(out[1], 1);
+      std::vector<char*> argv{const_cast<char*>(TW_LOCK_PROBE), const_cast<char*>("hold")};
+      for (auto& n : diskNames) argv.push_back(n.data());
+      argv.push_back(nullptr);
+      ::execv(TW_LOCK_PROBE, argv.data());
+      ::_exit(98);
+    }
+    ::close(in[0]);
+    ::close(out[1]);
+    release_ = in[1];
+    char c = 0;
+    holding_ = ::read(out[0], &c, 1) == 1 && c == 'y';
+    ::close(out[0]);
+  }
+  ~OtherProgram() {
+    if (release_ >= 0) ::close(release_);
+    if (pid_ > 0) ::waitpid(pid_, nullptr, 0);
+  }
+  OtherProgram(const OtherProgram&) = delete;
+  OtherProgram& operator=(const OtherProgram&) = delete;
+  bool holding() const { return holding_; }
+
+ private:
+  pid_t pid_ = -1;
+  int release_ = -1;
+  bool holding_ = false;
+};
+#endif
 
 }  // namespace rt::testing

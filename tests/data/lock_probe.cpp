@@ -1,13 +1,30 @@
 // Another program for the sharing tests: opens TESTS.db in the current directory the way
 // its argument says and answers through its exit status (0 opened and read, 1 access denied,
-// 2 another error, 3 wrong data).
+// 2 another error, 3 wrong data). "hold NAME..." opens those files for writing, denying
+// writes, says "y" on standard output and keeps them until its standard input closes.
+#include <unistd.h>
+
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "tests/data/DataTestSupport.h"
 
 int main(int argc, char** argv) {
   using namespace rt;
   if (argc < 2) return 2;
+  if (std::strcmp(argv[1], "hold") == 0) {
+    std::vector<std::unique_ptr<rt::testing::TestFile>> held;
+    for (int i = 2; i < argc; ++i) {
+      held.push_back(std::make_unique<rt::testing::TestFile>(argv[i]));
+      if (!(*held.back())->open()) return errorCode() == ErrorCode::AccessDenied ? 1 : 2;
+    }
+    (void)!::write(1, "y", 1);
+    char c;
+    while (::read(0, &c, 1) > 0) {
+    }
+    return 0;
+  }
   rt::testing::TestFile c;
   if (std::strcmp(argv[1], "remove") == 0)
     return c->remove() ? 0 : errorCode() == ErrorCode::AccessDenied ? 1 : 2;

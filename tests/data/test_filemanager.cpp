@@ -271,6 +271,71 @@ TEST_F(FileManagerTest, CancelledInsertDropsTheReservedRecord) {
   EXPECT_EQ(tf.walk(), (std::vector<std::string>{"zzz"}));
 }
 
+TEST_F(FileManagerTest, DuplicateNamesTheKeyThatClashesByItsDescriptionAndTheValue) {
+  FileDesc d = recDesc("UNIQUE");
+  d.keys[kHost].duplicates = false;
+  Rec rec{};
+  char memo[30];
+  KeyedFile f(d, &rec, {memo});
+  FileManager m;
+  m.Init(f, "Tests");
+  m.AddKey(kName, "name of the test");
+  m.AddKey(kHost, "host of the test");
+  ASSERT_EQ(m.OpenFile(), Status::Ok);
+  rec.name = "a";
+  rec.host = "h1";
+  ASSERT_EQ(m.InsertRecord(), Status::Ok);
+  rec.name = "b";
+  rec.host = "H1";
+  EXPECT_EQ(m.InsertRecord(), Status::Failed);
+  ASSERT_EQ(shown().messages.size(), 1u);
+  const std::string& text = shown().messages[0].text;
+  EXPECT_NE(text.find("host of the test: H1"), std::string::npos) << text;
+  EXPECT_EQ(text.find("name of the test"), std::string::npos) << text;
+  m.Kill();
+}
+
+// The state a program killed with an insert form open leaves, and what the next start removes.
+TEST_F(FileManagerTest, StartRemovesOnlyReservationsLeftAsPrimed) {
+  ASSERT_EQ(fm.OpenFile(), Status::Ok);
+  tf.addRec("5");  // a real record that holds only a number
+  ASSERT_EQ(fm.PrimeRecord(), Status::Ok);
+  ASSERT_EQ(fm.UpdateRecord(), Status::Ok);  // completed as it was primed: "6"
+  ASSERT_EQ(fm.PrimeRecord(), Status::Ok);
+  tf.rec.host = "typed";
+  ASSERT_TRUE(tf->put());  // "7", written by a file statement, not through the manager
+  ASSERT_EQ(fm.PrimeRecord(), Status::Ok);
+  ASSERT_EQ(tf.rec.name.str(), "8");
+  fm.Kill();
+
+  TestFile again;
+  FileManager next;
+  next.Init(*again.file, "Tests");
+  next.AddKey(kName, "TST:name", 1);
+  EXPECT_EQ(next.RemovePlaceholders(), Status::Ok);
+  EXPECT_EQ(next.openCount(), 0);
+  again->open();
+  again->setKeyOrder(kName);
+  EXPECT_EQ(again.walk(), (std::vector<std::string>{"5", "6", "7"}));
+  again->close();
+  EXPECT_TRUE(shown().messages.empty());
+}
+
+TEST_F(FileManagerTest, PlaceholderOfAFileHeldByAnotherProgramWaitsForALaterStart) {
+  ASSERT_EQ(fm.OpenFile(), Status::Ok);
+  ASSERT_EQ(fm.PrimeRecord(), Status::Ok);
+  fm.Kill();
+  {
+    OtherProgram other({"TESTS"});
+    ASSERT_TRUE(other.holding());
+    EXPECT_EQ(fm.RemovePlaceholders(), Status::Ok);
+    EXPECT_EQ(countOnDisk(), 1);
+  }
+  EXPECT_EQ(fm.RemovePlaceholders(), Status::Ok);
+  EXPECT_EQ(countOnDisk(), 0);
+  EXPECT_TRUE(shown().messages.empty());
+}
+
 TEST(Messages, PlaceholdersAreFilledOnceAndValuesAreNotReread) {
   MessageValues v;
   v.file = "Domains";

@@ -53,6 +53,36 @@ TEST_F(RelationsTest, OpeningThroughAnyMemberOpensTheRingOnceEach) {
   for (auto* f : {&parent, &child, &grand}) EXPECT_FALSE((*f)->isOpen());
 }
 
+TEST_F(RelationsTest, FilesHeldElsewhereAreToldOfInOneMessageOncePerRun) {
+  for (auto* f : {&parent, &child, &grand}) ASSERT_TRUE((*f)->create());
+  auto openAndCount = [&] {
+    defaultReporter().clear();
+    EXPECT_EQ(gr.OpenFiles(), Status::Ok);
+    const std::size_t n = defaultReporter().messages.size();
+    gr.CloseFiles();
+    return n;
+  };
+  {
+    OtherProgram other({"PARENTS", "GRAND"});
+    ASSERT_TRUE(other.holding());
+    ASSERT_EQ(gr.OpenFiles(), Status::Ok);
+    EXPECT_TRUE(parent->isReadOnly());
+    EXPECT_FALSE(child->isReadOnly());
+    EXPECT_TRUE(grand->isReadOnly());
+    gr.CloseFiles();
+    ASSERT_EQ(defaultReporter().messages.size(), 1u);
+    const ReportedMessage& m = defaultReporter().messages[0];
+    EXPECT_EQ(m.id, MessageId::AccessDenied);
+    EXPECT_NE(m.text.find("Grand, Parents"), std::string::npos) << m.text;
+    EXPECT_EQ(m.text.find("Kids"), std::string::npos) << m.text;
+    EXPECT_EQ(openAndCount(), 0u) << "a later window does not tell again";
+  }
+  EXPECT_EQ(openAndCount(), 0u);
+  OtherProgram again({"GRAND"});
+  ASSERT_TRUE(again.holding());
+  EXPECT_EQ(openAndCount(), 1u) << "held again after it was writable: told again";
+}
+
 TEST_F(RelationsTest, CascadeWalksThreeLevelsAndLeavesOtherParentsAlone) {
   ASSERT_EQ(pr.OpenFiles(), Status::Ok);
   parent.addRec("p1");

@@ -247,5 +247,29 @@ TEST_F(Managers, AutoNumberedKeysOfTheDictionary) {
   WebPagesManager->CloseFile();
 }
 
+TEST_F(Managers, InsertsLeftOpenByAKilledProgramAreRemovedAtTheNextStart) {
+  struct Named {
+    rt::FileManager** manager;
+    rt::KeyedFile* file;
+  };
+  const Named named[] = {
+      {&DomainsManager, &Domains}, {&RegistrarsManager, &Registrars}, {&HostsManager, &Hosts}};
+  for (const Named& n : named) {
+    ASSERT_EQ((*n.manager)->OpenFile(), rt::Status::Ok);
+    ASSERT_EQ((*n.manager)->PrimeRecord(), rt::Status::Ok);
+    (*n.manager)->Kill();
+  }
+  DictionaryKill();
+  DictionaryInit();
+  RemoveInsertPlaceholders();
+  for (const Named& n : named) {
+    SCOPED_TRACE((*n.manager)->label());
+    ASSERT_TRUE(n.file->open());
+    EXPECT_EQ(n.file->records(), 0);
+    n.file->close();
+  }
+  EXPECT_TRUE(shown().messages.empty());
+}
+
 }  // namespace
 }  // namespace dicttest
