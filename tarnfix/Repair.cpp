@@ -7,7 +7,9 @@
 
 #include "dictionary/Files.h"
 #include "runtime/data/Errors.h"
+#include "runtime/data/FileManager.h"
 #include "runtime/data/KeyedFile.h"
+#include "runtime/data/SqlCore.h"
 #include "runtime/text/Paths.h"
 
 namespace tarnfix {
@@ -93,10 +95,52 @@ std::string inUse() {
   return "in use by another program; close it there and try again";
 }
 
-// The text of the data layer's last error.
-std::string lastError() {
+constexpr int kClashesShown = 3;
+
+// The records whose values a unique key holds more than once, in words: which key, which
+// value, which records. Read past the key's own index, which may be the damaged part.
+std::string clashes(const rt::FileDesc& desc, const std::string& path, std::string_view error) {
+  if (error.find("UNIQUE constraint failed") == std::string_view::npos) return {};
+  const int key = rt::clashingKey(desc, error);
+  if (key < 0) return {};
+  const rt::sql::Schema schema(desc);
+  std::string terms, columns;
+  for (const int c : desc.keys[key].components) {
+    terms += (terms.empty() ? "" : ", ") + schema.term(desc, c);
+    columns += ", " + schema.columns[c];
+  }
+  const std::string text = "SELECT group_concat(rowid, ', ')" + columns + " FROM " + schema.table +
+                           " NOT INDEXED WHERE " + schema.optCondition[key] + " GROUP BY " + terms +
+                           " HAVING count(*) > 1 LIMIT " + std::to_string(kClashesShown + 1);
+  sqlite3* raw = nullptr;
+  sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+  std::unique_ptr<sqlite3, decltype(&sqlite3_close_v2)> db(raw, &sqlite3_close_v2);
+  rt::sql::Stmt s(raw, text);
+  std::string out;
+  int groups = 0;
+  while (s && sqlite3_step(s.get()) == SQLITE_ROW) {
+    if (++groups > kClashesShown) {
+      out += "; and more";
+      break;
+    }
+    std::string value;
+    for (int c = 1; c < sqlite3_column_count(s.get()); ++c) {
+      const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s.get(), c));
+      value += (c > 1 ? ", " : "") + std::string(t ? t : "");
+    }
+    const auto* rows = reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0));
+    out += (out.empty() ? "" : "; ") + std::string("records ") + (rows ? rows : "") +
+           " all have the " + desc.keys[key].description + " \"" + value + "\"";
+  }
+  if (out.empty()) return {};
+  return out + ", where the key " + desc.keys[key].description + " allows each value once";
+}
+
+// The text of the data layer's last error, with any clash of a unique key in words.
+std::string lastError(const rt::FileDesc& desc, const std::string& path) {
   if (rt::errorCode() == rt::ErrorCode::AccessDenied) return inUse();
   const rt::ErrorState& e = rt::errors();
+  if (std::string words = clashes(desc, path, e.text); !words.empty()) return words;
   return e.text.empty() ? std::string(rt::errorCodeText(e.code)) : e.text;
 }
 
@@ -111,7 +155,7 @@ std::int64_t countRecords(rt::KeyedFile& file) {
 // write every key of the table anew. All or nothing, under the file's write lock.
 bool reindex(rt::KeyedFile& file, std::string& why) {
   if (!file.open({rt::Access::ReadWrite, rt::Share::DenyWrite})) {
-    why = lastError();
+    why = lastError(file.desc(), file.path());
     return false;
   }
   std::string table = file.desc().label;
@@ -121,8 +165,10 @@ bool reindex(rt::KeyedFile& file, std::string& why) {
   char* err = nullptr;
   const bool ok = sqlite3_exec(file.connection(), sql.c_str(), nullptr, nullptr, &err) == SQLITE_OK;
   if (!ok) {
-    why = err ? err : "the keys could not be written";
+    const std::string text = err ? err : "the keys could not be written";
     sqlite3_exec(file.connection(), "ROLLBACK", nullptr, nullptr, nullptr);
+    why = clashes(file.desc(), file.path(), text);
+    if (why.empty()) why = text;
   }
   sqlite3_free(err);
   file.close();
@@ -167,12 +213,12 @@ FileResult checkFile(const rt::FileDesc& desc) {
   } else if (rt::errorCode() == rt::ErrorCode::KeyRebuildNeeded) {
     staleKeys = true;
   } else {
-    const std::string why = lastError();
+    const std::string why = lastError(desc, path);
     return problem(r, sound ? why : why + " (" + before.text + ")");
   }
 
   if (!file->build()) {
-    const std::string why = "keys not rebuilt: " + lastError();
+    const std::string why = "keys not rebuilt: " + lastError(desc, path);
     return problem(r, sound ? why : "damaged (" + before.text + "); " + why);
   }
 

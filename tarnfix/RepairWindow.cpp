@@ -25,6 +25,11 @@ RepairWindow::RepairWindow() {
   intro->setWordWrap(true);
   results_ = new QListWidget;
   results_->setObjectName(QStringLiteral("results"));
+  // A result is read whole: long lines wrap to the list's width instead of being cut.
+  results_->setWordWrap(true);
+  results_->setTextElideMode(Qt::ElideNone);
+  results_->setResizeMode(QListView::Adjust);
+  results_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   check_ = new QPushButton(QStringLiteral("Check and Repair"));
   close_ = new QPushButton(QStringLiteral("Close"));
   check_->setDefault(true);

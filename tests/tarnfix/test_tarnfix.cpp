@@ -2,6 +2,8 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -298,6 +300,22 @@ TEST(TarnfixCheck, UnmendableFilesAreLeftUntouched) {
   EXPECT_FALSE(fs::exists("DOMAINS.db"));
 }
 
+TEST(TarnfixCheck, ClashingKeysAreNamedByTheirRecordsAndValue) {
+  WorkDir dir;
+  makeFile(DomainsDesc(), "DOM:DOMAINNAME", 4);
+  {
+    Db db("DOMAINS.db");
+    db.exec("DROP INDEX \"Domains_name\"");
+    db.exec("INSERT INTO Domains (DOMAINNAME) VALUES ('NAME2.EXAMPLE'), ('name1.example')");
+  }
+  const tarnfix::FileResult r = tarnfix::checkFile(DomainsDesc());
+  EXPECT_EQ(r.outcome, tarnfix::Outcome::Problem);
+  for (const char* words : {"records 2, 6 all have the DOM:name \"name1.example\"",
+                            "records 3, 5 all have the DOM:name \"", "allows each value once"})
+    EXPECT_NE(r.text.find(words), std::string::npos) << r.text;
+  EXPECT_EQ(r.text.find("constraint"), std::string::npos) << r.text;
+}
+
 TEST(TarnfixCheck, FindsFilesInAnyLetterCase) {
   WorkDir dir;
   makeFile(RegistrarsDesc(), "REG:COMPANYNAME", 3);
@@ -412,6 +430,29 @@ TEST(TarnfixWindow, CheckAndRepairListsEveryFileAndTheVerdict) {
 
   button(window, "Close")->click();
   EXPECT_FALSE(window.isVisible());
+}
+
+TEST(TarnfixWindow, LongResultLinesWrapWithinTheList) {
+  WorkDir dir;
+  makeFile(DomainsDesc(), "DOM:DOMAINNAME", 4);
+  {
+    Db db("DOMAINS.db");
+    db.exec("DROP INDEX \"Domains_name\"");
+    db.exec("INSERT INTO Domains (DOMAINNAME) VALUES ('NAME2.EXAMPLE'), ('name1.example')");
+  }
+  tarnfix::RepairWindow window;
+  window.show();
+  auto* list = window.findChild<QListWidget*>("results");
+  ASSERT_NE(list, nullptr);
+  button(window, "Check and Repair")->click();
+  QApplication::processEvents();
+  const QListWidgetItem* item = list->item(0);
+  ASSERT_NE(item, nullptr);
+  const QFontMetrics fm(list->font());
+  ASSERT_GT(fm.horizontalAdvance(item->text()), list->viewport()->width()) << "needs a long line";
+  const QRect shown = list->visualItemRect(item);
+  EXPECT_LE(shown.right(), list->viewport()->rect().right());
+  EXPECT_GE(shown.height(), 2 * fm.height()) << "the line wraps onto more rows";
 }
 
 }  // namespace
