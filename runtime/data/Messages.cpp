@@ -18,8 +18,8 @@ const MessageEntry kTable[] = {
      "The record could not be deleted from %File.|%ErrorText (%ErrorCode)|%Message",
      MessageButtons::Ok},
     {MessageId::DuplicateKey, "Duplicate Key Error",
-     "%File already has a record with the same %Field: %Message.|Enter a different value; "
-     "the record was not saved.",
+     "%File already holds \"%Message\" under the key \"%Field\", which allows each value "
+     "once.|Enter a different value; the record was not saved.",
      MessageButtons::Ok},
     {MessageId::FileAccessError, "File Access Error",
      "%File could not be read or written.|%ErrorText (%ErrorCode)|Procedure: %Procedure",

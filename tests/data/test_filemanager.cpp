@@ -290,7 +290,7 @@ TEST_F(FileManagerTest, DuplicateNamesTheKeyThatClashesByItsDescriptionAndTheVal
   EXPECT_EQ(m.InsertRecord(), Status::Failed);
   ASSERT_EQ(shown().messages.size(), 1u);
   const std::string& text = shown().messages[0].text;
-  EXPECT_NE(text.find("host of the test: H1"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"H1\" under the key \"host of the test\""), std::string::npos) << text;
   EXPECT_EQ(text.find("name of the test"), std::string::npos) << text;
   m.Kill();
 }
