@@ -1,0 +1,37 @@
+// What a start finds of a program that was killed: inserts whose forms were open.
+#include "ProgramFixture.h"
+
+namespace admintest {
+namespace {
+
+using RestartTest = ProgramTest;
+
+std::int64_t recordsOf(const rt::FileDesc& desc) {
+  std::string record(desc.recordSize, ' ');
+  std::string memo(desc.memos.empty() ? 0 : desc.memos[0].size, ' ');
+  rt::KeyedFile f(desc, record.data(), {memo.data()});
+  if (!f.open({rt::Access::ReadOnly, rt::Share::DenyNone})) return -1;
+  const std::int64_t n = f.records();
+  f.close();
+  return n;
+}
+
+TEST_F(RestartTest, RecordsReservedByInsertsOfAKilledProgramAreGoneWhenTheFrameShows) {
+  // The state a kill leaves: numbers reserved through the managers, never completed.
+  DictionaryInit();
+  for (rt::FileManager* fm : {DomainsManager, RegistrarsManager, HostsManager}) {
+    ASSERT_EQ(fm->OpenFile(), rt::Status::Ok);
+    ASSERT_EQ(fm->PrimeRecord(), rt::Status::Ok);
+    fm->Kill();
+  }
+  DictionaryKill();
+  ASSERT_EQ(recordsOf(DomainsDesc()), 1);
+
+  ASSERT_NE(startProgram(), nullptr);
+  for (const rt::FileDesc* desc : {&DomainsDesc(), &RegistrarsDesc(), &HostsDesc()})
+    EXPECT_EQ(recordsOf(*desc), 0) << desc->label;
+  exitProgram();
+}
+
+}  // namespace
+}  // namespace admintest
