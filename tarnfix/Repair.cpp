@@ -129,8 +129,11 @@ std::string clashes(const rt::FileDesc& desc, const std::string& path, std::stri
       value += (c > 1 ? ", " : "") + std::string(t ? t : "");
     }
     const auto* rows = reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0));
-    out += (out.empty() ? "" : "; ") + std::string("records ") + (rows ? rows : "") +
-           " all have the " + desc.keys[key].description + " \"" + value + "\"";
+    std::string list = rows ? rows : "";
+    if (const auto last = list.rfind(", "); last != std::string::npos)
+      list.replace(last, 2, " and ");
+    out += std::string(out.empty() ? "" : "; ") + "records " + list + " have the same " +
+           desc.keys[key].description + " \"" + value + "\"";
   }
   if (out.empty()) return {};
   return out + ", where the key " + desc.keys[key].description + " allows each value once";

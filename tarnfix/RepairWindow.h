@@ -1,14 +1,15 @@
-// The window of the repair utility: the results of the last run and the two buttons.
+// The window of the repair utility: the results of the last run and the two buttons. A
+// dialog, so that Enter presses "Check and Repair" and Escape closes it.
 #pragma once
 
-#include <QWidget>
+#include <QDialog>
 
 class QListWidget;
 class QPushButton;
 
 namespace tarnfix {
 
-class RepairWindow : public QWidget {
+class RepairWindow : public QDialog {
  public:
   RepairWindow();
 

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -310,8 +311,8 @@ TEST(TarnfixCheck, ClashingKeysAreNamedByTheirRecordsAndValue) {
   }
   const tarnfix::FileResult r = tarnfix::checkFile(DomainsDesc());
   EXPECT_EQ(r.outcome, tarnfix::Outcome::Problem);
-  for (const char* words : {"records 2, 6 all have the DOM:name \"name1.example\"",
-                            "records 3, 5 all have the DOM:name \"", "allows each value once"})
+  for (const char* words : {"records 2 and 6 have the same DOM:name \"name1.example\"",
+                            "records 3 and 5 have the same DOM:name \"", "allows each value once"})
     EXPECT_NE(r.text.find(words), std::string::npos) << r.text;
   EXPECT_EQ(r.text.find("constraint"), std::string::npos) << r.text;
 }
@@ -429,6 +430,30 @@ TEST(TarnfixWindow, CheckAndRepairListsEveryFileAndTheVerdict) {
   EXPECT_EQ(list->item(1)->text(), "All data files are sound.");
 
   button(window, "Close")->click();
+  EXPECT_FALSE(window.isVisible());
+}
+
+TEST(TarnfixWindow, EnterChecksAndEscapeCloses) {
+  WorkDir dir;
+  makeFile(DomainsDesc(), "DOM:DOMAINNAME", 1);
+  tarnfix::RepairWindow window;
+  window.show();
+  window.activateWindow();
+  QApplication::processEvents();
+  auto press = [](int key) {
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(focus, &down);
+    QApplication::sendEvent(focus, &up);
+    QApplication::processEvents();
+  };
+  press(Qt::Key_Return);
+  auto* list = window.findChild<QListWidget*>("results");
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(list->item(0)->text(), "Domains (DOMAINS.db): OK (1 record)");
+  press(Qt::Key_Escape);
   EXPECT_FALSE(window.isVisible());
 }
 
