@@ -121,10 +121,10 @@ inline std::string queryPlan(sqlite3* db, const std::string& sql) {
 
 #ifdef TW_LOCK_PROBE
 // Another program that holds files of the working directory (by disk name) for writing
-// while it exists.
+// while it exists: opened as this layout's files ("hold") or locked whatever they hold ("lock").
 class OtherProgram {
  public:
-  explicit OtherProgram(std::vector<std::string> diskNames) {
+  explicit OtherProgram(std::vector<std::string> diskNames, const char* how = "hold") {
     int in[2], out[2];
     // Close-on-exec, so that no program started later keeps this one's input open.
     if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
@@ -132,7 +132,7 @@ class OtherProgram {
     if (pid_ == 0) {
       ::dup2(in[0], 0);
       ::dup2(out[1], 1);
-      std::vector<char*> argv{const_cast<char*>(TW_LOCK_PROBE), const_cast<char*>("hold")};
+      std::vector<char*> argv{const_cast<char*>(TW_LOCK_PROBE), const_cast<char*>(how)};
       for (auto& n : diskNames) argv.push_back(n.data());
       argv.push_back(nullptr);
       ::execv(TW_LOCK_PROBE, argv.data());

@@ -1,14 +1,27 @@
 // Another program for the sharing tests: opens TESTS.db in the current directory the way
 // its argument says and answers through its exit status (0 opened and read, 1 access denied,
 // 2 another error, 3 wrong data). "hold NAME..." opens those files for writing, denying
-// writes, says "y" on standard output and keeps them until its standard input closes.
+// writes, says "y" on standard output and keeps them until its standard input closes; "lock
+// NAME..." does the same with only the program's lock on NAME.db, whatever its layout.
 #include <unistd.h>
 
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "runtime/data/FileLock.h"
 #include "tests/data/DataTestSupport.h"
+
+namespace {
+
+void waitForRelease() {
+  (void)!::write(1, "y", 1);
+  char c;
+  while (::read(0, &c, 1) > 0) {
+  }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace rt;
@@ -19,10 +32,17 @@ int main(int argc, char** argv) {
       held.push_back(std::make_unique<rt::testing::TestFile>(argv[i]));
       if (!(*held.back())->open()) return errorCode() == ErrorCode::AccessDenied ? 1 : 2;
     }
-    (void)!::write(1, "y", 1);
-    char c;
-    while (::read(0, &c, 1) > 0) {
+    waitForRelease();
+    return 0;
+  }
+  if (std::strcmp(argv[1], "lock") == 0) {
+    std::vector<std::unique_ptr<FileLock>> locks;
+    for (int i = 2; i < argc; ++i) {
+      std::string why;
+      locks.push_back(std::make_unique<FileLock>());
+      if (!locks.back()->acquire(std::string(argv[i]) + ".db", {}, why)) return 1;
     }
+    waitForRelease();
     return 0;
   }
   rt::testing::TestFile c;

@@ -1,0 +1,45 @@
+// A second program on the same data directory: the files the first holds are told of once,
+// then read.
+#include "DomainsTestFixture.h"
+#include "admin/Domains.h"
+#include "tests/data/DataTestSupport.h"
+
+namespace domaintest {
+namespace {
+
+using SharingTest = WindowsTest;
+
+constexpr int kList = 1, kClose = 12;
+
+TEST_F(SharingTest, DomainBrowseNamesTheHeldFilesInOneMessageOncePerRun) {
+  addDomain("a.com");
+  ASSERT_EQ(DomainsRelations->OpenFiles(), rt::Status::Ok);  // makes the related files
+  DomainsRelations->CloseFiles();
+  const std::vector<const rt::FileDesc*> held = {&DomainsDesc(),  &WebPagesDesc(), &WPMetaDesc(),
+                                                 &WPLinksDesc(),  &WPIMGDesc(),    &WPFormDesc(),
+                                                 &WPScriptsDesc()};
+  std::vector<std::string> names;
+  for (const rt::FileDesc* d : held) names.push_back(d->diskName);
+  rt::testing::OtherProgram other(names, "lock");
+  ASSERT_TRUE(other.holding());
+
+  for (const std::size_t told : {1u, 0u}) {
+    rt::defaultReporter().clear();
+    rt::Window* w = open(&BrowseDomains, "BrowseDomains");
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(driver.waitUntil([&] { return driver.rowCount(w, kList) == 1; }));
+    std::vector<rt::ReportedMessage> denied;
+    for (const auto& m : rt::defaultReporter().messages)
+      if (m.id == rt::MessageId::AccessDenied) denied.push_back(m);
+    ASSERT_EQ(denied.size(), told);
+    for (std::size_t i = 0; i < told; ++i)
+      for (const rt::FileDesc* d : held)
+        EXPECT_NE(denied[i].text.find(d->label), std::string::npos) << denied[i].text;
+    EXPECT_TRUE(Domains.isReadOnly());
+    driver.press(w, kClose);
+    ASSERT_TRUE(driver.waitForClose("BrowseDomains"));
+  }
+}
+
+}  // namespace
+}  // namespace domaintest
