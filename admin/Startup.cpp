@@ -33,6 +33,9 @@ class RecordScan {
   explicit RecordScan(const rt::FileDesc& desc)
       : file_(desc, BufferOf(desc).record, memosOf(desc)) {
     open_ = file_.open({rt::Access::ReadWrite, rt::Share::DenyWrite});
+    // Held by another program: the reminders are still read.
+    if (!open_ && rt::errorCode() == rt::ErrorCode::AccessDenied)
+      open_ = file_.open({rt::Access::ReadOnly, rt::Share::DenyNone});
     if (open_) file_.setRecordOrder();
   }
   ~RecordScan() {

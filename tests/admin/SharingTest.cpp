@@ -1,7 +1,9 @@
 // A second program on the same data directory: the files the first holds are told of once,
 // then read.
 #include "DomainsTestFixture.h"
+#include "ProgramFixture.h"
 #include "admin/Domains.h"
+#include "runtime/text/Dates.h"
 #include "tests/data/DataTestSupport.h"
 
 namespace domaintest {
@@ -39,6 +41,22 @@ TEST_F(SharingTest, DomainBrowseNamesTheHeldFilesInOneMessageOncePerRun) {
     driver.press(w, kClose);
     ASSERT_TRUE(driver.waitForClose("BrowseDomains"));
   }
+}
+
+using SharedStartTest = admintest::ProgramTest;
+
+TEST_F(SharedStartTest, RenewalRemindersComeWhileAnotherProgramHoldsTheDomains) {
+  addDomain("due.com", rt::TODAY() + 3);
+  rt::testing::OtherProgram other({DomainsDesc().diskName}, "lock");
+  ASSERT_TRUE(other.holding());
+  SetProcedure("notice", &admintest::standIn<admintest::kNotice, true>);
+  ASSERT_NE(startProgram(), nullptr);
+  passSplash();
+  rt::Window* n = driver.waitForWindow("notice");
+  ASSERT_NE(n, nullptr);
+  EXPECT_EQ(admintest::calls().back(), "notice:due.com");
+  driver.close(n);
+  exitProgram();
 }
 
 }  // namespace
