@@ -348,6 +348,7 @@ TableParts::TableParts(BrowseController& w, const WindowTable& t) : window(w), t
 
 void TableParts::openFiles() {
   previousProcedure = pushProcedure(table.procedure);
+  const AccessNotice oneMessage;  // one box for all the held files, not one per relation
   for (FileRelations** r : table.relations)
     if ((*r)->OpenFiles() == Status::Ok) openedFiles.push_back(*r);
 }

@@ -43,6 +43,23 @@ TEST_F(SharingTest, DomainBrowseNamesTheHeldFilesInOneMessageOncePerRun) {
   }
 }
 
+TEST_F(SharingTest, FormNamesAllItsHeldFilesInOneMessage) {
+  for (rt::FileRelations* r : {RegistrarsRelations, HostsRelations}) {
+    ASSERT_EQ(r->OpenFiles(), rt::Status::Ok);  // makes the files
+    r->CloseFiles();
+  }
+  rt::testing::OtherProgram other({RegistrarsDesc().diskName, HostsDesc().diskName}, "lock");
+  ASSERT_TRUE(other.holding());
+  rt::Window* w = open(&UpdateDomains, "UpdateDomains", rt::Request::Insert);
+  ASSERT_TRUE(w);
+  ASSERT_EQ(rt::defaultReporter().messages.size(), 1u);
+  const rt::ReportedMessage& m = rt::defaultReporter().messages[0];
+  EXPECT_EQ(m.id, rt::MessageId::AccessDenied);
+  for (const char* label : {"Registrars", "Hosts"})
+    EXPECT_NE(m.text.find(label), std::string::npos) << m.text;
+  EXPECT_FALSE(Domains.isReadOnly());
+}
+
 using SharedStartTest = admintest::ProgramTest;
 
 TEST_F(SharedStartTest, RenewalRemindersComeWhileAnotherProgramHoldsTheDomains) {
