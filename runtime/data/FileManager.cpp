@@ -530,7 +530,7 @@ bool runWithPosition(sqlite3* db, const std::string& text, std::int64_t position
 void FileManager::noteReservation(std::int64_t position) {
   reserved_ = position;
   sqlite3* db = keyed_->connection();
-  // Without the note the placeholder stays visible, as it did before there were notes.
+  // A placeholder without its note is only ever left visible, never removed.
   if (sql::exec(db, (std::string("CREATE TABLE IF NOT EXISTS ") + kReservedTable +
                      " (position INTEGER PRIMARY KEY)")
                         .c_str()) == SQLITE_OK)
@@ -555,14 +555,16 @@ bool FileManager::asPrimed() {
   const std::string stored(rec, desc.recordSize);
   std::vector<std::string> storedMemos;
   for (std::size_t m = 0; m < desc.memos.size() && m < keyed_->memoBuffers().size(); ++m)
-    storedMemos.emplace_back(keyed_->memoBuffers()[m], desc.memos[m].size);
+    storedMemos.emplace_back(keyed_->memoBuffers()[m] ? keyed_->memoBuffers()[m] : "",
+                             keyed_->memoBuffers()[m] ? desc.memos[m].size : 0);
   const std::int64_t number = autoNumberValue(counted, rec);
   clearBuffer();
   PrimeNewRecord();
   setAutoNumberValue(counted, rec, number);
   bool same = number > 0 && stored.compare(0, stored.size(), rec, desc.recordSize) == 0;
   for (std::size_t m = 0; same && m < storedMemos.size(); ++m)
-    same = storedMemos[m].compare(0, storedMemos[m].size(), keyed_->memoBuffers()[m],
+    same = !keyed_->memoBuffers()[m] ||
+           storedMemos[m].compare(0, storedMemos[m].size(), keyed_->memoBuffers()[m],
                                   storedMemos[m].size()) == 0;
   return same;
 }

@@ -305,7 +305,10 @@ TEST_F(FileManagerTest, StartRemovesOnlyReservationsLeftAsPrimed) {
   tf.rec.host = "typed";
   ASSERT_TRUE(tf->put());  // "7", written by a file statement, not through the manager
   ASSERT_EQ(fm.PrimeRecord(), Status::Ok);
-  ASSERT_EQ(tf.rec.name.str(), "8");
+  std::memcpy(tf.memo, "a note", 6);
+  ASSERT_TRUE(tf->put());  // "8", only its memo typed
+  ASSERT_EQ(fm.PrimeRecord(), Status::Ok);
+  ASSERT_EQ(tf.rec.name.str(), "9");
   fm.Kill();
 
   TestFile again;
@@ -316,7 +319,7 @@ TEST_F(FileManagerTest, StartRemovesOnlyReservationsLeftAsPrimed) {
   EXPECT_EQ(next.openCount(), 0);
   again->open();
   again->setKeyOrder(kName);
-  EXPECT_EQ(again.walk(), (std::vector<std::string>{"5", "6", "7"}));
+  EXPECT_EQ(again.walk(), (std::vector<std::string>{"5", "6", "7", "8"}));
   again->close();
   EXPECT_TRUE(shown().messages.empty());
 }
