@@ -7,7 +7,7 @@ TW_BUILD="${TW_BUILD:-$TW_ROOT/build}"
 
 TW_PACKAGES=(
   cmake ninja-build g++ pkg-config clang-format
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev libqt6sql6-sqlite
   libsqlite3-dev sqlite3 libsqlitecpp-dev
   libboost-context-dev
   libsimpleini-dev
