@@ -353,10 +353,13 @@ class ListAdapter : public ControlAdapter {
     v->setEditTriggers(QAbstractItemView::NoEditTriggers);
     v->verticalHeader()->hide();
     v->horizontalHeader()->setStretchLastSection(true);
+    // A list without items waits for its browse's model: setting a placeholder first would
+    // make the view tear down all its model connections again when the real one comes.
+    if (c.desc.items.empty()) return v;
     c.items = new QStandardItemModel(v);
     for (const auto& item : splitItems(c.desc.items))
       c.items->appendRow(new QStandardItem(qtText(item)));
-    if (c.items->rowCount() > 0) v->horizontalHeader()->hide();
+    v->horizontalHeader()->hide();
     v->setModel(c.items);
     return v;
   }
