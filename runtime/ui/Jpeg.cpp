@@ -3,6 +3,8 @@
 #include <QFile>
 #include <csetjmp>
 #include <cstdio>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 extern "C" {
@@ -78,14 +80,24 @@ QImage loadPicture(std::string_view name) {
   for (char& c : n)
     if (c == '\\') c = '/';
   if (n.empty()) return {};
+  // Resources never change, and every window decodes the same few icons again and again.
+  static std::mutex cacheMutex;
+  static std::unordered_map<std::string, QImage> resources;
+  {
+    std::lock_guard guard(cacheMutex);
+    if (auto it = resources.find(n); it != resources.end()) return it->second;
+  }
   for (const std::string& path : {":/" + n, n}) {
     if (!QFile::exists(QString::fromStdString(path))) continue;
-    if (looksLikeJpeg(path)) {
-      QImage img = decodeJpeg(path);
-      if (!img.isNull()) return img;
+    QImage img;
+    if (looksLikeJpeg(path)) img = decodeJpeg(path);
+    if (img.isNull()) img = QImage(QString::fromStdString(path));
+    if (img.isNull()) continue;
+    if (path.front() == ':') {
+      std::lock_guard guard(cacheMutex);
+      resources.emplace(n, img);
     }
-    QImage img(QString::fromStdString(path));
-    if (!img.isNull()) return img;
+    return img;
   }
   return {};
 }

@@ -70,6 +70,9 @@ TEST(JpegTest, DecodesWithLibjpegAndRefusesGarbage) {
   // loadPicture clips the name and accepts "\" separators.
   EXPECT_EQ(rt::loadPicture((dir.path() + "\\newtarn 2.jpg   ").toStdString()).size(),
             QSize(64, 32));
+  // A file on disk is read afresh each time; only the program's own resources are kept.
+  ASSERT_TRUE(writeJpeg(path, 16, 8));
+  EXPECT_EQ(rt::loadPicture(path.toStdString()).size(), QSize(16, 8));
 
   QFile bad(dir.filePath("bad.jpg"));
   ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
