@@ -45,6 +45,12 @@ void unlinkDatabase(const std::string& path) {
   for (const char* suffix : {"", "-wal", "-shm"}) ::unlink((path + suffix).c_str());
 }
 
+// An emptied log is left behind by every CLOSE; only one with frames holds changes.
+bool walHoldsFrames(const std::string& path) {
+  struct stat st;
+  return ::stat((path + "-wal").c_str(), &st) == 0 && st.st_size > 0;
+}
+
 std::string directoryOf(const std::string& path) {
   auto slash = path.rfind('/');
   return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
@@ -167,6 +173,11 @@ bool KeyedFile::Impl::openDb(OpenMode m, bool checkKeys) {
       return setError(ErrorCode::InvalidRequest, label(), "record layout exceeds its size");
   path = self.path();
   if (!FileExists(path)) return fail(ErrorCode::FileNotFound, "file not found");
+  // Writing needs room for the log beside the file; one left by an earlier CLOSE must not
+  // make a read-only directory writable.
+  if (m.access == Access::ReadWrite && ::access(directoryOf(path).c_str(), W_OK) != 0)
+    return fail(ErrorCode::AccessDenied,
+                "cannot be opened for writing: its directory is read-only");
   std::string why;
   if (!lock.acquire(path, m, why)) return fail(ErrorCode::AccessDenied, why);
   mode = m;
@@ -196,6 +207,11 @@ bool KeyedFile::Impl::openDb(OpenMode m, bool checkKeys) {
     closeDb();
     return false;
   }
+  // The -wal and -shm files stay (the log emptied) when the last connection closes: creating
+  // and deleting them at every OPEN and CLOSE was most of an opening's time, spent in the
+  // filesystem's inode allocation. The data is checkpointed into the file at CLOSE as before.
+  int persist = 1;
+  sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
   if (m.access == Access::ReadWrite) {
     sql::Stmt wal;
     rc = wal.prepare(db, "PRAGMA journal_mode=WAL");
@@ -211,9 +227,9 @@ bool KeyedFile::Impl::openDb(OpenMode m, bool checkKeys) {
   sql::exec(db, "PRAGMA cache_size=-16384");
   bool ok = checkSchema(checkKeys);
   if (!ok && m.access == Access::ReadOnly && errorCode() == ErrorCode::AccessDenied &&
-      !FileExists(path + "-wal") && ::access(directoryOf(path).c_str(), W_OK) != 0) {
+      !walHoldsFrames(path) && ::access(directoryOf(path).c_str(), W_OK) != 0) {
     // A read-only directory leaves no room for the shared-memory file; nobody can be writing
-    // without a -wal file there, so the file is read as it stands.
+    // without a non-empty -wal file there, so the file is read as it stands.
     sqlite3_close_v2(db);
     db = nullptr;
     if (attempt(uri + "?immutable=1") == SQLITE_OK) ok = checkSchema(checkKeys);

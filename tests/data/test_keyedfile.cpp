@@ -325,6 +325,25 @@ TEST_F(KeyedFileTest, FileStaysReadableWithPlainSql) {
   sqlite3_close(db);
 }
 
+// The log may stay beside a closed file, but emptied: a copy of the file alone, or a reader
+// that ignores the log, has every record.
+TEST_F(KeyedFileTest, ClosedFileHoldsItsRecordsWithoutTheLog) {
+  ASSERT_TRUE(t.addRec("kept", "h", 1));
+  ASSERT_TRUE(t->close());
+  struct stat st;
+  EXPECT_TRUE(::stat("TESTS.db-wal", &st) != 0 || st.st_size == 0);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2("file:TESTS.db?immutable=1", &db,
+                            SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr),
+            SQLITE_OK);
+  sqlite3_stmt* s = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT count(*) FROM Tests", -1, &s, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+  EXPECT_EQ(sqlite3_column_int(s, 0), 1);
+  sqlite3_finalize(s);
+  sqlite3_close(db);
+}
+
 TEST_F(KeyedFileTest, AppendThenBuildGivesTheSameKeyOrderAsAdd) {
   TestFile appended("APPENDED");
   ASSERT_TRUE(appended->create());
