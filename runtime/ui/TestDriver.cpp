@@ -155,6 +155,7 @@ bool TestDriver::press(Window* w, int control) {
 bool TestDriver::choose(Window* w, int control, int row) {
   if (!w || !reachable(w, w->control(control))) return false;
   if (QAbstractItemView* v = w->listView(control)) {
+    if (!v->model()) return false;  // nothing listed yet
     const QModelIndex i = v->model()->index(row - 1, 0);
     v->setCurrentIndex(i);
     emit v->activated(i);

@@ -327,6 +327,7 @@ rt::WindowDesc gadgetsDesc() {
   title.font = "Arial Black";
   title.fontSize = 20;
   d.add(ControlKind::Image, 5);
+  d.add(ControlKind::List, 6);  // no items: waits for a browse
   return d;
 }
 
@@ -365,6 +366,9 @@ TEST_F(Gadgets, LinkProgressListAndFonts) {
   EXPECT_EQ(countOf(*log, EventKind::NewSelection, 3), 1);
   EXPECT_EQ(countOf(*log, EventKind::Accepted, 3), 1);
   EXPECT_EQ(row, 3);
+  EXPECT_EQ(driver.rowCount(w, 6), 0);
+  EXPECT_FALSE(driver.choose(w, 6, 1));
+  EXPECT_EQ(countOf(*log, EventKind::Accepted, 6), 0);
 
   const QFont f = w->control(4)->font();
   EXPECT_EQ(f.family(), "Liberation Sans");
