@@ -30,6 +30,7 @@
 #include "runtime/ui/Help.h"
 #include "runtime/ui/IniAccess.h"
 #include "runtime/ui/Jpeg.h"
+#include "runtime/ui/Placement.h"
 #include "runtime/ui/QtText.h"
 #include "runtime/ui/WindowLayer.h"
 #include "runtime/ui/WindowLayerInternal.h"
@@ -322,7 +323,7 @@ void Window::buildMenus() {
 
 // ---- opening and closing ---------------------------------------------------------
 
-void Window::open() {
+void Window::open(std::string_view positionSection) {
   if (open_) return;
   Window* frame = frameWindow();
   if (desc_.kind == WindowKind::MdiChild && frame && frame != this && frame->area_) {
@@ -336,9 +337,11 @@ void Window::open() {
               if (was && !is) post(EventKind::LoseFocus);
               if (!was && is) post(EventKind::GainFocus);
             });
+    placeAt(positionSection);
     sub_->show();
     frame->area_->setActiveSubWindow(sub_);
   } else {
+    placeAt(positionSection);
     body_->show();
     body_->raise();
     body_->activateWindow();
@@ -876,34 +879,51 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- position ----------------------------------------------------------------------
 
-void Window::restorePosition(std::string_view section) {
-  auto num = [&](const char* key, bool& found) {
-    const std::string v(clipped(iniGet(section, key, "")));
-    found = !v.empty();
-    return found ? std::atoi(v.c_str()) : 0;
-  };
-  bool hx, hy, hw, hh;
-  const int x = num("XPos", hx), y = num("YPos", hy), w = num("Width", hw), h = num("Height", hh);
+// XPos and YPos are the frame's corner, title bar included, as pos() reports it once the
+// window manager has framed the window. They are applied before the window is shown, so
+// the window system places the frame there; a move after showing would place the client
+// area there before the frame is known and the window would climb by its title bar.
+void Window::placeAt(std::string_view section) {
   QWidget* top = topLevel();
-  if (hw && hh && w > 0 && h > 0) top->resize(w, h);
-  if (hx && hy) {
-    const QRect r(QPoint(x, y), top->size());
-    bool visible = false;
-    if (sub_ && sub_->mdiArea()) {
-      visible = sub_->mdiArea()->viewport()->rect().intersects(r);
-    } else {
-      for (const QScreen* s : QGuiApplication::screens())
-        visible = visible || s->geometry().intersects(r);
-    }
-    if (visible) top->move(x, y);
+  std::vector<QRect> areas;
+  if (sub_) {
+    areas.push_back(sub_->mdiArea()->viewport()->rect());
+  } else {
+    for (const QScreen* s : QGuiApplication::screens()) areas.push_back(s->availableGeometry());
   }
-  if (clipped(iniGet(section, "Maximize", "No")) == "Yes") top->showMaximized();
+  auto num = [&](const char* key) -> std::optional<int> {
+    if (section.empty()) return std::nullopt;
+    const std::string v(clipped(iniGet(section, key, "")));
+    if (v.empty()) return std::nullopt;
+    return std::atoi(v.c_str());
+  };
+  const auto x = num("XPos"), y = num("YPos"), w = num("Width"), h = num("Height");
+  const bool kept = w && h && *w > 0 && *h > 0;
+  if (kept) {
+    top->resize(*w, *h);
+  } else if (!sub_ && !areas.empty()) {
+    // A first start fits the screen with room for the window manager's frame; a form over
+    // the frame fits the frame's client area.
+    Window* frame = frameWindow();
+    const QSize room = frame && frame != this && frame->area_ ? frame->area_->size()
+                                                              : areas.front().size() * 9 / 10;
+    const QSize start = top->testAttribute(Qt::WA_Resized) ? top->size() : top->sizeHint();
+    top->resize(start.boundedTo(room).expandedTo(top->minimumSizeHint()));
+  }
+  if (x && y) {
+    if (auto at = reachablePosition(QRect(QPoint(*x, *y), top->size()), areas)) top->move(*at);
+  }
+  if (!section.empty() && clipped(iniGet(section, "Maximize", "No")) == "Yes")
+    top->setWindowState(top->windowState() | Qt::WindowMaximized);
 }
 
 void Window::savePosition(std::string_view section) {
   QWidget* top = topLevel();
   const bool maximized = top->isMaximized();
-  const QRect r = maximized ? top->normalGeometry() : QRect(top->pos(), top->size());
+  // normalGeometry() is the client area's; the frame's corner lies the frame's margins off.
+  const QPoint margin = top->geometry().topLeft() - top->pos();
+  const QRect r =
+      maximized ? top->normalGeometry().translated(-margin) : QRect(top->pos(), top->size());
   const std::string x = std::to_string(r.x()), y = std::to_string(r.y());
   const std::string w = std::to_string(r.width()), h = std::to_string(r.height());
   iniPut(section, {{"XPos", x},

@@ -46,7 +46,8 @@ class Window : public QObject {
 
   // Shows the window: an MDI child inside the open frame (on its own without a frame),
   // the others as windows of their own. The thread's other windows stay as they are.
-  void open();
+  // With a section of the program's INI file, where it was when it was last closed.
+  void open(std::string_view positionSection = {});
   void close();  // hides and forgets it; queued events for it are dropped
   bool isOpen() const { return open_; }
   std::string title() const;
@@ -133,7 +134,6 @@ class Window : public QObject {
   bool isAlertKey(int code) const { return alerts_.count(code) != 0; }
 
   // ---- position, kept in the program's INI file under section ----
-  void restorePosition(std::string_view section);
   void savePosition(std::string_view section);
 
   // Disabled while a modal child of the same thread runs. A frame keeps its child area
@@ -162,6 +162,7 @@ class Window : public QObject {
   const Control* find(int control) const;
   void watch(QWidget* w);
   void startTimer();
+  void placeAt(std::string_view section);  // before the window is shown
 
   void showStatus(std::string_view text);
 

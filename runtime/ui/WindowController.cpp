@@ -72,9 +72,8 @@ Flow WindowController::Teardown() {
 
 void WindowController::BeginWork() {
   modal_ = std::make_unique<ModalScope>();
-  window_->open();
+  window_->open(positionSection_);
   opened_ = true;
-  if (!positionSection_.empty()) window_->restorePosition(positionSection_);
   if (timer_ > 0) window_->setTimer(timer_);
 }
 

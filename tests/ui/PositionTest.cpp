@@ -1,6 +1,8 @@
 // Window positions kept per procedure in the program's INI file.
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -22,13 +24,14 @@ class Positions : public UiTest {
     if (!f.open(QIODevice::ReadOnly)) return {};
     return f.readAll().toStdString();
   }
-  rt::Window* openNotice() {
-    driver.start([] {
-      Recorder w(simpleWindow("Reminder"), "notice");
+  rt::Window* openNotice(rt::WindowDesc d = simpleWindow("Reminder")) {
+    driver.start([d] {
+      Recorder w(d, "notice");
       w.Run();
     });
     return driver.waitForWindow("notice");
   }
+  static QRect screen() { return QGuiApplication::primaryScreen()->availableGeometry(); }
 
   QTemporaryDir dir;
 };
@@ -49,6 +52,77 @@ TEST_F(Positions, SavedOnCloseAndRestoredOnOpen) {
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(w->topLevel()->pos(), QPoint(120, 80));
   EXPECT_EQ(w->topLevel()->size(), QSize(320, 210));
+}
+
+// A window that is moved after it is shown lands off its place under a window manager,
+// which frames it meanwhile: the kept place must be the one it is shown at.
+class ShownAt : public QObject {
+ public:
+  QPoint at;
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Show && o->isWidgetType() &&
+        static_cast<QWidget*>(o)->windowTitle() == "Reminder")
+      at = static_cast<QWidget*>(o)->pos();
+    return false;
+  }
+};
+
+TEST_F(Positions, KeptPlaceHoldsOverFiveReopenings) {
+  ShownAt shown;
+  qApp->installEventFilter(&shown);
+  for (rt::WindowKind kind : {rt::WindowKind::Dialog, rt::WindowKind::Plain}) {
+    rt::Window* w = openNotice(simpleWindow("Reminder", kind));
+    ASSERT_NE(w, nullptr);
+    const QPoint place = screen().topLeft() + QPoint(137, 91);
+    w->topLevel()->move(place);
+    w->topLevel()->resize(333, 222);
+    for (int round = 1; round <= 5; ++round) {
+      driver.close(w);
+      ASSERT_TRUE(driver.waitForClose("notice"));
+      w = openNotice(simpleWindow("Reminder", kind));
+      ASSERT_NE(w, nullptr);
+      EXPECT_EQ(shown.at, place) << "round " << round;
+      EXPECT_EQ(w->topLevel()->pos(), place) << "round " << round;
+      EXPECT_EQ(w->topLevel()->size(), QSize(333, 222)) << "round " << round;
+    }
+    driver.close(w);
+    ASSERT_TRUE(driver.waitForClose("notice"));
+  }
+  qApp->removeEventFilter(&shown);
+}
+
+TEST_F(Positions, TitleBarOffTheScreenIsPulledBack) {
+  const QRect s = screen();
+  const struct {
+    QPoint saved, opened;
+  } cases[] = {
+      {{s.left() + 40, s.top() - 60}, {s.left() + 40, s.top()}},
+      {{s.left() - 290, s.top() + 30}, {s.left() - 200, s.top() + 30}},
+      {{s.right() - 20, s.top() + 30}, {s.right() + 1 - 100, s.top() + 30}},
+      {{s.left() + 40, s.bottom() - 5}, {s.left() + 40, s.bottom() + 1 - 24}},
+      {{s.left() + 40, s.top() + 30}, {s.left() + 40, s.top() + 30}},
+  };
+  for (const auto& c : cases) {
+    rt::iniPut("notice", {{"XPos", std::to_string(c.saved.x())},
+                          {"YPos", std::to_string(c.saved.y())},
+                          {"Width", "300"},
+                          {"Height", "200"}});
+    rt::Window* w = openNotice();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->topLevel()->pos(), c.opened) << c.saved.x() << "," << c.saved.y();
+    driver.close(w);
+    ASSERT_TRUE(driver.waitForClose("notice"));
+  }
+}
+
+TEST_F(Positions, FirstOpenFitsTheScreen) {
+  rt::WindowDesc d = simpleWindow("Reminder");
+  d.width = 5000;
+  d.height = 4000;
+  rt::Window* w = openNotice(d);
+  ASSERT_NE(w, nullptr);
+  EXPECT_LE(w->topLevel()->width(), screen().width() * 9 / 10);
+  EXPECT_LE(w->topLevel()->height(), screen().height() * 9 / 10);
 }
 
 TEST_F(Positions, PositionOffEveryScreenIsIgnored) {
