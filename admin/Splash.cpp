@@ -2,12 +2,15 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
+#include <cstdint>
 
 #include "runtime/data/ErrorReporter.h"
 #include "runtime/ui/IniAccess.h"
 #include "runtime/ui/WindowController.h"
+#include "runtime/ui/WindowLayer.h"
 
 namespace {
 
@@ -46,6 +49,7 @@ class SplashWindow : public rt::WindowController {
 
   void BeginWork() override {
     WindowController::BeginWork();
+    inputsAtOpen_ = rt::userInputs();
     // Centred on the screen until the user has moved it.
     if (rt::iniGet("splash", "XPos", "").empty()) {
       if (const QScreen* s = QGuiApplication::primaryScreen()) {
@@ -61,9 +65,26 @@ class SplashWindow : public rt::WindowController {
     const bool closeKey =
         eventKind() == rt::EventKind::AlertKey &&
         std::find(std::begin(kCloseKeys), std::end(kCloseKeys), keyCode()) != std::end(kCloseKeys);
-    if (closeKey || eventKind() == rt::EventKind::LoseFocus || eventKind() == rt::EventKind::Timer)
+    if (closeKey || eventKind() == rt::EventKind::Timer || lostToTheUser())
       window()->post(rt::EventKind::CloseWindow);
     return f;
+  }
+
+  // The window manager moves the focus by itself while the programs' first windows come
+  // up; only a loss that goes with something the user did ends the splash early. The
+  // click that moves the focus can reach the program just after the loss, so a loss
+  // without one is looked at once more a moment later.
+  bool lostToTheUser() {
+    if (eventKind() != rt::EventKind::LoseFocus) return false;
+    if (rt::userInputs() != inputsAtOpen_) return true;
+    if (!rechecked_) {
+      rechecked_ = true;
+      rt::Window* w = window();
+      QTimer::singleShot(kRecheckMs, w, [w] {
+        if (!w->widget()->isActiveWindow()) w->post(rt::EventKind::LoseFocus);
+      });
+    }
+    return false;
   }
 
   rt::Flow Teardown() override {
@@ -75,6 +96,9 @@ class SplashWindow : public rt::WindowController {
  private:
   static constexpr int kCloseKeys[] = {rt::key::MouseLeft, rt::key::MouseLeft2,
                                        rt::key::MouseRight};
+  static constexpr int kRecheckMs = 300;
+  std::uint64_t inputsAtOpen_ = 0;
+  bool rechecked_ = false;
 };
 
 }  // namespace

@@ -217,6 +217,7 @@ void TestDriver::close(Window* w) {
 }
 
 void TestDriver::activate(Window* w) {
+  noteUserInput();  // a user activates a window by clicking it
   if (auto* sub = qobject_cast<QMdiSubWindow*>(w->topLevel())) {
     if (QMdiArea* area = sub->mdiArea()) area->setActiveSubWindow(sub);
   } else {

@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QEvent>
 #include <QLocale>
 #include <QWidget>
 #include <algorithm>
+#include <cstdint>
 #include <map>
 
 #include "runtime/ini/IniFile.h"
@@ -48,6 +50,36 @@ Layer& layer() {
   return l;
 }
 
+// What the user does with keyboard and mouse anywhere in the program, so that a focus
+// change of the user's can be told from one the window manager makes by itself.
+class InputWatch : public QObject {
+ public:
+  std::uint64_t count = 0;
+  bool eventFilter(QObject*, QEvent* e) override {
+    switch (e->type()) {
+      case QEvent::KeyPress:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::NonClientAreaMouseButtonPress:
+        ++count;
+        break;
+      default:
+        break;
+    }
+    return false;
+  }
+};
+
+InputWatch& inputWatch() {
+  static InputWatch* w = [] {
+    auto* watch = new InputWatch;
+    watch->setParent(qApp);
+    qApp->installEventFilter(watch);
+    return watch;
+  }();
+  return *w;
+}
+
 }  // namespace
 
 namespace detail {
@@ -56,6 +88,7 @@ int nextWindowId() {
   return ++layer().lastId;
 }
 void registerWindow(Window* w) {
+  inputWatch();
   layer().all[w->id()] = w;
 }
 void unregisterWindow(Window* w) {
@@ -155,6 +188,13 @@ std::vector<QWidget*> runtimeDialogs() {
   for (const Dialog& d : layer().dialogs)
     if (d.widget) out.push_back(d.widget);
   return out;
+}
+
+std::uint64_t userInputs() {
+  return inputWatch().count;
+}
+void noteUserInput() {
+  ++inputWatch().count;
 }
 
 void closeProcedureThreads() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QPointer>
+#include <cstdint>
 #include <vector>
 
 class QObject;
@@ -46,6 +47,11 @@ class ModalScope {
 void registerRuntimeDialog(QWidget* dialog, int thread);
 void unregisterRuntimeDialog(QWidget* dialog);
 std::vector<QWidget*> runtimeDialogs();  // open ones, oldest first
+
+// Key presses and mouse clicks the program has taken so far, for telling the user's own
+// focus changes from the window manager's; the test driver notes its activations as one.
+std::uint64_t userInputs();
+void noteUserInput();
 
 // Closes every procedure thread but the caller's: open boxes and dialogs are cancelled,
 // each thread's windows get the close event, and the caller waits until they have ended.

@@ -1,5 +1,7 @@
 // The start-up thread: the splash and how it closes, renewal and note reminders, the
 // launcher before the reminders, and the data files it leaves free when it ends.
+#include <QApplication>
+
 #include "ProgramFixture.h"
 #include "admin/Startup.h"
 #include "runtime/ini/IniFile.h"
@@ -120,6 +122,28 @@ TEST_F(StartupTest, SplashClosesWhenItLosesTheFocus) {
   driver.activate(frame);
   EXPECT_TRUE(driver.waitForClose("splash"));
   exitProgram();
+}
+
+// The window manager moves the focus by itself while the first windows come up.
+TEST_F(StartupTest, SplashOutlastsAFocusChangeTheUserDidNotMake) {
+  for (const bool clickFollows : {false, true}) {
+    ASSERT_NE(startProgram(), nullptr);
+    rt::Window* s = driver.waitForWindow("splash");
+    ASSERT_NE(s, nullptr);
+    QApplication::setActiveWindow(s->widget());
+    QApplication::setActiveWindow(frame->widget());
+    driver.pump();
+    if (clickFollows) {
+      // The click that moved the focus reaches the program just after the loss.
+      driver.click(frame, 0, rt::key::MouseLeft);
+      EXPECT_TRUE(driver.waitForClose("splash"));
+    } else {
+      EXPECT_FALSE(driver.waitUntil([&] { return !driver.isOpen(s); }, 600));
+      driver.advanceClock(800);
+      EXPECT_TRUE(driver.waitForClose("splash"));
+    }
+    exitProgram();
+  }
 }
 
 TEST_F(StartupTest, FirstMenuPickEndsTheWholeStartupThread) {
