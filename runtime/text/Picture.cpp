@@ -1,5 +1,6 @@
 #include "runtime/text/Picture.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -404,20 +405,51 @@ ParseResult Picture::parse(std::string_view input) const {
     hour = known && h >= 1 && h <= 12 ? h % 12 + (pm ? 12 : 0) : -1;
   }
   const std::int32_t t = h < 0 || m < 0 || sec < 0 ? 0 : timeFromHms(hour, m, sec);
-  if (t == 0) return {std::nullopt, "Enter the time as 5:30PM or 17:30"};
+  if (t == 0) return {std::nullopt, expected()};
   return {Value{TimeValue{t}}, {}};
+}
+
+std::string Picture::expected(std::optional<double> limit) const {
+  switch (kind_) {
+    case Kind::Number: {
+      // The largest magnitude of all nines that the picture still shows.
+      std::uint64_t largest = 0;
+      for (int digits = 1; digits <= 15; ++digits) {
+        const std::uint64_t nines = pow10(digits) - 1;
+        if (static_cast<int>(renderScaled(false, nines, places_, true).size()) > width_) break;
+        largest = nines;
+      }
+      if (limit && *limit >= 0)
+        largest = std::min(largest,
+                           static_cast<std::uint64_t>(std::floor(*limit * pow10(places_) + 0.5)));
+      const std::string top = renderScaled(false, largest, places_, true);
+      return negativeAllowed_ ? "Enter a number up to " + top : "Enter a number from 0 to " + top;
+    }
+    case Kind::Pattern:
+      return "Enter a number as " + pattern_;
+    case Kind::Date: {
+      std::string shape = datePattern();
+      for (char& c : shape) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+      return "Enter a date as " + shape;
+    }
+    case Kind::Time:
+      return "Enter a time as 5:30PM or 17:30";
+    case Kind::Invalid:
+    case Kind::Text:
+      break;
+  }
+  return {};
 }
 
 ParseResult Picture::parseNumber(std::string_view input) const {
   if (trimBlanks(input).empty()) return {Value{0.0}, {}};
   const auto n = splitNumber(input);
-  if (!n) return {std::nullopt, "Enter a number"};
+  if (!n) return {std::nullopt, expected()};
   const auto scaled = scaledMagnitude(*n, places_);
-  if (scaled && n->negative && *scaled != 0 && !negativeAllowed_)
-    return {std::nullopt, "A negative number is not allowed here"};
+  if (scaled && n->negative && *scaled != 0 && !negativeAllowed_) return {std::nullopt, expected()};
   if (!scaled ||
       static_cast<int>(renderScaled(n->negative, *scaled, places_, true).size()) > width_)
-    return {std::nullopt, "The number is too large for this field"};
+    return {std::nullopt, expected()};
   const double v = static_cast<double>(*scaled) / static_cast<double>(pow10(places_));
   return {Value{n->negative && *scaled != 0 ? -v : v}, {}};
 }
@@ -428,7 +460,7 @@ ParseResult Picture::parsePattern(std::string_view input) const {
   std::string digits;
   for (char c : s)
     if (isDigit(c)) digits.push_back(c);
-  const std::string error = "Enter the number as " + pattern_;
+  const std::string error = expected();
   if (digits.empty() || digits.size() > 18) return {std::nullopt, error};
   const double v = static_cast<double>(std::stoull(digits));
   const std::string shown = formatPattern(v);
@@ -453,11 +485,7 @@ ParseResult Picture::parseDate(std::string_view input) const {
     if (!(slashes && pattern.find('/') == std::string::npos)) day = dateFromItems(items, order);
     if (day == 0) day = dateFromItems(items, "Mdy");
   }
-  if (day == 0) {
-    std::string shape = pattern;
-    for (char& c : shape) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    return {std::nullopt, "Enter the date as " + shape};
-  }
+  if (day == 0) return {std::nullopt, expected()};
   return {Value{DateValue{day}}, {}};
 }
 

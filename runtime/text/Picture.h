@@ -39,8 +39,15 @@ class Picture {
   std::string format(const Value& v) const;
 
   // Text pictures give std::string, number and pattern pictures double, date pictures
-  // DateValue, time pictures TimeValue. Blank input is the blank value of the kind.
+  // DateValue, time pictures TimeValue. Blank input is the blank value of the kind. A text
+  // the picture cannot take gives expected() as its error.
   ParseResult parse(std::string_view input) const;
+
+  // What the picture takes, worded for someone whose input it refused: "Enter a date as
+  // MM/DD/YYYY", "Enter a number up to 99,999.99". A number goes up to the largest the
+  // picture shows, or to limit (the variable's) when that is smaller. Text pictures take
+  // anything and give "".
+  std::string expected(std::optional<double> limit = std::nullopt) const;
 
  private:
   enum class DateStyle { Short2, Long4, Locale };

@@ -138,4 +138,19 @@ bool Binding::set(const Value& v) const {
   return false;
 }
 
+std::optional<double> Binding::limit() const {
+  switch (type_) {
+    case Type::Byte:
+      return std::numeric_limits<std::uint8_t>::max();
+    case Type::Short:
+      return std::numeric_limits<std::int16_t>::max();
+    case Type::Long:
+      return std::numeric_limits<std::int32_t>::max();
+    case Type::Decimal:
+      return Decimal::kMax / 100.0;
+    default:
+      return std::nullopt;
+  }
+}
+
 }  // namespace rt

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "runtime/data/Layout.h"
 #include "runtime/text/Decimal.h"
@@ -41,6 +42,8 @@ class Binding {
   // Stores v converted to the variable's type. False (and nothing stored) when the value
   // does not fit, such as a decimal out of range.
   bool set(const Value& v) const;
+  // The largest number the variable holds; nothing for text, REAL, dates and times.
+  std::optional<double> limit() const;
 
  private:
   Binding(Type t, void* p) : type_(t), ptr_(p) {}

@@ -33,6 +33,7 @@ struct Control {
   std::optional<Picture> picture;
   long fill = kColorNone, font = kColorNone, style = fontstyle::Regular;
   bool edited = false;
+  bool refused = false;            // shows the user's text that its variable could not take
   QButtonGroup* radios = nullptr;  // options
   QTabWidget* sheet = nullptr;     // sheets, and the sheet of a tab
   QWidget* page = nullptr;         // tabs

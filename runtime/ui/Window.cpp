@@ -21,7 +21,9 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolTip>
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "runtime/proc/Threads.h"
@@ -449,7 +451,8 @@ void Window::displayControls() {
 
 void Window::display(int control) {
   Control* c = find(control);
-  if (!c || !c->binding.bound()) return;
+  // A refused text stays for the user to mend rather than the variable's old value.
+  if (!c || !c->binding.bound() || c->refused) return;
   setValue(control, c->binding.get());
   c->edited = false;
 }
@@ -462,17 +465,39 @@ bool Window::updateValue(int control) {
     ParseResult r = c->picture->parse(text(control));
     if (!r) {
       refused_ = control;
+      c->refused = true;
       return false;
     }
     v = *r.value;
   } else {
     v = value(control);
   }
-  if (!c->binding.set(v)) {
-    refused_ = control;
-    return false;
-  }
-  return true;
+  c->refused = !c->binding.set(v);
+  if (c->refused) refused_ = control;
+  return !c->refused;
+}
+
+std::string Window::expectedInput(int control) const {
+  const Control* c = find(control);
+  if (!c) return {};
+  const std::optional<double> limit = c->binding.limit();
+  if (c->picture) return c->picture->expected(limit);
+  if (!limit) return {};
+  return Picture(std::floor(*limit) == *limit ? "@n-20" : "@n-20.2").expected(limit);
+}
+
+void Window::refuse(int control) {
+  selectControl(control);
+  const std::string says = expectedInput(control);
+  if (says.empty()) return;
+  // A window without a status bar of its own says it in the frame's.
+  Window* frame = frameWindow();
+  if (!main_ && !body_->findChild<QStatusBar*>("status") && frame)
+    frame->showStatus(says);
+  else
+    showStatus(says);
+  if (QWidget* w = this->control(control))
+    QToolTip::showText(w->mapToGlobal(QPoint(0, w->height())), qtText(says), w);
 }
 
 bool Window::updateValues() {
@@ -858,7 +883,10 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::FocusIn:
       if (const int n = controlOf(watched); n && controls_[n]->widget == watched) {
         const std::string& own = controls_[n]->desc.status;
-        showStatus(own.empty() ? statusText_ : own);
+        if (controls_[n]->refused)
+          showStatus(expectedInput(n));
+        else
+          showStatus(own.empty() ? statusText_ : own);
         post(EventKind::Selected, n);
       }
       break;

@@ -75,6 +75,10 @@ class Window : public QObject {
   bool updateValue(int control);
   bool updateValues();  // all bound controls; false when one was refused
   int firstRefusedControl() const { return refused_; }
+  // Puts the focus back into a control whose input was refused and says what it takes,
+  // in the status bar and as a tip at the field. Until a value is taken from it, the
+  // control keeps the user's text whatever redraws the window.
+  void refuse(int control);
   void selectControl(int control);
   int focusedControl() const;
   // The focus to the first control a user would type into, in Tab order on the showing
@@ -165,6 +169,7 @@ class Window : public QObject {
   void placeAt(std::string_view section);  // before the window is shown
 
   void showStatus(std::string_view text);
+  std::string expectedInput(int control) const;
 
   WindowDesc desc_;
   std::string procedure_;

@@ -150,7 +150,7 @@ Flow WindowController::CompleteRequest() {
 
 Flow WindowController::CheckCompletion() {
   if (window_->updateValues()) return Flow::Continue;
-  window_->selectControl(window_->firstRefusedControl());
+  window_->refuse(window_->firstRefusedControl());
   QApplication::beep();
   return Flow::Cycle;
 }
@@ -190,7 +190,7 @@ Flow WindowController::OnFieldEvent() {
 }
 
 Flow WindowController::OnRejected() {
-  window_->selectControl(event_.control);
+  window_->refuse(event_.control);
   QApplication::beep();
   return Flow::Cycle;
 }
