@@ -4,12 +4,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStatusBar>
+#include <QToolTip>
 #include <cstring>
 
 #include "DomainsTestFixture.h"
 #include "ProgramFixture.h"
 #include "admin/Domains.h"
 #include "common/Procedures.h"
+#include "runtime/text/Dates.h"
 #include "runtime/ui/IniAccess.h"
 
 namespace domaintest {
@@ -27,7 +29,9 @@ enum BrowseControl {
   bClose
 };
 enum FormControl {
+  fSheet = 1,
   fName = 4,
+  fRenewal = 16,
   fHostList = 30,
   fPrimaryIp = 38,
   fPrimaryWeb = 39,
@@ -183,6 +187,59 @@ TEST_F(DomainsTest, ATotalBeyondItsFieldIsRefusedWithAMessage) {
   EXPECT_EQ(trimmed(w->text(fMonthlyTotal)), "90,000.00");
   driver.press(w, fCancel);
   ASSERT_TRUE(driver.waitForClose("UpdateDomains"));
+}
+
+// A refused entry keeps the user's text and the focus, and says what it takes, however
+// the form is redrawn meanwhile (another tab shown, the totals recomputed).
+TEST_F(DomainsTest, RefusedInputStaysWithItsMessage) {
+  addRecords<DomainsRecord>(DomainsDesc(), {[](DomainsRecord& r) {
+                              r.DOMAINNAME = "typo.com";
+                              r.RENEWALDATE = rt::dateFromYmd(2026, 3, 1);
+                              r.HOSTMOCOST = money(995);
+                            }});
+  rt::Window* w = change("typo.com");
+  ASSERT_TRUE(w);
+  auto* bar = w->widget()->findChild<QStatusBar*>();
+  ASSERT_NE(bar, nullptr);
+  const std::string date = "Enter a date as MM/DD/YYYY", number = "Enter a number up to 99,999.99";
+  const struct {
+    int control;
+    const char* typed;
+    const std::string& says;
+    int redraw;  // what the user does next: another tab, or another cost accepted
+  } cases[] = {
+      {fRenewal, "02/31/2026", date, 0},   {fRenewal, "00/00/0000", date, 0},
+      {fRenewal, "abc", date, 0},          {fHosting, "123456789", number, fDesignMaint},
+      {fHosting, "999,999.99", number, 0},  // the picture shows it; DECIMAL cannot hold it
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(driver.type(w, c.control, c.typed));
+    driver.pump();
+    EXPECT_EQ(w->focusedControl(), c.control) << c.typed;
+    EXPECT_EQ(bar->currentMessage().toStdString(), c.says) << c.typed;
+    EXPECT_EQ(QToolTip::text().toStdString(), c.says) << c.typed;
+    if (c.redraw)
+      ASSERT_TRUE(driver.type(w, c.redraw, "1.00"));
+    else
+      ASSERT_TRUE(driver.selectTab(w, fSheet, 3));
+    driver.pump();
+    EXPECT_EQ(trimmed(w->text(c.control)), c.typed);
+  }
+  EXPECT_EQ(trimmed(w->text(fMonthlyTotal)), "10.95");
+  // Mended, the field is taken and shows as its picture does.
+  ASSERT_TRUE(driver.type(w, fHosting, "12"));
+  driver.pump();
+  EXPECT_EQ(trimmed(w->text(fHosting)), "12.00");
+  EXPECT_EQ(trimmed(w->text(fMonthlyTotal)), "13.00");
+  // OK goes back to a field still refused.
+  ASSERT_TRUE(driver.press(w, fOk));
+  EXPECT_TRUE(driver.isOpen(w));
+  EXPECT_EQ(w->focusedControl(), fRenewal);
+  EXPECT_EQ(trimmed(w->text(fRenewal)), "abc");
+  driver.press(w, fCancel);
+  ASSERT_TRUE(driver.waitForClose("UpdateDomains"));
+  release();
+  EXPECT_EQ(readRecords<DomainsRecord>(DomainsDesc())[0].RENEWALDATE, rt::dateFromYmd(2026, 3, 1));
 }
 
 TEST_F(DomainsTest, APlaceholderNameOfOneIsBlankedWhenTheFormOpens) {

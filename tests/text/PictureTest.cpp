@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "runtime/text/Dates.h"
 
 namespace rt {
@@ -255,6 +257,32 @@ TEST_F(PictureTest, TimesOnTwelveHourClock) {
   EXPECT_EQ(std::get<TimeValue>(parsed("t3", "23:59:59")).time, timeFromHms(23, 59, 59));
   for (const char* text : {"24:00", "13:00PM", "0:30AM", "5:60", "5:30XM", "5:30PMX", "abc", ":30"})
     expectRefused("t3", text);
+}
+
+TEST_F(PictureTest, RefusalsSayWhatThePictureTakes) {
+  const struct {
+    const char* picture;
+    const char* refused;
+    std::optional<double> limit;
+    const char* says;
+  } cases[] = {
+      {"@n-10.2", "123456789", std::nullopt, "Enter a number up to 999,999.99"},
+      {"@n-10.2", "123456789", 99999.99, "Enter a number up to 99,999.99"},
+      {"@n-10.2", "abc", 1e12, "Enter a number up to 999,999.99"},
+      {"@n10.2", "-5", std::nullopt, "Enter a number from 0 to 999,999.99"},
+      {"@n3", "1000", 255, "Enter a number from 0 to 255"},
+      {"@P###-####P", "abc", std::nullopt, "Enter a number as ###-####"},
+      {"@d2", "02/31/2026", std::nullopt, "Enter a date as MM/DD/YYYY"},
+      {"@d1", "00/00/00", std::nullopt, "Enter a date as MM/DD/YY"},
+      {"@t3", "25:99", std::nullopt, "Enter a time as 5:30PM or 17:30"},
+  };
+  for (const auto& c : cases) {
+    const Picture p(c.picture);
+    EXPECT_EQ(p.expected(c.limit), c.says) << c.picture;
+    // The parse gives the picture's own bound; the variable's is the window's to add.
+    EXPECT_EQ(p.parse(c.refused).error, p.expected()) << c.picture << " " << c.refused;
+  }
+  EXPECT_EQ(Picture("@s20").expected(), "");
 }
 
 TEST_F(PictureTest, InvalidPictureShowsPlainText) {
