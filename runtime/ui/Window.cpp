@@ -474,6 +474,7 @@ bool Window::updateValue(int control) {
   }
   c->refused = !c->binding.set(v);
   if (c->refused) refused_ = control;
+  if (!c->refused && refusalTip_ && refusalTipFor_ == control) refusalTip_->hide();
   return !c->refused;
 }
 
@@ -488,6 +489,10 @@ std::string Window::expectedInput(int control) const {
 
 void Window::refuse(int control) {
   selectControl(control);
+  tellExpected(control);
+}
+
+void Window::tellExpected(int control) {
   const std::string says = expectedInput(control);
   if (says.empty()) return;
   // A window without a status bar of its own says it in the frame's.
@@ -496,8 +501,27 @@ void Window::refuse(int control) {
     frame->showStatus(says);
   else
     showStatus(says);
-  if (QWidget* w = this->control(control))
-    QToolTip::showText(w->mapToGlobal(QPoint(0, w->height())), qtText(says), w);
+  QWidget* field = this->control(control);
+  if (!field) return;
+  // A tip of the window's own: a tool tip would go with the release of the click that
+  // left the field.
+  if (!refusalTip_) {
+    refusalTip_ = new QLabel(body_);
+    refusalTip_->setObjectName("refusalTip");
+    refusalTip_->setPalette(QToolTip::palette());
+    refusalTip_->setAutoFillBackground(true);
+    refusalTip_->setFrameShape(QFrame::Box);
+    refusalTip_->setMargin(2);
+    refusalTip_->setAttribute(Qt::WA_TransparentForMouseEvents);  // the field below stays reachable
+  }
+  refusalTip_->setText(qtText(says));
+  refusalTip_->adjustSize();
+  QPoint at = field->mapTo(body_.data(), QPoint(0, field->height() + 2));
+  at.setX(std::max(0, std::min(at.x(), body_->width() - refusalTip_->width())));
+  refusalTip_->move(at);
+  refusalTip_->raise();
+  refusalTip_->show();
+  refusalTipFor_ = control;
 }
 
 bool Window::updateValues() {
@@ -884,7 +908,7 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
       if (const int n = controlOf(watched); n && controls_[n]->widget == watched) {
         const std::string& own = controls_[n]->desc.status;
         if (controls_[n]->refused)
-          showStatus(expectedInput(n));
+          tellExpected(n);
         else
           showStatus(own.empty() ? statusText_ : own);
         post(EventKind::Selected, n);
@@ -892,6 +916,7 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
       break;
     case QEvent::FocusOut: {
       const int n = controlOf(watched);
+      if (n && n == refusalTipFor_ && refusalTip_) refusalTip_->hide();
       if (n && controls_[n]->widget == watched && controls_[n]->desc.kind == ControlKind::Text &&
           controls_[n]->edited) {
         controls_[n]->edited = false;

@@ -20,6 +20,7 @@
 class QAbstractItemView;
 class QAction;
 class QKeyEvent;
+class QLabel;
 class QMainWindow;
 class QMdiArea;
 class QMdiSubWindow;
@@ -170,6 +171,7 @@ class Window : public QObject {
 
   void showStatus(std::string_view text);
   std::string expectedInput(int control) const;
+  void tellExpected(int control);  // status bar and tip, while the control has the focus
 
   WindowDesc desc_;
   std::string procedure_;
@@ -187,6 +189,8 @@ class Window : public QObject {
   std::vector<int> order_;
   std::map<int, QAction*> actions_;
   QPointer<QWidget> body_;
+  QPointer<QLabel> refusalTip_;  // says what a refused control takes
+  int refusalTipFor_ = 0;
   QPointer<QMainWindow> main_;
   QPointer<QMdiArea> area_;
   QPointer<QMdiSubWindow> sub_;
