@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QStandardItemModel>
 #include <QStylePainter>
 #include <QTabBar>
@@ -455,13 +456,34 @@ class SheetAdapter : public ControlAdapter {
 };
 
 // A tab is a page of its sheet: its state is the sheet's state of that page.
+// A tab's page asks for its whole size, but scrolls when its window must be smaller (a
+// form over a frame whose client area cannot hold it).
+class TabPage : public QScrollArea {
+ public:
+  TabPage() {
+    setWidgetResizable(true);
+    setFrameShape(QFrame::NoFrame);
+    setWidget(new QWidget);
+    viewport()->setAutoFillBackground(false);
+    widget()->setAutoFillBackground(false);
+  }
+  QSize sizeHint() const override {
+    return widget()->sizeHint().expandedTo(widget()->minimumSize());
+  }
+  QSize minimumSizeHint() const override { return {kSmallest, kSmallest}; }
+
+ private:
+  static constexpr int kSmallest = 80;
+};
+
 class TabAdapter : public ControlAdapter {
  public:
   QWidget* make(Window& w, Control& c) const override {
-    c.page = new QWidget;
-    c.widget = c.page;
-    buildChildren(w, c.page, c.desc.number);
-    return c.page;
+    auto* page = new TabPage;
+    c.page = page;
+    c.widget = page;
+    buildChildren(w, page->widget(), c.desc.number);
+    return page;
   }
   std::string text(const Window&, const Control& c) const override {
     return storedText(c.sheet->tabText(index(c)));

@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QMdiArea>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -123,6 +124,38 @@ TEST_F(Positions, FirstOpenFitsTheScreen) {
   ASSERT_NE(w, nullptr);
   EXPECT_LE(w->topLevel()->width(), screen().width() * 9 / 10);
   EXPECT_LE(w->topLevel()->height(), screen().height() * 9 / 10);
+}
+
+TEST_F(Positions, FormTallerThanTheFramesClientAreaFitsIt) {
+  driver.start([] {
+    rt::WindowDesc d;
+    d.kind = rt::WindowKind::MdiFrame;
+    d.title = "Frame";
+    d.width = 600;
+    d.height = 400;
+    Recorder frame(d, "Frame");
+    frame.setPositionSection({});
+    frame.Run();
+  });
+  rt::Window* frame = driver.waitForWindow("Frame");
+  ASSERT_NE(frame, nullptr);
+  rt::WindowDesc d = simpleWindow("Reminder");
+  d.add(rt::ControlKind::Sheet, 10);
+  d.add(rt::ControlKind::Tab, 11, "First", 10);
+  rt::ControlDesc& far = d.entry(12, "@s20", 11);
+  far.x = 10;
+  far.y = 1500;
+  far.width = 100;
+  far.height = 20;
+  rt::Window* w = openNotice(d);
+  ASSERT_NE(w, nullptr);
+  const QSize room = frame->mdiArea()->size();
+  EXPECT_LE(w->topLevel()->height(), room.height());
+  EXPECT_LE(w->topLevel()->width(), room.width());
+  driver.close(w);
+  ASSERT_TRUE(driver.waitForClose("notice"));
+  driver.close(frame);
+  ASSERT_TRUE(driver.waitForClose("Frame"));
 }
 
 TEST_F(Positions, PositionOffEveryScreenIsIgnored) {
