@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -489,6 +490,10 @@ std::string Window::expectedInput(int control) const {
 
 void Window::refuse(int control) {
   selectControl(control);
+  if (QWidget* field = this->control(control)) {
+    for (QWidget* p = field->parentWidget(); p; p = p->parentWidget())
+      if (auto* scroll = qobject_cast<QScrollArea*>(p)) scroll->ensureWidgetVisible(field);
+  }
   tellExpected(control);
 }
 
