@@ -212,9 +212,18 @@ TEST_F(DomainsTest, RefusedInputStaysWithItsMessage) {
       {fRenewal, "abc", date, 0},          {fHosting, "123456789", number, fDesignMaint},
       {fHosting, "999,999.99", number, 0},  // the picture shows it; DECIMAL cannot hold it
   };
-  for (const auto& c : cases) {
-    ASSERT_TRUE(driver.type(w, c.control, c.typed));
+  // The focus put into the field; then as a user: its text replaced, Tab to leave it.
+  auto typeInto = [&](int control, const char* text) {
+    w->selectControl(control);
+    ASSERT_EQ(driver.focusedControl(), control);
+    ASSERT_TRUE(driver.hitKey(Qt::Key_A, Qt::ControlModifier));
+    ASSERT_TRUE(driver.typeKeys(text));
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
     driver.pump();
+  };
+  driver.activate(w);
+  for (const auto& c : cases) {
+    typeInto(c.control, c.typed);
     EXPECT_EQ(w->focusedControl(), c.control) << c.typed;
     EXPECT_EQ(bar->currentMessage().toStdString(), c.says) << c.typed;
     auto* tip = w->widget()->findChild<QLabel*>("refusalTip");
@@ -222,7 +231,7 @@ TEST_F(DomainsTest, RefusedInputStaysWithItsMessage) {
     EXPECT_TRUE(tip->isVisible()) << c.typed;
     EXPECT_EQ(tip->text().toStdString(), c.says) << c.typed;
     if (c.redraw)
-      ASSERT_TRUE(driver.type(w, c.redraw, "1.00"));
+      typeInto(c.redraw, "1.00");
     else
       ASSERT_TRUE(driver.selectTab(w, fSheet, 3));
     driver.pump();
@@ -230,8 +239,7 @@ TEST_F(DomainsTest, RefusedInputStaysWithItsMessage) {
   }
   EXPECT_EQ(trimmed(w->text(fMonthlyTotal)), "10.95");
   // Mended, the field is taken and shows as its picture does.
-  ASSERT_TRUE(driver.type(w, fHosting, "12"));
-  driver.pump();
+  typeInto(fHosting, "12");
   EXPECT_EQ(trimmed(w->text(fHosting)), "12.00");
   EXPECT_FALSE(w->widget()->findChild<QLabel*>("refusalTip")->isVisible());
   EXPECT_EQ(trimmed(w->text(fMonthlyTotal)), "13.00");
