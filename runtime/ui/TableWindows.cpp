@@ -81,6 +81,8 @@ void describeControls(WindowDesc& d, const WindowTable& t) {
     c.tip = r.tip;
     c.status = r.status;
     c.icon = r.icon;
+    c.width = r.width;
+    c.height = r.height;
     if (r.kind == ControlKind::Check) {
       c.trueValue = "Y";
       c.falseValue = "N";
@@ -170,6 +172,8 @@ void placeOnTabs(WindowDesc& d) {
         w = textWidth + 30;
         break;
     }
+    if (c.width > 0) w = c.width;
+    if (c.height > 0) h = c.height;
     // A prompt that leads a field takes the prompt column, so the fields line up.
     if (c.kind == ControlKind::Prompt && !joins && textWidth < kPromptColumn) w = kPromptColumn;
     c.x = at.x;

@@ -47,7 +47,7 @@ struct TableContext {
 
 // One control: its number, kind, caption, the tab or sheet it stands on, the field or memo
 // it edits ("DOM:DOMAINNAME", "DOM:Notes"), its picture, tip, icon and the status text
-// shown while it has the focus.
+// shown while it has the focus; a size in pixels (0: the kind's own).
 struct ControlRow {
   int number;
   ControlKind kind;
@@ -58,6 +58,8 @@ struct ControlRow {
   const char* tip = "";
   const char* icon = "";
   const char* status = "";
+  int width = 0;
+  int height = 0;
 };
 
 enum class ButtonRole {
