@@ -273,6 +273,7 @@ struct TableParts {
   void closing();
   void closed();
   bool accepted(Flow& flow);
+  void showTwins(int control);
   void fieldEvent();
   bool windowEvent();
 
@@ -283,7 +284,8 @@ struct TableParts {
   const WindowTable& table;
   std::vector<std::unique_ptr<TableList>> lists;
   std::vector<std::unique_ptr<BrowseLayouts>> layouts;
-  std::vector<int> unavailable;  // list buttons whose child is not in the program
+  std::vector<int> unavailable;           // list buttons whose child is not in the program
+  std::map<int, std::vector<int>> twins;  // the other controls showing a control's field
   std::vector<FileRelations*> openedFiles;
   std::unique_ptr<WindowLook> look;
   std::string previousProcedure;
@@ -291,8 +293,13 @@ struct TableParts {
 
 TableParts::TableParts(BrowseController& w, const WindowTable& t) : window(w), table(t) {
   if (!t.context) throw std::logic_error(std::string(t.procedure) + ": no table context");
-  for (const ControlRow& r : t.controls)
-    if (r.field) w.bind(r.number, FieldBinding(fileOf(t, r.field), r.field));
+  for (const ControlRow& r : t.controls) {
+    if (!r.field) continue;
+    w.bind(r.number, FieldBinding(fileOf(t, r.field), r.field));
+    for (const ControlRow& o : t.controls)
+      if (o.field && o.number != r.number && equalsNoCase(o.field, r.field))
+        twins[r.number].push_back(o.number);
+  }
   std::map<int, bool> available;
   for (const ChildRow& c : t.children) {
     TableProcedure p = c.entry;
@@ -435,6 +442,13 @@ bool TableParts::accepted(Flow& flow) {
   return false;
 }
 
+// A field shown on several tabs: the copies not typed into would write back the old value.
+void TableParts::showTwins(int control) {
+  const auto it = twins.find(control);
+  if (it == twins.end() || !window.window()) return;
+  for (int n : it->second) window.window()->display(n);
+}
+
 void TableParts::fieldEvent() {
   const Window* w = window.window();
   if (look && w && w->has(window.control()) &&
@@ -528,6 +542,7 @@ Flow TableBrowse::Teardown() {
 
 Flow TableBrowse::OnAccepted() {
   const Flow f = BrowseController::OnAccepted();
+  parts_->showTwins(control());
   if (f != Flow::Continue) return f;
   Flow own = f;
   return parts_->accepted(own) ? own : f;
@@ -618,7 +633,9 @@ Flow TableForm::Teardown() {
 Flow TableForm::OnAccepted() {
   Flow own = Flow::Continue;
   if (parts_->accepted(own)) return own;
-  return FormController::OnAccepted();
+  const Flow f = FormController::OnAccepted();
+  parts_->showTwins(control());
+  return f;
 }
 
 Flow TableForm::OnFieldEvent() {
