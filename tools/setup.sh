@@ -12,6 +12,7 @@ TW_PACKAGES=(
   libboost-context-dev
   libsimpleini-dev
   libjpeg62-turbo-dev
+  libqt6svg6
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2
   xvfb xauth
