@@ -24,6 +24,7 @@ constexpr char kResizeHint[] =
 constexpr char kPagePathTip[] =
     "The complete path of the page as listed under the domain. Include the page name in the path.";
 constexpr int kSelectPages = 10;
+constexpr int kDomainEntry = 10;  // where the members without "Select WebPages" have it
 
 // Names built for the tables live as long as the program.
 const char* keep(std::string text) {
@@ -167,7 +168,7 @@ std::vector<rt::ControlRow> browseControls(const DetailBrowse& m) {
   };
   if (m.domainField) {
     c.push_back({9, K::Prompt, "Domain Name:", tab});
-    c.push_back({10, K::Entry, "", tab, m.domainField, "@s50",
+    c.push_back({kDomainEntry, K::Entry, "", tab, m.domainField, "@s50",
                  "This is the actual domain name that you have registered."});
   } else {
     c.push_back({kSelectPages, K::Button, "Select WebPages"});
@@ -224,11 +225,18 @@ const rt::WindowTable& browseTableOf() {
 
 class DetailBrowseWindow : public rt::TableBrowse {
  public:
-  DetailBrowseWindow(const rt::WindowTable& table, bool selectsPages)
-      : TableBrowse(table), selectsPages_(selectsPages) {}
+  DetailBrowseWindow(const rt::WindowTable& table, const DetailBrowse& member)
+      : TableBrowse(table), member_(member) {}
+
+  rt::Flow OnEvent() override {
+    const rt::Flow f = TableBrowse::OnEvent();
+    // The domain entry follows the highlighted row.
+    if (member_.domainField && window()) window()->display(kDomainEntry);
+    return f;
+  }
 
   rt::Flow OnAccepted() override {
-    const bool selecting = selectsPages_ && control() == kSelectPages;
+    const bool selecting = member_.select != SelectButton::None && control() == kSelectPages;
     if (selecting) rt::setCallRequest(rt::Request::Select);
     const rt::Flow f = TableBrowse::OnAccepted();
     // The range is read again from the page the buffer holds now, picked or not.
@@ -237,12 +245,12 @@ class DetailBrowseWindow : public rt::TableBrowse {
   }
 
  private:
-  bool selectsPages_;
+  const DetailBrowse& member_;
 };
 
 template <std::size_t I>
 void runBrowse() {
-  DetailBrowseWindow w(browseTableOf<I>(), kBrowses[I].select != SelectButton::None);
+  DetailBrowseWindow w(browseTableOf<I>(), kBrowses[I]);
   w.Run();
 }
 
