@@ -1,5 +1,6 @@
 #include "pages/PageDetails.h"
 
+#include <QLabel>
 #include <QWidget>
 #include <algorithm>
 #include <deque>
@@ -23,6 +24,7 @@ constexpr char kResizeHint[] =
     "To resize columns, use mouse on vertical lines. To reset use F9 key.";
 constexpr char kPagePathTip[] =
     "The complete path of the page as listed under the domain. Include the page name in the path.";
+constexpr int kListWidth = 760;  // a few columns in view at opening
 constexpr int kSelectPages = 10;
 constexpr int kDomainEntry = 10;  // where the members without "Select WebPages" have it
 
@@ -157,7 +159,7 @@ std::vector<rt::ControlRow> browseControls(const DetailBrowse& m) {
   const BrowseNumbers n = numbersOf(m);
   const int tab = n.sheet + 1;
   std::vector<rt::ControlRow> c = {
-      {1, K::List, "", 0, nullptr, "", "", "", "Browsing Records"},
+      {1, K::List, "", 0, nullptr, "", "", "", "Browsing Records", kListWidth},
       {2, K::Button, "&Select"},
       {n.insert, K::Button, "&Insert", 0, nullptr, "", "", "insert3.ico"},
       {n.change, K::Button, "&View Detail", 0, nullptr, "", "", m.wideNumbering ? "chg4.ico" : ""},
@@ -490,7 +492,7 @@ class ImageForm : public rt::TableForm {
   }
 
  private:
-  // The region lies exactly over the address entry.
+  // The region lies exactly over the address entry; the mark stands bold above the picture.
   void layOpenings() {
     rt::Window& w = *window();
     QWidget* region = w.control(kImageRegion);
@@ -503,6 +505,9 @@ class ImageForm : public rt::TableForm {
       region->raise();
     }
     w.setFontStyle(kImageMark, rt::fontstyle::Bold);
+    // The picture starts under the mark, however much smaller than its box it is.
+    if (auto* image = qobject_cast<QLabel*>(w.control(kImage)))
+      image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   }
 
   int addressEntry() const {
@@ -519,7 +524,7 @@ const rt::WindowTable& selectTable() {
       .context = &SystemTables(),
       .procedure = "SelectWebPages",
       .title = "Select a WebPages Record",
-      .controls = {{1, K::List, "", 0, nullptr, "", "", "", "Browsing Records"},
+      .controls = {{1, K::List, "", 0, nullptr, "", "", "", "Browsing Records", kListWidth},
                    {2, K::Button, "&Select"},
                    {3, K::Sheet},
                    {4, K::Tab, "Names", 3},
