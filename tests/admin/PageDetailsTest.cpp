@@ -140,6 +140,7 @@ TEST_F(PageDetailsTest, EachBrowseListsTheRowsOfThePagePathWhateverTheDomain) {
         EXPECT_EQ(w->text(10), "b.com");
       }
       closeWindow(w, m.name);
+      EXPECT_NE(ini(m.name, "?Browse:1:USER"), "<none>");  // F9's layouts, by member
     }
 }
 
