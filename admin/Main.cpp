@@ -1,52 +1,20 @@
 #include "admin/Main.h"
 
-#include <QDir>
-#include <map>
-#include <span>
-
 #include "admin/Program.h"
 #include "admin/ProgramIni.h"
 #include "admin/Startup.h"
+#include "common/Frame.h"
 #include "dictionary/Dictionary.h"
-#include "resources/Resources.h"
 #include "runtime/data/ErrorReporter.h"
 #include "runtime/proc/Programs.h"
 #include "runtime/proc/Threads.h"
 #include "runtime/text/FixedString.h"
-#include "runtime/ui/Help.h"
-#include "runtime/ui/MessageBox.h"
-#include "runtime/ui/Printing.h"
 #include "runtime/ui/Window.h"
-#include "runtime/ui/WindowController.h"
-#include "runtime/ui/WindowLayer.h"
 
 namespace {
 
-enum class Act {
-  Start,     // the procedure `target` on a new thread
-  Launcher,  // the check item on cptog, then the launcher
-  PrintSetup,
-  Exit,
-  Edit,  // the clipboard action `target` on the focused control
-  Call,  // a windowless routine on the frame's thread
-  Run,   // the external program `target`
-  Tile,
-  Cascade,
-  Arrange,
-  Help,      // the contents of the help book
-  Document,  // a shipped document handed to the desktop's opener
-};
-
-struct FrameItem {
-  int number;
-  const char* menu;  // "Menu" or "Menu|Submenu"
-  const char* text;
-  const char* tip;
-  const char* key;
-  Act act;
-  const char* target;
-  void (*call)();
-};
+using frame::Act;
+using FrameItem = frame::Item;
 
 constexpr char kData[] = "&Main Data Files";
 constexpr char kCross[] = "&Main Data Files|Cross Reference Web Page Data";
@@ -117,22 +85,6 @@ const FrameItem kItems[] = {
     {-55, kHelp, "About TW", "", "", Act::Start, "splash", nullptr},
 };
 
-const rt::ToolDesc kTools[] = {
-    {2000, "|<", "Go to the First Page", ""},
-    {2001, "<<", "Go to the Prior Page", ""},
-    {2002, "<", "Go to the Prior Record", ""},
-    {2003, "?", "Locate record", ""},
-    {2004, ">", "Go to the Next Record", ""},
-    {2005, ">>", "Go to the Next Page", ""},
-    {2006, ">|", "Go to the Last Page", ""},
-    {2007, "Select", "Select This Record", ""},
-    {2008, "Insert", "Insert a New Record", ""},
-    {2009, "Edit", "Edit This Record", ""},
-    {2010, "Delete", "Delete This Record", ""},
-    {2011, "Ditto", "Previous value", ""},
-    {2012, "Help", "Get Help", ""},
-};
-
 // The control-panel globals and their keys in section "cpanel".
 struct PanelKey {
   const char* key;
@@ -171,45 +123,6 @@ bool pageReaderPresent() {
   return !rt::locateProgram(kPageReaderProgram).empty();
 }
 
-// Whether an item can be picked in the frame's design.
-bool designedAvailable(const FrameItem& item) {
-  switch (item.act) {
-    case Act::Start:
-      return item.number != frameitem::PageReader && ProcedureAvailable(item.target);
-    default:
-      return true;
-  }
-}
-
-rt::MenuDesc& submenu(std::vector<rt::MenuDesc>& into, std::string_view text) {
-  for (rt::MenuDesc& m : into)
-    if (m.number == 0 && m.text == text) return m;
-  rt::MenuDesc m;
-  m.text = std::string(text);
-  into.push_back(std::move(m));
-  return into.back();
-}
-
-std::vector<rt::MenuDesc> frameMenus() {
-  std::vector<rt::MenuDesc> bar;
-  for (const FrameItem& item : kItems) {
-    const std::string_view path = item.menu;
-    const std::size_t split = path.find('|');
-    std::vector<rt::MenuDesc>* into = &submenu(bar, path.substr(0, split)).items;
-    if (split != std::string_view::npos) into = &submenu(*into, path.substr(split + 1)).items;
-    rt::MenuDesc m;
-    m.number = item.number;
-    m.text = item.text;
-    m.tip = item.tip;
-    m.shortcut = item.key;
-    m.check = item.act == Act::Launcher;
-    m.checked = m.check && cptog == 1;
-    m.disabled = !designedAvailable(item);
-    into->push_back(std::move(m));
-  }
-  return bar;
-}
-
 rt::WindowDesc frameDesc() {
   rt::WindowDesc d;
   d.kind = rt::WindowKind::MdiFrame;
@@ -220,59 +133,30 @@ rt::WindowDesc frameDesc() {
   d.statusBar = true;
   d.width = 900;
   d.height = 640;
-  d.menus = frameMenus();
-  d.tools.assign(std::begin(kTools), std::end(kTools));
+  d.menus = frame::Menus(kItems, [](const FrameItem& item, rt::MenuDesc& m) {
+    // Available once the page reader is found, when the frame opens.
+    if (item.number == frameitem::PageReader) m.disabled = true;
+    m.check = item.act == Act::Launcher;
+    m.checked = m.check && cptog == 1;
+  });
+  d.tools = frame::NavigationTools();
   return d;
 }
 
-rt::EditAction editActionOf(std::string_view name) {
-  if (name == "Cut") return rt::EditAction::Cut;
-  return name == "Copy" ? rt::EditAction::Copy : rt::EditAction::Paste;
-}
-
-void startProcedure(const char* name) {
-  if (ProcedureEntry p = FindProcedure(name)) rt::START(p, ProcedureStack(name), name);
-}
-
-void openDocument(const char* name) {
-  const QString dir = QDir::temp().filePath(QStringLiteral("tarnwick-documents"));
-  QDir().mkpath(dir);
-  const QString path = rt::extractDocument(name, dir);
-  if (!path.isEmpty()) rt::ShellOpen(path.toStdString());
-}
-
-class MainFrame : public rt::WindowController {
+class MainFrame : public frame::FrameController {
  public:
-  MainFrame() : WindowController(frameDesc(), "Main") {}
-
-  rt::Flow Setup() override {
-    rt::setCurrentProcedure("Main");
-    setRequest(static_cast<rt::Request>(CallRequest));
-    const rt::Flow f = WindowController::Setup();
-    CallRequest = 0;
-    CallResponse = 0;
-    if (f != rt::Flow::Fatal) window()->setIcon("~tw.ico");
-    return f;
-  }
+  MainFrame() : FrameController(frameDesc(), kItems, "~tw.ico") {}
 
   rt::Flow OnAccepted() override {
     if (startupThread_ != 0) {
       StopStartupTasks(startupThread_);
       startupThread_ = 0;
     }
-    const int item = control();
-    if (item >= frameitem::FirstRecordButton && item <= frameitem::LastRecordButton) {
-      if (rt::Window* child = window()->activeChild())
-        rt::PostEvent(rt::EventKind::Accepted, item, child->thread());
-      return rt::Flow::Cycle;
-    }
-    for (const FrameItem& i : kItems)
-      if (i.number == item) perform(i);
-    return WindowController::OnAccepted();
+    return FrameController::OnAccepted();
   }
 
   rt::Flow OnWindowEvent() override {
-    const rt::Flow f = WindowController::OnWindowEvent();
+    const rt::Flow f = FrameController::OnWindowEvent();
     if (f != rt::Flow::Continue || eventKind() != rt::EventKind::OpenWindow) return f;
     readControlPanel();
     if (pageReaderPresent() && ProcedureAvailable("RunPageReader"))
@@ -283,61 +167,19 @@ class MainFrame : public rt::WindowController {
   }
 
   rt::Flow Teardown() override {
-    // The other threads' windows live inside this frame: they go before it does. The
-    // start-up thread would otherwise open its next reminder as each one closes.
+    // The start-up thread would otherwise open its next reminder as each window closes.
     if (startupThread_ != 0) StopStartupTasks(startupThread_);
     startupThread_ = 0;
-    rt::closeProcedureThreads();
-    const rt::Flow f = WindowController::Teardown();
-    rt::setCurrentProcedure("");
-    return f;
+    return FrameController::Teardown();
+  }
+
+ protected:
+  void Perform(const FrameItem& i) override {
+    if (i.act == Act::Launcher) cptog = window()->menuChecked(i.number) ? 1 : 0;
+    FrameController::Perform(i);
   }
 
  private:
-  void perform(const FrameItem& i) {
-    switch (i.act) {
-      case Act::Start:
-        startProcedure(i.target);
-        break;
-      case Act::Launcher:
-        cptog = window()->menuChecked(i.number) ? 1 : 0;
-        startProcedure(i.target);
-        break;
-      case Act::PrintSetup:
-        rt::PrinterSetup();
-        break;
-      case Act::Exit:
-        window()->post(rt::EventKind::CloseWindow);
-        break;
-      case Act::Edit:
-        rt::editAction(editActionOf(i.target));
-        break;
-      case Act::Call:
-        i.call();
-        break;
-      case Act::Run:
-        rt::RUN(i.target);
-        RefreshItems();
-        break;
-      case Act::Help:
-        rt::showHelp();
-        break;
-      case Act::Document:
-        openDocument(i.target);
-        RefreshItems();
-        break;
-      case Act::Tile:
-        window()->tile();
-        break;
-      case Act::Cascade:
-        window()->cascade();
-        break;
-      case Act::Arrange:
-        window()->arrangeIcons();
-        break;
-    }
-  }
-
   int startupThread_ = 0;
 };
 

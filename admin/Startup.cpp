@@ -2,8 +2,8 @@
 
 #include <set>
 
-#include "admin/Splash.h"
 #include "common/Procedures.h"
+#include "common/Splash.h"
 #include "dictionary/Dictionary.h"
 #include "runtime/proc/Events.h"
 #include "runtime/proc/Threads.h"

@@ -1,7 +1,7 @@
 // The start-up thread: splash, the launcher when asked for, renewal and note reminders.
 #pragma once
 
-#include "admin/Splash.h"
+#include "common/Splash.h"
 
 // Runs on its own thread, started by the frame when it opens.
 void StartupTasks();

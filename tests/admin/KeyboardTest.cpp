@@ -11,7 +11,7 @@
 #include "admin/Domains.h"
 #include "admin/Registrars.h"
 #include "admin/Reminders.h"
-#include "admin/Splash.h"
+#include "common/Splash.h"
 
 namespace domaintest {
 namespace {

@@ -1,4 +1,4 @@
-#include "admin/Splash.h"
+#include "common/Splash.h"
 
 #include <QGuiApplication>
 #include <QScreen>
