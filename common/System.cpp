@@ -3,10 +3,14 @@
 #include "common/Procedures.h"
 #include "common/TabColorer.h"
 #include "dictionary/Dictionary.h"
+#include "resources/Resources.h"
 #include "runtime/expr/BindTable.h"
 #include "runtime/proc/Programs.h"
+#include "runtime/proc/Threads.h"
 #include "runtime/text/Strings.h"
+#include "runtime/ui/Help.h"
 #include "runtime/ui/MessageBox.h"
+#include "runtime/ui/WindowLayer.h"
 
 ProgramErrorsClass ProgramErrors;
 
@@ -81,4 +85,13 @@ rt::TableContext& SystemTables() {
 
 std::unique_ptr<rt::WindowLook> ColoredTabs(rt::Window& window) {
   return std::make_unique<TabLook>(window);
+}
+
+void StartSystemWindows(const char* helpBook) {
+  rt::initWindowLayer();
+  SystemTables().look = ColoredTabs;
+  SystemTables().icon = "~tw.ico";
+  rt::setHelpBook(
+      [helpBook](std::string_view procedure) { return rt::helpPage(helpBook, procedure); });
+  for (const BufferSpan& b : RecordBuffers()) rt::registerThreadBuffer(b.data, b.size);
 }

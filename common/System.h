@@ -12,6 +12,10 @@ namespace rt {
 class Window;
 }
 
+// What both program mains do first: the window layer, the look and icon of the system's
+// windows, the program's help book, and a copy of every record buffer per procedure thread.
+void StartSystemWindows(const char* helpBook);
+
 // Hands a document or address to the desktop's opener; nothing is reported. The window is
 // the one asking.
 void ShellOpen(const rt::Window* window, std::string_view target);

@@ -1,0 +1,69 @@
+#include "reader/DomainPrompt.h"
+
+#include "dictionary/Globals.h"
+#include "reader/PageWindows.h"
+#include "runtime/data/ErrorReporter.h"
+#include "runtime/ui/WindowController.h"
+
+namespace reader {
+
+namespace {
+
+rt::WindowDesc promptDesc() {
+  rt::WindowDesc d;
+  d.kind = rt::WindowKind::Dialog;
+  d.title = "Need a domain name...";
+  d.icon = "~tw.ico";
+  d.font = "MS Sans Serif";
+  d.add(rt::ControlKind::Prompt, 1, "Please enter a domain name:");
+  d.entry(domainprompt::Entry, "@s50").tip =
+      "This is the actual domain name that you have registered.";
+  d.add(rt::ControlKind::Button, domainprompt::Close, "Close").cancelButton = true;
+  return d;
+}
+
+class DomainPrompt : public rt::WindowController {
+ public:
+  DomainPrompt() : WindowController(promptDesc(), "getdom") {
+    bind(domainprompt::Entry, rt::Binding(domainname));
+  }
+
+  rt::Flow Setup() override {
+    rt::setCurrentProcedure("getdom");
+    const rt::Flow f = WindowController::Setup();
+    if (f == rt::Flow::Fatal) return f;
+    window()->setIcon("~tw.ico");
+    return f;
+  }
+
+  // The close button browses the typed domain first; the close box only closes.
+  rt::Flow OnAccepted() override {
+    if (control() == domainprompt::Close) {
+      UpdateItemValues();
+      BrowseWebPages();
+    }
+    return WindowController::OnAccepted();
+  }
+
+  rt::Flow Teardown() override {
+    const rt::Flow f = WindowController::Teardown();
+    rt::setCurrentProcedure("");
+    return f;
+  }
+};
+
+}  // namespace
+
+void BrowseChooser() {
+  if (domainname.blank())
+    getdom();
+  else
+    BrowseWebPages();
+}
+
+void getdom() {
+  DomainPrompt w;
+  w.Run();
+}
+
+}  // namespace reader

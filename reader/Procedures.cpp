@@ -1,0 +1,24 @@
+// The page reader's procedures that it starts by name or calls by number. The reading and
+// the page deletion are registered by their own folders.
+#include "common/Procedures.h"
+
+#include "common/Splash.h"
+#include "reader/DomainPrompt.h"
+#include "reader/PageWindows.h"
+
+namespace {
+
+const ProcedureRegistration procedures{
+    {"BrowseChooser", kLargeStack, &reader::BrowseChooser},
+    {"getdom", kLargeStack, &reader::getdom},
+    {"BrowseWebPages", kLargeStack, &reader::BrowseWebPages},
+    {"UpdateWebPages", kLargeStack, &reader::UpdateWebPages},
+    {"UpdateWPMeta", kLargeStack, &reader::UpdateWPMeta},
+    {"UpdateWPLinks", kLargeStack, &reader::UpdateWPLinks},
+    {"UpdateWPForm", kLargeStack, &reader::UpdateWPForm},
+    {"UpdateWPIMG", kLargeStack, &reader::UpdateWPIMG},
+    {"UpdateWPScripts", kLargeStack, &reader::UpdateWPScripts},
+    {"splash", kSmallStack, &splash},
+};
+
+}  // namespace
