@@ -1,0 +1,165 @@
+// The page reader as a whole program in a temporary working directory: its frame, its own
+// settings file and data files, and the way from the menu to the page browse.
+#include <QFile>
+#include <QTextBrowser>
+
+#include "common/Procedures.h"
+#include "reader/DomainPrompt.h"
+#include "reader/Main.h"
+#include "reader/PageWindows.h"
+#include "reader/Program.h"
+#include "runtime/ini/IniFile.h"
+#include "runtime/ui/Help.h"
+#include "tests/admin/DomainsTestFixture.h"
+
+namespace readertest {
+namespace {
+
+using domaintest::addRecords;
+
+void addPage(const char* domain, const char* name) {
+  addRecords<WebPagesRecord>(WebPagesDesc(), {[&](WebPagesRecord& r) {
+                               r.DOMAINNAME = domain;
+                               r.PAGENAME = name;
+                               r.PAGEPATH = std::string("/") + domain + "/" + name;
+                             }});
+}
+
+class ReaderProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    oldDir = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    domainname.clear();
+  }
+  void TearDown() override {
+    if (programThread && rt::threadRunning(programThread)) {
+      while (QMessageBox* box = driver.messageBox()) {
+        box->reject();
+        driver.pump();
+      }
+      if (frame && driver.isOpen(frame)) driver.pickMenu(frame, reader::item::Exit);
+      driver.waitForThreadsToEnd();
+    }
+    EXPECT_EQ(rt::procedureThreadCount(), 0);
+    if (QTextBrowser* help = rt::helpWindow()) help->close();
+    domainname.clear();
+    QDir::setCurrent(oldDir);
+  }
+  rt::Window* startProgram() {
+    programThread = driver.start(&ReaderProgramMain, 25000, "ReaderProgramMain");
+    frame = driver.waitForWindow("Main");
+    return frame;
+  }
+  void exitProgram() {
+    ASSERT_TRUE(driver.pickMenu(frame, reader::item::Exit));
+    EXPECT_TRUE(driver.waitUntil([this] { return !rt::threadRunning(programThread); }));
+    frame = nullptr;
+  }
+
+  QTemporaryDir dir;
+  QString oldDir;
+  rt::TestDriver driver;
+  int programThread = 0;
+  rt::Window* frame = nullptr;
+};
+
+TEST_F(ReaderProgramTest, FrameOpensWithItsMenusFilesAndSettings) {
+  ASSERT_NE(startProgram(), nullptr);
+  EXPECT_EQ(frame->title(), "Tarnwick Sondrel Program");
+  EXPECT_TRUE(frame->hasBackground());
+  const std::pair<int, bool> items[] = {
+      {reader::item::BrowsePages, true},
+      {reader::item::About, true},
+      {reader::item::Contents, true},
+      {reader::item::ReadPages, ProcedureAvailable("readpages")},
+      {reader::item::DeletePages, ProcedureAvailable("delpages")},
+  };
+  for (const auto& [item, enabled] : items) EXPECT_EQ(frame->menuEnabled(item), enabled) << item;
+  // Its own subset of the data files, and none of tarnwick's others.
+  for (rt::FileManager* m :
+       {DomainsManager, WebPagesManager, WPMetaManager, WPLinksManager, WPIMGManager, WPFormManager,
+        WPScriptsManager, DOSManager, DOS1Manager})
+    EXPECT_NE(m, nullptr);
+  for (rt::FileManager* m :
+       {RegistrarsManager, HostsManager, IntlinkManager, DnotesManager, EditorManager})
+    EXPECT_EQ(m, nullptr);
+  frame->topLevel()->move(37, 41);
+  exitProgram();
+  EXPECT_EQ(WebPagesManager, nullptr);
+  EXPECT_EQ(rt::IniFile("sondrel.INI").getString("Main", "XPos", "<missing>"), "37");
+  EXPECT_FALSE(QFile::exists("tarnwick.INI"));
+
+  ASSERT_NE(startProgram(), nullptr);
+  EXPECT_EQ(frame->topLevel()->pos().x(), 37);
+  exitProgram();
+}
+
+TEST_F(ReaderProgramTest, BrowseWebPagesAsksForADomainOnlyWhenNoneIsKnown) {
+  addPage("site.com", "a.htm");
+  const std::pair<const char*, const char*> cases[] = {{"", "getdom"},
+                                                       {"site.com", "BrowseWebPages"}};
+  ASSERT_NE(startProgram(), nullptr);
+  for (const auto& [domain, opens] : cases) {
+    SCOPED_TRACE(opens);
+    domainname = domain;
+    ASSERT_TRUE(driver.pickMenu(frame, reader::item::BrowsePages));
+    rt::Window* w = driver.waitForWindow(opens);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(driver.find(opens == std::string("getdom") ? "BrowseWebPages" : "getdom"), nullptr);
+    driver.close(w);
+    ASSERT_TRUE(driver.waitForClose(opens));
+  }
+}
+
+TEST_F(ReaderProgramTest, HelpAndAboutOpenTheReadersBookAndTheSplash) {
+  ASSERT_NE(startProgram(), nullptr);
+  ASSERT_TRUE(driver.pickMenu(frame, reader::item::Contents));
+  driver.pump();
+  ASSERT_NE(rt::helpWindow(), nullptr);
+  EXPECT_TRUE(rt::helpWindow()->toPlainText().contains("Sondrel help"));
+  ASSERT_TRUE(driver.pickMenu(frame, reader::item::About));
+  EXPECT_NE(driver.waitForWindow("splash"), nullptr);
+}
+
+class DomainPromptTest : public domaintest::WindowsTest {
+ protected:
+  void SetUp() override {
+    WindowsTest::SetUp();
+    domainname.clear();
+    addPage("site.com", "a.htm");
+    addPage("other.com", "b.htm");
+  }
+  void TearDown() override {
+    WindowsTest::TearDown();
+    domainname.clear();
+  }
+};
+
+TEST_F(DomainPromptTest, CloseBrowsesTheTypedDomainAndThenCloses) {
+  rt::Window* prompt = open(&reader::BrowseChooser, "getdom");
+  ASSERT_NE(prompt, nullptr);
+  ASSERT_TRUE(driver.type(prompt, reader::domainprompt::Entry, "site.com"));
+  ASSERT_TRUE(driver.press(prompt, reader::domainprompt::Close));
+  rt::Window* browse = driver.waitForWindow("BrowseWebPages");
+  ASSERT_NE(browse, nullptr);
+  EXPECT_EQ(domainname.str(), "site.com");
+  ASSERT_EQ(driver.rowCount(browse, reader::pagebrowse::List), 1);
+  EXPECT_EQ(driver.cell(browse, reader::pagebrowse::List, 1, 1).substr(0, 5), "a.htm");
+  ASSERT_TRUE(driver.press(browse, reader::pagebrowse::Close));
+  EXPECT_TRUE(driver.waitForClose("getdom"));
+}
+
+TEST_F(DomainPromptTest, TheCloseBoxDoesNotBrowse) {
+  rt::Window* prompt = open(&reader::BrowseChooser, "getdom");
+  ASSERT_NE(prompt, nullptr);
+  ASSERT_TRUE(driver.type(prompt, reader::domainprompt::Entry, "site.com"));
+  driver.close(prompt);
+  ASSERT_TRUE(driver.waitForClose("getdom"));
+  EXPECT_EQ(driver.find("BrowseWebPages"), nullptr);
+  EXPECT_EQ(rt::procedureThreadCount(), 0);
+}
+
+}  // namespace
+}  // namespace readertest
