@@ -11,7 +11,8 @@ namespace {
 
 rt::WindowDesc promptDesc() {
   rt::WindowDesc d;
-  d.kind = rt::WindowKind::Dialog;
+  // Inside the frame like the browse it opens, which then shows above it.
+  d.kind = rt::WindowKind::MdiChild;
   d.title = "Need a domain name...";
   d.icon = "~tw.ico";
   d.font = "MS Sans Serif";

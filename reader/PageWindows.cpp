@@ -112,7 +112,7 @@ const rt::WindowTable& pageFormTable() {
                   detailList(
                       pageform::LinksTab, WPLinks,
                       "80L(2)|M~Domain Name~@s50@80L(2)|M~Page Name~@s20@80L(2)|M~Web Page "
-                      "Link~@s200@40R(2)|M~Line Number~@P####PB@",
+                      "Link~@s200@52R(2)|M~Line Number~@P####PB@",
                       {"WPL:DOMAINNAME", "WPL:PAGENAME", "WPL:WEBPAGELINK", "WPL:LINENUMBER"},
                       "WPL:PathName", 2),
                   detailList(pageform::FormsTab, WPForm,
@@ -123,7 +123,7 @@ const rt::WindowTable& pageFormTable() {
                              "WPF:PageName", 3),
                   detailList(pageform::ImagesTab, WPIMG,
                              "80L(2)|M~Domain Name~@s50@80L(2)|M~Page~@s20@80L(2)|M~Web Page "
-                             "IMG~@s200@40R(2)|M~Line Number~@n-7@40L(2)|M~Height~@s20@40L(2)|M~"
+                             "IMG~@s200@52R(2)|M~Line Number~@n-7@40L(2)|M~Height~@s20@40L(2)|M~"
                              "Width~@s20@80L(2)|M~imagepath~@s80@",
                              {"WPI:DOMAINNAME", "WPI:PAGE", "WPI:WEBPAGEIMG", "WPI:LINENUMBER",
                               "WPI:HEIGHT", "WPI:WIDTH", "WPI:IMAGEPATH"},
@@ -175,7 +175,7 @@ const rt::WindowTable& pageBrowseTable() {
                   {9, B::Help}},
       .lists = {{.control = pagebrowse::List,
                  .file = &WebPages,
-                 .format = "80L(2)|M~Domain Name~@s50@80L(2)|M~Page Name~@s20@12C(2)|M~Use "
+                 .format = "80L(2)|M~Domain Name~@s50@80L(2)|M~Page Name~@s20@28C(2)|M~Use "
                            "Now~@s1@80L(2)|M~Page Path~@s80@80L(2)|M~Local Path~@s80@80L(2)|M~"
                            "Local Default Directory~@s90@80L(2)|M~Author~@s30@80L(2)|M~"
                            "Purpose~@s40@40R(2)|M~Implement Date~@d17@",
