@@ -19,7 +19,8 @@ rt::WindowDesc promptDesc() {
   d.add(rt::ControlKind::Prompt, 1, "Please enter a domain name:");
   d.entry(domainprompt::Entry, "@s50").tip =
       "This is the actual domain name that you have registered.";
-  d.add(rt::ControlKind::Button, domainprompt::Close, "Close").cancelButton = true;
+  // Enter presses Close; Escape, like the close box, leaves without browsing.
+  d.add(rt::ControlKind::Button, domainprompt::Close, "Close").defaultButton = true;
   return d;
 }
 
@@ -39,11 +40,11 @@ class DomainPrompt : public rt::WindowController {
 
   // The close button browses the typed domain first; the close box only closes.
   rt::Flow OnAccepted() override {
-    if (control() == domainprompt::Close) {
-      UpdateItemValues();
-      BrowseWebPages();
-    }
-    return WindowController::OnAccepted();
+    if (control() != domainprompt::Close) return WindowController::OnAccepted();
+    UpdateItemValues();
+    BrowseWebPages();
+    CloseWithResponse(rt::RequestCancelled);
+    return rt::Flow::Cycle;
   }
 
   rt::Flow Teardown() override {

@@ -2,6 +2,7 @@
 // settings file and data files, and the way from the menu to the page browse.
 #include <QFile>
 #include <QTextBrowser>
+#include <functional>
 
 #include "common/Procedures.h"
 #include "reader/DomainPrompt.h"
@@ -137,28 +138,46 @@ class DomainPromptTest : public domaintest::WindowsTest {
   }
 };
 
-TEST_F(DomainPromptTest, CloseBrowsesTheTypedDomainAndThenCloses) {
-  rt::Window* prompt = open(&reader::BrowseChooser, "getdom");
-  ASSERT_NE(prompt, nullptr);
-  ASSERT_TRUE(driver.type(prompt, reader::domainprompt::Entry, "site.com"));
-  ASSERT_TRUE(driver.press(prompt, reader::domainprompt::Close));
-  rt::Window* browse = driver.waitForWindow("BrowseWebPages");
-  ASSERT_NE(browse, nullptr);
-  EXPECT_EQ(domainname.str(), "site.com");
-  ASSERT_EQ(driver.rowCount(browse, reader::pagebrowse::List), 1);
-  EXPECT_EQ(driver.cell(browse, reader::pagebrowse::List, 1, 1).substr(0, 5), "a.htm");
-  ASSERT_TRUE(driver.press(browse, reader::pagebrowse::Close));
-  EXPECT_TRUE(driver.waitForClose("getdom"));
-}
-
-TEST_F(DomainPromptTest, TheCloseBoxDoesNotBrowse) {
-  rt::Window* prompt = open(&reader::BrowseChooser, "getdom");
-  ASSERT_NE(prompt, nullptr);
-  ASSERT_TRUE(driver.type(prompt, reader::domainprompt::Entry, "site.com"));
-  driver.close(prompt);
-  ASSERT_TRUE(driver.waitForClose("getdom"));
-  EXPECT_EQ(driver.find("BrowseWebPages"), nullptr);
-  EXPECT_EQ(rt::procedureThreadCount(), 0);
+// Only the Close button (and Enter, which presses it) takes the typed domain and browses it.
+TEST_F(DomainPromptTest, CloseBrowsesTheTypedDomainOtherWaysOutDoNot) {
+  struct Case {
+    const char* way;
+    std::function<void(rt::Window*)> leave;
+    bool browses;
+  };
+  const Case cases[] = {
+      {"Close",
+       [&](rt::Window*) {
+         ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+         ASSERT_EQ(driver.focusedControl(), reader::domainprompt::Close);
+         ASSERT_TRUE(driver.hitKey(Qt::Key_Space));
+       },
+       true},
+      {"Enter", [&](rt::Window*) { ASSERT_TRUE(driver.hitKey(Qt::Key_Return)); }, true},
+      {"Escape", [&](rt::Window*) { ASSERT_TRUE(driver.hitKey(Qt::Key_Escape)); }, false},
+      {"close box", [&](rt::Window* w) { driver.close(w); }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.way);
+    domainname.clear();
+    rt::Window* prompt = open(&reader::BrowseChooser, "getdom");
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_EQ(driver.focusedControl(), reader::domainprompt::Entry);
+    ASSERT_TRUE(driver.typeKeys("site.com"));
+    c.leave(prompt);
+    if (c.browses) {
+      rt::Window* browse = driver.waitForWindow("BrowseWebPages");
+      ASSERT_NE(browse, nullptr);
+      ASSERT_EQ(driver.rowCount(browse, reader::pagebrowse::List), 1);
+      EXPECT_EQ(driver.cell(browse, reader::pagebrowse::List, 1, 1).substr(0, 5), "a.htm");
+      EXPECT_NE(driver.find("getdom"), nullptr);
+      ASSERT_TRUE(driver.press(browse, reader::pagebrowse::Close));
+    }
+    ASSERT_TRUE(driver.waitForClose("getdom"));
+    EXPECT_EQ(driver.find("BrowseWebPages"), nullptr);
+    EXPECT_TRUE(driver.waitUntil([] { return rt::procedureThreadCount() == 0; }));
+    EXPECT_EQ(domainname.str(), c.browses ? "site.com" : "");
+  }
 }
 
 }  // namespace

@@ -261,13 +261,13 @@ TEST_F(PageFormTest, ListButtonsOpenTheirDetailForm) {
               "Therefore it is not advisable to update or change this record.");
     // The first field of every detail form is the page's path.
     EXPECT_EQ(d->text(21), "/site/b.htm");
-    ASSERT_TRUE(driver.press(d, reader::detailform::Cancel));
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Escape));
     ASSERT_TRUE(driver.waitForClose(c.form));
     ASSERT_TRUE(driver.press(w, c.tab + pf::Insert));
     d = driver.waitForWindow(c.form);
     ASSERT_TRUE(d);
     EXPECT_EQ(d->title(), c.adding);
-    ASSERT_TRUE(driver.press(d, reader::detailform::Cancel));
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Escape));
     ASSERT_TRUE(driver.waitForClose(c.form));
   }
 }
@@ -281,9 +281,10 @@ TEST_F(PageFormTest, AnAddedDetailShowsWhereItsPathSays) {
     ASSERT_TRUE(driver.press(w, pf::LinksTab + pf::Insert));
     rt::Window* d = driver.waitForWindow("UpdateWPLinks");
     ASSERT_TRUE(d);
-    ASSERT_TRUE(driver.type(d, 21, path));
-    ASSERT_TRUE(driver.type(d, 23, "typed link"));
-    ASSERT_TRUE(driver.press(d, reader::detailform::Ok));
+    ASSERT_TRUE(driver.typeKeys(path));
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+    ASSERT_TRUE(driver.typeKeys("typed link"));
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Return));
     ASSERT_TRUE(driver.waitForClose("UpdateWPLinks"));
   }
   EXPECT_EQ(driver.rowCount(w, kLinksList), 2);
