@@ -349,9 +349,9 @@ const rt::WindowTable& scriptsTable() {
     static constexpr char kTip[] =
         "Lines may extend beyond width of field on screen. Just use your right arrow (in field) "
         "to scroll, or \"end key\" to jump,  to end of line.";
-    std::vector<DetailField> fields = {{"Page Path:", "WPS:WEBPAGEPATHNAME", "@s80"},
-                                       {"Domain Name:", "WPS:DOMAINNAME", "@s50"},
-                                       {"Page Name:", "WPS:PAGENAME", "@s20"}};
+    std::vector<DetailField> fields = {{"Page Path:", "WPS:WEBPAGEPATHNAME", "@s80", 1},
+                                       {"Domain Name:", "WPS:DOMAINNAME", "@s50", 1},
+                                       {"Page Name:", "WPS:PAGENAME", "@s20", 1}};
     for (int tab = 1; tab <= 4; ++tab)
       addLines(fields, "Script Line", "WPS:SCRIPTLINE", tab * 10 - 9, tab * 10, tab, kTip);
     return detailTable({
