@@ -124,23 +124,13 @@ bool pageReaderPresent() {
 }
 
 rt::WindowDesc frameDesc() {
-  rt::WindowDesc d;
-  d.kind = rt::WindowKind::MdiFrame;
-  d.title = "Tarnwick Main Menu";
-  d.icon = "~tw.ico";
-  d.font = "MS Sans Serif";
-  d.background = "newtarn 2.jpg";
-  d.statusBar = true;
-  d.width = 900;
-  d.height = 640;
-  d.menus = frame::Menus(kItems, [](const FrameItem& item, rt::MenuDesc& m) {
-    // Available once the page reader is found, when the frame opens.
-    if (item.number == frameitem::PageReader) m.disabled = true;
-    m.check = item.act == Act::Launcher;
-    m.checked = m.check && cptog == 1;
-  });
-  d.tools = frame::NavigationTools();
-  return d;
+  return frame::Describe("Tarnwick Main Menu", "newtarn 2.jpg", 900, 640,
+                         frame::Menus(kItems, [](const FrameItem& item, rt::MenuDesc& m) {
+                           // Available once the page reader is found, when the frame opens.
+                           if (item.number == frameitem::PageReader) m.disabled = true;
+                           m.check = item.act == Act::Launcher;
+                           m.checked = m.check && cptog == 1;
+                         }));
 }
 
 class MainFrame : public frame::FrameController {

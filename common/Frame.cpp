@@ -39,9 +39,7 @@ void openDocument(const char* name) {
   if (!path.isEmpty()) rt::ShellOpen(path.toStdString());
 }
 
-}  // namespace
-
-std::vector<rt::ToolDesc> NavigationTools() {
+std::vector<rt::ToolDesc> navigationTools() {
   return {
       {2000, "|<", "Go to the First Page", ""},
       {2001, "<<", "Go to the Prior Page", ""},
@@ -58,6 +56,8 @@ std::vector<rt::ToolDesc> NavigationTools() {
       {2012, "Help", "Get Help", ""},
   };
 }
+
+}  // namespace
 
 std::vector<rt::MenuDesc> Menus(std::span<const Item> items,
                                 const std::function<void(const Item&, rt::MenuDesc&)>& adjust) {
@@ -77,6 +77,22 @@ std::vector<rt::MenuDesc> Menus(std::span<const Item> items,
     into->push_back(std::move(m));
   }
   return bar;
+}
+
+rt::WindowDesc Describe(const char* title, const char* background, int width, int height,
+                        std::vector<rt::MenuDesc> menus) {
+  rt::WindowDesc d;
+  d.kind = rt::WindowKind::MdiFrame;
+  d.title = title;
+  d.icon = "~tw.ico";
+  d.font = "MS Sans Serif";
+  d.background = background;
+  d.statusBar = true;
+  d.width = width;
+  d.height = height;
+  d.menus = std::move(menus);
+  d.tools = navigationTools();
+  return d;
 }
 
 void StartProcedure(const char* name) {

@@ -40,12 +40,14 @@ struct Item {
 inline constexpr int FirstRecordButton = 2000;
 inline constexpr int LastRecordButton = 2012;
 
-// The toolbar of both frames: events FirstRecordButton to LastRecordButton.
-std::vector<rt::ToolDesc> NavigationTools();
-
 // The menu bar of the items; `adjust` may mark an item checked or unavailable.
 std::vector<rt::MenuDesc> Menus(std::span<const Item> items,
                                 const std::function<void(const Item&, rt::MenuDesc&)>& adjust);
+
+// The frame window of a program: its title, background picture, designed size and menus,
+// with a status bar and the navigation toolbar (events FirstRecordButton to LastRecordButton).
+rt::WindowDesc Describe(const char* title, const char* background, int width, int height,
+                        std::vector<rt::MenuDesc> menus);
 
 // Starts a registered procedure on a new thread with its stack; nothing when unavailable.
 void StartProcedure(const char* name);

@@ -34,18 +34,8 @@ const frame::Item kItems[] = {
 };
 
 rt::WindowDesc frameDesc() {
-  rt::WindowDesc d;
-  d.kind = rt::WindowKind::MdiFrame;
-  d.title = "Tarnwick Sondrel Program";
-  d.icon = "~tw.ico";
-  d.font = "MS Sans Serif";
-  d.background = "sondrel.gif";
-  d.statusBar = true;
-  d.width = 800;
-  d.height = 600;
-  d.menus = frame::Menus(kItems, nullptr);
-  d.tools = frame::NavigationTools();
-  return d;
+  return frame::Describe("Tarnwick Sondrel Program", "sondrel.gif", 800, 600,
+                         frame::Menus(kItems, nullptr));
 }
 
 }  // namespace
