@@ -175,7 +175,7 @@ const rt::WindowTable& pageBrowseTable() {
                   {9, B::Help}},
       .lists = {{.control = pagebrowse::List,
                  .file = &WebPages,
-                 .format = "80L(2)|M~Domain Name~@s50@80L(2)|M~Page Name~@s20@28C(2)|M~Use "
+                 .format = "80L(2)|M~Domain Name~@s50@80L(2)|M~Page Name~@s20@36C(2)|M~Use "
                            "Now~@s1@80L(2)|M~Page Path~@s80@80L(2)|M~Local Path~@s80@80L(2)|M~"
                            "Local Default Directory~@s90@80L(2)|M~Author~@s30@80L(2)|M~"
                            "Purpose~@s40@40R(2)|M~Implement Date~@d17@",
