@@ -120,6 +120,15 @@ TEST_F(ReaderProgramTest, HelpAndAboutOpenTheReadersBookAndTheSplash) {
   driver.pump();
   ASSERT_NE(rt::helpWindow(), nullptr);
   EXPECT_TRUE(rt::helpWindow()->toPlainText().contains("Sondrel help"));
+  // A window's Help finds its page in the reader's book, not in tarnwick's.
+  domainname = "site.com";
+  ASSERT_TRUE(driver.pickMenu(frame, reader::item::BrowsePages));
+  rt::Window* browse = driver.waitForWindow("BrowseWebPages");
+  ASSERT_NE(browse, nullptr);
+  ASSERT_TRUE(driver.press(browse, 9));
+  EXPECT_TRUE(rt::helpWindow()->toPlainText().contains("Use Tarnwick for general work."));
+  driver.close(browse);
+  ASSERT_TRUE(driver.waitForClose("BrowseWebPages"));
   ASSERT_TRUE(driver.pickMenu(frame, reader::item::About));
   EXPECT_NE(driver.waitForWindow("splash"), nullptr);
 }
