@@ -4,6 +4,7 @@
 #include <QTextBrowser>
 #include <functional>
 
+#include "common/Frame.h"
 #include "common/Procedures.h"
 #include "reader/DomainPrompt.h"
 #include "reader/Main.h"
@@ -112,6 +113,19 @@ TEST_F(ReaderProgramTest, BrowseWebPagesAsksForADomainOnlyWhenNoneIsKnown) {
     driver.close(w);
     ASSERT_TRUE(driver.waitForClose(opens));
   }
+}
+
+TEST_F(ReaderProgramTest, ToolbarButtonsGoToTheActiveBrowse) {
+  addPage("site.com", "a.htm");
+  domainname = "site.com";
+  ASSERT_NE(startProgram(), nullptr);
+  ASSERT_TRUE(driver.pickMenu(frame, reader::item::BrowsePages));
+  ASSERT_NE(driver.waitForWindow("BrowseWebPages"), nullptr);
+  ASSERT_TRUE(driver.pickMenu(frame, frame::FirstRecordButton + 9));  // "Edit This Record"
+  rt::Window* form = driver.waitForWindow("UpdateWebPages");
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->title(), "Changing a WebPages Record");
+  EXPECT_EQ(form->text(6), "a.htm");
 }
 
 TEST_F(ReaderProgramTest, HelpAndAboutOpenTheReadersBookAndTheSplash) {
