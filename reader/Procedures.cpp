@@ -1,5 +1,5 @@
-// The page reader's procedures that it starts by name or calls by number. The reading and
-// the page deletion are registered by their own folders.
+// The page reader's procedures that its menus start and its page form's lists call by name.
+// The reading and the page deletion are registered by their own folders.
 #include "common/Procedures.h"
 
 #include "common/Splash.h"
@@ -10,8 +10,6 @@ namespace {
 
 const ProcedureRegistration procedures{
     {"BrowseChooser", kLargeStack, &reader::BrowseChooser},
-    {"getdom", kLargeStack, &reader::getdom},
-    {"BrowseWebPages", kLargeStack, &reader::BrowseWebPages},
     {"UpdateWebPages", kLargeStack, &reader::UpdateWebPages},
     {"UpdateWPMeta", kLargeStack, &reader::UpdateWPMeta},
     {"UpdateWPLinks", kLargeStack, &reader::UpdateWPLinks},
