@@ -128,11 +128,9 @@ bool LineFile::next() {
   std::size_t advance;
   lastCut_ = n > width_;
   if (lastCut_) {
+    // Exactly the width, even inside a character: every later record boundary of the line
+    // depends on it. Whoever stores a value from the pieces makes it whole text.
     n = width_;
-    // The rest of the line starts the next record on a whole UTF-8 character.
-    std::size_t k = n;
-    while (k > 0 && (static_cast<unsigned char>(buf_[pos_ + k]) & 0xC0) == 0x80) --k;
-    if (k > 0) n = k;
     advance = n;
   } else {
     advance = (nl == std::string::npos ? buf_.size() : nl + 1) - pos_;
@@ -152,7 +150,12 @@ bool LineFile::eof() {
 
 bool LineFile::append() {
   if (!isOpen()) return setError(ErrorCode::NotOpen, name_, name_ + ": file not open");
-  out_ += clipView(line_, width_);
+  // Clipped of blanks only: a NUL is text of the line like any other byte.
+  std::size_t n = width_;
+  while (n > 0 && line_[n - 1] == ' ') --n;
+  out_.append(line_, n);
+  // Reading drops the one CR before the LF: a record ending in CR keeps it by doubling.
+  if (n > 0 && line_[n - 1] == '\r') out_ += '\r';
   out_ += '\n';
   if (out_.size() >= kWriteChunk) return writeOut();
   clearError();

@@ -31,9 +31,11 @@ class LineFile {
   bool remove();
   bool isOpen() const { return fd_ >= 0; }
 
-  bool next();    // reads the next record into the buffer; RecordNotAvailable at the end
-  bool eof();     // no further record
-  bool append();  // writes the clipped buffer plus LF at the end of the file
+  bool next();  // reads the next record into the buffer; RecordNotAvailable at the end
+  bool eof();   // no further record
+  // Writes the buffer clipped of trailing blanks, with a line end that next() reads back to
+  // exactly those bytes (NUL bytes and a final CR included).
+  bool append();
   // Writes the buffer's first length bytes without a line end: the next record written
   // continues the same line (copies a piece that lastCut() reported byte for byte).
   bool appendPiece(std::size_t length);

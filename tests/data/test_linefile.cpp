@@ -48,15 +48,33 @@ TEST_F(LineFileTest, LongLinesContinueAsFurtherRecords) {
   EXPECT_EQ(cut, (std::vector<bool>{true, true, false, false, false}));
 }
 
-TEST_F(LineFileTest, LongLinesAreNotSplitInsideACharacter) {
-  // 254 ASCII bytes then a two-byte character that would straddle the 255-byte boundary.
+TEST_F(LineFileTest, LongLinesAreSplitAtExactlyTheWidthEvenInsideACharacter) {
+  // 254 ASCII bytes then a two-byte character that straddles the 255-byte boundary.
   const std::string text = std::string(254, 'x') + "\xC3\xA9" + "tail";
   write("utf.htm", text + "\n");
   file.setName("utf.htm");
   const auto lines = readAll();
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0], std::string(254, 'x'));
-  EXPECT_EQ(lines[1], "\xC3\xA9tail");
+  EXPECT_EQ(lines[0], std::string(254, 'x') + "\xC3");
+  EXPECT_EQ(lines[1], "\xA9tail");
+}
+
+// Whatever a record holds, written and read again it is the same bytes (trailing blanks aside).
+TEST_F(LineFileTest, AppendedRecordsReadBackByteForByte) {
+  const std::vector<std::string> records = {
+      std::string("a\0b <a href=\"x\">", 19), "\r", "\r\r", "x\r", "\rmid\r", "", "end"};
+  file.setName("copy.txt");
+  ASSERT_TRUE(file.create());
+  ASSERT_TRUE(file.open());
+  for (const std::string& r : records) {
+    assignPadded(line, sizeof line, r);
+    ASSERT_TRUE(file.append());
+  }
+  ASSERT_TRUE(file.close());
+  ASSERT_TRUE(file.open());
+  std::vector<std::string> back;
+  while (file.next()) back.emplace_back(line, static_cast<std::size_t>(file.lastLength()));
+  EXPECT_EQ(back, records);
 }
 
 TEST_F(LineFileTest, ManyLinesAcrossReadBuffers) {
