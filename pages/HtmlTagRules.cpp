@@ -201,21 +201,68 @@ void HtmlTagRules::startPage(std::string_view localDefaultDirectory) {
   mode_ = Mode::Main;
   lineNo_ = records_ = progress_ = 0;
   current_.clear();
+  owed_ = 0;
   slotCount_ = 0;
   for (auto& slot : slots_) slot.clear();
 }
 
 void HtmlTagRules::line(std::string_view text, bool continuation) {
   if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  lineRecord(text, continuation, false);
+}
+
+void HtmlTagRules::lineRecord(std::string_view text, bool continuation, bool cutAfter) {
   if (!continuation || lineNo_ == 0) ++lineNo_;
+  bool inside = continuation;
   do {
     const std::size_t n = std::min(text.size(), kRecordWidth);
-    record(text.substr(0, n));
+    const bool more = text.size() > n;
+    record(text.substr(0, n), inside, more || cutAfter);
     text.remove_prefix(n);
+    inside = true;
   } while (!text.empty());
 }
 
-void HtmlTagRules::record(std::string_view text) {
+namespace {
+
+bool continuationByte(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// The bytes a UTF-8 lead byte starts, 1 for any other byte.
+std::size_t sequenceLength(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  return b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+}
+
+}  // namespace
+
+// A value that begins or ends where a line file split a character loses the piece it holds.
+std::string_view HtmlTagRules::value(std::string_view v, std::size_t width) const {
+  if (v.data() == record_.data())
+    for (std::size_t k = 0; k < leadPiece_ && !v.empty() && continuationByte(v.front()); ++k)
+      v.remove_prefix(1);
+  if (tailPiece_ > 0 && v.data() + v.size() == record_.data() + record_.size())
+    v.remove_suffix(std::min(tailPiece_, v.size()));
+  return fieldText(v, width);
+}
+
+void HtmlTagRules::record(std::string_view text, bool startsInside, bool endsInside) {
+  record_ = text;
+  // The piece at the start is what the record before left owing of its last character.
+  leadPiece_ = startsInside ? owed_ : 0;
+  tailPiece_ = owed_ = 0;
+  if (endsInside) {
+    for (std::size_t back = 1; back <= std::min<std::size_t>(3, text.size()); ++back) {
+      const char c = text[text.size() - back];
+      if (continuationByte(c)) continue;
+      if (sequenceLength(c) > back) {
+        tailPiece_ = back;
+        owed_ = sequenceLength(c) - back;
+      }
+      break;
+    }
+  }
   ++records_;
   switch (mode_) {
     case Mode::Main:
@@ -237,16 +284,16 @@ void HtmlTagRules::mainRecord(std::string_view text) {
 
   if (const long t = s[kTitle]) {
     const long e = findFrom(text, kTitleEnd, t + 7);
-    const std::string_view title = fieldText(sub(workingText(text), t + 7, e - t - 7), kTitleWork);
+    const std::string_view title = value(sub(workingText(text), t + 7, e - t - 7), kTitleWork);
     sink_.title({lineNo_, fieldText(title, kTitleField)});
   }
 
   if (const long i = s[kImgSrc]) {
-    const std::string_view source = fieldText(quotedValue(text, i, 8), kSourceField);
+    const std::string_view source = value(quotedValue(text, i, 8), kSourceField);
     const std::string_view height =
-        s[kHeight] ? fieldText(quotedValue(text, s[kHeight], 7), kSizeField) : std::string_view();
+        s[kHeight] ? value(quotedValue(text, s[kHeight], 7), kSizeField) : std::string_view();
     const std::string_view width =
-        s[kWidth] ? fieldText(quotedValue(text, s[kWidth], 6), kSizeField) : std::string_view();
+        s[kWidth] ? value(quotedValue(text, s[kWidth], 6), kSizeField) : std::string_view();
     std::string_view local = source;
     if (!local.empty() && (local.front() == '/' || local.front() == '\\')) local.remove_prefix(1);
     pathWork_.assign(localDir_).append("/").append(local);
@@ -256,11 +303,11 @@ void HtmlTagRules::mainRecord(std::string_view text) {
 
   if (const long h = s[kHref]) {
     ++progress_;
-    sink_.link({lineNo_, fieldText(quotedValue(text, h, 5), kLinkField)});
+    sink_.link({lineNo_, value(quotedValue(text, h, 5), kLinkField)});
   }
 
   if (const long m = s[kMetaName]) {
-    metaName_.assign(fieldText(quotedValue(workingText(text), m, 10), kMetaNameWork));
+    metaName_.assign(value(quotedValue(workingText(text), m, 10), kMetaNameWork));
     contents_.clear();
     metaLine_ = lineNo_;
     if (!searchContents(text, s) && !metaName_.empty()) {
@@ -277,7 +324,7 @@ void HtmlTagRules::mainRecord(std::string_view text) {
 bool HtmlTagRules::searchContents(std::string_view text, const Scan& s) {
   sink_.pendingMessages();
   if (const long c = s[kContent])
-    contents_.assign(fieldText(quotedValue(workingText(text), c, 8), kContentsWork));
+    contents_.assign(value(quotedValue(workingText(text), c, 8), kContentsWork));
   return !contents_.empty();
 }
 
@@ -323,7 +370,7 @@ bool HtmlTagRules::startBlock(Mode mode, std::string_view text, const Scan& s) {
 void HtmlTagRules::fillSlot(std::string_view text) {
   std::string_view work = workingText(text);
   work.remove_prefix(std::min(work.find_first_not_of(' '), work.size()));
-  slots_[slotCount_++].assign(fieldText(work, kSlotField));
+  slots_[slotCount_++].assign(value(work, kSlotField));
 }
 
 void HtmlTagRules::captureRecord(std::string_view text) {
@@ -378,6 +425,8 @@ void HtmlTagRules::endIteration() {
 
 void HtmlTagRules::keepCurrent(std::string_view text) {
   if (text.data() != current_.data()) current_.assign(text);
+  currentLeadPiece_ = leadPiece_;
+  currentTailPiece_ = tailPiece_;
 }
 
 void HtmlTagRules::finish() {
@@ -385,6 +434,9 @@ void HtmlTagRules::finish() {
   // it run now, and a block they open ends at once.
   while (mode_ != Mode::Main) {
     const std::string_view current = current_;
+    record_ = current;
+    leadPiece_ = currentLeadPiece_;
+    tailPiece_ = currentTailPiece_;
     const Scan s(current);
     if (mode_ == Mode::MetaLookAhead) {
       emitMeta();

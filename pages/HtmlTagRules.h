@@ -75,6 +75,12 @@ class HtmlTagRules {
   // split off a long line), so that it keeps that line's number too.
   void line(std::string_view text, bool continuation = false);
 
+  // One record exactly as a line file read it (its line end already taken off, so every
+  // byte of it is text): `continuation` when it continues the line before, `cutAfter` when
+  // the next record continues it. A character split between two records is dropped from the
+  // values cut at that split.
+  void lineRecord(std::string_view text, bool continuation, bool cutAfter);
+
   // End of the page file: a pending meta tag and an open block are written as they stand.
   void finish();
 
@@ -87,7 +93,8 @@ class HtmlTagRules {
   enum class Mode { Main, MetaLookAhead, Script, Form };
   struct Scan;
 
-  void record(std::string_view text);
+  void record(std::string_view text, bool startsInside, bool endsInside);
+  std::string_view value(std::string_view v, std::size_t width) const;
   void mainRecord(std::string_view text);
   void lookAheadRecord(std::string_view text);
   void captureRecord(std::string_view text);
@@ -110,7 +117,13 @@ class HtmlTagRules {
 
   // The line the rules stand on while a look-ahead or block spans pushes.
   std::string current_;
-  long currentLine_ = 0;
+
+  // The record the rules stand on and the bytes at either end of it that belong to a
+  // character split with the record before or after; owed_: bytes the next record begins
+  // with that finish this one's last character.
+  std::string_view record_;
+  std::size_t leadPiece_ = 0, tailPiece_ = 0, owed_ = 0;
+  std::size_t currentLeadPiece_ = 0, currentTailPiece_ = 0;
 
   std::string pathWork_;  // the image path before it is cut to its field
   std::string metaName_;  // kept over a look-ahead

@@ -406,9 +406,10 @@ RunResult readPage(Progress& progress, Redraw& redraw) {
     ++read;
     const bool continues = nextContinued < continued.size() && continued[nextContinued] == read;
     if (continues) ++nextContinued;
+    const bool cutAfter = nextContinued < continued.size() && continued[nextContinued] == read + 1;
     // The record read fills lastLength() bytes of the line; the rest is padding.
-    rules.line(rt::clipView(DOS1.LINE.data, static_cast<std::size_t>(DOS1.lastLength())),
-               continues);
+    rules.lineRecord(std::string_view(DOS1.LINE.data, static_cast<std::size_t>(DOS1.lastLength())),
+                     continues, cutAfter);
     htmllinecount = static_cast<double>(rules.lineNumber());
     progress.set(base + rules.progress());
     redraw.line();

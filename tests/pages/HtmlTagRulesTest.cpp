@@ -208,6 +208,61 @@ TEST(HtmlTagRulesLinePreparation, LiteralAcrossRecordBoundaryIsNotFound) {
   EXPECT_TRUE(parse(line + "\n").links.empty());
 }
 
+// A record boundary inside a character leaves a piece of it at either side; the values cut
+// at the boundary drop their piece, a whole line's last byte is text of its own.
+TEST(HtmlTagRulesLinePreparation, ValuesDropACharacterSplitByTheRecordBoundary) {
+  const std::string head = std::string(240, 'x') + "<a href=\"abcde";  // 254 bytes
+  struct Case {
+    std::string name;
+    std::vector<std::pair<std::string, bool>> records;  // as a line file reads them: cut after?
+    std::vector<std::string> links;
+  };
+  const std::vector<Case> cases = {
+      {"two-byte", {{head + "\xC3", true}, {"\xA9tail\" <a href=x>", false}}, {"abcde", "tail"}},
+      {"four-byte",
+       {{head.substr(2) + "\xF0\x9F\x8C", true}, {"\x8Atail\" <a href=x>", false}},
+       {"abcde", "tail"}},
+      // Windows-1252 text: a high byte after a whole character is a character of its own.
+      {"whole at the cut",
+       {{head + "e", true}, {"\xA9tail\" <a href=x>", false}},
+       {"abcdee", "\xA9tail"}},
+      {"not split",
+       {{"<a href=\"caf\xC3", false}, {"\xA9\" <a href=x>", false}},
+       {"caf\xC3", "\xA9"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Recorder r;
+    HtmlTagRules rules(r);
+    rules.startPage(kDir);
+    bool continues = false;
+    for (const auto& [text, cut] : c.records) {
+      rules.lineRecord(text, continues, cut);
+      continues = cut;
+    }
+    rules.finish();
+    std::vector<std::string> links;
+    for (const auto& [line, link] : r.links) links.push_back(link);
+    EXPECT_EQ(links, c.links);
+  }
+  // A long line pushed whole is split the same way.
+  const Recorder whole = parse(head + "\xC3\xA9tail\" <a href=x>\n");
+  ASSERT_EQ(whole.links.size(), 2u);
+  EXPECT_EQ(whole.links[0].second, "abcde");
+  EXPECT_EQ(whole.links[1].second, "tail");
+}
+
+// A record is text as it stands: a CR left at its end by the line file is not a line end.
+TEST(HtmlTagRulesLinePreparation, RecordsKeepTheirCarriageReturns) {
+  Recorder r;
+  HtmlTagRules rules(r);
+  rules.startPage(kDir);
+  for (const char* text : {"<script>", "\r", "</script>"}) rules.lineRecord(text, false, false);
+  rules.finish();
+  ASSERT_EQ(r.scripts.size(), 1u);
+  EXPECT_EQ(r.scripts[0].lines, (std::vector<std::string>{"<script>", "", "</script>"}));
+}
+
 TEST(HtmlTagRulesLinePreparation, PageWithoutTagsGivesNothing) {
   long progress = 0;
   const Recorder r =
