@@ -1,28 +1,12 @@
 #include "pages/ParseHtmlFile.h"
 
-#include <QWidget>
-#include <algorithm>
-#include <array>
-#include <chrono>
-#include <cstdint>
-#include <cstring>
-#include <optional>
 #include <string>
-#include <string_view>
-#include <vector>
 
 #include "dictionary/Dictionary.h"
-#include "pages/HtmlTagRules.h"
+#include "pages/PageReading.h"
 #include "runtime/data/Errors.h"
-#include "runtime/data/Transaction.h"
-#include "runtime/proc/Threads.h"
-#include "runtime/text/Dates.h"
 #include "runtime/text/Paths.h"
-#include "runtime/text/Picture.h"
-#include "runtime/text/Strings.h"
 #include "runtime/ui/MessageBox.h"
-#include "runtime/ui/Window.h"
-#include "runtime/ui/WindowLayer.h"
 
 namespace {
 
@@ -30,293 +14,11 @@ constexpr char kCaption[] = "Parse HTML File";
 constexpr char kConfirm[] =
     "Depending upon the size of the file,|this process can take up to several minutes.||"
     "Continue process?";
-constexpr char kClearing[] =
-    "Clearing old HTML data before reading in new data. Please be patient.";
 constexpr char kNoPagePath[] =
     "This page has no page path.|A page path is needed to read the page: its details are "
     "kept under it.";
 
-// The detail files in the order their old records are cleared; each key leads with the
-// page path, so a page's records are one range of it.
-struct DetailFile {
-  rt::KeyedFile* file;
-  rt::FileManager** manager;
-  int key;
-};
-enum Detail { kLinks, kScripts, kForms, kImages, kMeta, kDetailCount };
-const std::array<DetailFile, kDetailCount> kDetails = {{
-    {&WPLinks, &WPLinksManager, WPL_PathName},
-    {&WPScripts, &WPScriptsManager, WPS_PageNam},
-    {&WPForm, &WPFormManager, WPF_PageName},
-    {&WPIMG, &WPIMGManager, WPI_PageName},
-    {&WPMeta, &WPMetaManager, WPM_PagePath},
-}};
-
-const rt::FieldDesc& keyField(const DetailFile& d, std::size_t component) {
-  const rt::FileDesc& desc = d.file->desc();
-  return desc.fields[desc.keys[d.key].components[component]];
-}
-
-char* fieldData(const DetailFile& d, const rt::FieldDesc& f) {
-  return static_cast<char*>(d.file->record()) + f.offset;
-}
-
-// WPI:LINENUMBER and WPF:LINENUMBER are SHORT: a longer page stops at the largest one.
-std::int16_t shortLine(long line) {
-  return static_cast<std::int16_t>(std::clamp<long>(line, 0, INT16_MAX));
-}
-
-std::string dateTimeText(std::int32_t date, std::int32_t time) {
-  static const rt::Picture d1("d1"), t3("t3");
-  return d1.format(rt::DateValue{date}) + " " + t3.format(rt::TimeValue{time});
-}
-
-class Progress {
- public:
-  void set(long n) {
-    n_ = n;
-    counttext = std::to_string(n);
-  }
-  void add(long k = 1) { set(n_ + k); }
-  long value() const { return n_; }
-
- private:
-  long n_ = 0;
-};
-
-// Redraws the window of this thread that asked for the work. Per-line redraws are spaced
-// out: a page of thousands of lines would otherwise spend its time painting.
-class Redraw {
- public:
-  void now() { draw(true); }
-  void line() { draw(false); }
-
- private:
-  void draw(bool force) {
-    const auto t = std::chrono::steady_clock::now();
-    if (!force && t - last_ < std::chrono::milliseconds(40)) return;
-    last_ = t;
-    const std::vector<rt::Window*> windows = rt::threadWindows(rt::currentThread());
-    if (windows.empty()) return;
-    rt::Window* w = windows.back();
-    w->displayControls();
-    if (QWidget* top = w->topLevel()) top->repaint();
-  }
-  std::chrono::steady_clock::time_point last_{};
-};
-
-// One run at a time in the program: the page's line files, its copy and the detail rewrite
-// are shared by every thread, and a run lets the others in at its pending-messages points.
-// A second run waits there until the first has ended.
-class OneRunAtATime {
- public:
-  OneRunAtATime() {
-    const int me = rt::currentThread();
-    while (busy()) {
-      waiting().push_back(me);
-      rt::waitForEvent();
-      std::erase(waiting(), me);
-    }
-    busy() = true;
-  }
-  ~OneRunAtATime() {
-    busy() = false;
-    for (int thread : waiting()) rt::wake(thread);
-  }
-  OneRunAtATime(const OneRunAtATime&) = delete;
-  OneRunAtATime& operator=(const OneRunAtATime&) = delete;
-
- private:
-  static bool& busy() {
-    static bool running = false;
-    return running;
-  }
-  static std::vector<int>& waiting() {
-    static std::vector<int> threads;
-    return threads;
-  }
-};
-
-// The five detail files, open for the whole run (an already open file is no error).
-class DetailFiles {
- public:
-  DetailFiles() {
-    for (std::size_t i = 0; i < kDetails.size(); ++i)
-      opened_[i] = (*kDetails[i].manager)->TryOpen() == rt::Status::Ok;
-  }
-  ~DetailFiles() {
-    for (std::size_t i = 0; i < kDetails.size(); ++i)
-      if (opened_[i]) (*kDetails[i].manager)->CloseFile();
-  }
-  DetailFiles(const DetailFiles&) = delete;
-  DetailFiles& operator=(const DetailFiles&) = delete;
-
- private:
-  std::array<bool, kDetailCount> opened_{};
-};
-
-// A line file opened through its manager and closed on every way out.
-class OpenLineFile {
- public:
-  explicit OpenLineFile(rt::FileManager* manager) : manager_(manager) { open(); }
-  ~OpenLineFile() { close(); }
-  OpenLineFile(const OpenLineFile&) = delete;
-  OpenLineFile& operator=(const OpenLineFile&) = delete;
-  bool ok() const { return open_; }
-  bool open() {
-    open_ = manager_->TryOpen() == rt::Status::Ok;
-    return open_;
-  }
-  void close() {
-    if (open_) manager_->CloseFile();
-    open_ = false;
-  }
-
- private:
-  rt::FileManager* manager_;
-  bool open_ = false;
-};
-
-// The page's detail rewrite: one transaction per detail file, rolled back unless committed,
-// so a run that fails leaves the page's old details in place.
-class DetailRewrite {
- public:
-  DetailRewrite() {
-    for (std::size_t i = 0; i < kDetails.size(); ++i) {
-      tx_[i].emplace(std::initializer_list<rt::KeyedFile*>{kDetails[i].file});
-      if (!tx_[i]->active() && failed_ < 0) {
-        failed_ = static_cast<int>(i);
-        error_ = rt::errors();
-      }
-    }
-  }
-  int failed() const { return failed_; }
-  const rt::ErrorState& error() const { return error_; }
-  int commit() {
-    for (std::size_t i = 0; i < kDetails.size(); ++i)
-      if (!tx_[i]->commit()) return static_cast<int>(i);
-    return -1;
-  }
-
- private:
-  std::array<std::optional<rt::Transaction>, kDetailCount> tx_;
-  int failed_ = -1;
-  rt::ErrorState error_;
-};
-
-void report(Detail d, rt::MessageId id) {
-  (*kDetails[d].manager)->RaiseError(id);
-}
-
-// Deletes the page's records of one detail file: a walk over the range of its page path in
-// the key, so the work follows the page's own records, not the file's size.
-bool clearPage(const DetailFile& d, Progress& progress) {
-  const rt::FieldDesc& pathField = keyField(d, 0);
-  char* path = fieldData(d, pathField);
-  // The walk starts at the first entry of the path: the key's other components blank.
-  const rt::FileDesc& desc = d.file->desc();
-  for (std::size_t c = 1; c < desc.keys[d.key].components.size(); ++c) {
-    const rt::FieldDesc& f = keyField(d, c);
-    std::memset(fieldData(d, f), f.type == rt::FieldType::String ? ' ' : 0, f.size);
-  }
-  rt::assignPadded(path, pathField.size, WEB.PAGEPATH.clip());
-  const std::string_view page = WEB.PAGEPATH.clip();
-  d.file->setKeyFrom(d.key);
-  while (d.file->next()) {
-    progress.add();
-    const std::string_view found = rt::clipView(path, pathField.size);
-    if (!rt::equalsNoCase(found, page)) break;
-    // The key folds case; only the page's own spelling is its path.
-    if (found == page && !d.file->erase()) return false;
-  }
-  return true;
-}
-
-// Fills the detail buffers from what the tag rules find and appends them. The first write
-// that fails stops the writing; the run then reports it.
-class DetailWriter final : public HtmlTagSink {
- public:
-  void title(const HtmlTitle& t) override { WEB.HTMLPAGETITLE = t.title; }
-
-  void image(const HtmlImage& i) override {
-    WPI.WEBPAGEPATHNAME = WEB.PAGEPATH;
-    WPI.DOMAINNAME = WEB.DOMAINNAME;
-    WPI.PAGE = WEB.PAGENAME;
-    WPI.CURRENTLYUSE = WEB.USENOW;
-    WPI.WEBPAGEIMG = i.source;
-    WPI.HEIGHT = i.height;
-    WPI.WIDTH = i.width;
-    WPI.IMAGEPATH = i.imagePath;
-    WPI.LINENUMBER = shortLine(i.line);
-    WEB.DATA2 = "Y";
-    WPI.DATEENTERED = rt::TODAY();
-    write(kImages);
-  }
-
-  void link(const HtmlLink& l) override {
-    WPL.WEBPAGEPATHNAME = WEB.PAGEPATH;
-    WPL.DOMAINNAME = WEB.DOMAINNAME;
-    WPL.PAGENAME = WEB.PAGENAME;
-    WPL.WEBPAGELINK = l.link;
-    WPL.LINENUMBER = static_cast<double>(l.line);
-    WEB.DATA1 = "Y";
-    WPL.RECORDDATE = rt::TODAY();
-    write(kLinks);
-  }
-
-  void meta(const HtmlMeta& m) override {
-    WPM.WEBPAGEPATH = WEB.PAGEPATH;
-    WPM.DOMAINNAME = WEB.DOMAINNAME;
-    WPM.LOCALPATH = WEB.LOCALPATH;
-    WPM.PAGENAME = WEB.PAGENAME;
-    WPM.METACONTENTS = m.contents;
-    WPM.METANAME = m.name;
-    WEB.DATA3 = "Y";
-    write(kMeta);
-  }
-
-  void script(const HtmlBlock& b) override {
-    WPS.WEBPAGEPATHNAME = WEB.PAGEPATH;
-    WPS.DOMAINNAME = WEB.DOMAINNAME;
-    WPS.PAGENAME = WEB.PAGENAME;
-    for (int n = 1; n <= HtmlBlock::kSlots; ++n) WPS.ScriptLine(n) = slot(b, n);
-    WPS.RECORDDATE = rt::TODAY();
-    WEB.DATA4 = "Y";
-    write(kScripts);
-  }
-
-  void form(const HtmlBlock& b) override {
-    WPF.WEBPAGEPATHNAME = WEB.PAGEPATH;
-    WPF.DOMAINNAME = WEB.DOMAINNAME;
-    WPF.PAGE = WEB.PAGENAME;
-    for (int n = 1; n <= HtmlBlock::kSlots; ++n) WPF.FormLine(n) = slot(b, n);
-    WPF.LINENUMBER = shortLine(b.line);
-    WPF.RECORDDATE = rt::TODAY();
-    WEB.DATA5 = "Y";
-    write(kForms);
-  }
-
-  void pendingMessages() override { rt::yieldToOthers(); }
-
-  bool failed() const { return failed_ >= 0; }
-  Detail failedFile() const { return static_cast<Detail>(failed_); }
-  const rt::ErrorState& error() const { return error_; }
-
- private:
-  static std::string_view slot(const HtmlBlock& b, int n) {
-    return n <= b.count ? b.lines[n - 1] : std::string_view("");
-  }
-  void write(Detail d) {
-    if (failed()) return;
-    if (kDetails[d].file->append()) return;
-    failed_ = d;
-    error_ = rt::errors();
-  }
-  int failed_ = -1;
-  rt::ErrorState error_;
-};
-
-enum class Outcome { Ended, Done, Stop };
+using pagereading::Outcome;
 
 struct RunResult {
   Outcome outcome = Outcome::Ended;
@@ -333,115 +35,26 @@ struct PageGlobals {
 
 // Everything after the user said Yes. Files are closed, the copy removed and a failed rewrite
 // rolled back by the time it returns; the caller shows the last word.
-RunResult readPage(Progress& progress, Redraw& redraw) {
+RunResult readPage(pagereading::Progress& progress, pagereading::Redraw& redraw) {
   htmlfilename = WEB.LOCALPATH;
   PageGlobals globals;
-  OpenLineFile page(DOSManager);
+  pagereading::OpenFile page(DOSManager);
   if (!rt::FileExists(htmlfilename.clip()) || !page.ok()) {
     rt::ShowMessageBox("File not found", htmlfilename.clip());
     return {Outcome::Ended, {}};
   }
 
   const WebPagesRecord before = WEB;
-  bool kept = false;
-  struct Restore {
-    const WebPagesRecord& before;
-    const bool& kept;
-    ~Restore() {
-      if (!kept) static_cast<WebPagesRecord&>(WEB) = before;
-    }
-  } restore{before, kept};
-
-  for (auto* flag : {&WEB.DATA1, &WEB.DATA2, &WEB.DATA3, &WEB.DATA4, &WEB.DATA5}) flag->clear();
-  statustext = kClearing;
-  redraw.now();
-
-  DetailRewrite rewrite;
-  if (rewrite.failed() >= 0) {
-    rt::errors() = rewrite.error();
-    report(static_cast<Detail>(rewrite.failed()), rt::MessageId::FileAccessError);
-    return {Outcome::Ended, {}};
+  const pagereading::PageResult read =
+      pagereading::ReplacePageDetails(page, progress, redraw, [](long) { return true; });
+  if (read.outcome != Outcome::Done) {
+    static_cast<WebPagesRecord&>(WEB) = before;
+    return {read.outcome, read.stopText};
   }
-  for (std::size_t i = 0; i < kDetails.size(); ++i) {
-    if (!clearPage(kDetails[i], progress)) {
-      report(static_cast<Detail>(i), rt::MessageId::RecordNotDeleted);
-      return {Outcome::Ended, {}};
-    }
-  }
-  progress.add();
-  statustext.clear();
-  redraw.now();
-
-  std::optional<rt::ClockTempFile> temp = rt::ClockTempFile::create();
-  tempfilename = temp ? temp->name() : std::to_string(rt::CLOCK()) + ".txt";
-  OpenLineFile copy(DOS1Manager);
-  if (!temp || !copy.ok()) return {Outcome::Stop, std::string(tempfilename.raw()) + "not open"};
-
-  // The copy holds one record per line file record; the records that continue a longer line
-  // are remembered so that the tag rules keep that line's number.
-  std::vector<long> continued;
-  long records = 0;
-  bool cut = false;
-  while (!DOS.eof() && DOS.next()) {
-    DOS1.LINE = DOS.LINE;
-    ++records;
-    if (cut) continued.push_back(records);
-    cut = DOS.lastCut();
-    progress.add();
-    if (!DOS1.add()) return {Outcome::Stop, rt::errors().text};
-  }
-  page.close();
-  if (!DOS1.flush()) return {Outcome::Stop, rt::errors().text};
-  progress.add();
-  copy.close();
-  if (!copy.open()) return {Outcome::Stop, rt::errors().text};
-
-  DetailWriter writer;
-  HtmlTagRules rules(writer);
-  rules.startPage(WEB.LOCALDEFAULTDIRECTORY.clip());
-  const long base = progress.value();
-  long read = 0;
-  std::size_t nextContinued = 0;
-  while (!writer.failed() && !DOS1.eof() && DOS1.next()) {
-    ++read;
-    const bool continues = nextContinued < continued.size() && continued[nextContinued] == read;
-    if (continues) ++nextContinued;
-    const bool cutAfter = nextContinued < continued.size() && continued[nextContinued] == read + 1;
-    // The record read fills lastLength() bytes of the line; the rest is padding.
-    rules.lineRecord(std::string_view(DOS1.LINE.data, static_cast<std::size_t>(DOS1.lastLength())),
-                     continues, cutAfter);
-    htmllinecount = static_cast<double>(rules.lineNumber());
-    progress.set(base + rules.progress());
-    redraw.line();
-  }
-  if (!writer.failed()) rules.finish();
-  if (writer.failed()) {
-    rt::errors() = writer.error();
-    report(writer.failedFile(), rt::MessageId::RecordNotAdded);
-    return {Outcome::Ended, {}};
-  }
-
-  if (read > 0) {
-    const std::vector<rt::DirEntry> entries = rt::ListDirectory(WEB.LOCALPATH.clip());
-    if (!entries.empty()) {
-      WEB.FILEDATETIME = dateTimeText(entries.front().DATE, entries.front().TIME);
-      WEB.FILESIZE =
-          static_cast<std::int32_t>(std::min<std::int64_t>(entries.front().SIZE, INT32_MAX));
-    }
-    WEB.PAGEREADDATE = dateTimeText(rt::TODAY(), rt::CLOCK());
-    redraw.now();
-  }
-  copy.close();
-  temp.reset();
-
-  if (const int failed = rewrite.commit(); failed >= 0) {
-    report(static_cast<Detail>(failed), rt::MessageId::RecordNotAdded);
-    return {Outcome::Ended, {}};
-  }
-  kept = true;
-  for (std::size_t i = 0; i < kDetails.size(); ++i) {
-    if (!kDetails[i].file->build()) {
-      report(static_cast<Detail>(i), rt::MessageId::FileAccessError);
+  for (rt::FileManager* m :
+       {WPLinksManager, WPScriptsManager, WPFormManager, WPIMGManager, WPMetaManager}) {
+    if (!m->keyedFile()->build()) {
+      m->RaiseError(rt::MessageId::FileAccessError);
       return {Outcome::Ended, {}};
     }
   }
@@ -455,17 +68,17 @@ void ParseHtmlFile() {
     rt::ShowMessageBox(kNoPagePath, kCaption, rt::MessageIcon::Exclamation);
     return;
   }
-  Progress progress;
+  pagereading::Progress progress;
   progress.set(1);
   htmllinecount = 1;
   progress.add();
-  DetailFiles details;
+  pagereading::DetailFiles details;
   if (rt::ShowMessageBox(kConfirm, kCaption, rt::MessageIcon::Question, "&Yes|&No") != 1) return;
 
   RunResult result;
   {
-    OneRunAtATime gate;
-    Redraw redraw;
+    pagereading::OneRunAtATime gate;
+    pagereading::Redraw redraw;
     result = readPage(progress, redraw);
     redraw.now();
   }

@@ -1,0 +1,98 @@
+// What both programs' page readings do alike: the progress they show, the redraws of the
+// window that runs them, the detail files held open, and the reading of one page file into
+// its details through a temporary copy, replacing the page's old details.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace rt {
+class FileManager;
+}
+
+namespace pagereading {
+
+// The progress counter shown as counttext.
+class Progress {
+ public:
+  void set(long n);
+  void add(long k = 1) { set(n_ + k); }
+  long value() const { return n_; }
+
+ private:
+  long n_ = 0;
+};
+
+// Redraws the window of this thread that asked for the work. Per-line redraws are spaced
+// out: a page of thousands of lines would otherwise spend its time painting.
+class Redraw {
+ public:
+  void now() { draw(true); }
+  void line() { draw(false); }
+
+ private:
+  void draw(bool force);
+  std::chrono::steady_clock::time_point last_{};
+};
+
+// One reading at a time in the program: the page's line files, its copy and the detail
+// rewrite are shared by every thread, and a reading lets the others in at its
+// pending-messages points. A second one waits there until the first has ended.
+class OneRunAtATime {
+ public:
+  OneRunAtATime();
+  ~OneRunAtATime();
+  OneRunAtATime(const OneRunAtATime&) = delete;
+  OneRunAtATime& operator=(const OneRunAtATime&) = delete;
+};
+
+// The five detail files, open while the object lives (an already open file is no error).
+class DetailFiles {
+ public:
+  DetailFiles();
+  ~DetailFiles();
+  DetailFiles(const DetailFiles&) = delete;
+  DetailFiles& operator=(const DetailFiles&) = delete;
+
+ private:
+  std::array<bool, 5> opened_{};
+};
+
+// A file opened through its manager and closed on every way out.
+class OpenFile {
+ public:
+  explicit OpenFile(rt::FileManager* manager) : manager_(manager) { open(); }
+  ~OpenFile() { close(); }
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  bool ok() const { return open_; }
+  bool open();
+  void close();
+
+ private:
+  rt::FileManager* manager_;
+  bool open_ = false;
+};
+
+enum class Outcome { Ended, Done, Stop };
+
+struct PageResult {
+  Outcome outcome = Outcome::Ended;
+  std::string stopText;  // Stop: the text StopProgram shows
+  long lines = 0;        // records the page file gave
+};
+
+// With the page file DOS open: clears the five flags of the page in the WebPages buffer and
+// its old details, copies the page into a temporary copy (made exclusively, removed on every
+// way out) and reads the copy with the tag rules into new details, the title and, when the
+// page has lines, its file data and read date. The old details are found through the page
+// path keys; the new ones replace them in one transaction per detail file. `store` runs
+// once the page is read and before anything is committed (the caller's own write of the
+// page); false rolls the details back. A failure of the detail files has been reported by
+// the time Ended comes back.
+PageResult ReplacePageDetails(OpenFile& page, Progress& progress, Redraw& redraw,
+                              const std::function<bool(long lines)>& store);
+
+}  // namespace pagereading
