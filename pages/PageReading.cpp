@@ -57,11 +57,6 @@ std::int16_t shortLine(long line) {
   return static_cast<std::int16_t>(std::clamp<long>(line, 0, INT16_MAX));
 }
 
-std::string dateTimeText(std::int32_t date, std::int32_t time) {
-  static const rt::Picture d1("d1"), t3("t3");
-  return d1.format(rt::DateValue{date}) + " " + t3.format(rt::TimeValue{time});
-}
-
 // The page's detail rewrite: one transaction per detail file, rolled back unless committed,
 // so a run that fails leaves the page's old details in place.
 class DetailRewrite {
@@ -213,6 +208,11 @@ std::vector<int>& waiting() {
 
 }  // namespace
 
+std::string DateTimeText(std::int32_t date, std::int32_t time) {
+  static const rt::Picture d1("d1"), t3("t3");
+  return d1.format(rt::DateValue{date}) + " " + t3.format(rt::TimeValue{time});
+}
+
 void Progress::set(long n) {
   n_ = n;
   counttext = std::to_string(n);
@@ -338,11 +338,11 @@ PageResult ReplacePageDetails(OpenFile& page, Progress& progress, Redraw& redraw
   if (read > 0) {
     const std::vector<rt::DirEntry> entries = rt::ListDirectory(WEB.LOCALPATH.clip());
     if (!entries.empty()) {
-      WEB.FILEDATETIME = dateTimeText(entries.front().DATE, entries.front().TIME);
+      WEB.FILEDATETIME = DateTimeText(entries.front().DATE, entries.front().TIME);
       WEB.FILESIZE =
           static_cast<std::int32_t>(std::min<std::int64_t>(entries.front().SIZE, INT32_MAX));
     }
-    WEB.PAGEREADDATE = dateTimeText(rt::TODAY(), rt::CLOCK());
+    WEB.PAGEREADDATE = DateTimeText(rt::TODAY(), rt::CLOCK());
     redraw.now();
   }
   copy.close();

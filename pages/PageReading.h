@@ -5,6 +5,7 @@
 
 #include <array>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -13,6 +14,9 @@ class FileManager;
 }
 
 namespace pagereading {
+
+// A file's or a reading's date and time as the page stores them: "d1" & " " & "t3".
+std::string DateTimeText(std::int32_t date, std::int32_t time);
 
 // The progress counter shown as counttext.
 class Progress {

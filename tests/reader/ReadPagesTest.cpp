@@ -1,0 +1,347 @@
+// The directory reader end to end: real directory trees and data files in a temporary working
+// directory, the window typed into and its boxes answered as a user would.
+#include <gtest/gtest.h>
+
+#include <QMessageBox>
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "pages/ParseHtmlFile.h"
+#include "reader/ReadPages.h"
+#include "runtime/text/Dates.h"
+#include "runtime/ui/TestDriver.h"
+#include "tests/dictionary/DictTestSupport.h"
+
+namespace {
+
+constexpr int cDomain = 5, cLocalDir = 9, cSubDir = 13, cFileCount = 21, cStatus = 22, cGo = 24,
+              cClose = 26;
+constexpr char kDomain[] = "tarnwalks.example";
+
+const std::vector<std::string> kHome = {
+    "<html><head><TITLE>Tarn Walks</TITLE>",
+    "<meta name=\"keywords\" content=\"tarn, walks\">",
+    "<meta name=\"description\"",
+    "      content=\"Walks around the tarn\">",
+    "<SCRIPT language=\"javascript\">",
+    "var a = 1;",
+    "</script></head>",
+    "<body><IMG SRC=\"/images/tarn.jpg\" HEIGHT=\"120\" WIDTH=\"200\">",
+    "<a href=\"walks.htm\">Walks</a>",
+    "<a href=\"fells.htm\">Fells</a>",
+    "<form action=\"/cgi-bin/mail\" method=\"post\">",
+    "</form></body></html>",
+};
+
+struct Shown {
+  std::string caption, text;
+  bool operator==(const Shown&) const = default;
+};
+
+struct Page {
+  std::string path, name, local, domain, title, fileDate;
+  bool operator==(const Page&) const = default;
+};
+
+using Counts = std::array<long, 5>;  // links, scripts, forms, images, meta
+
+class ReadPagesTest : public dicttest::DictionaryTest {
+ protected:
+  rt::TestDriver driver;
+  rt::Window* window = nullptr;
+
+  void SetUp() override {
+    DictionaryTest::SetUp();
+    rt::setClockProvider([] {
+      return rt::ClockReading{rt::dateFromYmd(2026, 12, 9), rt::timeFromHms(9, 5)};
+    });
+    readconfirmed.clear();
+  }
+  void TearDown() override {
+    if (window && driver.isOpen(window)) driver.press(window, cClose);
+    driver.waitForThreadsToEnd();
+    rt::setClockProvider(nullptr);
+    DictionaryTest::TearDown();
+  }
+
+  static void writePage(const std::string& name, const std::vector<std::string>& lines) {
+    std::filesystem::create_directories(std::filesystem::path(name).parent_path());
+    std::ofstream out(name, std::ios::binary);
+    for (const std::string& l : lines) out << l << "\n";
+  }
+
+  void open() {
+    driver.start(readpages, 25000, "readpages");
+    window = driver.waitForWindow("readpages");
+    ASSERT_NE(window, nullptr);
+  }
+
+  // Types the three entries (a null one is left as it is), presses GO! and answers the boxes
+  // in turn, then "OK" to any further one.
+  std::vector<Shown> go(const char* domain, const char* dir, const char* sub = "",
+                        std::vector<std::string> answers = {"Yes"}) {
+    if (!window) open();
+    for (const auto& [control, text] :
+         {std::pair{cDomain, domain}, {cLocalDir, dir}, {cSubDir, sub}}) {
+      if (text) {
+        EXPECT_TRUE(driver.type(window, control, text));
+      }
+    }
+    EXPECT_TRUE(driver.press(window, cGo));
+    std::vector<Shown> shown;
+    std::size_t next = 0;
+    for (;;) {
+      driver.waitUntil([&] { return driver.messageBox() != nullptr; },
+                       next < answers.size() ? 20000 : 300);
+      QMessageBox* box = driver.messageBox();
+      if (!box) break;
+      shown.push_back({driver.messageCaption(box), driver.messageText(box)});
+      EXPECT_TRUE(driver.answer(next < answers.size() ? answers[next++] : "OK"));
+      driver.pump();
+    }
+    return shown;
+  }
+
+  static std::vector<Page> pages() {
+    std::vector<Page> out;
+    EXPECT_EQ(WebPagesManager->TryOpen(), rt::Status::Ok);
+    WebPages.setRecordOrder();
+    while (WebPages.next())
+      out.push_back({WEB.PAGEPATH.str(), WEB.PAGENAME.str(), WEB.LOCALPATH.str(),
+                     WEB.DOMAINNAME.str(), WEB.HTMLPAGETITLE.str(), WEB.FILEDATETIME.str()});
+    WebPagesManager->CloseFile();
+    return out;
+  }
+
+  // The page's records in each detail file, found through the page-path keys.
+  static Counts counts(const std::string& path) {
+    const std::array<std::pair<rt::FileManager*, int>, 5> files = {{{WPLinksManager, WPL_PathName},
+                                                                    {WPScriptsManager, WPS_PageNam},
+                                                                    {WPFormManager, WPF_PageName},
+                                                                    {WPIMGManager, WPI_PageName},
+                                                                    {WPMetaManager, WPM_PagePath}}};
+    Counts out{};
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      rt::KeyedFile& f = *files[i].first->keyedFile();
+      EXPECT_EQ(files[i].first->TryOpen(), rt::Status::Ok);
+      const rt::FileDesc& d = f.desc();
+      const rt::FieldDesc& pf = d.fields[d.keys[files[i].second].components[0]];
+      f.setKeyOrder(files[i].second);
+      while (f.next())
+        if (rt::clipView(static_cast<char*>(f.record()) + pf.offset, pf.size) == path) ++out[i];
+      files[i].first->CloseFile();
+    }
+    return out;
+  }
+
+  static long domains() {
+    EXPECT_EQ(DomainsManager->TryOpen(), rt::Status::Ok);
+    const long n = static_cast<long>(Domains.records());
+    DomainsManager->CloseFile();
+    return n;
+  }
+
+  std::vector<std::string> leftoverTextFiles() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir()))
+      if (e.path().extension() == ".txt") names.push_back(e.path().filename().string());
+    return names;
+  }
+
+  static std::string web(const std::string& name) {
+    return std::string("http://www.") + kDomain + "/" + name;
+  }
+};
+
+const Shown kConfirm{"Reading Confirmation", "Are you sure you wish to read in the Web Pages?"};
+const Shown kAdded{std::string(kDomain) + " Domain Added",
+                   "Your domain has been added to the Domains file. |Please update the record "
+                   "when returning to Tarnwick."};
+const Shown kDone{"Parse HTML File", "HTML file read done."};
+
+TEST_F(ReadPagesTest, ReadsEveryPageOfTheDirectoryInReverseOrder) {
+  const std::string longName = "a-page-name-longer-than-twenty.htm";
+  writePage("site/index.htm", kHome);
+  writePage("site/b.html", {"<title>B</title>", "<a href=\"index.htm\">"});
+  writePage("site/" + longName, {"<a href=\"b.html\">"});
+  writePage("site/empty.htm", {});
+  writePage("site/notes.txt", {"<a href=\"no.htm\">"});
+
+  EXPECT_EQ(go(kDomain, "site"), (std::vector<Shown>{kConfirm, kAdded, kDone}));
+  EXPECT_EQ(driver.text(window, cFileCount), "4");
+  EXPECT_EQ(driver.text(window, cStatus), "site/" + longName + "  file reading done.");
+  const std::vector<Page> read = pages();
+  const std::string today = "12/09/26 9:05AM";
+  ASSERT_EQ(read.size(), 4u);
+  // Record order is the order read: the listing's last name first.
+  const std::vector<std::string> paths = {read[0].path, read[1].path, read[2].path, read[3].path};
+  EXPECT_EQ(paths, (std::vector<std::string>{web("index.htm"), web("empty.htm"), web("b.html"),
+                                             web(longName)}));
+  EXPECT_EQ(read[0], (Page{web("index.htm"), "index.htm", "site/index.htm", kDomain, "Tarn Walks",
+                           read[0].fileDate}));
+  EXPECT_EQ(read[3].name, longName.substr(0, 20));
+  EXPECT_EQ(read[3].local, "site/" + longName);
+  EXPECT_EQ(read[2].title, "B");
+  EXPECT_EQ(read[1].title, "");  // the empty page is added all the same
+  EXPECT_EQ(counts(web("index.htm")), (Counts{2, 1, 1, 1, 2}));
+  EXPECT_EQ(counts(web("b.html")), (Counts{1, 0, 0, 0, 0}));
+  EXPECT_EQ(counts(web(longName)), (Counts{1, 0, 0, 0, 0}));
+  EXPECT_EQ(domains(), 1);
+  ASSERT_EQ(DomainsManager->TryOpen(), rt::Status::Ok);
+  DOM.DOMAINNAME = kDomain;
+  ASSERT_TRUE(Domains.get(DOM_name));
+  EXPECT_EQ(DOM.DEFAULTLOCALDIR.str(), "site");
+  EXPECT_EQ(DOM.DEFAULTWEBPATH.str(), std::string("http://www.") + kDomain);
+  DomainsManager->CloseFile();
+
+  // Every file the run opened is closed again, and no copy is left behind.
+  for (rt::FileManager* m : {DomainsManager, WebPagesManager, WPLinksManager, WPScriptsManager,
+                             WPFormManager, WPIMGManager, WPMetaManager, DOSManager, DOS1Manager})
+    EXPECT_EQ(m->openCount(), 0) << m->label();
+  EXPECT_TRUE(leftoverTextFiles().empty());
+}
+
+TEST_F(ReadPagesTest, SecondRunReplacesTheDetailsAndKeepsOnePagePerPath) {
+  writePage("site/index.htm", kHome);
+  writePage("site/empty.htm", {});
+  ASSERT_EQ(go(kDomain, "site").size(), 3u);
+  // An empty page file later leaves the stored record alone, and its details go.
+  ASSERT_EQ(WebPagesManager->TryOpen(), rt::Status::Ok);
+  WEB.PAGEPATH = web("empty.htm");
+  ASSERT_TRUE(WebPages.get(WEB_Path));
+  WEB.FILEDATETIME = "kept";
+  ASSERT_TRUE(WebPages.put());
+  WebPagesManager->CloseFile();
+  writePage("site/index.htm", {"<TITLE>Again</TITLE>", "<a href=\"only.htm\">"});
+
+  // Confirmed once per program run; the domain is known now.
+  EXPECT_EQ(go(nullptr, nullptr, nullptr, {"OK"}), (std::vector<Shown>{kDone}));
+  const std::vector<Page> read = pages();
+  ASSERT_EQ(read.size(), 2u);
+  EXPECT_EQ(read[0].title, "Again");
+  EXPECT_EQ(read[1].fileDate, "kept");
+  EXPECT_EQ(counts(web("index.htm")), (Counts{1, 0, 0, 0, 0}));
+  EXPECT_EQ(domains(), 1);
+}
+
+TEST_F(ReadPagesTest, SubDirectoryPagesAreNamedAndFoundUnderIt) {
+  writePage("site/index.htm", {"<a href=\"x.htm\">"});
+  writePage("site/walks/fell.htm", {"<IMG SRC=\"/fell.jpg\">"});
+  EXPECT_EQ(go(kDomain, "site", "walks"), (std::vector<Shown>{kConfirm, kAdded, kDone}));
+  EXPECT_EQ(driver.text(window, cLocalDir), "site/walks");
+  const std::vector<Page> read = pages();
+  ASSERT_EQ(read.size(), 1u);
+  EXPECT_EQ(read[0], (Page{web("walks/fell.htm"), "walks/fell.htm", "site/walks/fell.htm", kDomain,
+                           "", read[0].fileDate}));
+  EXPECT_EQ(counts(web("walks/fell.htm")), (Counts{0, 0, 0, 1, 0}));
+  ASSERT_EQ(WPIMGManager->TryOpen(), rt::Status::Ok);
+  WPIMG.setKeyOrder(WPI_PageName);
+  ASSERT_TRUE(WPIMG.next());
+  EXPECT_EQ(WPI.IMAGEPATH.str(), "site/walks/fell.jpg");
+  WPIMGManager->CloseFile();
+}
+
+TEST_F(ReadPagesTest, RunsThatReadNothing) {
+  writePage("bare/readme.txt", {"<a href=\"x.htm\">"});
+  struct Case {
+    const char* name;
+    const char* domain;
+    const char* dir;
+    std::vector<std::string> answers;
+    std::vector<Shown> shown;
+    long domains;
+  };
+  const std::vector<Case> cases = {
+      {"No to the confirmation", kDomain, "bare", {"No"}, {kConfirm}, 0},
+      {"no directory",
+       kDomain,
+       "",
+       {"Yes"},
+       {kConfirm,
+        {"ERROR:Need Data", "Cannot continue. Need both Domain Name and Local Directory Path."}},
+       0},
+      {"missing directory",
+       kDomain,
+       "gone",
+       {"Yes"},
+       {kConfirm, {"Huh?", "Cannot find that directory: gone"}},
+       0},
+      {"directory without pages", kDomain, "bare", {"Yes"}, {kConfirm, kAdded, kDone}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    readconfirmed.clear();
+    EXPECT_EQ(go(c.domain, c.dir, "", c.answers), c.shown);
+    EXPECT_EQ(domains(), c.domains);
+    EXPECT_TRUE(pages().empty());
+  }
+}
+
+TEST_F(ReadPagesTest, PageFileThatCannotBeOpenedLeavesItsPageAsItWas) {
+  // The page file's name is held in 80 characters: a longer path names no file.
+  const std::string odd = std::string(80, 'p') + ".htm";
+  const std::string stored = rt::Str<80>(web(odd)).str();
+  writePage("site/" + odd, kHome);
+  writePage("site/q.htm", {"<a href=\"x.htm\">"});
+  ASSERT_EQ(WebPagesManager->TryOpen(), rt::Status::Ok);
+  WEB.PAGEPATH = stored;
+  WEB.HTMLPAGETITLE = "Stored before";
+  ASSERT_TRUE(WebPages.add());
+  WebPagesManager->CloseFile();
+  ASSERT_EQ(WPLinksManager->TryOpen(), rt::Status::Ok);
+  WPL.WEBPAGEPATHNAME = stored;
+  WPL.WEBPAGELINK = "old.htm";
+  ASSERT_TRUE(WPLinks.add());
+  WPLinksManager->CloseFile();
+
+  EXPECT_EQ(go(kDomain, "site"), (std::vector<Shown>{kConfirm, kAdded, kDone}));
+  EXPECT_EQ(driver.text(window, cFileCount), "2");
+  EXPECT_EQ(driver.text(window, cStatus).rfind("Cannot open site/ppp", 0), 0u)
+      << driver.text(window, cStatus);
+  EXPECT_EQ(counts(stored), (Counts{1, 0, 0, 0, 0}));
+  EXPECT_EQ(counts(web("q.htm")), (Counts{1, 0, 0, 0, 0}));
+  const std::vector<Page> read = pages();
+  ASSERT_EQ(read.size(), 2u);
+  EXPECT_EQ(read[0].title, "Stored before");
+  EXPECT_EQ(read[1].path, web("q.htm"));
+  EXPECT_TRUE(leftoverTextFiles().empty());
+}
+
+// The reader and the page form's parser store the same details for the same files.
+TEST_F(ReadPagesTest, DetailCountsEqualThoseOfThePageParser) {
+  std::vector<std::string> mixed = kHome;
+  mixed.push_back(std::string(300, 'x') + "<a href=\"far.htm\"><IMG SRC=\"far.gif\">");
+  mixed.push_back("<SCRIPT>");
+  for (int i = 0; i < 50; ++i) mixed.push_back("s(" + std::to_string(i) + ");");
+  writePage("site/index.htm", kHome);
+  writePage("site/mixed.htm", mixed);
+  writePage("site/meta.htm", {"<meta name=\"a\" content=\"\">", "<meta name=\"b\"", "<p>"});
+  ASSERT_EQ(go(kDomain, "site").size(), 3u);
+  driver.press(window, cClose);
+  driver.waitForThreadsToEnd();
+  window = nullptr;
+
+  for (const char* name : {"index.htm", "mixed.htm", "meta.htm"}) {
+    SCOPED_TRACE(name);
+    const Counts read = counts(web(name));
+    EXPECT_NE(read, Counts{});
+    ASSERT_EQ(WebPagesManager->TryOpen(), rt::Status::Ok);
+    WEB.PAGEPATH = web(name);
+    ASSERT_TRUE(WebPages.get(WEB_Path));
+    WebPagesManager->CloseFile();
+    driver.start([] { ParseHtmlFile(); });
+    for (const char* answer : {"Yes", "OK"}) {
+      ASSERT_NE(driver.waitForMessageBox(20000), nullptr);
+      driver.answer(answer);
+      driver.pump();
+    }
+    driver.waitForThreadsToEnd();
+    EXPECT_EQ(counts(web(name)), read);
+  }
+}
+
+}  // namespace
