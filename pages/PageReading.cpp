@@ -1,5 +1,6 @@
 #include "pages/PageReading.h"
 
+#include <unistd.h>
 #include <QWidget>
 #include <algorithm>
 #include <cstdint>
@@ -220,7 +221,10 @@ void Progress::set(long n) {
 
 void Redraw::draw(bool force) {
   const auto t = std::chrono::steady_clock::now();
-  if (!force && t - last_ < std::chrono::milliseconds(40)) return;
+  // Often enough to follow; a reading of many pages paints less, its window being most of
+  // its cost otherwise.
+  const auto spacing = std::chrono::milliseconds(manyPages_ ? 80 : 40);
+  if (!force && t - last_ < spacing) return;
   last_ = t;
   const std::vector<rt::Window*> windows = rt::threadWindows(rt::currentThread());
   if (windows.empty()) return;
@@ -265,11 +269,31 @@ void OpenFile::close() {
   open_ = false;
 }
 
-PageResult ReplacePageDetails(OpenFile& page, Progress& progress, Redraw& redraw,
+struct TempCopy::File {
+  rt::ClockTempFile temp;
+};
+
+TempCopy::TempCopy() = default;
+TempCopy::~TempCopy() = default;
+
+bool TempCopy::prepare() {
+  if (!file_) {
+    std::optional<rt::ClockTempFile> temp = rt::ClockTempFile::create();
+    tempfilename = temp ? temp->name() : std::to_string(rt::CLOCK()) + ".txt";
+    if (!temp) return false;
+    file_ = std::make_unique<File>(File{std::move(*temp)});
+    return true;
+  }
+  // Emptied in place: a new file per page costs more than the page's reading.
+  tempfilename = file_->temp.name();
+  return ::truncate(file_->temp.path().c_str(), 0) == 0;
+}
+
+PageResult ReplacePageDetails(OpenFile& page, TempCopy& temp, Progress& progress, Redraw& redraw,
                               const std::function<bool(long lines)>& store) {
   for (auto* flag : {&WEB.DATA1, &WEB.DATA2, &WEB.DATA3, &WEB.DATA4, &WEB.DATA5}) flag->clear();
   statustext = kClearing;
-  redraw.now();
+  redraw.page();
   DetailRewrite rewrite;
   if (rewrite.failed() >= 0) {
     rt::errors() = rewrite.error();
@@ -284,12 +308,11 @@ PageResult ReplacePageDetails(OpenFile& page, Progress& progress, Redraw& redraw
   }
   progress.add();
   statustext.clear();
-  redraw.now();
+  redraw.page();
 
-  std::optional<rt::ClockTempFile> temp = rt::ClockTempFile::create();
-  tempfilename = temp ? temp->name() : std::to_string(rt::CLOCK()) + ".txt";
+  const bool made = temp.prepare();
   OpenFile copy(DOS1Manager);
-  if (!temp || !copy.ok()) return {Outcome::Stop, std::string(tempfilename.raw()) + "not open", 0};
+  if (!made || !copy.ok()) return {Outcome::Stop, std::string(tempfilename.raw()) + "not open", 0};
 
   // The copy holds one record per line file record; the records that continue a longer line
   // are remembered so that the tag rules keep that line's number.
@@ -343,10 +366,9 @@ PageResult ReplacePageDetails(OpenFile& page, Progress& progress, Redraw& redraw
           static_cast<std::int32_t>(std::min<std::int64_t>(entries.front().SIZE, INT32_MAX));
     }
     WEB.PAGEREADDATE = DateTimeText(rt::TODAY(), rt::CLOCK());
-    redraw.now();
+    redraw.page();
   }
   copy.close();
-  temp.reset();
   if (!store(read)) return {};
 
   if (const int failed = rewrite.commit(); failed >= 0) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace rt {
@@ -31,14 +32,35 @@ class Progress {
 
 // Redraws the window of this thread that asked for the work. Per-line redraws are spaced
 // out: a page of thousands of lines would otherwise spend its time painting.
+// A reading of many pages spaces out its per-page redraws as well.
 class Redraw {
  public:
+  explicit Redraw(bool manyPages = false) : manyPages_(manyPages) {}
   void now() { draw(true); }
+  void page() { draw(!manyPages_); }
   void line() { draw(false); }
 
  private:
   void draw(bool force);
+  bool manyPages_;
   std::chrono::steady_clock::time_point last_{};
+};
+
+// The temporary copy of the page being read ("<clock>.txt" in the working directory, the
+// name in tempfilename): made exclusively for the first page, emptied for each further one,
+// removed when the object goes.
+class TempCopy {
+ public:
+  TempCopy();
+  ~TempCopy();
+  TempCopy(const TempCopy&) = delete;
+  TempCopy& operator=(const TempCopy&) = delete;
+  // An empty copy, named in tempfilename; false when it cannot be made.
+  bool prepare();
+
+ private:
+  struct File;
+  std::unique_ptr<File> file_;
 };
 
 // One reading at a time in the program: the page's line files, its copy and the detail
@@ -89,14 +111,13 @@ struct PageResult {
 };
 
 // With the page file DOS open: clears the five flags of the page in the WebPages buffer and
-// its old details, copies the page into a temporary copy (made exclusively, removed on every
-// way out) and reads the copy with the tag rules into new details, the title and, when the
-// page has lines, its file data and read date. The old details are found through the page
-// path keys; the new ones replace them in one transaction per detail file. `store` runs
-// once the page is read and before anything is committed (the caller's own write of the
-// page); false rolls the details back. A failure of the detail files has been reported by
-// the time Ended comes back.
-PageResult ReplacePageDetails(OpenFile& page, Progress& progress, Redraw& redraw,
+// its old details, copies the page into the temporary copy and reads the copy with the tag rules
+// into new details, the title and, when the page has lines, its file data and read date. The old
+// details are found through the page path keys; the new ones replace them in one transaction per
+// detail file. `store` runs once the page is read and before anything is committed (the caller's
+// own write of the page); false rolls the details back. A failure of the detail files has been
+// reported by the time Ended comes back.
+PageResult ReplacePageDetails(OpenFile& page, TempCopy& copy, Progress& progress, Redraw& redraw,
                               const std::function<bool(long lines)>& store);
 
 }  // namespace pagereading

@@ -45,8 +45,9 @@ RunResult readPage(pagereading::Progress& progress, pagereading::Redraw& redraw)
   }
 
   const WebPagesRecord before = WEB;
+  pagereading::TempCopy copy;
   const pagereading::PageResult read =
-      pagereading::ReplacePageDetails(page, progress, redraw, [](long) { return true; });
+      pagereading::ReplacePageDetails(page, copy, progress, redraw, [](long) { return true; });
   if (read.outcome != Outcome::Done) {
     static_cast<WebPagesRecord&>(WEB) = before;
     return {read.outcome, read.stopText};

@@ -184,17 +184,18 @@ void addDomain() {
 
 // One entry of the listing: its page record built, its details replaced. A file that
 // cannot be opened is reported on the status line and leaves its page as it was.
-void readEntry(const rt::DirEntry& entry, pagereading::Redraw& redraw) {
+void readEntry(const rt::DirEntry& entry, pagereading::TempCopy& copy,
+               pagereading::Redraw& redraw) {
   htmlfilename = rt::joinPath(localdir.clip(), entry.NAME);
   ++filecount;
-  redraw.now();
+  redraw.page();
   htmllinecount = 1;
 
   pagereading::OpenFile page(DOSManager);
   if (!page.ok()) {
     statustext = "Cannot open " + std::string(htmlfilename.clip()) + ": " + rt::errors().text;
     htmlfilename.clear();
-    redraw.now();
+    redraw.page();
     return;
   }
 
@@ -224,13 +225,13 @@ void readEntry(const rt::DirEntry& entry, pagereading::Redraw& redraw) {
   };
   pagereading::Progress progress;
   const pagereading::PageResult result =
-      pagereading::ReplacePageDetails(page, progress, redraw, store);
+      pagereading::ReplacePageDetails(page, copy, progress, redraw, store);
   counttext.clear();
   if (result.outcome == pagereading::Outcome::Done)
     statustext = std::string(htmlfilename.clip()) + "  file reading done.";
   else if (result.outcome == pagereading::Outcome::Stop)
     statustext = std::string(htmlfilename.clip()) + ": " + result.stopText;
-  redraw.now();
+  redraw.page();
   htmlfilename.clear();
 }
 
@@ -242,7 +243,7 @@ void readpages() {
 }
 
 void ReadDomainPages() {
-  pagereading::Redraw redraw;
+  pagereading::Redraw redraw(true);
   rt::yieldToOthers();
   if (readconfirmed.blank()) {
     const int answer = rt::ShowMessageBox("Are you sure you wish to read in the Web Pages?",
@@ -291,13 +292,14 @@ void ReadDomainPages() {
     pagereading::OpenFile domains(DomainsManager);
     pagereading::OpenFile pages(WebPagesManager);
     pagereading::DetailFiles details;
+    pagereading::TempCopy copy;
     counttext = "2";
     redraw.now();
     if (domains.ok()) addDomain();
     if (pages.ok()) {
       const std::vector<rt::DirEntry> entries =
           rt::ListDirectory(rt::joinPath(localdir.clip(), "*.htm"));
-      for (auto e = entries.rbegin(); e != entries.rend(); ++e) readEntry(*e, redraw);
+      for (auto e = entries.rbegin(); e != entries.rend(); ++e) readEntry(*e, copy, redraw);
     } else {
       statustext = "The web pages cannot be opened: " + rt::errors().text;
     }
