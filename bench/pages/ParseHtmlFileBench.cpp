@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/pages/PageGenerator.h"
 #include "dictionary/Dictionary.h"
 #include "pages/ParseHtmlFile.h"
 #include "runtime/data/LineFile.h"
@@ -35,56 +36,6 @@ namespace fs = std::filesystem;
 
 std::string pagePath(int i) {
   return "/walks/page" + std::to_string(i) + ".htm";
-}
-
-// A page of about `bytes` bytes: head with title, meta tags and a script, then paragraphs
-// with links and images, now and then a form.
-std::string makePage(int index, std::size_t bytes, std::mt19937& rng) {
-  const char* end = rng() % 2 ? "\r\n" : "\n";
-  std::string out;
-  auto put = [&](const std::string& line) {
-    out += line;
-    out += end;
-  };
-  put("<html>");
-  put("<head>");
-  put("<TITLE>Tarn walks, page " + std::to_string(index) + "</TITLE>");
-  put("<meta name=\"keywords\" content=\"tarn, walks, fells, water\">");
-  put("<meta name=\"description\"");
-  put("      content=\"Walks around the tarn and up the fells\">");
-  put("<SCRIPT language=\"javascript\">");
-  for (int i = 0; i < 8; ++i)
-    put("  var step" + std::to_string(i) + " = " + std::to_string(i) + ";");
-  put("</script>");
-  put("</head>");
-  put("<body bgcolor=\"#FFFFFF\">");
-  for (int n = 0; out.size() < bytes; ++n) {
-    switch (rng() % 8) {
-      case 0:
-        put("<p><IMG SRC=\"/images/pic" + std::to_string(rng() % 500) +
-            ".jpg\" HEIGHT=\"120\" WIDTH=\"200\" ALT=\"the tarn\"></p>");
-        break;
-      case 1:
-        if (rng() % 6 == 0) {
-          put("<form action=\"/cgi-bin/mail\" method=\"post\">");
-          put("  <input type=\"text\" name=\"email\">");
-          put("  <input type=\"submit\" value=\"Send\">");
-          put("</form>");
-        }
-        break;
-      case 2:
-      case 3:
-        put("<p>From the car park <a href=\"walk" + std::to_string(rng() % 900) +
-            ".htm\">follow the beck</a> to the stile and on to the tarn.</p>");
-        break;
-      default:
-        put("<p>The path climbs steadily beside the wall, then levels out where the water "
-            "comes into view; keep to the left bank until the footbridge.</p>");
-    }
-  }
-  put("</body>");
-  put("</html>");
-  return out;
 }
 
 // A working directory with the dictionary, a site and detail files of many pages.
@@ -164,7 +115,7 @@ class Bench {
     for (int i = 0; i < count; ++i) {
       const std::string name = "site/page" + std::to_string(i) + ".htm";
       std::ofstream(name, std::ios::binary)
-          << makePage(i, static_cast<std::size_t>(std::exp(logSize(rng))), rng);
+          << benchpages::makePage(i, static_cast<std::size_t>(std::exp(logSize(rng))), rng);
       files_.push_back(name);
     }
   }
