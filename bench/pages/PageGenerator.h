@@ -5,6 +5,8 @@
 #include <random>
 #include <string>
 
+#include "dictionary/Dictionary.h"
+
 namespace benchpages {
 
 // A page of about `bytes` bytes: head with title, meta tags and a script, then paragraphs
@@ -55,6 +57,34 @@ inline std::string makePage(int index, std::size_t bytes, std::mt19937& rng) {
   put("</body>");
   put("</html>");
   return out;
+}
+
+// Appends the details a read page of that path leaves: 20 links, 5 images, 2 meta tags, a
+// script and a form (the detail files open).
+inline void appendStoredDetails(const std::string& path) {
+  for (int i = 0; i < 20; ++i) {
+    WPL.WEBPAGEPATHNAME = path;
+    WPL.WEBPAGELINK = "walk" + std::to_string(i) + ".htm";
+    WPL.LINENUMBER = 20 + i;
+    WPLinks.append();
+  }
+  for (int i = 0; i < 5; ++i) {
+    WPI.WEBPAGEPATHNAME = path;
+    WPI.WEBPAGEIMG = "/images/pic" + std::to_string(i) + ".jpg";
+    WPIMG.append();
+  }
+  for (const char* name : {"keywords", "description"}) {
+    WPM.WEBPAGEPATH = path;
+    WPM.METANAME = name;
+    WPM.METACONTENTS = "tarn, walks";
+    WPMeta.append();
+  }
+  WPS.WEBPAGEPATHNAME = path;
+  for (int n = 1; n <= 10; ++n) WPS.ScriptLine(n) = "var step = " + std::to_string(n) + ";";
+  WPScripts.append();
+  WPF.WEBPAGEPATHNAME = path;
+  WPF.FormLine(1) = "<form action=\"/cgi-bin/mail\" method=\"post\">";
+  WPForm.append();
 }
 
 }  // namespace benchpages

@@ -63,30 +63,7 @@ class Bench {
                                               WPScriptsManager, WPFormManager};
     for (rt::FileManager* m : managers) m->TryOpen();
     for (; populated_ < pages; ++populated_) {
-      const std::string path = pagePath(populated_);
-      for (int i = 0; i < 20; ++i) {
-        WPL.WEBPAGEPATHNAME = path;
-        WPL.WEBPAGELINK = "walk" + std::to_string(i) + ".htm";
-        WPL.LINENUMBER = 20 + i;
-        WPLinks.append();
-      }
-      for (int i = 0; i < 5; ++i) {
-        WPI.WEBPAGEPATHNAME = path;
-        WPI.WEBPAGEIMG = "/images/pic" + std::to_string(i) + ".jpg";
-        WPIMG.append();
-      }
-      for (const char* name : {"keywords", "description"}) {
-        WPM.WEBPAGEPATH = path;
-        WPM.METANAME = name;
-        WPM.METACONTENTS = "tarn, walks";
-        WPMeta.append();
-      }
-      WPS.WEBPAGEPATHNAME = path;
-      for (int n = 1; n <= 10; ++n) WPS.ScriptLine(n) = "var step = " + std::to_string(n) + ";";
-      WPScripts.append();
-      WPF.WEBPAGEPATHNAME = path;
-      WPF.FormLine(1) = "<form action=\"/cgi-bin/mail\" method=\"post\">";
-      WPForm.append();
+      benchpages::appendStoredDetails(pagePath(populated_));
     }
     for (rt::FileManager* m : managers) {
       m->keyedFile()->build();

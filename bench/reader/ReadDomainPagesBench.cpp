@@ -78,28 +78,7 @@ void prefill(int pages) {
                                                   WPScriptsManager, WPFormManager};
   for (rt::FileManager* m : managers) m->TryOpen();
   for (int p = 0; p < pages; ++p) {
-    const std::string path = "http://www.other.example/page" + std::to_string(p) + ".htm";
-    for (int i = 0; i < 20; ++i) {
-      WPL.WEBPAGEPATHNAME = path;
-      WPL.WEBPAGELINK = "walk" + std::to_string(i) + ".htm";
-      WPLinks.append();
-    }
-    for (int i = 0; i < 5; ++i) {
-      WPI.WEBPAGEPATHNAME = path;
-      WPI.WEBPAGEIMG = "/images/pic" + std::to_string(i) + ".jpg";
-      WPIMG.append();
-    }
-    for (const char* name : {"keywords", "description"}) {
-      WPM.WEBPAGEPATH = path;
-      WPM.METANAME = name;
-      WPMeta.append();
-    }
-    WPS.WEBPAGEPATHNAME = path;
-    WPS.ScriptLine(1) = "var step = 1;";
-    WPScripts.append();
-    WPF.WEBPAGEPATHNAME = path;
-    WPF.FormLine(1) = "<form action=\"/cgi-bin/mail\" method=\"post\">";
-    WPForm.append();
+    benchpages::appendStoredDetails("http://www.other.example/page" + std::to_string(p) + ".htm");
   }
   for (rt::FileManager* m : managers) m->CloseFile();
 }
