@@ -1,9 +1,11 @@
 // The directory reader end to end: real directory trees and data files in a temporary working
 // directory, the window typed into and its boxes answered as a user would.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <QMessageBox>
 #include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -309,6 +311,39 @@ TEST_F(ReadPagesTest, PageFileThatCannotBeOpenedLeavesItsPageAsItWas) {
   EXPECT_EQ(read[0].title, "Stored before");
   EXPECT_EQ(read[1].path, web("q.htm"));
   EXPECT_TRUE(leftoverTextFiles().empty());
+}
+
+// The lock probe of the data tests, built beside this program, as another program asking to
+// write one file: 0 when it may, 1 when it is refused.
+int otherProgramWrites(const std::string& diskName) {
+  const auto probe =
+      std::filesystem::read_symlink("/proc/self/exe").parent_path() / "tw_data_lock_probe";
+  EXPECT_TRUE(std::filesystem::exists(probe));
+  const int status =
+      std::system((probe.string() + " lock " + diskName + " </dev/null >/dev/null").c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(ReadPagesTest, AnotherProgramMayWriteTheFilesExceptWhileARunWorks) {
+  const std::vector<std::string> files = {"DOMAINS", "WEBPAGES", "WPLINKS", "WPSCRIPT",
+                                          "WPFORM",  "WPIMG",    "WPMETA"};
+  writePage("site/index.htm", kHome);
+  open();
+  ASSERT_TRUE(driver.type(window, cDomain, kDomain));
+  ASSERT_TRUE(driver.type(window, cLocalDir, "site"));
+  EXPECT_EQ(otherProgramWrites("DOMAINS"), 0);  // looked up when the domain was typed
+  ASSERT_TRUE(driver.press(window, cGo));
+  for (const Shown& expected : {kConfirm, kAdded, kDone}) {
+    QMessageBox* box = driver.waitForMessageBox(20000);
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(driver.messageText(box), expected.text);
+    if (expected.text == kAdded.text) {  // the run is working: the files it writes are held
+      for (const std::string& f : files) EXPECT_EQ(otherProgramWrites(f), 1) << f;
+    }
+    EXPECT_TRUE(driver.answer(expected.text == kConfirm.text ? "Yes" : "OK"));
+    driver.pump();
+  }
+  for (const std::string& f : files) EXPECT_EQ(otherProgramWrites(f), 0) << f;
 }
 
 // The reader and the page form's parser store the same details for the same files.
