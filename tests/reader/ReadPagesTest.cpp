@@ -228,6 +228,15 @@ TEST_F(ReadPagesTest, SecondRunReplacesTheDetailsAndKeepsOnePagePerPath) {
   EXPECT_EQ(read[1].fileDate, "kept");
   EXPECT_EQ(counts(web("index.htm")), (Counts{1, 0, 0, 0, 0}));
   EXPECT_EQ(domains(), 1);
+
+  // Opened again the window starts blank; the known domain brings its directory.
+  driver.press(window, cClose);
+  driver.waitForThreadsToEnd();
+  open();
+  EXPECT_EQ(driver.text(window, cDomain), "");
+  EXPECT_EQ(driver.text(window, cLocalDir), "");
+  ASSERT_TRUE(driver.type(window, cDomain, kDomain));
+  EXPECT_EQ(driver.text(window, cLocalDir), "site");
 }
 
 TEST_F(ReadPagesTest, SubDirectoryPagesAreNamedAndFoundUnderIt) {
