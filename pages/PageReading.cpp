@@ -25,9 +25,6 @@ namespace pagereading {
 
 namespace {
 
-constexpr char kClearing[] =
-    "Clearing old HTML data before reading in new data. Please be patient.";
-
 // The detail files in the order their old records are cleared; each key leads with the
 // page path, so a page's records are one range of it.
 struct DetailFile {

@@ -16,6 +16,10 @@ class FileManager;
 
 namespace pagereading {
 
+// The status line while old details go.
+inline constexpr char kClearing[] =
+    "Clearing old HTML data before reading in new data. Please be patient.";
+
 // A file's or a reading's date and time as the page stores them: "d1" & " " & "t3".
 std::string DateTimeText(std::int32_t date, std::int32_t time);
 

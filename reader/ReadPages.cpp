@@ -69,7 +69,7 @@ const rt::WindowTable& windowTable() {
               {14, K::Prompt, "Step 4:"},
               {15, K::Prompt, "(Press the GO button to begin reading in your files.)"},
               {16, K::Prompt,
-               "Do steps 1, 2 && 4 for the main directory. Then add the subdirectories (step "
+               "Do steps 1, 2 & 4 for the main directory. Then add the subdirectories (step "
                "3) as needed."},
               {17, K::Prompt,
                "Use this Reader program when reading a site for the first time. Existing "
@@ -294,6 +294,7 @@ void ReadDomainPages() {
     pagereading::DetailFiles details;
     pagereading::TempCopy copy;
     counttext = "2";
+    statustext = pagereading::kClearing;
     redraw.now();
     if (domains.ok()) addDomain();
     if (pages.ok()) {

@@ -20,8 +20,8 @@
 
 namespace {
 
-constexpr int cDomain = 5, cLocalDir = 9, cSubDir = 13, cFileCount = 21, cStatus = 22, cGo = 24,
-              cClose = 26;
+constexpr int cDomain = 5, cLocalDir = 9, cSubDir = 13, cFileCount = 21, cStatus = 22, cCount = 23,
+              cGo = 24, cClose = 26;
 constexpr char kDomain[] = "tarnwalks.example";
 
 const std::vector<std::string> kHome = {
@@ -174,6 +174,9 @@ TEST_F(ReadPagesTest, ReadsEveryPageOfTheDirectoryInReverseOrder) {
   writePage("site/notes.txt", {"<a href=\"no.htm\">"});
 
   EXPECT_EQ(go(kDomain, "site"), (std::vector<Shown>{kConfirm, kAdded, kDone}));
+  EXPECT_EQ(driver.text(window, 16),
+            "Do steps 1, 2 & 4 for the main directory. Then add the subdirectories (step 3) as "
+            "needed.");
   EXPECT_EQ(driver.text(window, cFileCount), "4");
   EXPECT_EQ(driver.text(window, cStatus), "site/" + longName + "  file reading done.");
   const std::vector<Page> read = pages();
@@ -348,6 +351,9 @@ TEST_F(ReadPagesTest, AnotherProgramMayWriteTheFilesExceptWhileARunWorks) {
     ASSERT_EQ(driver.messageText(box), expected.text);
     if (expected.text == kAdded.text) {  // the run is working: the files it writes are held
       for (const std::string& f : files) EXPECT_EQ(otherProgramWrites(f), 1) << f;
+      EXPECT_EQ(driver.text(window, cStatus),
+                "Clearing old HTML data before reading in new data. Please be patient.");
+      EXPECT_EQ(driver.text(window, cCount), "2");
     }
     EXPECT_TRUE(driver.answer(expected.text == kConfirm.text ? "Yes" : "OK"));
     driver.pump();
