@@ -186,11 +186,27 @@ void placeOnTabs(WindowDesc& d) {
   }
 }
 
-// A list whose order is the one of the showing tab, else the table's fallback.
+using Condition = std::shared_ptr<Compiled<Expression>>;
+
+Condition condition(const WindowTable& t, const char* text) {
+  auto c = std::make_shared<Compiled<Expression>>(compile(text, t.context->names()));
+  if (!c->ok()) bad(t, "expression " + c->error().message + ":", text);
+  return c;
+}
+
+// A list whose order is the one of the showing tab, else the first whose condition holds,
+// else the table's fallback.
 class TableList : public ListBrowser {
  public:
-  TableList(BrowseController& window, const ListTable& table)
-      : ListBrowser(window, *table.file, table.control), window_(window), table_(table) {}
+  TableList(BrowseController& window, const WindowTable& t, const ListTable& table)
+      : ListBrowser(window, *table.file, table.control), window_(window), table_(table) {
+    for (const OrderRow& o : table.orders)
+      when_.push_back(*o.when ? condition(t, o.when) : nullptr);
+    for (const RowIcon& i : table.icons) {
+      if (i.column >= table.fields.size()) bad(t, "no such column for icon", i.icon);
+      icons_.push_back({&i, condition(t, i.when)});
+    }
+  }
 
   std::size_t ChooseSortOrder() override {
     const Window* w = window_.window();
@@ -198,12 +214,21 @@ class TableList : public ListBrowser {
       const int tab = table_.orders[i].tab;
       if (tab != 0 && w->has(tab) && w->currentTabControl(w->parentOf(tab)) == tab) return i;
     }
+    for (std::size_t i = 0; i < when_.size(); ++i)
+      if (when_[i] && (**when_[i]).test()) return i;
     return table_.otherOrder;
+  }
+
+  void FillRow(RowLook& look) override {
+    for (const auto& [row, when] : icons_)
+      if ((**when).test()) look.icons[row->column] = row->icon;
   }
 
  private:
   BrowseController& window_;
   const ListTable& table_;
+  std::vector<Condition> when_;
+  std::vector<std::pair<const RowIcon*, Condition>> icons_;
 };
 
 // Every name of "a, -b" is a field of desc.
@@ -224,7 +249,7 @@ std::unique_ptr<TableList> makeList(BrowseController& w, const WindowTable& t,
   if (!lt.file) bad(t, "no file for list", std::to_string(lt.control));
   needControl(t, lt.control);
   const FileDesc& desc = lt.file->desc();
-  auto list = std::make_unique<TableList>(w, lt);
+  auto list = std::make_unique<TableList>(w, t, lt);
   if (!list->SetFormat(lt.format)) bad(t, "not a column format:", lt.format);
   for (const char* f : lt.fields) list->AddField(fieldOf(t, desc, f));
   for (const OrderRow& o : lt.orders) {
@@ -241,8 +266,7 @@ std::unique_ptr<TableList> makeList(BrowseController& w, const WindowTable& t,
       }
     }
     if (*o.filter) {
-      auto compiled = std::make_shared<Compiled<Expression>>(compile(o.filter, t.context->names()));
-      if (!compiled->ok()) bad(t, "filter " + compiled->error().message + ":", o.filter);
+      Condition compiled = condition(t, o.filter);
       order.filter = [compiled] { return (**compiled).test(); };
     }
     if (!o.range.empty()) {

@@ -98,8 +98,17 @@ struct OrderRow {
   const char* locatorField = nullptr;  // nullptr: no locator
   int locatorControl = 0;              // the entry of an entry locator; 0: a step locator
   const char* filter = "";             // an expression over the context's names
+  // Chosen while this expression holds and no order's tab shows; "": never so.
+  const char* when = "";
   // Fields (of another file's buffer or the list's own) that fix the key's first components.
   std::vector<const char*> range = {};
+};
+
+// A column's icon on the rows where an expression over the row holds.
+struct RowIcon {
+  std::size_t column;
+  const char* icon;
+  const char* when;
 };
 
 struct ListTable {
@@ -108,11 +117,12 @@ struct ListTable {
   const char* format;               // the designed column layout
   std::vector<const char*> fields;  // one per column
   std::vector<OrderRow> orders;
-  std::size_t otherOrder = 0;  // the order while no order's tab shows
+  std::size_t otherOrder = 0;  // the order while no order's tab shows and none's `when` holds
   int update = 0;              // child procedure of Insert, Change and Delete
   int print = 0;               // child procedure of Print
   bool selectMode = false;
   LayoutKeeping layouts = LayoutKeeping::None;
+  std::vector<RowIcon> icons = {};
 };
 
 // A child procedure by number: its entry, or its name looked up when the window is built.
