@@ -4,6 +4,7 @@
 
 #include "admin/Domains.h"
 #include "admin/Main.h"
+#include "admin/Notes.h"
 #include "admin/Registrars.h"
 #include "admin/Reminders.h"
 #include "admin/Startup.h"
@@ -22,7 +23,8 @@ const ProcedureRegistration procedures{
     {"notice", kSmallStack, &notice},
     {"ConfigureControlPanel", kSmallStack, nullptr},
     {"cpanel2", kSmallStack, nullptr},
-    {"BrowseNotes", kSmallStack, nullptr},
+    {"BrowseNotes", kSmallStack, &BrowseNotes},
+    {"printnote", kSmallStack, nullptr},
     {"RunPageReader", kSmallStack, &RunPageReader},
     {"splash", kSmallStack, &splash},
 };

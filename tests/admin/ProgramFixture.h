@@ -80,6 +80,7 @@ class ProgramTest : public ::testing::Test {
     calls().clear();
     accepted().clear();
     resetGlobals();
+    for (const char* name : kReplaceable) entries.push_back(FindProcedure(name));
   }
 
   void TearDown() override {
@@ -92,8 +93,8 @@ class ProgramTest : public ::testing::Test {
       driver.waitForThreadsToEnd();
     }
     EXPECT_EQ(rt::procedureThreadCount(), 0);
-    for (const char* name : {"notice", "cpanel2", "BrowseDomains", "BrowseNotes"})
-      SetProcedure(name, nullptr);
+    // Stand-ins go; the program's own procedures come back for the next test.
+    for (std::size_t i = 0; i < entries.size(); ++i) SetProcedure(kReplaceable[i], entries[i]);
     rt::setLauncher(nullptr);
     rt::setUrlOpener(nullptr);
     rt::setProgramDirectory({});
@@ -139,6 +140,9 @@ class ProgramTest : public ::testing::Test {
     return 0;
   }
 
+  static constexpr const char* kReplaceable[] = {"notice", "cpanel2", "BrowseDomains",
+                                                 "BrowseNotes"};
+  std::vector<ProcedureEntry> entries;
   QTemporaryDir dir;
   QTemporaryDir programDir;
   QString oldDir;
