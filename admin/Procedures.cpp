@@ -2,6 +2,7 @@
 // known without an entry point (their menu items show unavailable) until their code joins.
 #include "common/Procedures.h"
 
+#include "admin/ControlPanel.h"
 #include "admin/Domains.h"
 #include "admin/Main.h"
 #include "admin/Notes.h"
@@ -22,7 +23,7 @@ const ProcedureRegistration procedures{
     {"comparisons", kSmallStack, nullptr},
     {"notice", kSmallStack, &notice},
     {"ConfigureControlPanel", kSmallStack, nullptr},
-    {"cpanel2", kSmallStack, nullptr},
+    {"cpanel2", kSmallStack, &cpanel2},
     {"BrowseNotes", kSmallStack, &BrowseNotes},
     {"printnote", kSmallStack, nullptr},
     {"RunPageReader", kSmallStack, &RunPageReader},

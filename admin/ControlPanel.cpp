@@ -1,0 +1,122 @@
+#include "admin/ControlPanel.h"
+
+#include "common/Procedures.h"
+#include "common/System.h"
+#include "dictionary/Globals.h"
+#include "runtime/proc/Programs.h"
+#include "runtime/proc/Threads.h"
+#include "runtime/ui/TableWindows.h"
+
+namespace {
+
+using K = rt::ControlKind;
+using B = rt::ButtonRole;
+
+enum {
+  cBrowser = 1,
+  cMail,
+  cFtp,
+  cGraphics,
+  cHtml,
+  cText,
+  cNotes,
+  cUser1,
+  cUser2,
+  cUser3,
+};
+
+const rt::WindowTable& launcherTable() {
+  static const rt::WindowTable t{
+      .context = &SystemTables(),
+      .procedure = "cpanel2",
+      .title = "RuDerudoz Oridi: Tarnwick",
+      .controls =
+          {
+              {cBrowser, K::Button, "Browser"},
+              {cMail, K::Button, "E-Mail"},
+              {cFtp, K::Button, "FTP"},
+              {cGraphics, K::Button, "Graphics Editor"},
+              {cHtml, K::Button, "HTML Editor"},
+              {cText, K::Button, "Text Editor"},
+              {cNotes, K::Button, "Notes"},
+              {cUser1, K::Button, ""},
+              {cUser2, K::Button, ""},
+              {cUser3, K::Button, ""},
+          },
+      .disabled = {cBrowser, cMail, cFtp, cGraphics, cHtml, cText, cUser1, cUser2, cUser3},
+  };
+  return t;
+}
+
+const rt::WindowTableRegistration tables{{"cpanel2", &launcherTable}};
+
+// A program button: available while `shown` is not blank, runs `command`. The user buttons
+// are shown by their captions and carry them as their texts.
+struct ProgramButton {
+  int control;
+  std::string_view (*shown)();
+  std::string_view (*command)();
+  bool captioned;
+};
+
+template <auto& Global>
+std::string_view clipped() {
+  return Global.clip();
+}
+
+const ProgramButton kButtons[] = {
+    {cHtml, &clipped<html>, &clipped<html>, false},
+    {cText, &clipped<txted>, &clipped<txted>, false},
+    {cFtp, &clipped<fftp>, &clipped<fftp>, false},
+    {cBrowser, &clipped<brwsr>, &clipped<brwsr>, false},
+    {cGraphics, &clipped<grphx>, &clipped<grphx>, false},
+    {cUser1, &clipped<ubut1>, &clipped<usr1>, true},
+    {cUser2, &clipped<ubut2>, &clipped<usr2>, true},
+    {cMail, &clipped<mail>, &clipped<mail>, false},
+    {cUser3, &clipped<ubut3>, &clipped<usr3>, true},
+};
+
+class Launcher : public rt::TableBrowse {
+ public:
+  Launcher() : TableBrowse(launcherTable()) {}
+
+  rt::Flow OnWindowEvent() override {
+    const rt::Flow f = TableBrowse::OnWindowEvent();
+    if (eventKind() == rt::EventKind::OpenWindow) {
+      cpanelopen = "Y";
+      for (const ProgramButton& b : kButtons) {
+        if (b.captioned) window()->setText(b.control, b.shown());
+        if (!b.shown().empty()) window()->setEnabled(b.control, true);
+      }
+    } else if (eventKind() == rt::EventKind::CloseWindow) {
+      cpanelopen = "N";
+    }
+    return f;
+  }
+
+  rt::Flow OnAccepted() override {
+    const rt::Flow f = TableBrowse::OnAccepted();
+    if (f != rt::Flow::Continue) return f;
+    if (control() == cNotes) {
+      if (ProcedureEntry notes = FindProcedure("BrowseNotes"))
+        rt::START(notes, kSmallStack, "BrowseNotes");
+      RefreshItems();
+      return f;
+    }
+    for (const ProgramButton& b : kButtons) {
+      if (b.control != control()) continue;
+      if (!b.command().empty()) rt::RUN(b.command());
+      RefreshItems();
+      // The program ran in the current directory; the data files and settings live in ours.
+      rt::ChangeDirectory(mypath.clip());
+    }
+    return f;
+  }
+};
+
+}  // namespace
+
+void cpanel2() {
+  Launcher w;
+  w.Run();
+}

@@ -1,0 +1,130 @@
+// The launcher: availability from the globals, the notes it opens, and the configured
+// programs it starts (a real process records how it was started).
+#include <QFile>
+#include <QThread>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "DomainsTestFixture.h"
+#include "admin/ControlPanel.h"
+
+namespace {
+
+enum { cBrowser = 1, cMail, cFtp, cGraphics, cHtml, cText, cNotes, cUser1, cUser2, cUser3 };
+
+void blankPanelGlobals() {
+  for (auto* s : {&grphx, &brwsr, &txted, &fftp, &mail, &usr1, &usr2, &usr3, &usr4}) s->clear();
+  html.clear();
+  for (auto* s : {&ubut1, &ubut2, &ubut3}) s->clear();
+  ubut4.clear();
+}
+
+class LauncherTest : public domaintest::WindowsTest {
+ protected:
+  void SetUp() override {
+    WindowsTest::SetUp();
+    blankPanelGlobals();
+    mypath = rt::currentDirectory();
+  }
+  void TearDown() override {
+    WindowsTest::TearDown();
+    blankPanelGlobals();
+    mypath.clear();
+    cpanelopen.clear();
+  }
+  rt::Window* openLauncher() { return open(&cpanel2, "cpanel2"); }
+};
+
+TEST_F(LauncherTest, WithAllGlobalsBlankOnlyNotesIsAvailable) {
+  rt::Window* w = openLauncher();
+  ASSERT_TRUE(w);
+  EXPECT_EQ(w->title(), "RuDerudoz Oridi: Tarnwick");
+  EXPECT_EQ(cpanelopen.str(), "Y");
+  for (int c = cBrowser; c <= cUser3; ++c) EXPECT_EQ(w->enabled(c), c == cNotes) << c;
+  driver.close(w);
+  ASSERT_TRUE(driver.waitForClose("cpanel2"));
+  EXPECT_EQ(cpanelopen.str(), "N");
+}
+
+TEST_F(LauncherTest, EachButtonFollowsItsOwnGlobal) {
+  const struct {
+    int control;
+    rt::Str<100>* global;
+  } cases[] = {
+      {cBrowser, &brwsr}, {cMail, &mail}, {cFtp, &fftp}, {cGraphics, &grphx}, {cText, &txted}};
+  for (const auto& c : cases) {
+    blankPanelGlobals();
+    *c.global = "prog";
+    rt::Window* w = openLauncher();
+    ASSERT_TRUE(w);
+    for (int b = cBrowser; b <= cUser3; ++b)
+      EXPECT_EQ(w->enabled(b), b == c.control || b == cNotes) << c.control << " " << b;
+    driver.close(w);
+    ASSERT_TRUE(driver.waitForClose("cpanel2"));
+  }
+  blankPanelGlobals();
+  html = "editor";
+  ubut2 = "Backup";  // a caption without a command is available and starts nothing
+  rt::Window* w = openLauncher();
+  ASSERT_TRUE(w);
+  EXPECT_TRUE(w->enabled(cHtml));
+  EXPECT_TRUE(w->enabled(cUser2));
+  EXPECT_FALSE(w->enabled(cUser1));
+  EXPECT_EQ(w->text(cUser2), "Backup");
+  ASSERT_TRUE(driver.press(w, cUser2));
+  driver.pump();
+  EXPECT_TRUE(driver.isOpen(w));
+  driver.close(w);
+}
+
+TEST_F(LauncherTest, NotesShowsAllNotes) {
+  domaintest::addRecords<DnotesRecord>(DnotesDesc(), {[](DnotesRecord& r) {
+                                                        r.TOPIC = "plain";
+                                                        r.REMINDER = "N";
+                                                      },
+                                                      [](DnotesRecord& r) {
+                                                        r.TOPIC = "reminder";
+                                                        r.REMINDER = "Y";
+                                                      }});
+  rt::Window* w = openLauncher();
+  ASSERT_TRUE(w);
+  ASSERT_TRUE(driver.press(w, cNotes));
+  rt::Window* b = driver.waitForWindow("BrowseNotes");
+  ASSERT_TRUE(b);
+  EXPECT_NE(b->thread(), w->thread());
+  EXPECT_EQ(driver.rowCount(b, 1), 2);
+  driver.close(b);
+  driver.close(w);
+}
+
+TEST_F(LauncherTest, AQuotedProgramPathStartsWithItsArgumentsAndTheDirectoryComesBack) {
+  const std::filesystem::path programs =
+      std::filesystem::path(dir.path().toStdString()) / "my programs";
+  std::filesystem::create_directory(programs);
+  const std::filesystem::path helper = programs / "recorder";
+  std::filesystem::copy_file(TW_ARGV_RECORDER, helper);
+  std::filesystem::permissions(helper, std::filesystem::perms::owner_all);
+  const std::filesystem::path log = programs / "argv.txt";
+  setenv("TW_ARGV_LOG", log.c_str(), 1);
+  usr1 = "\"" + helper.string() + "\" \"two words\" -x;echo";
+  ubut1 = "Record";
+  rt::Window* w = openLauncher();
+  ASSERT_TRUE(w);
+  // Something moved the current directory meanwhile; the program starts there.
+  const std::string data = rt::currentDirectory();
+  ASSERT_TRUE(rt::ChangeDirectory(programs.string()));
+  ASSERT_TRUE(driver.press(w, cUser1));
+  driver.pump();
+  EXPECT_EQ(rt::currentDirectory(), data);
+  for (int i = 0; i < 100 && !std::filesystem::exists(log); ++i) QThread::msleep(20);
+  std::ifstream in(log);
+  std::vector<std::string> lines;
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  EXPECT_EQ(lines, (std::vector<std::string>{std::filesystem::canonical(programs).string(),
+                                             "two words", "-x;echo"}));
+  unsetenv("TW_ARGV_LOG");
+  driver.close(w);
+}
+
+}  // namespace
