@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <map>
@@ -64,6 +66,18 @@ std::vector<QFileDialog*>& fileDialogs() {
   return d;
 }
 
+// A box is as wide as its text needs, which can cut its caption in the title bar ("Par...
+// File"); a spacer as wide as the caption plus the title bar's buttons keeps it whole.
+void fitCaption(QMessageBox* box) {
+  auto* grid = qobject_cast<QGridLayout*>(box->layout());
+  if (!grid || box->windowTitle().isEmpty()) return;
+  constexpr int kTitleBarButtons = 140;
+  const int width =
+      QFontMetrics(box->font()).horizontalAdvance(box->windowTitle()) * 5 / 4 + kTitleBarButtons;
+  grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 // Shows box, blocks the caller's windows on this thread, and waits for a button.
 // results maps each button to what the caller returns.
 int runBox(QMessageBox* box, const std::map<QAbstractButton*, int>& results, int onClose) {
@@ -80,6 +94,7 @@ int runBox(QMessageBox* box, const std::map<QAbstractButton*, int>& results, int
     wake(thread);
   });
   ModalScope scope;
+  fitCaption(box);
   box->setWindowModality(Qt::NonModal);
   box->show();
   registerRuntimeDialog(box, thread);

@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -47,6 +48,18 @@ TEST_F(MessageBoxes, ButtonPressedIsReturned) {
     driver.waitForThreadsToEnd();
     EXPECT_EQ(got, c.want) << c.buttons;
   }
+}
+
+TEST_F(MessageBoxes, BoxIsWideEnoughForItsCaption) {
+  const std::string caption = "Parse HTML File of a rather long name";
+  driver.start([&] { rt::ShowMessageBox("Done.", caption); });
+  QMessageBox* box = driver.waitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  const int captionWidth =
+      QFontMetrics(box->font()).horizontalAdvance(QString::fromStdString(caption));
+  EXPECT_GT(box->width(), captionWidth + 100);
+  EXPECT_TRUE(driver.answer(Ok));
+  driver.waitForThreadsToEnd();
 }
 
 TEST_F(MessageBoxes, TextButtonsReturnTheirNumber) {
