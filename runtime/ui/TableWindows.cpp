@@ -83,6 +83,7 @@ void describeControls(WindowDesc& d, const WindowTable& t) {
     c.icon = r.icon;
     c.width = r.width;
     c.height = r.height;
+    c.value = r.value;
     if (r.kind == ControlKind::Check) {
       c.trueValue = "Y";
       c.falseValue = "N";
@@ -115,7 +116,11 @@ void placeOnTabs(WindowDesc& d) {
   const int ch = fm.averageCharWidth();
   constexpr int kLeft = 10, kTop = 10, kGap = 8, kPromptColumn = 180, kWrap = 860;
   std::map<int, ControlKind> kinds;
-  for (const ControlDesc& c : d.controls) kinds[c.number] = c.kind;
+  std::map<int, std::vector<const ControlDesc*>> members;  // of groups, which lay them out
+  for (const ControlDesc& c : d.controls) {
+    kinds[c.number] = c.kind;
+    if (c.parent) members[c.parent].push_back(&c);
+  }
   struct Cursor {
     int x = kLeft, y = kTop, lineHeight = 0;
     ControlKind previous = ControlKind::Region;
@@ -168,6 +173,15 @@ void placeOnTabs(WindowDesc& d) {
         w = std::max(textWidth + 16, 80);
         h = 26;
         break;
+      case ControlKind::Group:
+      case ControlKind::Option: {
+        // A box around its members, one to a line.
+        w = textWidth + 30;
+        for (const ControlDesc* m : members[c.number])
+          w = std::max(w, fm.horizontalAdvance(qtText(m->text)) + 50);
+        h = static_cast<int>(members[c.number].size()) * (fm.height() + 12) + fm.height() + 16;
+        break;
+      }
       default:
         w = textWidth + 30;
         break;

@@ -46,8 +46,9 @@ struct TableContext {
 };
 
 // One control: its number, kind, caption, the tab or sheet it stands on, the field or memo
-// it edits ("DOM:DOMAINNAME", "DOM:Notes"), its picture, tip, icon and the status text
-// shown while it has the focus; a size in pixels (0: the kind's own).
+// it edits ("DOM:DOMAINNAME", "DOM:Notes"), its picture, tip, icon, the status text
+// shown while it has the focus, a size in pixels (0: the kind's own) and, for a radio, the
+// value its option group stores.
 struct ControlRow {
   int number;
   ControlKind kind;
@@ -60,6 +61,7 @@ struct ControlRow {
   const char* status = "";
   int width = 0;
   int height = 0;
+  const char* value = "";
 };
 
 enum class ButtonRole {
