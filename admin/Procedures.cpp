@@ -4,6 +4,7 @@
 
 #include "admin/ControlPanel.h"
 #include "admin/Domains.h"
+#include "admin/Hosts.h"
 #include "admin/Main.h"
 #include "admin/Notes.h"
 #include "admin/Registrars.h"
@@ -14,7 +15,7 @@ namespace {
 
 const ProcedureRegistration procedures{
     {"BrowseDomains", kLargeStack, &BrowseDomains},
-    {"BrowseHosts", kLargeStack, nullptr},
+    {"BrowseHosts", kLargeStack, &BrowseHosts},
     {"BrowseRegistrars", kLargeStack, &BrowseRegistrars},
     {"PrintDomains", kLargeStack, nullptr},
     {"PrintHosts", kLargeStack, nullptr},
