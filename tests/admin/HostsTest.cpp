@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 
 #include "DomainsTestFixture.h"
+#include "admin/Domains.h"
 #include "admin/Hosts.h"
 #include "runtime/text/Dates.h"
 #include "runtime/ui/TableWindows.h"
@@ -85,7 +86,10 @@ class HostsTest : public WindowsTest {
     w->selectControl(c);
     ASSERT_EQ(driver.focusedControl(), c);
     ASSERT_TRUE(driver.hitKey(Qt::Key_A, Qt::ControlModifier));
-    ASSERT_TRUE(driver.typeKeys(text));
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Delete));
+    if (!text.empty()) {
+      ASSERT_TRUE(driver.typeKeys(text));
+    }
     ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
     driver.pump();
   }
@@ -140,6 +144,7 @@ TEST_F(HostsTest, ANewHostKeepsItsIdAndTheSameTwoLinksThroughLaterChanges) {
     if (round == 1) {
       typeInto(g, control("HOS:HOSTNAME"), "Renamed Host");
       typeInto(g, control("HOS:URL"), "https://renamed.example");
+      typeInto(g, control("HOS:SUPPORTEMAIL"), "");  // leaves the e-mail link as it was
     }
     pressOk(g);
     ASSERT_TRUE(driver.waitForClose("UpdateHosts"));
@@ -148,7 +153,7 @@ TEST_F(HostsTest, ANewHostKeepsItsIdAndTheSameTwoLinksThroughLaterChanges) {
   ASSERT_EQ(hosts.size(), 1u);
   EXPECT_EQ(hosts[0].RECID.str(), id);
   EXPECT_EQ(links(), (std::vector<Link>{{id, 2, "Renamed Host", "https://renamed.example"},
-                                        {"A" + id, 1, "Renamed Host", "help@host.example"}}));
+                                        {"A" + id, 1, cut, "help@host.example"}}));
   ASSERT_TRUE(driver.press(b, bClose));
   ASSERT_TRUE(driver.waitForClose("BrowseHosts"));
 }
@@ -178,19 +183,56 @@ TEST_F(HostsTest, TheTotalIsTheSumOfTheFeesAndCancelWritesNoLink) {
   EXPECT_TRUE(readRecords<HostsRecord>(HostsDesc()).empty());
 }
 
-TEST_F(HostsTest, ADuplicateHostIsRefusedWithTheFormOpen) {
+TEST_F(HostsTest, RefusedOksKeepTheFormOpenAndTheFirstIdStays) {
   addHost("Alpha Hosting", "HS1");
   rt::Window* f = openForm(rt::Request::Insert);
   ASSERT_TRUE(f);
+  pinClock(82000, 11);
+  pressOk(f);  // no name yet
+  QMessageBox* box = driver.waitForMessageBox();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(driver.messageText(box), "Host Name is required.");
+  ASSERT_TRUE(driver.answer(rt::button::Ok));
+  EXPECT_TRUE(links().empty());
+
   typeInto(f, control("HOS:HOSTNAME"), "alpha hosting");
   pressOk(f);
   EXPECT_TRUE(rt::defaultReporter().contains(rt::MessageId::DuplicateKey));
   EXPECT_TRUE(driver.isOpen(f));
-  ASSERT_TRUE(driver.press(f, button("Cancel")));
+
+  pinClock(82000, 22);
+  typeInto(f, control("HOS:HOSTNAME"), "Beta Hosting");
+  pressOk(f);
   ASSERT_TRUE(driver.waitForClose("UpdateHosts"));
   const auto hosts = readRecords<HostsRecord>(HostsDesc());
-  ASSERT_EQ(hosts.size(), 1u);
+  ASSERT_EQ(hosts.size(), 2u);
   EXPECT_EQ(hosts[0].HOSTNAME.str(), "Alpha Hosting");
+  EXPECT_EQ(hosts[1].HOSTNAME.str(), "Beta Hosting");
+  EXPECT_EQ(hosts[1].RECID.str(), "HS8200011");
+  EXPECT_EQ(links(), (std::vector<Link>{{"HS8200011", 2, "Beta Hosting", ""}}));
+}
+
+TEST_F(HostsTest, TheDomainBrowseOpensTheHostsAndADeletedHostLeavesItsLinks) {
+  addHost("Gone Host", "HS9");
+  addRecords<IntlinkRecord>(IntlinkDesc(), {[](IntlinkRecord& r) {
+                              r.RECID = "HS9";
+                              r.TYPE = 2;
+                              r.LINK = "www.gone.example";
+                            }});
+  rt::Window* d = open(&BrowseDomains, "BrowseDomains");
+  ASSERT_TRUE(d);
+  ASSERT_TRUE(d->enabled(10));
+  ASSERT_TRUE(driver.press(d, 10));  // "Hosts", modal on the browse's thread
+  rt::Window* b = driver.waitForWindow("BrowseHosts");
+  ASSERT_TRUE(b);
+  EXPECT_EQ(b->thread(), d->thread());
+  ASSERT_EQ(driver.rowCount(b, bList), 1);
+  ASSERT_TRUE(driver.press(b, 5));  // Delete, confirmed
+  EXPECT_TRUE(driver.waitUntil([&] { return driver.rowCount(b, bList) == 0; }));
+  ASSERT_TRUE(driver.press(b, bClose));
+  ASSERT_TRUE(driver.waitForClose("BrowseHosts"));
+  EXPECT_TRUE(readRecords<HostsRecord>(HostsDesc()).empty());
+  EXPECT_EQ(links().size(), 1u);
 }
 
 TEST_F(HostsTest, ChecksStoreYAndNAndEveryOptionStoresItsValue) {
