@@ -156,6 +156,10 @@ TEST_F(HostsTest, ANewHostKeepsItsIdAndTheSameTwoLinksThroughLaterChanges) {
                                         {"A" + id, 1, cut, "help@host.example"}}));
   ASSERT_TRUE(driver.press(b, bClose));
   ASSERT_TRUE(driver.waitForClose("BrowseHosts"));
+  EXPECT_EQ(ini("BrowseHosts", "?Browse:1:ORIG"),
+            "20C|M~Use~L(2)@s1@80L(2)|M~Host Name~@s50@80L(2)|M~Contact Name~@s30@80L(2)|M~Phone "
+            "Number~@s20@80L(2)|M~Fax Number~@s20@80L(2)|M~Support Email~@s40@80L(2)|M~URL~@s40@"
+            "80L(2)|M~Street Address~@s40@80L(2)|M~Hos City~@s30@24L(2)|M~State~@s2@");
 }
 
 TEST_F(HostsTest, TheTotalIsTheSumOfTheFeesAndCancelWritesNoLink) {
