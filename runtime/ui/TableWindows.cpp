@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <stdexcept>
 
 #include "runtime/data/ErrorReporter.h"
@@ -75,7 +76,13 @@ void wrapTexts(Window& w) {
 }
 
 void describeControls(WindowDesc& d, const WindowTable& t) {
+  std::set<int> groups;
+  for (const ControlRow& r : t.controls)
+    if (r.kind == ControlKind::Option) groups.insert(r.number);
   for (const ControlRow& r : t.controls) {
+    // A radio stores its value through its group only.
+    if (r.kind == ControlKind::Radio && !groups.count(r.parent))
+      bad(t, "radio outside an option group:", std::to_string(r.number));
     ControlDesc& c = d.add(r.kind, r.number, r.text, r.parent);
     c.picture = r.picture;
     c.tip = r.tip;

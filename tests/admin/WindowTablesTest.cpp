@@ -16,8 +16,8 @@ TEST(WindowTables, EveryRegisteredTableBuilds) {
     names.emplace_back(r.name);
     EXPECT_NO_THROW(rt::checkTable(r.table())) << r.name;
   }
-  for (const char* landed :
-       {"BrowseDomains", "UpdateDomains", "notice", "BrowseRegistrars", "UpdateRegistrars"})
+  for (const char* landed : {"BrowseDomains", "UpdateDomains", "notice", "BrowseRegistrars",
+                             "UpdateRegistrars", "BrowseHosts", "UpdateHosts"})
     EXPECT_NE(std::find(names.begin(), names.end(), landed), names.end()) << landed;
 }
 
@@ -30,7 +30,9 @@ TEST(WindowTables, AMisspeltNameFailsNamingIt) {
       .controls = {{1, K::List},
                    {2, K::Entry, "", 0, "DOM:DOMAINNAME"},
                    {3, K::Button, "Mail"},
-                   {4, K::DropList}},
+                   {4, K::DropList},
+                   {5, K::Option, "", 0, "DOM:OWNERNAME"},
+                   {.number = 6, .kind = K::Radio, .text = "Mine", .parent = 5, .value = "M"}},
       .buttons = {{3, B::Shell, "mailto:", "DOM:CONTACTEMAIL"}},
       .lists = {{.control = 1,
                  .file = &Domains,
@@ -66,6 +68,7 @@ TEST(WindowTables, AMisspeltNameFailsNamingIt) {
       {"DOM:NAME", [](rt::WindowTable& t) { t.placeholderField = "DOM:NAME"; }},
       {"99", [](rt::WindowTable& t) { t.buttons[0].control = 99; }},
       {"98", [](rt::WindowTable& t) { t.hidden = {98}; }},
+      {"6", [](rt::WindowTable& t) { t.controls[5].parent = 4; }},
   };
   for (const Case& c : cases) {
     rt::WindowTable t = good;
