@@ -59,6 +59,15 @@ std::vector<Link> links() {
   return out;
 }
 
+void addLink(const Link& l) {
+  addRecords<IntlinkRecord>(IntlinkDesc(), {[&](IntlinkRecord& r) {
+                              r.RECID = l.recid;
+                              r.TYPE = static_cast<std::uint8_t>(l.type);
+                              r.DESCRIPTION = l.description;
+                              r.LINK = l.link;
+                            }});
+}
+
 std::string trimmed(std::string s) {
   s.erase(0, s.find_first_not_of(' '));
   s.erase(s.find_last_not_of(' ') + 1);
@@ -218,11 +227,7 @@ TEST_F(HostsTest, RefusedOksKeepTheFormOpenAndTheFirstIdStays) {
 
 TEST_F(HostsTest, TheDomainBrowseOpensTheHostsAndADeletedHostLeavesItsLinks) {
   addHost("Gone Host", "HS9");
-  addRecords<IntlinkRecord>(IntlinkDesc(), {[](IntlinkRecord& r) {
-                              r.RECID = "HS9";
-                              r.TYPE = 2;
-                              r.LINK = "www.gone.example";
-                            }});
+  addLink({"HS9", 2, "Gone Host", "www.gone.example"});
   rt::Window* d = open(&BrowseDomains, "BrowseDomains");
   ASSERT_TRUE(d);
   ASSERT_TRUE(d->enabled(10));
@@ -347,12 +352,7 @@ class UnreadableLinks : public rt::FileManager {
 
 TEST_F(HostsTest, ALinkThatCannotBeReadIsReportedAndNothingIsWritten) {
   addHost("Kept Host", "HS5");
-  addRecords<IntlinkRecord>(IntlinkDesc(), {[](IntlinkRecord& r) {
-                              r.RECID = "HS5";
-                              r.TYPE = 2;
-                              r.DESCRIPTION = "Kept Host";
-                              r.LINK = "www.kept.example";
-                            }});
+  addLink({"HS5", 2, "Kept Host", "www.kept.example"});
   rt::Window* b = openBrowse();
   ASSERT_TRUE(b);
   rt::Window* f = change(b);
