@@ -338,13 +338,17 @@ struct TableParts {
 
 TableParts::TableParts(BrowseController& w, const WindowTable& t) : window(w), table(t) {
   if (!t.context) throw std::logic_error(std::string(t.procedure) + ": no table context");
+  std::map<std::string, std::vector<int>> byField;  // upper-cased field -> its controls
   for (const ControlRow& r : t.controls) {
     if (!r.field) continue;
     w.bind(r.number, FieldBinding(fileOf(t, r.field), r.field));
-    for (const ControlRow& o : t.controls)
-      if (o.field && o.number != r.number && equalsNoCase(o.field, r.field))
-        twins[r.number].push_back(o.number);
+    byField[UPPER(r.field)].push_back(r.number);
   }
+  for (const auto& [field, shown] : byField)
+    if (shown.size() > 1)
+      for (int c : shown)
+        for (int o : shown)
+          if (o != c) twins[c].push_back(o);
   std::map<int, bool> available;
   for (const ChildRow& c : t.children) {
     TableProcedure p = c.entry;
