@@ -25,30 +25,8 @@ namespace pagereading {
 
 namespace {
 
-// The detail files in the order their old records are cleared; each key leads with the
-// page path, so a page's records are one range of it.
-struct DetailFile {
-  rt::KeyedFile* file;
-  rt::FileManager** manager;
-  int key;
-};
-enum Detail { kLinks, kScripts, kForms, kImages, kMeta, kDetailCount };
-const std::array<DetailFile, kDetailCount> kDetails = {{
-    {&WPLinks, &WPLinksManager, WPL_PathName},
-    {&WPScripts, &WPScriptsManager, WPS_PageNam},
-    {&WPForm, &WPFormManager, WPF_PageName},
-    {&WPIMG, &WPIMGManager, WPI_PageName},
-    {&WPMeta, &WPMetaManager, WPM_PagePath},
-}};
-
-const rt::FieldDesc& keyField(const DetailFile& d, std::size_t component) {
-  const rt::FileDesc& desc = d.file->desc();
-  return desc.fields[desc.keys[d.key].components[component]];
-}
-
-char* fieldData(const DetailFile& d, const rt::FieldDesc& f) {
-  return static_cast<char*>(d.file->record()) + f.offset;
-}
+const auto& kDetails = PageDetailFiles();
+using Detail = PageDetail;
 
 // WPI:LINENUMBER and WPF:LINENUMBER are SHORT: a longer page stops at the largest one.
 std::int16_t shortLine(long line) {
@@ -84,30 +62,6 @@ class DetailRewrite {
 
 void report(Detail d, rt::MessageId id) {
   (*kDetails[d].manager)->RaiseError(id);
-}
-
-// Deletes the page's records of one detail file: a walk over the range of its page path in
-// the key, so the work follows the page's own records, not the file's size.
-bool clearPage(const DetailFile& d, Progress& progress) {
-  const rt::FieldDesc& pathField = keyField(d, 0);
-  char* path = fieldData(d, pathField);
-  // The walk starts at the first entry of the path: the key's other components blank.
-  const rt::FileDesc& desc = d.file->desc();
-  for (std::size_t c = 1; c < desc.keys[d.key].components.size(); ++c) {
-    const rt::FieldDesc& f = keyField(d, c);
-    std::memset(fieldData(d, f), f.type == rt::FieldType::String ? ' ' : 0, f.size);
-  }
-  rt::assignPadded(path, pathField.size, WEB.PAGEPATH.clip());
-  const std::string_view page = WEB.PAGEPATH.clip();
-  d.file->setKeyFrom(d.key);
-  while (d.file->next()) {
-    progress.add();
-    const std::string_view found = rt::clipView(path, pathField.size);
-    if (!rt::equalsNoCase(found, page)) break;
-    // The key folds case; only the page's own spelling is its path.
-    if (found == page && !d.file->erase()) return false;
-  }
-  return true;
 }
 
 // Fills the detail buffers from what the tag rules find and appends them. The first write
@@ -206,6 +160,51 @@ std::vector<int>& waiting() {
 
 }  // namespace
 
+const std::array<PageDetailFile, kDetailCount>& PageDetailFiles() {
+  static const std::array<PageDetailFile, kDetailCount> files = {{
+      {&WPLinks, &WPLinksManager, WPL_PathName},
+      {&WPScripts, &WPScriptsManager, WPS_PageNam},
+      {&WPForm, &WPFormManager, WPF_PageName},
+      {&WPIMG, &WPIMGManager, WPI_PageName},
+      {&WPMeta, &WPMetaManager, WPM_PagePath},
+  }};
+  return files;
+}
+
+bool DeleteByLeadingKey(rt::KeyedFile& file, int key, std::string_view value,
+                        const std::function<bool(bool matches)>& each) {
+  const rt::FileDesc& desc = file.desc();
+  const std::vector<int>& components = desc.keys[static_cast<std::size_t>(key)].components;
+  char* record = static_cast<char*>(file.record());
+  auto field = [&](std::size_t c) -> const rt::FieldDesc& {
+    return desc.fields[static_cast<std::size_t>(components[c])];
+  };
+  // The walk starts at the first entry of the value: the key's other components blank.
+  for (std::size_t c = 1; c < components.size(); ++c)
+    std::memset(record + field(c).offset, field(c).type == rt::FieldType::String ? ' ' : 0,
+                field(c).size);
+  const rt::FieldDesc& lead = field(0);
+  rt::assignPadded(record + lead.offset, lead.size, value);
+  file.setKeyFrom(key);
+  for (;;) {
+    // A read that fails before the end leaves records of the value behind.
+    if (!file.next()) return rt::errorCode() == rt::EndOfFile;
+    const std::string_view found = rt::clipView(record + lead.offset, lead.size);
+    if (!rt::equalsNoCase(found, value)) return true;
+    const bool matches = found == value;
+    if (!each(matches)) return false;
+    if (matches && !file.erase()) return false;
+  }
+}
+
+bool ClearDetailRecords(const PageDetailFile& d, std::string_view pagePath,
+                        const std::function<void()>& visited) {
+  return DeleteByLeadingKey(*d.file, d.key, pagePath, [&visited](bool) {
+    visited();
+    return true;
+  });
+}
+
 std::string DateTimeText(std::int32_t date, std::int32_t time) {
   static const rt::Picture d1("d1"), t3("t3");
   return d1.format(rt::DateValue{date}) + " " + t3.format(rt::TimeValue{time});
@@ -246,7 +245,6 @@ OneRunAtATime::~OneRunAtATime() {
 }
 
 DetailFiles::DetailFiles() {
-  static_assert(std::tuple_size_v<decltype(opened_)> == kDetailCount);
   for (std::size_t i = 0; i < kDetails.size(); ++i)
     opened_[i] = (*kDetails[i].manager)->TryOpen() == rt::Status::Ok;
 }
@@ -298,7 +296,7 @@ PageResult ReplacePageDetails(OpenFile& page, TempCopy& temp, Progress& progress
     return {};
   }
   for (std::size_t i = 0; i < kDetails.size(); ++i) {
-    if (!clearPage(kDetails[i], progress)) {
+    if (!ClearDetailRecords(kDetails[i], WEB.PAGEPATH.clip(), [&progress] { progress.add(); })) {
       report(static_cast<Detail>(i), rt::MessageId::RecordNotDeleted);
       return {};
     }

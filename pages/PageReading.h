@@ -1,20 +1,48 @@
-// What both programs' page readings do alike: the progress they show, the redraws of the
-// window that runs them, the detail files held open, and the reading of one page file into
-// its details through a temporary copy, replacing the page's old details.
+// What both programs' runs over the pages do alike: the five detail files of a page and the
+// removal of its detail records through their page-path keys, the progress they show, the
+// redraws of the window that runs them, one run at a time, the detail files held open, and
+// the reading of one page file into its details through a temporary copy, replacing the
+// page's old details.
 #pragma once
 
 #include <array>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace rt {
 class FileManager;
-}
+class KeyedFile;
+}  // namespace rt
 
 namespace pagereading {
+
+// A detail file with the key whose first component is the page path.
+struct PageDetailFile {
+  rt::KeyedFile* file;
+  rt::FileManager** manager;
+  int key;
+};
+
+// In the order a page's old records are cleared.
+enum PageDetail : std::size_t { kLinks, kScripts, kForms, kImages, kMeta, kDetailCount };
+const std::array<PageDetailFile, kDetailCount>& PageDetailFiles();
+
+// Deletes every record of `file` whose first component of `key` is exactly `value` (the key
+// folds case; only the value's own spelling matches). The walk goes over that value's range
+// of the key, so its cost follows the records found, not the file's size. `each` runs for
+// every record the walk reads, before a matching one is deleted; when it returns false the
+// record stays and the walk ends. False when a read or a deletion failed or `each` refused.
+bool DeleteByLeadingKey(rt::KeyedFile& file, int key, std::string_view value,
+                        const std::function<bool(bool matches)>& each);
+
+// Deletes the page's records in one detail file; `visited` runs for each record read.
+bool ClearDetailRecords(const PageDetailFile& d, std::string_view pagePath,
+                        const std::function<void()>& visited);
 
 // The status line while old details go.
 inline constexpr char kClearing[] =
@@ -67,9 +95,10 @@ class TempCopy {
   std::unique_ptr<File> file_;
 };
 
-// One reading at a time in the program: the page's line files, its copy and the detail
-// rewrite are shared by every thread, and a reading lets the others in at its
-// pending-messages points. A second one waits there until the first has ended.
+// One run over the page files at a time in the program: the page's line files, its copy and
+// the detail files are shared by every thread, and a run lets the others in at its
+// pending-messages points, where a transaction it holds would take in another run's writes.
+// A second run waits there until the first has ended.
 class OneRunAtATime {
  public:
   OneRunAtATime();
@@ -87,7 +116,7 @@ class DetailFiles {
   DetailFiles& operator=(const DetailFiles&) = delete;
 
  private:
-  std::array<bool, 5> opened_{};
+  std::array<bool, kDetailCount> opened_{};
 };
 
 // A file opened through its manager and closed on every way out.

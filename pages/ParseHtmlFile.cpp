@@ -52,10 +52,9 @@ RunResult readPage(pagereading::Progress& progress, pagereading::Redraw& redraw)
     static_cast<WebPagesRecord&>(WEB) = before;
     return {read.outcome, read.stopText};
   }
-  for (rt::FileManager* m :
-       {WPLinksManager, WPScriptsManager, WPFormManager, WPIMGManager, WPMetaManager}) {
-    if (!m->keyedFile()->build()) {
-      m->RaiseError(rt::MessageId::FileAccessError);
+  for (const pagereading::PageDetailFile& d : pagereading::PageDetailFiles()) {
+    if (!d.file->build()) {
+      (*d.manager)->RaiseError(rt::MessageId::FileAccessError);
       return {Outcome::Ended, {}};
     }
   }
