@@ -1,17 +1,25 @@
-// The web-page procedures still to be written: known by name (their menu items and buttons
-// show unavailable) until their code joins the program and registers its entry point.
+// The web-page procedures the program starts by name. Those still to be written are known
+// without an entry point (their menu items and buttons show unavailable) until their code
+// joins the program.
 #include "common/Procedures.h"
+#include "pages/PageMaintenance.h"
 
 namespace {
 
 const ProcedureRegistration planned{
-    {"BrowseWebPages", kSmallStack, nullptr}, {"BrowseWebPages2", kSmallStack, nullptr},
-    {"viewimages", kSmallStack, nullptr},     {"viewforms", kSmallStack, nullptr},
-    {"viewlinks", kSmallStack, nullptr},      {"viewmeta", kSmallStack, nullptr},
-    {"viewscripts", kSmallStack, nullptr},    {"webpagereport", kSmallStack, nullptr},
-    {"preimgreport", kSmallStack, nullptr},   {"delpages", kSmallStack, nullptr},
-    {"ChgLoPaWindow", kSmallStack, nullptr},  {"chgcurruse", kSmallStack, nullptr},
-    {"RebuildIndexes", kSmallStack, nullptr},
+    {"BrowseWebPages", kSmallStack, nullptr},
+    {"BrowseWebPages2", kSmallStack, nullptr},
+    {"viewimages", kSmallStack, nullptr},
+    {"viewforms", kSmallStack, nullptr},
+    {"viewlinks", kSmallStack, nullptr},
+    {"viewmeta", kSmallStack, nullptr},
+    {"viewscripts", kSmallStack, nullptr},
+    {"webpagereport", kSmallStack, nullptr},
+    {"preimgreport", kSmallStack, nullptr},
+    {"delpages", kSmallStack, [] { RunPageDeletion(TarnwickPageDeletion()); }},
+    {"ChgLoPaWindow", kSmallStack, nullptr},
+    {"chgcurruse", kSmallStack, nullptr},
+    {"RebuildIndexes", kSmallStack, &RebuildIndexes},
 };
 
 }  // namespace

@@ -1,0 +1,346 @@
+#include "pages/PageMaintenance.h"
+
+#include <QLabel>
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "common/System.h"
+#include "dictionary/Dictionary.h"
+#include "pages/PageReading.h"
+#include "runtime/data/Transaction.h"
+#include "runtime/proc/Threads.h"
+#include "runtime/ui/MessageBox.h"
+#include "runtime/ui/TableWindows.h"
+#include "runtime/ui/Window.h"
+
+namespace {
+
+using pagereading::kDetailCount;
+using pagereading::PageDetailFile;
+using pagereading::PageDetailFiles;
+using pagereading::Redraw;
+
+constexpr char kWorking[] = "Working, please be patient.";
+constexpr char kFinished[] = "Finished. Records deleted.";
+constexpr char kProcessing[] = "Processing: ";
+
+// counttext is a number held as text: each step reads it, adds and stores the sum.
+void addToCount(long k = 1) {
+  counttext = std::to_string(std::strtol(counttext.str().c_str(), nullptr, 10) + k);
+}
+
+// Opened for a run and closed after it; a file that other windows hold stays open for them.
+class OpenedFiles {
+ public:
+  explicit OpenedFiles(std::initializer_list<rt::FileManager*> managers) {
+    for (rt::FileManager* m : managers) {
+      if (m->TryOpen() != rt::Status::Ok) {
+        failed_ = m;
+        return;
+      }
+      opened_.push_back(m);
+    }
+  }
+  ~OpenedFiles() {
+    for (rt::FileManager* m : opened_) m->CloseFile();
+  }
+  OpenedFiles(const OpenedFiles&) = delete;
+  OpenedFiles& operator=(const OpenedFiles&) = delete;
+  rt::FileManager* failed() const { return failed_; }
+
+ private:
+  std::vector<rt::FileManager*> opened_;
+  rt::FileManager* failed_ = nullptr;
+};
+
+// The changes of a group of pages: one transaction per file, the details' committed before
+// the pages', so a run killed between two commits leaves a page that the next run still finds.
+class PageGroup {
+ public:
+  PageGroup() {
+    for (std::size_t i = 0; i < kFiles; ++i) {
+      tx_[i].emplace(std::initializer_list<rt::KeyedFile*>{file(i)});
+      if (!tx_[i]->active()) {
+        failed_ = manager(i);
+        return;
+      }
+    }
+  }
+  rt::FileManager* failed() const { return failed_; }
+  // The manager of the file that did not commit, or nullptr.
+  rt::FileManager* commit() {
+    for (std::size_t i = 0; i < kFiles; ++i)
+      if (!tx_[i]->commit()) return manager(i);
+    return nullptr;
+  }
+
+ private:
+  static constexpr std::size_t kFiles = kDetailCount + 1;
+  static rt::KeyedFile* file(std::size_t i) {
+    return i < kDetailCount ? PageDetailFiles()[i].file : &WebPages;
+  }
+  static rt::FileManager* manager(std::size_t i) {
+    return i < kDetailCount ? *PageDetailFiles()[i].manager : WebPagesManager;
+  }
+  std::array<std::optional<rt::Transaction>, kFiles> tx_;
+  rt::FileManager* failed_ = nullptr;
+};
+
+// Deletes the domain's pages; returns the number deleted and committed.
+long deleteDomainPages(const rt::Binding& pageCount, Redraw& redraw) {
+  using Clock = std::chrono::steady_clock;
+  // A group is committed, and the other windows let in, this often.
+  constexpr auto kSlice = std::chrono::milliseconds(50);
+  long committed = 0, deleted = 0;
+  bool reported = false;
+  std::optional<PageGroup> group;
+  Clock::time_point started;
+  auto fail = [&](rt::FileManager* m, rt::MessageId id) {
+    m->RaiseError(id);
+    reported = true;
+    return false;
+  };
+  auto begin = [&] {
+    group.emplace();
+    started = Clock::now();
+    return group->failed() ? fail(group->failed(), rt::MessageId::FileAccessError) : true;
+  };
+  auto commit = [&] {
+    rt::FileManager* failed = group->commit();
+    group.reset();
+    if (failed) return fail(failed, rt::MessageId::RecordNotDeleted);
+    committed = deleted;
+    return true;
+  };
+  const bool done = begin() && pagereading::DeleteByLeadingKey(
+                                   WebPages, WEB_NAMES, domainname.clip(), [&](bool matches) {
+                                     if (!matches) return true;
+                                     if (Clock::now() - started >= kSlice) {
+                                       if (!commit()) return false;
+                                       redraw.now();
+                                       rt::yieldToOthers();
+                                       if (!begin()) return false;
+                                     }
+                                     if (!ClearPageDetails()) {
+                                       reported = true;
+                                       return false;
+                                     }
+                                     ++deleted;
+                                     pageCount.set(static_cast<double>(deleted));
+                                     addToCount();
+                                     statustext = kProcessing + std::string(WEB.PAGENAME.clip());
+                                     redraw.line();
+                                     return true;
+                                   });
+  if (done) {
+    commit();
+  } else {
+    if (!reported) fail(WebPagesManager, rt::MessageId::RecordNotDeleted);
+    group.reset();  // the pages of the group stay whole
+  }
+  pageCount.set(static_cast<double>(committed));
+  return committed;
+}
+
+}  // namespace
+
+bool ClearPageDetails() {
+  const std::string path(WEB.PAGEPATH.clip());
+  for (const PageDetailFile& d : PageDetailFiles())
+    if (!pagereading::ClearDetailRecords(d, path, [] { addToCount(); })) {
+      (*d.manager)->RaiseError(rt::MessageId::RecordNotDeleted);
+      return false;
+    }
+  return true;
+}
+
+void DeletePagesByDomain(const rt::Binding& pageCount) {
+  Redraw redraw;
+  counttext = "1";
+  pageCount.set(0.0);
+  redraw.now();
+  statustext = kWorking;
+  redraw.now();
+  rt::yieldToOthers();
+  {
+    pagereading::OneRunAtATime gate;
+    const auto& d = PageDetailFiles();
+    OpenedFiles files{WebPagesManager,
+                      *d[pagereading::kLinks].manager,
+                      *d[pagereading::kScripts].manager,
+                      *d[pagereading::kForms].manager,
+                      *d[pagereading::kImages].manager,
+                      *d[pagereading::kMeta].manager};
+    if (rt::FileManager* m = files.failed())
+      m->RaiseError(rt::MessageId::FileAccessError);
+    else
+      deleteDomainPages(pageCount, redraw);
+  }
+  statustext.clear();
+  redraw.now();
+  rt::yieldToOthers();
+  statustext = kFinished;
+  redraw.now();
+}
+
+void RebuildIndexes() {
+  rt::ShowMessageBox(
+      "This will rebuild indexes for the following files: |Web Pages|Meta Tags|Scripts|Images|"
+      "Links|Forms|Press OK To Start");
+  {
+    pagereading::OneRunAtATime gate;
+    const auto& d = PageDetailFiles();
+    const std::pair<rt::KeyedFile*, rt::FileManager*> files[] = {
+        {&WebPages, WebPagesManager},
+        {d[pagereading::kImages].file, *d[pagereading::kImages].manager},
+        {d[pagereading::kScripts].file, *d[pagereading::kScripts].manager},
+        {d[pagereading::kMeta].file, *d[pagereading::kMeta].manager},
+        {d[pagereading::kForms].file, *d[pagereading::kForms].manager},
+        {d[pagereading::kLinks].file, *d[pagereading::kLinks].manager},
+    };
+    for (const auto& [file, manager] : files) {
+      // Opened through its manager: a file another window holds is counted, not closed.
+      if (manager->TryOpen() != rt::Status::Ok) {
+        manager->RaiseError(rt::MessageId::FileAccessError);
+        continue;
+      }
+      if (!file->build()) manager->RaiseError(rt::MessageId::FileAccessError);
+      manager->CloseFile();
+    }
+  }
+  rt::ShowMessageBox("Thanks for Waiting.|Press OK to Continue", "Finished");
+}
+
+// ---- the deletion window ----
+
+namespace {
+
+enum DeletionControl : int {
+  cInstructions = 1,
+  cDomainPrompt,
+  cDomain,
+  cTabHint,
+  cRun,
+  cCounter,
+  cStatus,
+  cPages,
+  cClose,
+};
+
+using K = rt::ControlKind;
+
+const rt::WindowTable& deletionTable() {
+  static const rt::WindowTable t{
+      .context = &SystemTables(),
+      .procedure = "delpages",
+      .title = "Delete Web Pages By Domain Name",
+      .controls =
+          {
+              {cInstructions, K::Prompt,
+               "Enter the Domain Name whose web pages you wish to delete. Press the TAB key. "
+               "Then press the RUN button. The web pages will then be deleted along with any "
+               "records in related files such as meta, scripts, etc. Wait until process is "
+               "finished, then CLOSE."},
+              {cDomainPrompt, K::Prompt, "Domain Name:"},
+              {cDomain, K::Entry, "", 0, nullptr, "@s50"},
+              {cTabHint, K::Prompt, "(Press TAB after entry.)"},
+              {cRun, K::Button, "Run Deletions"},
+              {cCounter, K::Progress},
+              {cStatus, K::Prompt, "", 0, nullptr, "@s100"},
+              {cPages, K::Entry, "", 0, nullptr, "@n-14"},
+              {cClose, K::Button, "Close"},
+          },
+      .buttons = {{cClose, rt::ButtonRole::Close}},
+      .relations = {&WebPagesRelations},
+      .disabled = {cRun},
+  };
+  return t;
+}
+
+const rt::WindowTableRegistration tables{{"delpages", &deletionTable}};
+
+rt::ControlDesc& described(rt::WindowDesc& d, int number) {
+  for (rt::ControlDesc& c : d.controls)
+    if (c.number == number) return c;
+  throw std::logic_error("delpages: no control " + std::to_string(number));
+}
+
+class PageDeletionWindow : public rt::TableBrowse {
+ public:
+  explicit PageDeletionWindow(const PageDeletionProgram& program)
+      : TableBrowse(deletionTable()), program_(program) {
+    rt::WindowDesc& d = desc();
+    d.kind = rt::WindowKind::Plain;
+    rt::ControlDesc& domain = described(d, cDomain);
+    domain.tip = program.domainTip;
+    domain.status = program.domainMessage;
+    described(d, cCounter).rangeHigh = 500;
+    described(d, cPages).readOnly = true;
+    described(d, cRun).defaultButton = true;
+    bind(cDomain, rt::Binding(domainname));
+    bind(cCounter, rt::Binding(counttext));
+    bind(cStatus, rt::Binding(statustext));
+    bind(cPages, program.pageCount);
+  }
+
+  rt::Flow Setup() override {
+    const rt::Flow f = TableBrowse::Setup();
+    if (f == rt::Flow::Fatal) return f;
+    for (int n : {cInstructions, cStatus})
+      if (auto* l = qobject_cast<QLabel*>(window()->control(n))) l->setWordWrap(true);
+    return f;
+  }
+
+  rt::Flow OnAccepted() override {
+    switch (control()) {
+      case cDomain:
+        if (!domainname.blank()) window()->setEnabled(cRun, true);
+        return rt::Flow::Cycle;
+      case cRun:
+        UpdateItemValues();
+        DeletePagesByDomain(program_.pageCount);
+        RefreshItems();
+        return rt::Flow::Cycle;
+      default:
+        return TableBrowse::OnAccepted();
+    }
+  }
+
+  rt::Flow OnWindowEvent() override {
+    const rt::Flow f = TableBrowse::OnWindowEvent();
+    if (eventKind() == rt::EventKind::OpenWindow) {
+      domainname.clear();
+      program_.pageCount.set(0.0);
+      statustext.clear();
+      RefreshItems();
+    }
+    return f;
+  }
+
+ private:
+  const PageDeletionProgram program_;
+};
+
+}  // namespace
+
+PageDeletionProgram TarnwickPageDeletion() {
+  return {rt::Binding(pagecount),
+          "Enter the complete domain name that you registered, without the http://www. in "
+          "front of it.",
+          ""};
+}
+
+PageDeletionProgram ReaderPageDeletion(std::int32_t& pageCount) {
+  return {rt::Binding(pageCount),
+          "Enter the complete domain name that you registered. The complete address with "
+          "http://www. in front of it is also acceptable.",
+          "This is the actual domain name that you have registered."};
+}
+
+void RunPageDeletion(const PageDeletionProgram& program) {
+  PageDeletionWindow w(program);
+  w.Run();
+}
