@@ -128,12 +128,52 @@ TEST_F(FrameTest, LauncherPickOpensTheLauncherWhenTheProgramHasIt) {
   exitProgram();
 }
 
+// Takes a procedure out of the program for a test's lifetime.
+class WithoutProcedure {
+ public:
+  explicit WithoutProcedure(const char* name) : name_(name), entry_(SetProcedure(name, nullptr)) {}
+  ~WithoutProcedure() { SetProcedure(name_, entry_); }
+  WithoutProcedure(const WithoutProcedure&) = delete;
+  WithoutProcedure& operator=(const WithoutProcedure&) = delete;
+
+ private:
+  const char* name_;
+  ProcedureEntry entry_;
+};
+
 TEST_F(FrameTest, ItemsOfAbsentProceduresAreUnavailable) {
+  const WithoutProcedure rebuild("RebuildIndexes");
   ASSERT_NE(startProgram(), nullptr);
   for (int item : {-13, -15, -19, -21, -27, -29, -33, -38})
     EXPECT_FALSE(frame->menuEnabled(item)) << item;
   for (int item : {-2, -3, -4, -11, -35, -36, -37, -40, -43, -55})
     EXPECT_TRUE(frame->menuEnabled(item)) << item;
+  exitProgram();
+}
+
+// The page maintenance items start their procedures on threads of their own.
+TEST_F(FrameTest, PageMaintenanceItemsStartTheirProcedures) {
+  ASSERT_NE(startProgram(), nullptr);
+  passSplash();
+  ASSERT_TRUE(frame->menuEnabled(-30));
+  ASSERT_TRUE(frame->menuEnabled(-38));
+
+  ASSERT_TRUE(driver.pickMenu(frame, -38));
+  QMessageBox* box = driver.waitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(driver.messageText(box).find("Press OK To Start"), std::string::npos);
+  driver.answer(rt::button::Ok);
+  box = driver.waitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(driver.messageCaption(box), "Finished");
+  driver.answer(rt::button::Ok);
+  ASSERT_TRUE(driver.waitUntil([this] { return driver.messageBox() == nullptr; }));
+
+  ASSERT_TRUE(driver.pickMenu(frame, -30));
+  rt::Window* deletion = driver.waitForWindow("delpages");
+  ASSERT_NE(deletion, nullptr);
+  EXPECT_NE(deletion->thread(), programThread);
+  EXPECT_EQ(rt::requestedStack(deletion->thread()), 25000);
   exitProgram();
 }
 
