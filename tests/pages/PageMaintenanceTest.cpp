@@ -5,7 +5,10 @@
 #include <sqlite3.h>
 
 #include <QMessageBox>
+#include <QStatusBar>
+#include <QWidget>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -163,6 +166,44 @@ TEST_F(PageMaintenanceTest, RunDeletionsWaitsForADomainName) {
   EXPECT_EQ(pages(), (std::vector<std::string>{"tarn.example|Alpha"}));
   EXPECT_EQ(details().count("/none.htm"), 0u);
   closeWindow(w);
+}
+
+// Each program's window: its own tip and entry message, its own counter of pages.
+TEST_F(PageMaintenanceTest, EachProgramsWindowCountsInItsOwnCounter) {
+  static std::int32_t readerCount = 0;
+  struct Case {
+    const char* name;
+    PageDeletionProgram (*program)();
+    const char* tipPart;
+    const char* message;
+    std::function<long()> counter;
+  };
+  const Case cases[] = {
+      {"tarnwick", &TarnwickPageDeletion, "without the http://www.", "",
+       [] { return static_cast<long>(pagecount); }},
+      {"sondrel", [] { return ReaderPageDeletion(readerCount); }, "also acceptable",
+       "This is the actual domain name that you have registered.",
+       [] { return static_cast<long>(readerCount); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    pagecount = 0;
+    readerCount = 0;
+    store(kTarn);
+    driver.start([&c] { RunPageDeletion(c.program()); });
+    rt::Window* w = driver.waitForWindow("delpages");
+    ASSERT_NE(w, nullptr);
+    EXPECT_NE(w->control(cDomain)->toolTip().toStdString().find(c.tipPart), std::string::npos);
+    auto* bar = w->widget()->findChild<QStatusBar*>();
+    ASSERT_NE(bar, nullptr);
+    w->control(cDomain)->setFocus();
+    driver.pump();
+    EXPECT_EQ(bar->currentMessage().toStdString(), c.message);
+    runDeletion(w, "tarn.example");
+    EXPECT_EQ(c.counter(), 3);
+    EXPECT_EQ(pagecount + readerCount, 3);
+    closeWindow(w);
+  }
 }
 
 // Many pages: several groups, each committed on its own, with the other windows let in.
