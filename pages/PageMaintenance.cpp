@@ -249,7 +249,7 @@ const rt::WindowTable& deletionTable() {
               {cTabHint, K::Prompt, "(Press TAB after entry.)"},
               {cRun, K::Button, "Run Deletions"},
               {cCounter, K::Progress},
-              {cStatus, K::Prompt, "", 0, nullptr, "@s100"},
+              {cStatus, K::Entry, "", 0, nullptr, "@s100"},
               {cPages, K::Entry, "", 0, nullptr, "@n-14"},
               {cClose, K::Button, "Close"},
           },
@@ -278,7 +278,7 @@ class PageDeletionWindow : public rt::TableBrowse {
     domain.tip = program.domainTip;
     domain.status = program.domainMessage;
     described(d, cCounter).rangeHigh = 500;
-    described(d, cPages).readOnly = true;
+    for (int n : {cStatus, cPages}) described(d, n).readOnly = true;
     described(d, cRun).defaultButton = true;
     bind(cDomain, rt::Binding(domainname));
     bind(cCounter, rt::Binding(counttext));
@@ -286,18 +286,20 @@ class PageDeletionWindow : public rt::TableBrowse {
     bind(cPages, program.pageCount);
   }
 
-  rt::Flow Setup() override {
-    const rt::Flow f = TableBrowse::Setup();
-    if (f == rt::Flow::Fatal) return f;
-    for (int n : {cInstructions, cStatus})
-      if (auto* l = qobject_cast<QLabel*>(window()->control(n))) l->setWordWrap(true);
-    return f;
+  // The instructions wrap in the width the fields need, before the window takes its size.
+  void BeginWork() override {
+    if (auto* l = qobject_cast<QLabel*>(window()->control(cInstructions))) l->setWordWrap(true);
+    TableBrowse::BeginWork();
   }
 
   rt::Flow OnAccepted() override {
     switch (control()) {
       case cDomain:
-        if (!domainname.blank()) window()->setEnabled(cRun, true);
+        if (!domainname.blank()) {
+          window()->setEnabled(cRun, true);
+          // The Tab that accepted the name passed over the button while it was off.
+          if (window()->focusedControl() != cDomain) window()->selectControl(cRun);
+        }
         return rt::Flow::Cycle;
       case cRun:
         UpdateItemValues();
