@@ -32,6 +32,14 @@ struct Page {
   const char* path;
 };
 
+// A statement on a file's database through a connection of its own.
+void execOn(const rt::KeyedFile& f, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(f.path().c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+  sqlite3_close(db);
+}
+
 char* fieldAt(const rt::KeyedFile& f, int field) {
   return static_cast<char*>(f.record()) + f.desc().fields[static_cast<std::size_t>(field)].offset;
 }
@@ -228,22 +236,9 @@ TEST_F(PageMaintenanceTest, LargeDomainGoesInOneRun) {
 // A deletion the database refuses: the pages of the group that failed stay whole.
 TEST_F(PageMaintenanceTest, RefusedDeletionLeavesEveryPageWholeOrGone) {
   store(kTarn);
-  {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(WebPages.path().c_str(), &db), SQLITE_OK);
-    std::string table;
-    sqlite3_exec(
-        db, "SELECT name FROM sqlite_master WHERE type = 'table'",
-        [](void* out, int, char** values, char**) {
-          *static_cast<std::string*>(out) = values[0];
-          return 0;
-        },
-        &table, nullptr);
-    const std::string sql = "CREATE TRIGGER refuse BEFORE DELETE ON \"" + table +
-                            "\" WHEN old.PAGENAME = 'Gamma' BEGIN SELECT RAISE(ABORT, 'no'); END";
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
-  }
+  execOn(WebPages,
+         "CREATE TRIGGER refuse BEFORE DELETE ON WebPages WHEN old.PAGENAME = 'Gamma' "
+         "BEGIN SELECT RAISE(ABORT, 'no'); END");
   rt::Window* w = openWindow();
   ASSERT_NE(w, nullptr);
   runDeletion(w, "tarn.example");
@@ -278,12 +273,7 @@ std::vector<std::string> indexesOf(const rt::KeyedFile& f) {
 }
 
 void dropIndexes(const rt::KeyedFile& f) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(f.path().c_str(), &db), SQLITE_OK);
-  for (const std::string& name : indexesOf(f))
-    EXPECT_EQ(sqlite3_exec(db, ("DROP INDEX \"" + name + "\"").c_str(), nullptr, nullptr, nullptr),
-              SQLITE_OK);
-  sqlite3_close(db);
+  for (const std::string& name : indexesOf(f)) execOn(f, "DROP INDEX \"" + name + "\"");
 }
 
 TEST_F(PageMaintenanceTest, RebuildIndexesRebuildsUnderOpenWindowsAndReportsWhatFailed) {
