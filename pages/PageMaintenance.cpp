@@ -18,7 +18,7 @@
 
 namespace {
 
-using pagereading::kDetailCount;
+using enum pagereading::PageDetail;
 using pagereading::PageDetailFile;
 using pagereading::PageDetailFiles;
 using pagereading::Redraw;
@@ -32,28 +32,39 @@ void addToCount(long k = 1) {
   counttext = std::to_string(std::strtol(counttext.str().c_str(), nullptr, 10) + k);
 }
 
+// Opens a file for a run that writes to it; a failure is reported, and a file that another
+// program holds (open here for reading only) is closed again with the access message.
+bool openToWrite(rt::FileManager& m) {
+  if (m.TryOpen() != rt::Status::Ok) {
+    m.RaiseError(rt::MessageId::FileAccessError);
+    return false;
+  }
+  if (!m.keyedFile()->isReadOnly()) return true;
+  m.RaiseError(rt::MessageId::AccessDenied);
+  m.CloseFile();
+  return false;
+}
+
 // Opened for a run and closed after it; a file that other windows hold stays open for them.
 class OpenedFiles {
  public:
   explicit OpenedFiles(std::initializer_list<rt::FileManager*> managers) {
     for (rt::FileManager* m : managers) {
-      if (m->TryOpen() != rt::Status::Ok) {
-        failed_ = m;
-        return;
-      }
+      if (!openToWrite(*m)) return;
       opened_.push_back(m);
     }
+    ok_ = true;
   }
   ~OpenedFiles() {
     for (rt::FileManager* m : opened_) m->CloseFile();
   }
   OpenedFiles(const OpenedFiles&) = delete;
   OpenedFiles& operator=(const OpenedFiles&) = delete;
-  rt::FileManager* failed() const { return failed_; }
+  bool ok() const { return ok_; }
 
  private:
   std::vector<rt::FileManager*> opened_;
-  rt::FileManager* failed_ = nullptr;
+  bool ok_ = false;
 };
 
 // The changes of a group of pages: one transaction per file, the details' committed before
@@ -89,8 +100,8 @@ class PageGroup {
   rt::FileManager* failed_ = nullptr;
 };
 
-// Deletes the domain's pages; returns the number deleted and committed.
-long deleteDomainPages(const rt::Binding& pageCount, Redraw& redraw) {
+// Deletes the domain's pages; the page count ends as the number deleted and committed.
+void deleteDomainPages(const rt::Binding& pageCount, Redraw& redraw) {
   using Clock = std::chrono::steady_clock;
   // A group is committed, and the other windows let in, this often.
   constexpr auto kSlice = std::chrono::milliseconds(50);
@@ -142,7 +153,6 @@ long deleteDomainPages(const rt::Binding& pageCount, Redraw& redraw) {
     group.reset();  // the pages of the group stay whole
   }
   pageCount.set(static_cast<double>(committed));
-  return committed;
 }
 
 }  // namespace
@@ -168,16 +178,9 @@ void DeletePagesByDomain(const rt::Binding& pageCount) {
   {
     pagereading::OneRunAtATime gate;
     const auto& d = PageDetailFiles();
-    OpenedFiles files{WebPagesManager,
-                      *d[pagereading::kLinks].manager,
-                      *d[pagereading::kScripts].manager,
-                      *d[pagereading::kForms].manager,
-                      *d[pagereading::kImages].manager,
-                      *d[pagereading::kMeta].manager};
-    if (rt::FileManager* m = files.failed())
-      m->RaiseError(rt::MessageId::FileAccessError);
-    else
-      deleteDomainPages(pageCount, redraw);
+    OpenedFiles files{WebPagesManager,    *d[kLinks].manager,  *d[kScripts].manager,
+                      *d[kForms].manager, *d[kImages].manager, *d[kMeta].manager};
+    if (files.ok()) deleteDomainPages(pageCount, redraw);
   }
   statustext.clear();
   redraw.now();
@@ -195,18 +198,15 @@ void RebuildIndexes() {
     const auto& d = PageDetailFiles();
     const std::pair<rt::KeyedFile*, rt::FileManager*> files[] = {
         {&WebPages, WebPagesManager},
-        {d[pagereading::kImages].file, *d[pagereading::kImages].manager},
-        {d[pagereading::kScripts].file, *d[pagereading::kScripts].manager},
-        {d[pagereading::kMeta].file, *d[pagereading::kMeta].manager},
-        {d[pagereading::kForms].file, *d[pagereading::kForms].manager},
-        {d[pagereading::kLinks].file, *d[pagereading::kLinks].manager},
+        {d[kImages].file, *d[kImages].manager},
+        {d[kScripts].file, *d[kScripts].manager},
+        {d[kMeta].file, *d[kMeta].manager},
+        {d[kForms].file, *d[kForms].manager},
+        {d[kLinks].file, *d[kLinks].manager},
     };
     for (const auto& [file, manager] : files) {
       // Opened through its manager: a file another window holds is counted, not closed.
-      if (manager->TryOpen() != rt::Status::Ok) {
-        manager->RaiseError(rt::MessageId::FileAccessError);
-        continue;
-      }
+      if (!openToWrite(*manager)) continue;
       if (!file->build()) manager->RaiseError(rt::MessageId::FileAccessError);
       manager->CloseFile();
     }

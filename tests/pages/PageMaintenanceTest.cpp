@@ -3,6 +3,8 @@
 // files.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QMessageBox>
 #include <QStatusBar>
@@ -253,6 +255,75 @@ TEST_F(PageMaintenanceTest, RefusedDeletionLeavesEveryPageWholeOrGone) {
   EXPECT_EQ(driver.text(w, cPages), std::to_string(kTarn.size() - left.size()));
   EXPECT_FALSE(left.empty());
   closeWindow(w);
+}
+
+// Another program holding a file open for writing, until it is let go.
+class OtherProgram {
+ public:
+  explicit OtherProgram(const rt::KeyedFile& held) {
+    int ready[2], release[2];
+    EXPECT_EQ(::pipe(ready), 0);
+    EXPECT_EQ(::pipe(release), 0);
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::close(ready[0]);
+      ::close(release[1]);
+      std::vector<char> record(held.desc().recordSize);
+      rt::KeyedFile file(held.desc(), record.data());
+      const char opened = file.open() ? 'y' : 'n';
+      (void)!::write(ready[1], &opened, 1);
+      char c;
+      (void)!::read(release[0], &c, 1);
+      ::_exit(0);
+    }
+    ::close(ready[1]);
+    ::close(release[0]);
+    release_ = release[1];
+    char opened = 'n';
+    EXPECT_EQ(::read(ready[0], &opened, 1), 1);
+    EXPECT_EQ(opened, 'y');
+    ::close(ready[0]);
+  }
+  ~OtherProgram() {
+    ::close(release_);
+    ::waitpid(pid_, nullptr, 0);
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int release_ = -1;
+};
+
+// A file that another program writes to is left alone, with the access message naming it.
+TEST_F(PageMaintenanceTest, FilesAnotherProgramHoldsAreLeftAlone) {
+  store(kTarn);
+  const std::map<std::string, int> before = details();
+  const OtherProgram holder(WPLinks);
+  auto deniedWPLinks = [this] {
+    for (const rt::ReportedMessage& m : shown().messages)
+      if (m.id != rt::MessageId::AccessDenied || m.text.find("WPLinks") == std::string::npos)
+        return false;
+    return !shown().messages.empty();
+  };
+
+  rt::Window* w = openWindow();
+  ASSERT_NE(w, nullptr);
+  runDeletion(w, "tarn.example");
+  EXPECT_EQ(driver.text(w, cPages), "0");
+  closeWindow(w);
+  EXPECT_TRUE(deniedWPLinks());
+  EXPECT_EQ(pages().size(), kTarn.size());
+  EXPECT_EQ(details(), before);
+
+  shown().clear();
+  driver.start(&RebuildIndexes);
+  for (int box = 0; box < 2; ++box) {
+    ASSERT_NE(driver.waitForMessageBox(), nullptr);
+    driver.answer(rt::button::Ok);
+    driver.pump();
+  }
+  driver.waitForThreadsToEnd();
+  EXPECT_TRUE(deniedWPLinks());
 }
 
 // ---- key rebuild ----
