@@ -102,16 +102,32 @@ class PageMaintenanceTest : public dicttest::DictionaryTest {
     return driver.waitForWindow("delpages");
   }
 
-  // Types the domain, runs the deletion and waits until it has finished.
+  // Types the domain as a user does: the focus is in the entry when the window opens and on
+  // the button after a run; Tab leaves the entry.
+  void enterDomain(const std::string& domain) {
+    if (driver.focusedControl() != cDomain) {
+      ASSERT_TRUE(driver.hitKey(Qt::Key_Backtab));
+    }
+    ASSERT_EQ(driver.focusedControl(), cDomain);
+    ASSERT_TRUE(driver.hitKey(Qt::Key_A, Qt::ControlModifier));
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Backspace));
+    ASSERT_TRUE(driver.typeKeys(domain));
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  }
+
+  // Types the domain, presses "Run Deletions" with the space bar and waits until the run has
+  // finished.
   void runDeletion(rt::Window* w, const std::string& domain) {
-    ASSERT_TRUE(driver.type(w, cDomain, domain));
-    ASSERT_TRUE(driver.press(w, cRun));
+    enterDomain(domain);
+    ASSERT_EQ(driver.focusedControl(), cRun);
+    statustext.clear();  // the finished run says so here
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Space));
     ASSERT_TRUE(driver.waitUntil(
         [&] { return driver.text(w, cStatus) == "Finished. Records deleted."; }, 20000));
   }
 
-  void closeWindow(rt::Window* w) {
-    ASSERT_TRUE(driver.press(w, cClose));
+  void closeWindow(rt::Window*) {
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Escape));
     ASSERT_TRUE(driver.waitForClose("delpages"));
     driver.waitForThreadsToEnd();
   }
@@ -149,8 +165,13 @@ TEST_F(PageMaintenanceTest, DeletesTheDomainsPagesWithTheirDetailsOnlyOnce) {
   EXPECT_EQ(details(), kept);
   EXPECT_EQ(counttext.str(), std::to_string(1 + 3 + 3 * 10));
 
-  // The button stays: a second run finds nothing.
-  runDeletion(w, "tarn.example");
+  // The button stays: a second run finds nothing. Enter in the entry runs it too.
+  enterDomain("tarn.example");
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Backtab));
+  statustext.clear();
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Return));
+  ASSERT_TRUE(driver.waitUntil(
+      [&] { return driver.text(w, cStatus) == "Finished. Records deleted."; }, 20000));
   EXPECT_EQ(driver.text(w, cPages), "0");
   EXPECT_EQ(pages().size(), kOthers.size());
   EXPECT_EQ(details(), kept);
@@ -165,11 +186,12 @@ TEST_F(PageMaintenanceTest, RunDeletionsWaitsForADomainName) {
   ASSERT_NE(w, nullptr);
   EXPECT_TRUE(domainname.blank());
   EXPECT_EQ(driver.text(w, cPages), "0");
+  EXPECT_EQ(driver.focusedControl(), cDomain);
   EXPECT_FALSE(w->enabled(cRun));
-  ASSERT_TRUE(driver.type(w, cDomain, "   "));
+  enterDomain("   ");
   EXPECT_FALSE(w->enabled(cRun));
   EXPECT_FALSE(driver.press(w, cRun));
-  ASSERT_TRUE(driver.type(w, cDomain, "tarn.example"));
+  enterDomain("tarn.example");
   EXPECT_TRUE(w->enabled(cRun));
   // Once on, it stays: a blank name deletes the pages without a domain name.
   runDeletion(w, "");
