@@ -4,18 +4,15 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "dictionary/Dictionary.h"
 #include "pages/PageRuns.h"
 #include "pages/PageMaintenance.h"
-#include "runtime/ui/TestDriver.h"
 
 namespace {
 
@@ -25,11 +22,6 @@ namespace fs = std::filesystem;
 class DeletionBench {
  public:
   DeletionBench() {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "tw_pages_bench";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) app_ = std::make_unique<QApplication>(argc, argv);
     old_ = fs::current_path();
     dir_ = fs::temp_directory_path() / ("tw_delete_bench_" + std::to_string(::getpid()));
     fs::create_directories(dir_);
@@ -64,8 +56,6 @@ class DeletionBench {
     DictionaryKill();
     fs::current_path(old_);
   }
-
-  rt::TestDriver& driver() { return driver_; }
 
  private:
   static void fill(const std::string& domain, int pages) {
@@ -102,8 +92,6 @@ class DeletionBench {
     }
   }
 
-  std::unique_ptr<QApplication> app_;
-  rt::TestDriver driver_;
   fs::path old_, dir_;
 };
 
@@ -121,8 +109,8 @@ void BM_DeletePagesByDomainPerPage(benchmark::State& state) {
     b.prepare(others, pages);
     domainname = "tarn.example";
     const auto t0 = std::chrono::steady_clock::now();
-    b.driver().start([] { DeletePagesByDomain(rt::Binding(pagecount)); });
-    b.driver().waitForThreadsToEnd();
+    // On the main fiber, without a window: the work alone.
+    DeletePagesByDomain(rt::Binding(pagecount));
     const auto t = std::chrono::steady_clock::now() - t0;
     spent += t;
     state.SetIterationTime(std::chrono::duration<double>(t).count());
