@@ -11,10 +11,13 @@
 #include <vector>
 
 #include "dictionary/Dictionary.h"
-#include "pages/PageRuns.h"
 #include "pages/PageMaintenance.h"
+#include "pages/PageReading.h"
 
 namespace {
+
+using pagereading::PageDetailFile;
+using pagereading::PageDetailFiles;
 
 namespace fs = std::filesystem;
 
