@@ -147,6 +147,30 @@ TEST_F(ReaderProgramTest, HelpAndAboutOpenTheReadersBookAndTheSplash) {
   EXPECT_NE(driver.waitForWindow("splash"), nullptr);
 }
 
+// The menu's deletion is the reader's own: its tip, and its counter of the pages deleted.
+TEST_F(ReaderProgramTest, DeleteItemRunsTheReadersPageDeletion) {
+  enum { cDomain = 3, cRun = 5, cStatus = 7, cPages = 8 };
+  addPage("site.com", "a.htm");
+  addPage("other.com", "a.htm");
+  ASSERT_NE(startProgram(), nullptr);
+  ASSERT_TRUE(frame->menuEnabled(reader::item::DeletePages));
+  ASSERT_TRUE(driver.pickMenu(frame, reader::item::DeletePages));
+  rt::Window* w = driver.waitForWindow("delpages");
+  ASSERT_NE(w, nullptr);
+  EXPECT_NE(w->control(cDomain)->toolTip().toStdString().find("also acceptable"),
+            std::string::npos);
+  ASSERT_EQ(driver.focusedControl(), cDomain);
+  ASSERT_TRUE(driver.typeKeys("site.com"));
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  ASSERT_EQ(driver.focusedControl(), cRun);
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Space));
+  ASSERT_TRUE(driver.waitUntil(
+      [&] { return driver.text(w, cStatus) == "Finished. Records deleted."; }, 20000));
+  EXPECT_EQ(driver.text(w, cPages), "1");
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Escape));
+  ASSERT_TRUE(driver.waitForClose("delpages"));
+}
+
 class DomainPromptTest : public domaintest::WindowsTest {
  protected:
   void SetUp() override {
