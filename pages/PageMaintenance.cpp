@@ -32,41 +32,6 @@ void addToCount(long k = 1) {
   counttext = std::to_string(std::strtol(counttext.str().c_str(), nullptr, 10) + k);
 }
 
-// Opens a file for a run that writes to it; a failure is reported, and a file that another
-// program holds (open here for reading only) is closed again with the access message.
-bool openToWrite(rt::FileManager& m) {
-  if (m.TryOpen() != rt::Status::Ok) {
-    m.RaiseError(rt::MessageId::FileAccessError);
-    return false;
-  }
-  if (!m.keyedFile()->isReadOnly()) return true;
-  m.RaiseError(rt::MessageId::AccessDenied);
-  m.CloseFile();
-  return false;
-}
-
-// Opened for a run and closed after it; a file that other windows hold stays open for them.
-class OpenedFiles {
- public:
-  explicit OpenedFiles(std::initializer_list<rt::FileManager*> managers) {
-    for (rt::FileManager* m : managers) {
-      if (!openToWrite(*m)) return;
-      opened_.push_back(m);
-    }
-    ok_ = true;
-  }
-  ~OpenedFiles() {
-    for (rt::FileManager* m : opened_) m->CloseFile();
-  }
-  OpenedFiles(const OpenedFiles&) = delete;
-  OpenedFiles& operator=(const OpenedFiles&) = delete;
-  bool ok() const { return ok_; }
-
- private:
-  std::vector<rt::FileManager*> opened_;
-  bool ok_ = false;
-};
-
 // The changes of a group of pages: one transaction per file, the details' committed before
 // the pages', so a run killed between two commits leaves a page that the next run still finds.
 class PageGroup {
@@ -178,8 +143,8 @@ void DeletePagesByDomain(const rt::Binding& pageCount) {
   {
     pagereading::OneRunAtATime gate;
     const auto& d = PageDetailFiles();
-    OpenedFiles files{WebPagesManager,    *d[kLinks].manager,  *d[kScripts].manager,
-                      *d[kForms].manager, *d[kImages].manager, *d[kMeta].manager};
+    pagereading::OpenedFiles files{WebPagesManager,    *d[kLinks].manager,  *d[kScripts].manager,
+                                   *d[kForms].manager, *d[kImages].manager, *d[kMeta].manager};
     if (files.ok()) deleteDomainPages(pageCount, redraw);
   }
   statustext.clear();
@@ -206,7 +171,7 @@ void RebuildIndexes() {
     };
     for (const auto& [file, manager] : files) {
       // Opened through its manager: a file another window holds is counted, not closed.
-      if (!openToWrite(*manager)) continue;
+      if (!pagereading::OpenToWrite(*manager)) continue;
       if (!file->build()) manager->RaiseError(rt::MessageId::FileAccessError);
       manager->CloseFile();
     }

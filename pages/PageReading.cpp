@@ -254,6 +254,29 @@ DetailFiles::~DetailFiles() {
     if (opened_[i]) (*kDetails[i].manager)->CloseFile();
 }
 
+bool OpenToWrite(rt::FileManager& m) {
+  if (m.TryOpen() != rt::Status::Ok) {
+    m.RaiseError(rt::MessageId::FileAccessError);
+    return false;
+  }
+  if (!m.keyedFile()->isReadOnly()) return true;
+  m.RaiseError(rt::MessageId::AccessDenied);
+  m.CloseFile();
+  return false;
+}
+
+OpenedFiles::OpenedFiles(std::initializer_list<rt::FileManager*> managers) {
+  for (rt::FileManager* m : managers) {
+    if (!OpenToWrite(*m)) return;
+    opened_.push_back(m);
+  }
+  ok_ = true;
+}
+
+OpenedFiles::~OpenedFiles() {
+  for (rt::FileManager* m : opened_) m->CloseFile();
+}
+
 bool OpenFile::open() {
   open_ = manager_->TryOpen() == rt::Status::Ok;
   return open_;

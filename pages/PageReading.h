@@ -10,9 +10,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rt {
 class FileManager;
@@ -117,6 +119,27 @@ class DetailFiles {
 
  private:
   std::array<bool, kDetailCount> opened_{};
+};
+
+// Opens a file for a run that writes to it. A failure is reported; a file that another program
+// holds (open here for reading only) is closed again with the access message.
+bool OpenToWrite(rt::FileManager& m);
+
+// The files a run writes to, opened for it and closed after it (a file that other windows hold
+// stays open for them). A file that cannot be opened, or that another program holds so that it
+// opens here for reading only, is reported and the run must not start: ok() is false and
+// nothing has been touched.
+class OpenedFiles {
+ public:
+  explicit OpenedFiles(std::initializer_list<rt::FileManager*> managers);
+  ~OpenedFiles();
+  OpenedFiles(const OpenedFiles&) = delete;
+  OpenedFiles& operator=(const OpenedFiles&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  std::vector<rt::FileManager*> opened_;
+  bool ok_ = false;
 };
 
 // A file opened through its manager and closed on every way out.

@@ -16,6 +16,7 @@
 #include "reader/ReadPages.h"
 #include "runtime/text/Dates.h"
 #include "runtime/ui/TestDriver.h"
+#include "tests/data/DataTestSupport.h"
 #include "tests/dictionary/DictTestSupport.h"
 
 namespace {
@@ -359,6 +360,24 @@ TEST_F(ReadPagesTest, AnotherProgramMayWriteTheFilesExceptWhileARunWorks) {
     driver.pump();
   }
   for (const std::string& f : files) EXPECT_EQ(otherProgramWrites(f), 0) << f;
+}
+
+TEST_F(ReadPagesTest, AFileAnotherProgramHoldsStopsTheRunBeforeAnythingIsWritten) {
+  writePage("site/index.htm", kHome);
+  writePage("site/second.htm", kHome);
+  ASSERT_EQ(WPLinksManager->TryOpen(), rt::Status::Ok);  // made, so the other program can hold it
+  WPLinksManager->CloseFile();
+  rt::testing::OtherProgram other({"WPLINKS"}, "lock");
+  ASSERT_TRUE(other.holding());
+  shown().clear();
+  EXPECT_EQ(go(kDomain, "site"), (std::vector<Shown>{kConfirm}));  // no "read done"
+  // One refusal naming the file, never one per page.
+  ASSERT_EQ(shown().messages.size(), 1u);
+  EXPECT_EQ(shown().messages[0].id, rt::MessageId::AccessDenied);
+  EXPECT_NE(shown().messages[0].text.find("WPLinks"), std::string::npos)
+      << shown().messages[0].text;
+  EXPECT_EQ(domains(), 0);
+  EXPECT_TRUE(pages().empty());
 }
 
 // The reader and the page form's parser store the same details for the same files.
