@@ -36,6 +36,8 @@ inline constexpr int Escape = 0x1B;
 inline constexpr int F1 = 0x170;  // F1..F12 follow in order
 inline constexpr int F9 = F1 + 8;
 inline constexpr int F12 = F1 + 11;
+inline constexpr int Insert = F12 + 1;
+inline constexpr int Delete = F12 + 2;
 }  // namespace key
 
 struct Event {

@@ -57,6 +57,8 @@ int keyCodeOf(const QKeyEvent* e) {
   if (k >= Qt::Key_F1 && k <= Qt::Key_F12) return key::F1 + (k - Qt::Key_F1);
   if (k == Qt::Key_Return || k == Qt::Key_Enter) return key::Enter;
   if (k == Qt::Key_Escape) return key::Escape;
+  if (k == Qt::Key_Insert) return key::Insert;
+  if (k == Qt::Key_Delete) return key::Delete;
   const QString t = e->text();
   if (t.size() == 1 && t[0].unicode() >= 0x20 && t[0].unicode() < 0x7F) return t[0].unicode();
   return 0;
