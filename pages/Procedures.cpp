@@ -8,7 +8,6 @@ namespace {
 
 const ProcedureRegistration planned{
     {"BrowseWebPages", kSmallStack, nullptr},
-    {"BrowseWebPages2", kSmallStack, nullptr},
     {"viewimages", kSmallStack, nullptr},
     {"viewforms", kSmallStack, nullptr},
     {"viewlinks", kSmallStack, nullptr},
