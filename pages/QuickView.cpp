@@ -162,14 +162,6 @@ const rt::WindowTable& formTable() {
         {23, K::Entry, "", fGeneral, "WEB:FILESIZE", "@n-14",
          "The size in bytes of the html file."},
         {fGeneral2, K::Tab, "General (cont.)", fSheet},
-        {51, K::Prompt, "Html Page Title:", fGeneral2},
-        {52, K::Entry, "", fGeneral2, "WEB:HTMLPAGETITLE", "@s80",
-         "Page title comes from HTML Page reading."},
-        {53, K::Prompt, "Page Read Date:", fGeneral2},
-        {54, K::Entry, "", fGeneral2, "WEB:PAGEREADDATE", "@s20"},
-        {fNotes, K::Tab, "Notes", fSheet},
-        {61, K::Prompt, "Notes:", fNotes},
-        {62, K::Text, "", fNotes, "WEB:Notes", "", "Brief notes about this page."},
     };
     static const char* const kLinkPrompts[] = {
         "Link To 1:", "Link To 2:", "Link To 3:", "Link To 4:", "Link To 5:"};
@@ -180,6 +172,17 @@ const rt::WindowTable& formTable() {
       c.push_back({42 + 2 * i, K::Entry, "", fGeneral2, kLinks[i], "@s80",
                    "URL link to this page (from where?)"});
     }
+    c.insert(c.end(),
+             {
+                 {51, K::Prompt, "Html Page Title:", fGeneral2},
+                 {52, K::Entry, "", fGeneral2, "WEB:HTMLPAGETITLE", "@s80",
+                  "Page title comes from HTML Page reading."},
+                 {53, K::Prompt, "Page Read Date:", fGeneral2},
+                 {54, K::Entry, "", fGeneral2, "WEB:PAGEREADDATE", "@s20"},
+                 {fNotes, K::Tab, "Notes", fSheet},
+                 {61, K::Prompt, "Notes:", fNotes},
+                 {62, K::Text, "", fNotes, "WEB:Notes", "", "Brief notes about this page."},
+             });
     std::vector<rt::ButtonRow> b = {{fOk, B::Ok}, {fCancel, B::Cancel}, {fHelp, B::Help}};
     std::vector<int> hidden;
     const std::pair<int, const char*> tabs[] = {{fMeta, "Meta"},
