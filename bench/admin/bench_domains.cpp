@@ -10,16 +10,14 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
-#include <QSet>
-#include <QSqlDatabase>
-#include <QSqlQueryModel>
-#include <QTableView>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "admin/Domains.h"
+#include "bench/common/QtTableBaseline.h"
 #include "dictionary/Dictionary.h"
 #include "runtime/ui/IniAccess.h"
 #include "runtime/ui/ListBrowser.h"
@@ -75,28 +73,7 @@ rt::TestDriver& driver() {
   return d;
 }
 
-// Which lists have painted themselves with rows in them, so an opening is timed until its
-// rows are drawn. It watches the whole program: a window paints in the pump that shows it.
-class RowPaints : public QObject {
- public:
-  RowPaints() { qApp->installEventFilter(this); }
-  bool eventFilter(QObject* o, QEvent* e) override {
-    if (e->type() != QEvent::Paint) return false;
-    auto* v = qobject_cast<QAbstractItemView*>(o->parent());
-    if (v && v->viewport() == o && v->model() && v->model()->rowCount() > 0) painted_.insert(v);
-    return false;
-  }
-  bool painted(QAbstractItemView* v) const { return painted_.contains(v); }
-  void forget() { painted_.clear(); }
-
- private:
-  QSet<QAbstractItemView*> painted_;
-};
-
-RowPaints& rowPaints() {
-  static RowPaints p;
-  return p;
-}
+using bench::rowPaints;
 
 int highlighted(rt::Window* w) {
   const QModelIndex i = w->listView(kList)->currentIndex();
@@ -190,7 +167,6 @@ void BM_DomainsRelationsOpen(benchmark::State& state) {
 
 // ---- the same rows in a hand-written Qt table ------------------------------------------
 
-constexpr char kConnection[] = "baseline";
 constexpr char kTableQuery[] =
     "SELECT DOMAINNAME, DATESTARTED, RENEWALDATE, REGISTRAR, REGLOGIN, REGLOGINPWD, FEEPAID, "
     "OWNERNAME, CONTACTPERSON FROM Domains WHERE DOMAINNAME <> '' ORDER BY upper(DOMAINNAME), "
@@ -199,33 +175,16 @@ constexpr char kTableQuery[] =
 // The browse's list size, so the table paints as many rows.
 QSize listSize;
 
-// Its own connection, opened with the window as the browse opens its files.
-struct QtTable {
-  [[gnu::noinline]] QtTable() {
-    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", kConnection);
-    db.setDatabaseName(QDir::current().filePath("DOMAINS.db"));
-    db.open();
-    model.setQuery(kTableQuery, db);
-    view.setModel(&model);
-    view.resize(listSize);
-    rowPaints().forget();
-    view.show();
-    driver().waitUntil([&] { return rowPaints().painted(&view); }, 60000);
-  }
-  ~QtTable() { QSqlDatabase::database(kConnection).close(); }
-  std::string cell(int row) const { return model.index(row, 0).data().toString().toStdString(); }
-
-  QSqlQueryModel model;
-  QTableView view;
-};
+bench::QtTable* openTable() {
+  return new bench::QtTable(driver(), "DOMAINS.db", kTableQuery, listSize);
+}
 
 void BM_QtTableOpen(benchmark::State& state) {
   for (auto _ : state) {
-    auto* t = new QtTable;
+    bench::QtTable* t = openTable();
     benchmark::DoNotOptimize(t->cell(0));
     state.PauseTiming();
     delete t;
-    QSqlDatabase::removeDatabase(kConnection);
     state.ResumeTiming();
   }
 }
@@ -235,9 +194,9 @@ void checkSameFirstRows() {
   rt::Window* w = openBrowsePainted();
   listSize = w->listView(kList)->size();
   {
-    QtTable t;
+    const std::unique_ptr<bench::QtTable> t(openTable());
     for (int r = 0; r < std::min(kPage, records()); ++r) {
-      const std::string browse = driver().cell(w, kList, r + 1), table = t.cell(r);
+      const std::string browse = driver().cell(w, kList, r + 1), table = t->cell(r);
       if (browse != table || browse != nameOf(r)) {
         std::fprintf(stderr, "row %d: browse \"%s\", table \"%s\", expected \"%s\"\n", r + 1,
                      browse.c_str(), table.c_str(), nameOf(r).c_str());
@@ -245,7 +204,6 @@ void checkSameFirstRows() {
       }
     }
   }
-  QSqlDatabase::removeDatabase(kConnection);
   closeBrowse(w);
 }
 
