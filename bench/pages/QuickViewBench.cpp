@@ -1,0 +1,358 @@
+// QuickView over 100,000 pages and 5 million detail records: the browse's opening until its
+// first rows are painted, and the page form's opening until one detail list's first rows are
+// painted on its tab (the argument picks the list), and that tab's showing alone, each beside a
+// hand-written Qt table over the same rows of the same file in the same run. The page the form
+// shows holds 500 records of every detail kind; every other page 10. TW_BENCH_PAGES sets the number
+// of pages.
+#include <benchmark/benchmark.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "bench/common/QtTableBaseline.h"
+#include "dictionary/Dictionary.h"
+#include "pages/QuickView.h"
+#include "runtime/ui/FormCall.h"
+#include "runtime/ui/IniAccess.h"
+#include "runtime/ui/TestDriver.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowLayer.h"
+
+namespace {
+
+int pages() {
+  static const int n = qEnvironmentVariableIsSet("TW_BENCH_PAGES")
+                           ? qEnvironmentVariableIntValue("TW_BENCH_PAGES")
+                           : 100'000;
+  return n;
+}
+constexpr int kPerPage = 10;   // detail records of each kind on an ordinary page
+constexpr int kBigPage = 500;  // ... on the page the form shows
+constexpr int kCompared = 20;  // first rows that must agree
+constexpr int kBrowseList = 1, kBrowseClose = 3, kFormSheet = 1, kFormCancel = 121;
+
+// Every third name starts in upper case, so a byte order would differ from the key's
+// case-folded one.
+std::string pageName(int i) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%s%06d.htm", i % 3 ? "page" : "Page", i);
+  return buf;
+}
+std::string pagePath(int i) {
+  return "/site" + std::to_string(i / 1000) + "/" + pageName(i);
+}
+int bigPage() {
+  return pages() / 2;
+}
+std::string detailText(const char* kind, int page, int n) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%s %06d line %04d", kind, page, n);
+  return buf;
+}
+
+template <class Record, class Fill>
+void fillFile(const rt::FileDesc& desc, Fill fill) {
+  Record rec{};
+  rt::KeyedFile f(desc, &rec);
+  f.create();
+  f.open();
+  // Pages are visited out of order, so the record order is not any key's order.
+  const int n = pages();
+  for (int k = 0; k < n; ++k) {
+    const int i = static_cast<int>((static_cast<long long>(k) * 7919) % n);
+    const int count = i == bigPage() ? kBigPage : kPerPage;
+    for (int d = 0; d < count; ++d) {
+      rec = Record{};
+      fill(rec, i, d);
+      f.append();
+    }
+  }
+  f.close();
+}
+
+void fill() {
+  {
+    WebPagesRecord rec{};
+    rt::KeyedFile f(WebPagesDesc(), &rec);
+    f.create();
+    f.open();
+    const int n = pages();
+    for (int k = 0; k < n; ++k) {
+      const int i = static_cast<int>((static_cast<long long>(k) * 7919) % n);
+      rec = WebPagesRecord{};
+      rec.DOMAINNAME = "domain" + std::to_string(i % 100) + ".com";
+      rec.PAGENAME = pageName(i);
+      rec.USENOW = "Y";
+      rec.PAGEPATH = pagePath(i);
+      rec.LOCALPATH = "/home/sites" + pagePath(i);
+      rec.AUTHOR = "Author " + std::to_string(i % 40);
+      rec.PURPOSE = "Purpose of page " + std::to_string(i);
+      rec.IMPLEMENTDATE = 82000 + i % 3000;
+      f.append();
+    }
+    f.close();
+  }
+  auto domain = [](int i) { return "domain" + std::to_string(i % 100) + ".com"; };
+  fillFile<WPMetaRecord>(WPMetaDesc(), [&](WPMetaRecord& r, int i, int d) {
+    r.WEBPAGEPATH = pagePath(i);
+    r.DOMAINNAME = domain(i);
+    r.PAGENAME = pageName(i);
+    r.METACONTENTS = detailText("meta", i, d);
+    r.METANAME = "keywords";
+  });
+  fillFile<WPLinksRecord>(WPLinksDesc(), [&](WPLinksRecord& r, int i, int d) {
+    r.DOMAINNAME = domain(i);
+    r.PAGENAME = pageName(i);
+    r.WEBPAGEPATHNAME = pagePath(i);
+    r.WEBPAGELINK = detailText("link", i, d);
+    r.LINENUMBER = d + 1;
+  });
+  fillFile<WPFormRecord>(WPFormDesc(), [&](WPFormRecord& r, int i, int d) {
+    r.WEBPAGEPATHNAME = pagePath(i);
+    r.DOMAINNAME = domain(i);
+    r.PAGE = pageName(i);
+    r.LINENUMBER = d + 1;
+    r.FORMLINE1 = detailText("form", i, d);
+  });
+  fillFile<WPIMGRecord>(WPIMGDesc(), [&](WPIMGRecord& r, int i, int d) {
+    r.WEBPAGEPATHNAME = pagePath(i);
+    r.DOMAINNAME = domain(i);
+    r.PAGE = pageName(i);
+    r.WEBPAGEIMG = detailText("img", i, d);
+    r.LINENUMBER = d + 1;
+  });
+  fillFile<WPScriptsRecord>(WPScriptsDesc(), [&](WPScriptsRecord& r, int i, int d) {
+    r.WEBPAGEPATHNAME = pagePath(i);
+    r.DOMAINNAME = domain(i);
+    r.PAGENAME = pageName(i);
+    r.SCRIPTLINE1 = detailText("script", i, d);
+  });
+}
+
+rt::TestDriver& driver() {
+  static rt::TestDriver d;
+  return d;
+}
+
+using bench::rowPaints;
+
+// ---- the browse ---------------------------------------------------------------------
+
+[[gnu::noinline]] rt::Window* openBrowsePainted() {
+  rowPaints().forget();
+  driver().start(&quickview::BrowseWebPages2, 25000, "BrowseWebPages2");
+  rt::Window* w = nullptr;
+  driver().waitUntil(
+      [&] {
+        w = driver().find("BrowseWebPages2");
+        return w && rowPaints().painted(w->listView(kBrowseList));
+      },
+      60000);
+  return w;
+}
+
+void closeWindow(rt::Window* w, int button) {
+  driver().press(w, button);
+  driver().waitForThreadsToEnd();
+}
+
+constexpr char kPagesQuery[] =
+    "SELECT DOMAINNAME, PAGENAME, USENOW, PAGEPATH, LOCALPATH, LOCALDEFAULTDIRECTORY, AUTHOR, "
+    "PURPOSE, IMPLEMENTDATE FROM WebPages WHERE PAGENAME <> '' ORDER BY upper(PAGENAME), rowid";
+
+QSize browseListSize, detailListSize;
+
+void BM_QuickViewOpen(benchmark::State& state) {
+  for (auto _ : state) {
+    rt::Window* w = openBrowsePainted();
+    benchmark::DoNotOptimize(driver().cell(w, kBrowseList, 1));
+    state.PauseTiming();
+    if (driver().cell(w, kBrowseList, 1, 1) != pageName(0)) state.SkipWithError("first row");
+    closeWindow(w, kBrowseClose);
+    state.ResumeTiming();
+  }
+}
+
+void BM_QtTableQuickViewOpen(benchmark::State& state) {
+  for (auto _ : state) {
+    bench::QtTable* t = new bench::QtTable(driver(), "WEBPAGES.db", kPagesQuery, browseListSize);
+    benchmark::DoNotOptimize(t->cell(0));
+    state.PauseTiming();
+    delete t;
+    state.ResumeTiming();
+  }
+}
+
+// ---- the form's detail lists ----------------------------------------------------------
+
+struct Detail {
+  const char* name;
+  const char* file;
+  int tab;          // position on the sheet
+  int list;         // control
+  int column;       // a column of distinct texts, in the list and in the query
+  std::string sql;  // the list's columns, its key order, the page's records
+};
+
+std::vector<Detail> details() {
+  const std::string path = "'" + pagePath(bigPage()) + "'";
+  const std::string upperPath = "upper(" + path + ")";
+  auto limited = [&](const char* field) {
+    return std::string(" WHERE ") + field + " <> '' AND upper(" + field + ") = " + upperPath;
+  };
+  return {
+      {"Meta", "WPMETA.db", 4, 71, 4,
+       "SELECT WEBPAGEPATH, DOMAINNAME, PAGENAME, LOCALPATH, METACONTENTS, METANAME FROM WPMeta" +
+           limited("WEBPAGEPATH") + " ORDER BY upper(WEBPAGEPATH), rowid"},
+      {"Links", "WPLINKS.db", 5, 81, 3,
+       "SELECT DOMAINNAME, PAGENAME, WEBPAGEPATHNAME, WEBPAGELINK, LINENUMBER, RECORDDATE FROM "
+       "WPLinks" +
+           limited("WEBPAGEPATHNAME") + " ORDER BY upper(WEBPAGEPATHNAME), rowid"},
+      {"Forms", "WPFORM.db", 6, 91, 5,
+       "SELECT WEBPAGEPATHNAME, DOMAINNAME, PAGE, RECORDDATE, LINENUMBER, FORMLINE1, FORMLINE2, "
+       "FORMLINE3, FORMLINE4 FROM WPForm" +
+           limited("WEBPAGEPATHNAME") + " ORDER BY upper(WEBPAGEPATHNAME), rowid"},
+      {"Images", "WPIMG.db", 7, 101, 3,
+       "SELECT WEBPAGEPATHNAME, DOMAINNAME, PAGE, WEBPAGEIMG, LINENUMBER, DATEENTERED, HEIGHT, "
+       "WIDTH FROM WPIMG WHERE (WEBPAGEPATHNAME <> '' OR WEBPAGEIMG <> '') AND "
+       "upper(WEBPAGEPATHNAME) = " +
+           upperPath + " ORDER BY upper(WEBPAGEPATHNAME), upper(WEBPAGEIMG), rowid"},
+      {"Scripts", "WPSCRIPT.db", 8, 111, 4,
+       "SELECT WEBPAGEPATHNAME, DOMAINNAME, PAGENAME, RECORDDATE, SCRIPTLINE1, SCRIPTLINE2, "
+       "SCRIPTLINE3, SCRIPTLINE4, SCRIPTLINE5 FROM WPScripts" +
+           limited("WEBPAGEPATHNAME") + " ORDER BY upper(WEBPAGEPATHNAME), rowid"},
+  };
+}
+
+// The form on the big page, as the browse's View runs it, shown on one detail tab until
+// that list has painted its rows.
+[[gnu::noinline]] rt::Window* openFormPainted(const Detail& d) {
+  WEB.PAGEPATH = pagePath(bigPage());
+  WebPages.get(WEB_Path);
+  rowPaints().forget();
+  rt::setCallRequest(rt::Request::Change);
+  driver().start(&quickview::UpdateWebPages, 25000, "UpdateWebPages");
+  rt::Window* w = driver().waitForWindow("UpdateWebPages", 60000);
+  if (!w) return nullptr;
+  driver().selectTab(w, kFormSheet, d.tab);
+  driver().waitUntil([&] { return rowPaints().painted(w->listView(d.list)); }, 60000);
+  return w;
+}
+
+void BM_QuickViewDetail(benchmark::State& state) {
+  const Detail d = details()[static_cast<std::size_t>(state.range(0))];
+  state.SetLabel(d.name);
+  for (auto _ : state) {
+    rt::Window* w = openFormPainted(d);
+    benchmark::DoNotOptimize(w);
+    state.PauseTiming();
+    if (!w || driver().rowCount(w, d.list) == 0) state.SkipWithError("no rows");
+    if (w) closeWindow(w, kFormCancel);
+    state.ResumeTiming();
+  }
+}
+
+// The list's own share: the form is open on the General tab, the user picks the list's tab.
+void BM_QuickViewDetailTab(benchmark::State& state) {
+  const Detail d = details()[static_cast<std::size_t>(state.range(0))];
+  state.SetLabel(d.name);
+  for (auto _ : state) {
+    state.PauseTiming();
+    rt::Window* w = openFormPainted(d);
+    if (!w) {
+      state.SkipWithError("no form");
+      break;
+    }
+    driver().selectTab(w, kFormSheet, 1);
+    rowPaints().forget();
+    state.ResumeTiming();
+    driver().selectTab(w, kFormSheet, d.tab);
+    driver().waitUntil([&] { return rowPaints().painted(w->listView(d.list)); }, 60000);
+    state.PauseTiming();
+    closeWindow(w, kFormCancel);
+    state.ResumeTiming();
+  }
+}
+
+void BM_QtTableDetail(benchmark::State& state) {
+  const Detail d = details()[static_cast<std::size_t>(state.range(0))];
+  state.SetLabel(d.name);
+  for (auto _ : state) {
+    bench::QtTable* t = new bench::QtTable(driver(), d.file, d.sql.c_str(), detailListSize);
+    benchmark::DoNotOptimize(t->cell(0));
+    state.PauseTiming();
+    delete t;
+    state.ResumeTiming();
+  }
+}
+
+std::string trimmed(std::string s) {
+  while (!s.empty() && s.back() == ' ') s.pop_back();
+  return s;
+}
+
+void expectSame(const char* what, int row, const std::string& shown, const std::string& table) {
+  if (shown == table) return;
+  std::fprintf(stderr, "%s row %d: window \"%s\", table \"%s\"\n", what, row + 1, shown.c_str(),
+               table.c_str());
+  std::exit(1);
+}
+
+// The openings are compared only if they show the same rows in the same order.
+void checkSameFirstRows() {
+  WebPagesRelations->OpenFiles();  // the main thread's buffer finds the big page
+  rt::Window* b = openBrowsePainted();
+  browseListSize = b->listView(kBrowseList)->size();
+  {
+    const bench::QtTable t(driver(), "WEBPAGES.db", kPagesQuery, browseListSize);
+    for (int r = 0; r < kCompared; ++r)
+      expectSame("pages", r, trimmed(driver().cell(b, kBrowseList, r + 1, 1)), t.cell(r, 1));
+  }
+  closeWindow(b, kBrowseClose);
+  for (const Detail& d : details()) {
+    rt::Window* w = openFormPainted(d);
+    if (!w) expectSame(d.name, 0, "no form", "");
+    detailListSize = w->listView(d.list)->size();
+    {
+      const bench::QtTable t(driver(), d.file, d.sql.c_str(), detailListSize);
+      if (t.rows() < kCompared || driver().rowCount(w, d.list) < kCompared)
+        expectSame(d.name, 0, "fewer rows", "");
+      for (int r = 0; r < kCompared; ++r)
+        expectSame(d.name, r, trimmed(driver().cell(w, d.list, r + 1, d.column)),
+                   t.cell(r, d.column));
+    }
+    closeWindow(w, kFormCancel);
+  }
+}
+
+BENCHMARK(BM_QuickViewOpen)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_QtTableQuickViewOpen)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_QuickViewDetail)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_QuickViewDetailTab)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_QtTableDetail)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QTemporaryDir dir;
+  QDir::setCurrent(dir.path());
+  rt::setProgramIniFile("tarnwick.INI");
+  rt::initWindowLayer();
+  DictionaryInit();
+  fill();
+  checkSameFirstRows();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  WebPagesRelations->CloseFiles();
+  DictionaryKill();
+  return 0;
+}
