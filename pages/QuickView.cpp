@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "common/PageDetailTabs.h"
 #include "common/Procedures.h"
 #include "common/System.h"
 #include "dictionary/Dictionary.h"
@@ -27,8 +28,6 @@ enum Browse : int {
   bNotice = 10,
 };
 
-// A detail tab holds its list at tab + 1, "&View Detail" at tab + 2 and the hidden
-// "&Insert" and "&Delete" at tab + 3 and tab + 4.
 enum Form : int {
   fSheet = 1,
   fGeneral = 2,
@@ -107,28 +106,6 @@ class QuickViewBrowse : public rt::TableBrowse {
   }
 };
 
-void addDetailTab(std::vector<rt::ControlRow>& c, std::vector<rt::ButtonRow>& b, int tab,
-                  const char* text, std::size_t list) {
-  c.push_back({tab, K::Tab, text, fSheet});
-  c.push_back({tab + 1, K::List, "", tab});
-  c.push_back({tab + 2, K::Button, "&View Detail", tab});
-  c.push_back({tab + 3, K::Button, "&Insert", tab});
-  c.push_back({tab + 4, K::Button, "&Delete", tab});
-  b.push_back({tab + 2, B::Change, "", nullptr, list});
-}
-
-// A detail file's records whose page path is the page's, whatever their domain.
-rt::ListTable detailList(int tab, rt::KeyedFile& file, const char* format,
-                         std::vector<const char*> fields, const char* key, int child,
-                         const char* locator = nullptr) {
-  return {.control = tab + 1,
-          .file = &file,
-          .format = format,
-          .fields = std::move(fields),
-          .orders = {{.key = key, .locatorField = locator, .range = {"WEB:PAGEPATH"}}},
-          .update = child};
-}
-
 const rt::WindowTable& formTable() {
   static const rt::WindowTable t = [] {
     std::vector<rt::ControlRow> c = {
@@ -191,9 +168,9 @@ const rt::WindowTable& formTable() {
                                                 {fImages, "Images"},
                                                 {fScripts, "Scripts"}};
     for (std::size_t i = 0; i < std::size(tabs); ++i) {
-      addDetailTab(c, b, tabs[i].first, tabs[i].second, i);
-      hidden.push_back(tabs[i].first + 3);
-      hidden.push_back(tabs[i].first + 4);
+      AddDetailTab(c, b, fSheet, tabs[i].first, tabs[i].second, i, "&View Detail", false);
+      hidden.push_back(tabs[i].first + detailtab::Insert);
+      hidden.push_back(tabs[i].first + detailtab::Delete);
     }
     c.push_back({fOk, K::Button, "OK"});
     c.push_back({fCancel, K::Button, "Cancel"});
@@ -204,48 +181,48 @@ const rt::WindowTable& formTable() {
         .title = "View the Web Pages File",
         .controls = std::move(c),
         .buttons = std::move(b),
-        .lists = {detailList(
-                      fMeta, WPMeta,
-                      "80L(2)|M~Page Path~@s80@80L(2)|M~Domain Name~@s50@80L(2)|M~Page "
-                      "Name~@s20@80L(2)|M~Local Path~@s80@80L(2)|M~Meta Contents~@s200@80L(2)|M~"
-                      "Meta Name~@s20@",
-                      {"WPM:WEBPAGEPATH", "WPM:DOMAINNAME", "WPM:PAGENAME", "WPM:LOCALPATH",
-                       "WPM:METACONTENTS", "WPM:METANAME"},
-                      "WPM:PagePath", 1),
-                  detailList(fLinks, WPLinks,
-                             "80L(2)|M~Domain Name~@s50@80L(2)|M~Page Name~@s20@80L(2)|M~Page "
-                             "Path~@s80@80L(2)|M~Web Page Link~@s200@48R(2)|M~Line "
-                             "Number~@P####PB@80R(2)|M~Record Date~@d17@",
-                             {"WPL:DOMAINNAME", "WPL:PAGENAME", "WPL:WEBPAGEPATHNAME",
-                              "WPL:WEBPAGELINK", "WPL:LINENUMBER", "WPL:RECORDDATE"},
-                             "WPL:PathName", 2),
-                  detailList(
-                      fForms, WPForm,
-                      "80L(2)|M~Page Path~@s80@80L(2)|M~Domain Name~@s50@80L(2)|M~Page "
-                      "Name~@s20@80R(2)|M~Record Date~@d17@48R(2)|M~Line Number~@n-7@80L(2)|M~"
-                      "Form Line 1~@s200@80L(2)|M~ 2~@s200@80L(2)|M~ 3~@s200@80L(2)|M~ "
-                      "4~@s200@",
-                      {"WPF:WEBPAGEPATHNAME", "WPF:DOMAINNAME", "WPF:PAGE", "WPF:RECORDDATE",
-                       "WPF:LINENUMBER", "WPF:FORMLINE1", "WPF:FORMLINE2", "WPF:FORMLINE3",
-                       "WPF:FORMLINE4"},
-                      "WPF:PageName", 3),
-                  detailList(fImages, WPIMG,
-                             "80L(2)|M~Page Path~@s80@80L(2)|M~Domain Name~@s50@80L(2)|M~Page~@s20@"
-                             "80L(2)|M~Web Page IMG~@s200@48R(2)|M~Line Number~@n-7@80R(2)|M~Date "
-                             "Entered~@d17@80L(2)|M~Height~@s20@80L(2)|M~Width~@s20@",
-                             {"WPI:WEBPAGEPATHNAME", "WPI:DOMAINNAME", "WPI:PAGE", "WPI:WEBPAGEIMG",
-                              "WPI:LINENUMBER", "WPI:DATEENTERED", "WPI:HEIGHT", "WPI:WIDTH"},
-                             "WPI:PageName", 4, "WPI:WEBPAGEIMG"),
-                  // The stored header of all five script-line columns is the first one's.
-                  detailList(fScripts, WPScripts,
-                             "80L(2)|M~Page Path~@s80@80L(2)|M~Domain Name~@s50@80L(2)|M~Page "
-                             "Name~@s20@80R(2)|M~Record Date~@d17@80L(2)|M~Script Line "
-                             "1~@s200@80L(2)|M~Script Line 1~@s200@80L(2)|M~Script Line "
-                             "1~@s200@80L(2)|M~Script Line 1~@s200@80L(2)|M~Script Line 1~@s200@",
-                             {"WPS:WEBPAGEPATHNAME", "WPS:DOMAINNAME", "WPS:PAGENAME",
-                              "WPS:RECORDDATE", "WPS:SCRIPTLINE1", "WPS:SCRIPTLINE2",
-                              "WPS:SCRIPTLINE3", "WPS:SCRIPTLINE4", "WPS:SCRIPTLINE5"},
-                             "WPS:PageNam", 5)},
+        .lists =
+            {DetailTabList(
+                 fMeta, WPMeta,
+                 "80L(2)|M~Page Path~@s80@80L(2)|M~Domain Name~@s50@80L(2)|M~Page "
+                 "Name~@s20@80L(2)|M~Local Path~@s80@80L(2)|M~Meta Contents~@s200@80L(2)|M~"
+                 "Meta Name~@s20@",
+                 {"WPM:WEBPAGEPATH", "WPM:DOMAINNAME", "WPM:PAGENAME", "WPM:LOCALPATH",
+                  "WPM:METACONTENTS", "WPM:METANAME"},
+                 "WPM:PagePath", 1),
+             DetailTabList(fLinks, WPLinks,
+                           "80L(2)|M~Domain Name~@s50@80L(2)|M~Page Name~@s20@80L(2)|M~Page "
+                           "Path~@s80@80L(2)|M~Web Page Link~@s200@48R(2)|M~Line "
+                           "Number~@P####PB@80R(2)|M~Record Date~@d17@",
+                           {"WPL:DOMAINNAME", "WPL:PAGENAME", "WPL:WEBPAGEPATHNAME",
+                            "WPL:WEBPAGELINK", "WPL:LINENUMBER", "WPL:RECORDDATE"},
+                           "WPL:PathName", 2),
+             DetailTabList(fForms, WPForm,
+                           "80L(2)|M~Page Path~@s80@80L(2)|M~Domain Name~@s50@80L(2)|M~Page "
+                           "Name~@s20@80R(2)|M~Record Date~@d17@48R(2)|M~Line Number~@n-7@80L(2)|M~"
+                           "Form Line 1~@s200@80L(2)|M~ 2~@s200@80L(2)|M~ 3~@s200@80L(2)|M~ "
+                           "4~@s200@",
+                           {"WPF:WEBPAGEPATHNAME", "WPF:DOMAINNAME", "WPF:PAGE", "WPF:RECORDDATE",
+                            "WPF:LINENUMBER", "WPF:FORMLINE1", "WPF:FORMLINE2", "WPF:FORMLINE3",
+                            "WPF:FORMLINE4"},
+                           "WPF:PageName", 3),
+             DetailTabList(fImages, WPIMG,
+                           "80L(2)|M~Page Path~@s80@80L(2)|M~Domain Name~@s50@80L(2)|M~Page~@s20@"
+                           "80L(2)|M~Web Page IMG~@s200@48R(2)|M~Line Number~@n-7@80R(2)|M~Date "
+                           "Entered~@d17@80L(2)|M~Height~@s20@80L(2)|M~Width~@s20@",
+                           {"WPI:WEBPAGEPATHNAME", "WPI:DOMAINNAME", "WPI:PAGE", "WPI:WEBPAGEIMG",
+                            "WPI:LINENUMBER", "WPI:DATEENTERED", "WPI:HEIGHT", "WPI:WIDTH"},
+                           "WPI:PageName", 4, "WPI:WEBPAGEIMG"),
+             // The stored header of all five script-line columns is the first one's.
+             DetailTabList(fScripts, WPScripts,
+                           "80L(2)|M~Page Path~@s80@80L(2)|M~Domain Name~@s50@80L(2)|M~Page "
+                           "Name~@s20@80R(2)|M~Record Date~@d17@80L(2)|M~Script Line "
+                           "1~@s200@80L(2)|M~Script Line 1~@s200@80L(2)|M~Script Line "
+                           "1~@s200@80L(2)|M~Script Line 1~@s200@80L(2)|M~Script Line 1~@s200@",
+                           {"WPS:WEBPAGEPATHNAME", "WPS:DOMAINNAME", "WPS:PAGENAME",
+                            "WPS:RECORDDATE", "WPS:SCRIPTLINE1", "WPS:SCRIPTLINE2",
+                            "WPS:SCRIPTLINE3", "WPS:SCRIPTLINE4", "WPS:SCRIPTLINE5"},
+                           "WPS:PageNam", 5)},
         .children = {{1, nullptr, "UpdateWPMeta"},
                      {2, nullptr, "UpdateWPLinks"},
                      {3, nullptr, "UpdateWPForm"},

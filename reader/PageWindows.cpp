@@ -3,6 +3,7 @@
 #include <deque>
 #include <string>
 
+#include "common/PageDetailTabs.h"
 #include "common/System.h"
 #include "dictionary/Dictionary.h"
 
@@ -17,31 +18,6 @@ using B = rt::ButtonRole;
 const char* kept(std::string text) {
   static std::deque<std::string> texts;
   return texts.emplace_back(std::move(text)).c_str();
-}
-
-// A tab holding one detail list and its three buttons, which drive list `list`.
-void addDetailTab(std::vector<rt::ControlRow>& c, std::vector<rt::ButtonRow>& b, int tab,
-                  const char* text, std::size_t list) {
-  c.push_back({tab, K::Tab, text, pageform::Sheet});
-  c.push_back({tab + pageform::List, K::List, "", tab});
-  c.push_back({tab + pageform::Insert, K::Button, "&Insert", tab});
-  c.push_back({tab + pageform::Change, K::Button, "&Change", tab});
-  c.push_back({tab + pageform::Delete, K::Button, "&Delete", tab});
-  b.push_back({tab + pageform::Insert, B::Insert, "", nullptr, list});
-  b.push_back({tab + pageform::Change, B::Change, "", nullptr, list});
-  b.push_back({tab + pageform::Delete, B::Delete, "", nullptr, list});
-}
-
-// A list of the page's records of one detail file; its buttons run child `child`.
-rt::ListTable detailList(int tab, rt::KeyedFile& file, const char* format,
-                         std::vector<const char*> fields, const char* key, int child,
-                         const char* locator = nullptr) {
-  return {.control = tab + pageform::List,
-          .file = &file,
-          .format = format,
-          .fields = std::move(fields),
-          .orders = {{.key = key, .locatorField = locator, .range = {"WEB:PAGEPATH"}}},
-          .update = child};
 }
 
 const rt::WindowTable& pageFormTable() {
@@ -90,11 +66,11 @@ const rt::WindowTable& pageFormTable() {
                       });
     std::vector<rt::ButtonRow> b = {
         {pageform::Ok, B::Ok}, {pageform::Cancel, B::Cancel}, {122, B::Help}};
-    addDetailTab(c, b, pageform::MetaTab, "MetaTags", 0);
-    addDetailTab(c, b, pageform::LinksTab, "Links", 1);
-    addDetailTab(c, b, pageform::FormsTab, "Forms", 2);
-    addDetailTab(c, b, pageform::ImagesTab, "Images", 3);
-    addDetailTab(c, b, pageform::ScriptsTab, "Scripts", 4);
+    AddDetailTab(c, b, pageform::Sheet, pageform::MetaTab, "MetaTags", 0);
+    AddDetailTab(c, b, pageform::Sheet, pageform::LinksTab, "Links", 1);
+    AddDetailTab(c, b, pageform::Sheet, pageform::FormsTab, "Forms", 2);
+    AddDetailTab(c, b, pageform::Sheet, pageform::ImagesTab, "Images", 3);
+    AddDetailTab(c, b, pageform::Sheet, pageform::ScriptsTab, "Scripts", 4);
     c.push_back({pageform::Ok, K::Button, "OK"});
     c.push_back({pageform::Cancel, K::Button, "Cancel"});
     c.push_back({122, K::Button, "Help"});
@@ -104,38 +80,37 @@ const rt::WindowTable& pageFormTable() {
         .title = "Update the Web Pages File (Use Tarnwick for better access)",
         .controls = std::move(c),
         .buttons = std::move(b),
-        .lists = {detailList(pageform::MetaTab, WPMeta,
-                             "80L(2)|M~Domain Name~@s50@80L(2)|M~Page Name~@s20@80L(2)|M~Meta "
-                             "Contents~@s200@80L(2)|M~Meta Name~@s20@",
-                             {"WPM:DOMAINNAME", "WPM:PAGENAME", "WPM:METACONTENTS", "WPM:METANAME"},
-                             "WPM:PagePath", 1),
-                  detailList(
-                      pageform::LinksTab, WPLinks,
-                      "80L(2)|M~Domain Name~@s50@80L(2)|M~Page Name~@s20@80L(2)|M~Web Page "
-                      "Link~@s200@52R(2)|M~Line Number~@P####PB@",
-                      {"WPL:DOMAINNAME", "WPL:PAGENAME", "WPL:WEBPAGELINK", "WPL:LINENUMBER"},
-                      "WPL:PathName", 2),
-                  detailList(pageform::FormsTab, WPForm,
-                             "80L(2)|M~Domain Name~@s50@80L(2)|M~Page Name~@s20@80L(2)|M~Form Line "
-                             "1~@s200@80L(2)|M~ 2~@s200@80L(2)|M~ 3~@s200@80L(2)|M~ 4~@s200@",
-                             {"WPF:DOMAINNAME", "WPF:PAGE", "WPF:FORMLINE1", "WPF:FORMLINE2",
-                              "WPF:FORMLINE3", "WPF:FORMLINE4"},
-                             "WPF:PageName", 3),
-                  detailList(pageform::ImagesTab, WPIMG,
-                             "80L(2)|M~Domain Name~@s50@80L(2)|M~Page~@s20@80L(2)|M~Web Page "
-                             "IMG~@s200@52R(2)|M~Line Number~@n-7@40L(2)|M~Height~@s20@40L(2)|M~"
-                             "Width~@s20@80L(2)|M~imagepath~@s80@",
-                             {"WPI:DOMAINNAME", "WPI:PAGE", "WPI:WEBPAGEIMG", "WPI:LINENUMBER",
-                              "WPI:HEIGHT", "WPI:WIDTH", "WPI:IMAGEPATH"},
-                             "WPI:PageName", 4, "WPI:WEBPAGEIMG"),
-                  detailList(
-                      pageform::ScriptsTab, WPScripts,
-                      "80L(2)|M~Domain Name~@s50@80L(2)|M~Page Name~@s20@80L(2)|M~Script "
-                      "Line 1~@s200@80L(2)|M~Script Line 1~@s200@80L(2)|M~Script Line "
-                      "1~@s200@80L(2)|M~Script Line 1~@s200@80L(2)|M~Script Line 1~@s200@",
-                      {"WPS:DOMAINNAME", "WPS:PAGENAME", "WPS:SCRIPTLINE1", "WPS:SCRIPTLINE2",
-                       "WPS:SCRIPTLINE3", "WPS:SCRIPTLINE4", "WPS:SCRIPTLINE5"},
-                      "WPS:PageNam", 5)},
+        .lists =
+            {DetailTabList(pageform::MetaTab, WPMeta,
+                           "80L(2)|M~Domain Name~@s50@80L(2)|M~Page Name~@s20@80L(2)|M~Meta "
+                           "Contents~@s200@80L(2)|M~Meta Name~@s20@",
+                           {"WPM:DOMAINNAME", "WPM:PAGENAME", "WPM:METACONTENTS", "WPM:METANAME"},
+                           "WPM:PagePath", 1),
+             DetailTabList(pageform::LinksTab, WPLinks,
+                           "80L(2)|M~Domain Name~@s50@80L(2)|M~Page Name~@s20@80L(2)|M~Web Page "
+                           "Link~@s200@52R(2)|M~Line Number~@P####PB@",
+                           {"WPL:DOMAINNAME", "WPL:PAGENAME", "WPL:WEBPAGELINK", "WPL:LINENUMBER"},
+                           "WPL:PathName", 2),
+             DetailTabList(pageform::FormsTab, WPForm,
+                           "80L(2)|M~Domain Name~@s50@80L(2)|M~Page Name~@s20@80L(2)|M~Form Line "
+                           "1~@s200@80L(2)|M~ 2~@s200@80L(2)|M~ 3~@s200@80L(2)|M~ 4~@s200@",
+                           {"WPF:DOMAINNAME", "WPF:PAGE", "WPF:FORMLINE1", "WPF:FORMLINE2",
+                            "WPF:FORMLINE3", "WPF:FORMLINE4"},
+                           "WPF:PageName", 3),
+             DetailTabList(pageform::ImagesTab, WPIMG,
+                           "80L(2)|M~Domain Name~@s50@80L(2)|M~Page~@s20@80L(2)|M~Web Page "
+                           "IMG~@s200@52R(2)|M~Line Number~@n-7@40L(2)|M~Height~@s20@40L(2)|M~"
+                           "Width~@s20@80L(2)|M~imagepath~@s80@",
+                           {"WPI:DOMAINNAME", "WPI:PAGE", "WPI:WEBPAGEIMG", "WPI:LINENUMBER",
+                            "WPI:HEIGHT", "WPI:WIDTH", "WPI:IMAGEPATH"},
+                           "WPI:PageName", 4, "WPI:WEBPAGEIMG"),
+             DetailTabList(pageform::ScriptsTab, WPScripts,
+                           "80L(2)|M~Domain Name~@s50@80L(2)|M~Page Name~@s20@80L(2)|M~Script "
+                           "Line 1~@s200@80L(2)|M~Script Line 1~@s200@80L(2)|M~Script Line "
+                           "1~@s200@80L(2)|M~Script Line 1~@s200@80L(2)|M~Script Line 1~@s200@",
+                           {"WPS:DOMAINNAME", "WPS:PAGENAME", "WPS:SCRIPTLINE1", "WPS:SCRIPTLINE2",
+                            "WPS:SCRIPTLINE3", "WPS:SCRIPTLINE4", "WPS:SCRIPTLINE5"},
+                           "WPS:PageNam", 5)},
         .children = {{1, nullptr, "UpdateWPMeta"},
                      {2, nullptr, "UpdateWPLinks"},
                      {3, nullptr, "UpdateWPForm"},

@@ -3,6 +3,7 @@
 // procedures; these are the reader's own.
 #pragma once
 
+#include "common/PageDetailTabs.h"
 #include "runtime/ui/TableWindows.h"
 
 namespace reader {
@@ -23,7 +24,8 @@ namespace pageform {
 inline constexpr int Sheet = 1;
 inline constexpr int MetaTab = 60, LinksTab = 70, FormsTab = 80, ImagesTab = 90, ScriptsTab = 100;
 // Each detail tab holds its list and its Insert, Change and Delete buttons, in that order.
-inline constexpr int List = 1, Insert = 2, Change = 3, Delete = 4;
+inline constexpr int List = detailtab::List, Insert = detailtab::Insert, Change = detailtab::Change,
+                     Delete = detailtab::Delete;
 inline constexpr int Ok = 120, Cancel = 121;
 }  // namespace pageform
 
