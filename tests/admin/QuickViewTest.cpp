@@ -2,6 +2,7 @@
 // delete, the form's five detail lists and the placeholder page it removes on close.
 #include "DomainsTestFixture.h"
 #include "ProgramFixture.h"
+#include "common/PageDetailTabs.h"
 #include "pages/QuickView.h"
 
 namespace domaintest {
@@ -140,6 +141,28 @@ TEST_F(QuickViewTest, DetailListsHoldThePathsRecordsAndNothingForAPageWithout) {
     }
     ASSERT_TRUE(driver.press(form, kCancel));
     ASSERT_TRUE(driver.waitForClose("UpdateWebPages"));
+  }
+}
+
+TEST_F(QuickViewTest, ViewDetailOpensEachListsViewForm) {
+  addPage("a.com", "index.htm", "/site/index.htm");
+  addDetails("/site/index.htm", "a.com");
+  rt::Window* form = viewRow(openBrowse(), 1);
+  ASSERT_TRUE(form);
+  const std::pair<const char*, const char*> details[] = {
+      {"UpdateWPMeta", "Viewing a Meta Record"},       {"UpdateWPLinks", "Viewing a Links Record"},
+      {"UpdateWPForm", "Viewing a Form Record"},       {"UpdateWPIMG", "Viewing an IMG Record"},
+      {"UpdateWPScripts", "Viewing a Scripts Record"},
+  };
+  for (int i = 0; i < 5; ++i) {
+    SCOPED_TRACE(details[i].first);
+    ASSERT_TRUE(driver.selectTab(form, kSheet, 4 + i));
+    ASSERT_TRUE(driver.press(form, kDetailLists[i] - 1 + detailtab::Change));
+    rt::Window* detail = driver.waitForWindow(details[i].first);
+    ASSERT_TRUE(detail);
+    EXPECT_EQ(detail->title(), details[i].second);
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Escape));
+    ASSERT_TRUE(driver.waitForClose(details[i].first));
   }
 }
 
