@@ -25,3 +25,11 @@ rt::ListTable DetailTabList(int tab, rt::KeyedFile& file, const char* format,
           .orders = {{.key = key, .locatorField = locator, .range = {"WEB:PAGEPATH"}}},
           .update = child};
 }
+
+std::vector<rt::ChildRow> DetailFormChildren() {
+  return {{1, nullptr, "UpdateWPMeta"},
+          {2, nullptr, "UpdateWPLinks"},
+          {3, nullptr, "UpdateWPForm"},
+          {4, nullptr, "UpdateWPIMG"},
+          {5, nullptr, "UpdateWPScripts"}};
+}

@@ -23,3 +23,7 @@ void AddDetailTab(std::vector<rt::ControlRow>& c, std::vector<rt::ButtonRow>& b,
 rt::ListTable DetailTabList(int tab, rt::KeyedFile& file, const char* format,
                             std::vector<const char*> fields, const char* key, int child,
                             const char* locator = nullptr);
+
+// The view forms of the five detail kinds by child number, each program's own by name:
+// 1 meta tags, 2 links, 3 forms, 4 images, 5 scripts.
+std::vector<rt::ChildRow> DetailFormChildren();

@@ -8,9 +8,7 @@
 #include <sqlite3.h>
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QDir>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -19,11 +17,9 @@
 #include "admin/Domains.h"
 #include "bench/common/QtTableBaseline.h"
 #include "dictionary/Dictionary.h"
-#include "runtime/ui/IniAccess.h"
 #include "runtime/ui/ListBrowser.h"
 #include "runtime/ui/TestDriver.h"
 #include "runtime/ui/Window.h"
-#include "runtime/ui/WindowLayer.h"
 
 namespace {
 
@@ -282,18 +278,8 @@ BENCHMARK(BM_RawLast)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  QTemporaryDir dir;
-  QDir::setCurrent(dir.path());
-  rt::setProgramIniFile("tarnwick.INI");
-  rt::initWindowLayer();
-  DictionaryInit();
-  fill();
-  checkSameFirstRows();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  DictionaryKill();
-  return 0;
+  return bench::RunWindowBenchmarks(argc, argv, [] {
+    fill();
+    checkSameFirstRows();
+  });
 }

@@ -5,7 +5,14 @@
 #include <QEvent>
 #include <QSqlDatabase>
 
+#include <benchmark/benchmark.h>
+
+#include <QTemporaryDir>
+
+#include "dictionary/Dictionary.h"
+#include "runtime/ui/IniAccess.h"
 #include "runtime/ui/TestDriver.h"
+#include "runtime/ui/WindowLayer.h"
 
 namespace bench {
 namespace {
@@ -52,6 +59,22 @@ QtTable::~QtTable() {
 
 std::string QtTable::cell(int row, int column) const {
   return model_.index(row, column).data().toString().toStdString();
+}
+
+int RunWindowBenchmarks(int argc, char** argv, const std::function<void()>& prepare) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QTemporaryDir dir;
+  QDir::setCurrent(dir.path());
+  rt::setProgramIniFile("tarnwick.INI");
+  rt::initWindowLayer();
+  DictionaryInit();
+  prepare();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  DictionaryKill();
+  return 0;
 }
 
 }  // namespace bench

@@ -8,6 +8,7 @@
 #include <QSize>
 #include <QSqlQueryModel>
 #include <QTableView>
+#include <functional>
 #include <string>
 
 namespace rt {
@@ -44,5 +45,9 @@ class QtTable {
   QSqlQueryModel model_;
   QTableView view_;
 };
+
+// A window benchmark's main: an offscreen program in an empty temporary working directory
+// with the dictionary's files; prepare fills and checks them before anything is timed.
+int RunWindowBenchmarks(int argc, char** argv, const std::function<void()>& prepare);
 
 }  // namespace bench

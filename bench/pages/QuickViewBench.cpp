@@ -7,9 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QDir>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -19,10 +17,8 @@
 #include "dictionary/Dictionary.h"
 #include "pages/QuickView.h"
 #include "runtime/ui/FormCall.h"
-#include "runtime/ui/IniAccess.h"
 #include "runtime/ui/TestDriver.h"
 #include "runtime/ui/Window.h"
-#include "runtime/ui/WindowLayer.h"
 
 namespace {
 
@@ -372,20 +368,9 @@ BENCHMARK(BM_QtTableDetail)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->It
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  QTemporaryDir dir;
-  QDir::setCurrent(dir.path());
-  rt::setProgramIniFile("tarnwick.INI");
-  rt::initWindowLayer();
-  DictionaryInit();
-  fill();
-  printSizes();
-  checkSameFirstRows();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  WebPagesRelations->CloseFiles();
-  DictionaryKill();
-  return 0;
+  return bench::RunWindowBenchmarks(argc, argv, [] {
+    fill();
+    printSizes();
+    checkSameFirstRows();
+  });
 }
