@@ -352,6 +352,8 @@ class ListAdapter : public ControlAdapter {
     v->setSelectionBehavior(QAbstractItemView::SelectRows);
     v->setSelectionMode(QAbstractItemView::SingleSelection);
     v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Rows are chosen whole: Tab goes on to the next control instead of the next cell.
+    v->setTabKeyNavigation(false);
     v->verticalHeader()->hide();
     v->horizontalHeader()->setStretchLastSection(true);
     // A list without items waits for its browse's model: setting a placeholder first would

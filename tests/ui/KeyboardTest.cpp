@@ -121,6 +121,17 @@ TEST_F(Keyboard, TabFollowsTheOrderTheControlsAreSeenIn) {
   EXPECT_EQ(driver.focusedControl(), 1);
 }
 
+TEST_F(Keyboard, TabLeavesAListForTheNextControl) {
+  rt::WindowDesc d = simpleWindow("Keys", rt::WindowKind::Dialog);
+  d.add(ControlKind::List, 20).items = "one|two|three";
+  d.entry(21, "@s10");
+  Opened o;
+  ASSERT_TRUE(run(d, o));
+  ASSERT_EQ(driver.focusedControl(), 20);
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  EXPECT_EQ(driver.focusedControl(), 21);
+}
+
 TEST_F(Keyboard, EnterPressesOkFromAnyEntryAndEscapeCancels) {
   struct Case {
     const char* what;
