@@ -154,6 +154,11 @@ void RUN(std::string_view commandLine) {
 
 void RUN(std::string_view commandLine, std::string_view argument) {
   auto words = splitCommandLine(clipped(commandLine));
+  // No program configured: running the file itself would execute a document.
+  if (words.empty()) {
+    openLocalOrUserInput(argument);
+    return;
+  }
   words.emplace_back(clipped(argument));
   launch(std::move(words));
 }

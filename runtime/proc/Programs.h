@@ -29,7 +29,8 @@ struct Launch {
 // running program), "hh.exe FILE" to the desktop opener, "winhelp.exe ..." to the help
 // handler. A trailing-blank padded line is clipped; "\" in the program path counts as "/".
 void RUN(std::string_view commandLine);
-// The same with a file path appended as one argument.
+// The same with a file path appended as one argument; a blank command line hands the file
+// to the desktop's opener.
 void RUN(std::string_view commandLine, std::string_view argument);
 
 // The programs of the system that RUN maps to our executables, by their names without

@@ -83,6 +83,27 @@ TEST_F(ProgramsTest, AppendedPathIsOneArgument) {
   EXPECT_EQ(launched[0].arguments, (Words{"-n", "/sites/my pages/index.htm"}));
 }
 
+// Blanks, quotes and ";" in a page's path reach the program untouched; no shell reads them.
+TEST_F(ProgramsTest, AppendedPathWithShellCharactersIsOneArgument) {
+  for (const char* path : {"my page.htm", "it's \"new\".htm", "a.htm; rm -rf x", "$(x)`y`.htm"}) {
+    launched.clear();
+    rt::RUN("ed", path);
+    ASSERT_EQ(launched.size(), 1u) << path;
+    EXPECT_EQ(launched[0].program, "ed");
+    EXPECT_EQ(launched[0].arguments, Words{path});
+  }
+}
+
+TEST_F(ProgramsTest, BlankProgramOpensTheFileWithTheDesktopOpener) {
+  QFile page(work.filePath("index.htm"));
+  ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+  page.close();
+  rt::RUN("   ", work.filePath("index.htm").toStdString() + "  ");
+  EXPECT_TRUE(launched.empty());
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0], QUrl::fromLocalFile(work.filePath("index.htm")));
+}
+
 TEST_F(ProgramsTest, BackslashesInTheProgramPathAreSeparators) {
   rt::RUN(R"("tools\bin\ed" x)");
   ASSERT_EQ(launched.size(), 1u);
