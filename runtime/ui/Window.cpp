@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -553,8 +554,12 @@ void Window::selectControl(int control) {
     if (pc->page && pc->sheet) pc->sheet->setCurrentWidget(pc->page);
     p = pc->desc.parent;
   }
+  const bool had = c->widget->hasFocus();
   c->widget->setFocus(Qt::OtherFocusReason);
   if (auto* e = qobject_cast<QLineEdit*>(c->widget)) e->selectAll();
+  // In a window that is not the active one yet the focus arrives only with its activation,
+  // which enters no control: the selection is told of here.
+  if (!had && !c->widget->hasFocus()) post(EventKind::Selected, control);
 }
 
 int Window::focusedControl() const {
@@ -887,6 +892,9 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::WindowDeactivate:
       if (watched == body_.data() && !sub_) post(EventKind::LoseFocus);
       break;
+    case QEvent::WindowActivate:
+      if (watched == body_.data() && !sub_ && open_) post(EventKind::GainFocus);
+      break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
       const int code = mouseCodeOf(event);
@@ -918,7 +926,10 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
           tellExpected(n);
         else
           showStatus(own.empty() ? statusText_ : own);
-        post(EventKind::Selected, n);
+        // The window getting the focus back is no entering of the control: a box that a
+        // control's entering shows would otherwise come again as it closes.
+        if (static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason)
+          post(EventKind::Selected, n);
       }
       break;
     case QEvent::FocusOut: {

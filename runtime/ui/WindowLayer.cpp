@@ -142,7 +142,20 @@ Window* windowOf(const QWidget* w) {
   return nullptr;
 }
 
-ModalScope::ModalScope() : focus_(QApplication::focusWidget()) {
+namespace {
+// Where the keys go now. Just after a box has closed, its window may not have the focus back
+// yet: the control that window keeps for itself then, so a second box returns there too.
+QWidget* keyWidget() {
+  if (QWidget* f = QApplication::focusWidget()) return f;
+  const std::vector<Window*> windows = threadWindows(currentThread());
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+    if ((*it)->isOpen() && (*it)->widget())
+      if (QWidget* f = (*it)->widget()->focusWidget()) return f;
+  return nullptr;
+}
+}  // namespace
+
+ModalScope::ModalScope() : focus_(keyWidget()) {
   const int me = currentThread();
   for (Window* w : threadWindows(me)) {
     if (w->blocked()) continue;
