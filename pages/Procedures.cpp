@@ -7,7 +7,6 @@
 namespace {
 
 const ProcedureRegistration planned{
-    {"BrowseWebPages", kSmallStack, nullptr},
     {"viewimages", kSmallStack, nullptr},
     {"viewforms", kSmallStack, nullptr},
     {"viewlinks", kSmallStack, nullptr},
