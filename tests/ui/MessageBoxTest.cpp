@@ -270,3 +270,48 @@ TEST_F(MessageBoxes, PostedCloseClosesTheBoxOnTop) {
 
 }  // namespace
 }  // namespace uitest
+
+namespace uitest {
+namespace {
+
+class Entering : public Recorder {
+ public:
+  using Recorder::Recorder;
+  rt::Flow OnSelected() override {
+    if (control() == 5) {
+      rt::ShowMessageBox("first");
+      rt::ShowMessageBox("second");
+    }
+    return Recorder::OnSelected();
+  }
+};
+
+// Two boxes shown as a field is entered come once each, and the keys go back to that field.
+TEST_F(MessageBoxes, BoxesShownOnEnteringAFieldComeOnceAndGiveTheFieldBack) {
+  std::shared_ptr<std::vector<rt::Event>> log;
+  driver.start([&] {
+    rt::WindowDesc d = simpleWindow("Entering");
+    d.entry(4, "@s10");
+    d.entry(5, "@s10");
+    Entering w(d, "Entering");
+    log = w.log;
+    w.Run();
+  });
+  ASSERT_TRUE(driver.waitForWindow("Entering"));
+  ASSERT_EQ(driver.focusedControl(), 4);
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  for (const char* text : {"first", "second"}) {
+    QMessageBox* box = driver.waitForMessageBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(driver.messageText(box), text);
+    ASSERT_TRUE(driver.answer(Ok));
+  }
+  driver.pump();
+  EXPECT_EQ(driver.messageBox(), nullptr);
+  EXPECT_EQ(driver.focusedControl(), 5);
+  EXPECT_EQ(countOf(*log, rt::EventKind::Selected, 5), 1);
+  EXPECT_GE(countOf(*log, rt::EventKind::GainFocus), 1);
+}
+
+}  // namespace
+}  // namespace uitest
