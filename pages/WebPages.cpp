@@ -182,7 +182,7 @@ std::vector<rt::ControlRow> formControls() {
       {20, K::Prompt, "Implement Date:", fGeneral},
       {21, K::Entry, "", fGeneral, "WEB:IMPLEMENTDATE", "@d17",
        "The date the page will become live on the site."},
-      {22, K::Prompt, "File Date && Time:", fGeneral},
+      {22, K::Prompt, "File Date & Time:", fGeneral},
       {23, K::Entry, "", fGeneral, "WEB:FILEDATETIME", "@s20",
        "The last update date of this page."},
       {24, K::Prompt, "File Size:", fGeneral},

@@ -138,6 +138,37 @@ TEST_F(WebPagesTest, FirstTabListsTheDomainsPagesSecondEveryPage) {
   }
 }
 
+// A page of another domain, changed from the second tab, derives from its own domain's
+// defaults; the browse goes on with its own domain.
+TEST_F(WebPagesTest, APageOfAnotherDomainDerivesFromItsOwnDomain) {
+  chooseDomain("b.com", "/sites/b", "http://www.b.com");
+  chooseDomain("a.com", "/sites/a", "http://www.a.com");
+  addRecords<WebPagesRecord>(WebPagesDesc(), {[](WebPagesRecord& r) {
+                               r.DOMAINNAME = "b.com";
+                               r.PAGENAME = "b.htm";
+                             }});
+  rt::Window* w = open(&pages::BrowseWebPages, "BrowseWebPages");
+  ASSERT_TRUE(w);
+  EXPECT_EQ(driver.rowCount(w, bList), 0);
+  ASSERT_TRUE(driver.selectTab(w, bSheet, 2));
+  driver.pump();
+  ASSERT_EQ(driver.rowCount(w, bList), 1);
+  ASSERT_TRUE(driver.press(w, bInsert + 1));
+  rt::Window* f = driver.waitForWindow("updatewebpages1");
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->title(), "Update the WebPages File  (b.htm)");
+  EXPECT_EQ(driver.text(f, fDomain), "b.com");
+  ASSERT_TRUE(driver.type(f, fLocalPath, "/sites/b/new/b.htm"));
+  driver.pump();
+  EXPECT_EQ(driver.text(f, fPagePath), "http://www.b.com/new/b.htm");
+  ASSERT_TRUE(driver.press(f, fCancel));
+  ASSERT_TRUE(driver.waitForClose("updatewebpages1"));
+  EXPECT_EQ(DOM.DOMAINNAME.str(), "a.com");
+  ASSERT_TRUE(driver.selectTab(w, bSheet, 1));
+  driver.pump();
+  EXPECT_EQ(driver.rowCount(w, bList), 0);
+}
+
 // Typed into "Local Path:" as a user does, from the domain list that has the focus.
 TEST_F(WebPagesTest, LocalPathGivesPageNameAndPathBelowTheDomainsDirectory) {
   chooseDomain("a.com", "/sites/a.com", "http://www.a.com");
