@@ -135,6 +135,9 @@ TEST_F(WebPagesTest, FirstTabListsTheDomainsPagesSecondEveryPage) {
     EXPECT_EQ(cellText(driver, w, 3, 8), "03/07/26 5:30PM");
     ASSERT_TRUE(driver.press(w, bClose));
     ASSERT_TRUE(driver.waitForClose("BrowseWebPages"));
+    // Both layouts are kept for F9, the date and time text column among them.
+    for (const char* key : {"?Browse:1:ORIG", "?Browse:1:USER"})
+      EXPECT_TRUE(ini("BrowseWebPages", key).ends_with("~Update Date~C(0)@s20@")) << key;
   }
 }
 
