@@ -435,8 +435,9 @@ class PageForm : public rt::TableForm {
     ask.multiple = true;
     const std::vector<std::string> files = rt::FileDialog(ask);
     if (files.empty()) return;
-    for (const std::string& f : files) WEB.LOCALPATH = f;
-    display(fLocalPath);
+    // Of several files chosen, the last one is the page's.
+    WEB.LOCALPATH = files.back();
+    window()->display(fLocalPath);
     // Entering the field derives the names; when it has the focus already, nothing enters it.
     if (window()->focusedControl() == fLocalPath) {
       checkDomain();
@@ -445,8 +446,6 @@ class PageForm : public rt::TableForm {
       window()->selectControl(fLocalPath);
     }
   }
-
-  void display(int c) { window()->display(c); }
 
   void editPage() {
     Editor.setRecordOrder();
