@@ -312,7 +312,11 @@ class PageForm : public rt::TableForm {
     } else if (control() == fPagePath) {
       WEB.PAGEPATH = derivedPagePath();
       RefreshItems();
+    } else {
+      return TableForm::OnSelected();
     }
+    // Redrawn, the field is still taken whole by what is typed, as on entering it.
+    if (window()->focusedControl() == control()) window()->selectControl(control());
     return TableForm::OnSelected();
   }
 
