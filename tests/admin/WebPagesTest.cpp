@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QKeySequence>
 #include <QStatusBar>
+#include <algorithm>
 
 #include "DomainsTestFixture.h"
 #include "ProgramFixture.h"
@@ -36,13 +37,6 @@ enum FormControl {
 
 constexpr const char* kViewProcedures[] = {"BrowseLinks", "BrowseImages", "BrowseMeta",
                                            "browsescripts", "browseforms"};
-// Known by name here, so the tests can stand in for them whether or not they are built.
-const ProcedureRegistration detailNames{{"BrowseLinks", kSmallStack, nullptr},
-                                        {"BrowseImages", kSmallStack, nullptr},
-                                        {"BrowseMeta", kSmallStack, nullptr},
-                                        {"browsescripts", kSmallStack, nullptr},
-                                        {"browseforms", kSmallStack, nullptr}};
-
 std::vector<std::string>& viewed() {
   static std::vector<std::string> v;
   return v;
@@ -67,13 +61,14 @@ class WebPagesTest : public WindowsTest {
     WindowsTest::SetUp();
     rt::setLauncher([this](const rt::Launch& l) { launches.push_back(l); });
     viewed().clear();
-    for (const char* p : kViewProcedures)
-      SetProcedure(p, [] { viewed().push_back(WEB.PAGEPATH.str()); });
+    for (std::size_t i = 0; i < std::size(kViewProcedures); ++i)
+      views[i] = SetProcedure(kViewProcedures[i], [] { viewed().push_back(WEB.PAGEPATH.str()); });
     html.clear();
     txted.clear();
   }
   void TearDown() override {
-    for (const char* p : kViewProcedures) SetProcedure(p, nullptr);
+    for (std::size_t i = 0; i < std::size(kViewProcedures); ++i)
+      SetProcedure(kViewProcedures[i], views[i]);
     WindowsTest::TearDown();
     rt::setLauncher(nullptr);
   }
@@ -95,6 +90,7 @@ class WebPagesTest : public WindowsTest {
   std::string site() const { return dir.filePath("site").toStdString(); }
 
   std::vector<rt::Launch> launches;
+  ProcedureEntry views[std::size(kViewProcedures)] = {};
 };
 
 TEST_F(WebPagesTest, FirstTabListsTheDomainsPagesSecondEveryPage) {
@@ -370,8 +366,8 @@ TEST_F(WebPagesTest, AutoReadMakesTheFoundKindsViewableWhenTheFocusComesBack) {
 namespace admintest {
 namespace {
 
-// F5, the domain's "Web Pages", Insert, the file lookup, the page's reading and OK: the page
-// is stored with what its reading found, its details under its page path.
+// F5, the domain's "Web Pages", Insert, the file lookup, the page's reading, each detail
+// browse and OK: the page is stored with what its reading found, its details under its path.
 TEST_F(ProgramTest, APageFileReadThroughTheDomainsPagesIsStoredWithItsDetails) {
   const QString site = dir.filePath("site");
   const std::string file = (site + "/tours/index.htm").toStdString();
@@ -413,6 +409,36 @@ TEST_F(ProgramTest, APageFileReadThroughTheDomainsPagesIsStoredWithItsDetails) {
   ASSERT_TRUE(driver.waitForMessageBox());
   ASSERT_TRUE(driver.answer(rt::button::Ok));
   driver.pump();
+  // Each detail browse lists what the page holds.
+  const struct {
+    const char* browse;
+    int column;
+    std::vector<std::string> cells;
+  } details[] = {{"BrowseLinks", 1, {"fell.htm", "dale.htm"}},
+                 {"BrowseImages", 1, {"map.gif"}},
+                 {"BrowseMeta", 2, {"tours"}},
+                 {"browsescripts", 1, {"<script>var x = 1;</script>"}},
+                 {"browseforms", 5, {"<form action=\"/cgi-bin/ask\"><input name=\"q\"></form>"}}};
+  for (std::size_t i = 0; i < std::size(details); ++i) {
+    const auto& d = details[i];
+    const int button = domaintest::fViewLinks + static_cast<int>(i);
+    ASSERT_TRUE(driver.waitUntil([&] { return form->enabled(button); })) << d.browse;
+    ASSERT_TRUE(driver.press(form, button));
+    rt::Window* w = driver.waitForWindow(d.browse);
+    ASSERT_TRUE(w) << d.browse;
+    std::vector<std::string> cells;
+    for (int r = 1; r <= driver.rowCount(w, 1); ++r) {
+      std::string c = driver.cell(w, 1, r, d.column);
+      while (!c.empty() && c.back() == ' ') c.pop_back();
+      cells.push_back(c);
+    }
+    std::sort(cells.begin(), cells.end());
+    std::vector<std::string> want = d.cells;
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(cells, want) << d.browse;
+    driver.close(w);
+    ASSERT_TRUE(driver.waitForClose(d.browse));
+  }
   ASSERT_TRUE(driver.press(form, domaintest::fOk));
   ASSERT_TRUE(driver.waitForClose("updatewebpages1"));
   ASSERT_EQ(driver.rowCount(browse, domaintest::bList), 1);
