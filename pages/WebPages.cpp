@@ -250,6 +250,7 @@ const rt::WindowTable& formTable() {
                       .view = ""},
       .dropLists = {{fDomain, &Domains, "DOM:DOMAINNAME", "DOM:DOMAINNAME"}},
       .placeholderField = "WEB:PAGENAME",
+      .formKind = rt::WindowKind::MdiChild,
   };
   return t;
 }
@@ -343,6 +344,9 @@ class PageForm : public rt::TableForm {
         UpdateItemValues();
         ParseHtmlFile();
         RefreshItems();
+        // Its boxes have closed: the form has the focus back, which a frame's child is not
+        // told of when the box was a window of its own.
+        showViewButtons();
         return rt::Flow::Cycle;
       case fEdit:
         UpdateItemValues();

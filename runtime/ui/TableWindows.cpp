@@ -624,7 +624,7 @@ int okControl(const WindowTable& t) {
 }  // namespace
 
 TableForm::TableForm(const WindowTable& table)
-    : FormController(DescribeWindow(table, WindowKind::Dialog), table.procedure),
+    : FormController(DescribeWindow(table, table.formKind), table.procedure),
       table_(table),
       parts_(std::make_unique<TableParts>(*this, table)) {
   std::vector<int> history;

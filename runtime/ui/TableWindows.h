@@ -175,6 +175,8 @@ struct WindowTable {
   std::vector<RequiredRow> required = {};
   RefusedRequests refused = {};
   const char* placeholderField = nullptr;  // blanked when it holds the reserved "1"
+  // A form that opens browses of the frame is a child of the frame too, so they come up over it.
+  WindowKind formKind = WindowKind::Dialog;
 };
 
 // Resolves every name of the table; throws std::logic_error naming the first bad one.
