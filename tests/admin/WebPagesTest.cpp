@@ -426,6 +426,8 @@ TEST_F(ProgramTest, APageFileReadThroughTheDomainsPagesIsStoredWithItsDetails) {
     ASSERT_TRUE(driver.press(form, button));
     rt::Window* w = driver.waitForWindow(d.browse);
     ASSERT_TRUE(w) << d.browse;
+    // Drawn in front of the form it was opened from.
+    EXPECT_EQ(driver.activeWindow(), w) << d.browse;
     std::vector<std::string> cells;
     for (int r = 1; r <= driver.rowCount(w, 1); ++r) {
       std::string c = driver.cell(w, 1, r, d.column);
