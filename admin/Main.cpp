@@ -1,14 +1,13 @@
 #include "admin/Main.h"
 
+#include "admin/ControlSetup.h"
 #include "admin/Program.h"
-#include "admin/ProgramIni.h"
 #include "admin/Startup.h"
 #include "common/Frame.h"
 #include "dictionary/Dictionary.h"
 #include "runtime/data/ErrorReporter.h"
 #include "runtime/proc/Programs.h"
 #include "runtime/proc/Threads.h"
-#include "runtime/text/FixedString.h"
 #include "runtime/ui/Window.h"
 
 namespace {
@@ -85,40 +84,6 @@ const FrameItem kItems[] = {
     {-55, kHelp, "About TW", "", "", Act::Start, "splash", nullptr},
 };
 
-// The control-panel globals and their keys in section "cpanel".
-struct PanelKey {
-  const char* key;
-  char* data;
-  std::size_t width;
-  const char* fallback;
-};
-
-template <std::size_t N>
-PanelKey panelKey(const char* key, rt::Str<N>& global, const char* fallback = "") {
-  return {key, global.data, N, fallback};
-}
-
-void readControlPanel() {
-  const PanelKey keys[] = {
-      panelKey("html", html),
-      panelKey("grphx", grphx),
-      panelKey("brwsr", brwsr),
-      panelKey("txted", txted),
-      panelKey("mail", mail),
-      panelKey("usr1", usr1),
-      panelKey("usr2", usr2),
-      panelKey("usr3", usr3),
-      panelKey("usr4", usr4),
-      panelKey("fftp", fftp),
-      panelKey("ubut1", ubut1, "User 1"),
-      panelKey("ubut2", ubut2, "User 2"),
-      panelKey("ubut3", ubut3, "User 3"),
-      panelKey("ubut4", ubut4, "User 4"),
-  };
-  for (const PanelKey& k : keys)
-    rt::assignPadded(k.data, k.width, ProgramIni.Fetch("cpanel", k.key, k.fallback));
-}
-
 bool pageReaderPresent() {
   return !rt::locateProgram(kPageReaderProgram).empty();
 }
@@ -148,7 +113,7 @@ class MainFrame : public frame::FrameController {
   rt::Flow OnWindowEvent() override {
     const rt::Flow f = FrameController::OnWindowEvent();
     if (f != rt::Flow::Continue || eventKind() != rt::EventKind::OpenWindow) return f;
-    readControlPanel();
+    LoadControlPanel();
     if (pageReaderPresent() && ProcedureAvailable("RunPageReader"))
       window()->setMenuEnabled(frameitem::PageReader, true);
     mypath = rt::currentDirectory();

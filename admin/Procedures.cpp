@@ -3,6 +3,7 @@
 #include "common/Procedures.h"
 
 #include "admin/ControlPanel.h"
+#include "admin/ControlSetup.h"
 #include "admin/Domains.h"
 #include "admin/Hosts.h"
 #include "admin/Main.h"
@@ -23,7 +24,7 @@ const ProcedureRegistration procedures{
     {"PrintDomains2", kSmallStack, nullptr},
     {"comparisons", kSmallStack, nullptr},
     {"notice", kSmallStack, &notice},
-    {"ConfigureControlPanel", kSmallStack, nullptr},
+    {"ConfigureControlPanel", kSmallStack, &ConfigureControlPanel},
     {"cpanel2", kSmallStack, &cpanel2},
     {"BrowseNotes", kSmallStack, &BrowseNotes},
     {"printnote", kSmallStack, nullptr},

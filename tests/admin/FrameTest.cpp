@@ -144,6 +144,7 @@ class WithoutProcedure {
 TEST_F(FrameTest, ItemsOfAbsentProceduresAreUnavailable) {
   const WithoutProcedure rebuild("RebuildIndexes");
   const WithoutProcedure quickView("BrowseWebPages2");
+  const WithoutProcedure configure("ConfigureControlPanel");
   ASSERT_NE(startProgram(), nullptr);
   for (int item : {-13, -15, -19, -21, -27, -29, -33, -38})
     EXPECT_FALSE(frame->menuEnabled(item)) << item;
