@@ -4,6 +4,7 @@
 #include <QFileDialog>
 
 #include "DomainsTestFixture.h"
+#include "PanelGlobals.h"
 #include "admin/ControlPanel.h"
 #include "admin/ControlSetup.h"
 
@@ -34,12 +35,7 @@ std::string panelSection() {
   return all.substr(at, all.find("\n[", at) - at);
 }
 
-void blankPanelGlobals() {
-  for (auto* s : {&grphx, &brwsr, &txted, &fftp, &mail, &usr1, &usr2, &usr3, &usr4}) s->clear();
-  html.clear();
-  for (auto* s : {&ubut1, &ubut2, &ubut3}) s->clear();
-  ubut4.clear();
-}
+using paneltest::blankPanelGlobals;
 
 class ControlSetupTest : public domaintest::WindowsTest {
  protected:

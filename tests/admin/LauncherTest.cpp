@@ -7,18 +7,14 @@
 #include <fstream>
 
 #include "DomainsTestFixture.h"
+#include "PanelGlobals.h"
 #include "admin/ControlPanel.h"
 
 namespace {
 
 enum { cBrowser = 1, cMail, cFtp, cGraphics, cHtml, cText, cNotes, cUser1, cUser2, cUser3 };
 
-void blankPanelGlobals() {
-  for (auto* s : {&grphx, &brwsr, &txted, &fftp, &mail, &usr1, &usr2, &usr3, &usr4}) s->clear();
-  html.clear();
-  for (auto* s : {&ubut1, &ubut2, &ubut3}) s->clear();
-  ubut4.clear();
-}
+using paneltest::blankPanelGlobals;
 
 class LauncherTest : public domaintest::WindowsTest {
  protected:
