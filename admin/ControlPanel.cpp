@@ -25,6 +25,20 @@ enum {
   cUser3,
 };
 
+// Two rows of five, 53 by 14 dialog units each, at two pixels to the unit.
+constexpr int kColumn[] = {10, 120, 230, 340, 450};
+constexpr int kRow[] = {4, 36};
+
+rt::ControlRow button(int number, const char* text, int row, int column) {
+  return {.number = number,
+          .kind = K::Button,
+          .text = text,
+          .width = 106,
+          .height = 28,
+          .x = kColumn[column],
+          .y = kRow[row]};
+}
+
 const rt::WindowTable& launcherTable() {
   static const rt::WindowTable t{
       .context = &SystemTables(),
@@ -32,16 +46,16 @@ const rt::WindowTable& launcherTable() {
       .title = "RuDerudoz Oridi: Tarnwick",
       .controls =
           {
-              {cBrowser, K::Button, "Browser"},
-              {cMail, K::Button, "E-Mail"},
-              {cFtp, K::Button, "FTP"},
-              {cGraphics, K::Button, "Graphics Editor"},
-              {cHtml, K::Button, "HTML Editor"},
-              {cText, K::Button, "Text Editor"},
-              {cNotes, K::Button, "Notes"},
-              {cUser1, K::Button, ""},
-              {cUser2, K::Button, ""},
-              {cUser3, K::Button, ""},
+              button(cBrowser, "Browser", 0, 0),
+              button(cMail, "E-Mail", 0, 1),
+              button(cFtp, "FTP", 0, 2),
+              button(cGraphics, "Graphics Editor", 0, 3),
+              button(cHtml, "HTML Editor", 0, 4),
+              button(cText, "Text Editor", 1, 0),
+              button(cNotes, "Notes", 1, 1),
+              button(cUser1, "", 1, 2),
+              button(cUser2, "", 1, 3),
+              button(cUser3, "", 1, 4),
           },
       .disabled = {cBrowser, cMail, cFtp, cGraphics, cHtml, cText, cUser1, cUser2, cUser3},
   };

@@ -91,6 +91,8 @@ void describeControls(WindowDesc& d, const WindowTable& t) {
     c.width = r.width;
     c.height = r.height;
     c.value = r.value;
+    c.x = r.x;
+    c.y = r.y;
     if (r.kind == ControlKind::Check) {
       c.trueValue = "Y";
       c.falseValue = "N";
@@ -108,6 +110,37 @@ void describeControls(WindowDesc& d, const WindowTable& t) {
     c.okButton = b.role == ButtonRole::Ok;
     c.cancelButton = b.role == ButtonRole::Cancel || b.role == ButtonRole::Close;
     c.helpButton = b.role == ButtonRole::Help;
+  }
+}
+
+// Room for a button's text and the style's margins around it.
+int buttonWidth(const QFontMetrics& fm, const std::string& text) {
+  return fm.horizontalAdvance(qtText(text)) + 28;
+}
+
+// Controls off the tabs at declared places keep their columns (controls sharing a left
+// edge), but the desktop's font may be wider than the one the places were made for: a
+// button too narrow for its text widens its whole column and moves the columns right of
+// it along.
+void widenDeclaredColumns(WindowDesc& d) {
+  auto declared = [](const ControlDesc& c) { return c.parent == 0 && c.width > 0 && c.height > 0; };
+  if (std::none_of(d.controls.begin(), d.controls.end(),
+                   [&](const ControlDesc& c) { return declared(c) && (c.x > 0 || c.y > 0); }))
+    return;
+  const QFontMetrics fm(QApplication::font());
+  std::map<int, int> growth;  // by left edge
+  for (const ControlDesc& c : d.controls)
+    if (declared(c))
+      growth[c.x] = std::max(growth[c.x],
+                             c.kind == ControlKind::Button ? buttonWidth(fm, c.text) - c.width : 0);
+  std::map<int, int> through;  // the growth of this column and those left of it
+  int total = 0;
+  for (const auto& [x, g] : growth) through[x] = total += g;
+  for (ControlDesc& c : d.controls) {
+    if (!declared(c)) continue;
+    const auto column = through.find(c.x);
+    c.width += growth[c.x];
+    if (column != through.begin()) c.x += std::prev(column)->second;
   }
 }
 
@@ -177,7 +210,7 @@ void placeOnTabs(WindowDesc& d) {
         h = 220;
         break;
       case ControlKind::Button:
-        w = std::max(textWidth + 16, 80);
+        w = std::max(buttonWidth(fm, c.text), 80);
         h = 26;
         break;
       case ControlKind::Group:
@@ -545,6 +578,7 @@ WindowDesc DescribeWindow(const WindowTable& table, WindowKind kind) {
   if (table.context) d.icon = table.context->icon;
   d.statusBar = true;
   describeControls(d, table);
+  widenDeclaredColumns(d);
   placeOnTabs(d);
   return d;
 }

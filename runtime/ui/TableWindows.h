@@ -47,8 +47,9 @@ struct TableContext {
 
 // One control: its number, kind, caption, the tab or sheet it stands on, the field or memo
 // it edits ("DOM:DOMAINNAME", "DOM:Notes"), its picture, tip, icon, the status text
-// shown while it has the focus, a size in pixels (0: the kind's own) and, for a radio, the
-// value its option group stores.
+// shown while it has the focus, a size in pixels (0: the kind's own), for a radio the
+// value its option group stores, and a place in pixels for a window that lays itself out
+// (a button still widens to its text, and the columns right of it move along).
 struct ControlRow {
   int number;
   ControlKind kind;
@@ -62,6 +63,8 @@ struct ControlRow {
   int width = 0;
   int height = 0;
   const char* value = "";
+  int x = 0;
+  int y = 0;
 };
 
 enum class ButtonRole {

@@ -1,6 +1,9 @@
 // The launcher: availability from the globals, the notes it opens, and the configured
 // programs it starts (a real process records how it was started).
+#include <QApplication>
 #include <QFile>
+#include <QFontMetrics>
+#include <QPushButton>
 #include <QThread>
 #include <cstdlib>
 #include <filesystem>
@@ -41,6 +44,42 @@ TEST_F(LauncherTest, WithAllGlobalsBlankOnlyNotesIsAvailable) {
   driver.close(w);
   ASSERT_TRUE(driver.waitForClose("cpanel2"));
   EXPECT_EQ(cpanelopen.str(), "N");
+}
+
+// Wider desktop fonts than the places were made for still show every text whole.
+TEST_F(LauncherTest, TwoRowsOfFiveButtonsEachWideEnoughForItsText) {
+  const QFont desktop = QApplication::font();
+  ubut1 = "Backup";
+  ubut2 = "Terminal";
+  ubut3 = "Calendar";
+  for (const int points : {0, 16}) {
+    QFont f = desktop;
+    if (points) f.setPointSize(points);
+    QApplication::setFont(f);
+    rt::Window* w = openLauncher();
+    ASSERT_TRUE(w);
+    driver.pump();
+    for (int c = cBrowser; c <= cUser3; ++c) {
+      const auto* b = qobject_cast<const QPushButton*>(w->control(c));
+      ASSERT_TRUE(b) << c;
+      EXPECT_GE(b->width(), QFontMetrics(b->font()).horizontalAdvance(b->text()) + 8)
+          << points << " " << b->text().toStdString();
+      const QRect r = b->geometry();
+      const QRect above = w->control(c <= cHtml ? c : c - 5)->geometry();
+      EXPECT_EQ(r.left(), above.left()) << c;
+      if (c > cHtml) {
+        EXPECT_GE(r.top(), above.bottom()) << c;
+      }
+      if (c != cBrowser && c != cText) {
+        const QRect before = w->control(c - 1)->geometry();
+        EXPECT_EQ(r.top(), before.top()) << c;
+        EXPECT_GT(r.left(), before.right()) << c;
+      }
+    }
+    driver.close(w);
+    ASSERT_TRUE(driver.waitForClose("cpanel2"));
+  }
+  QApplication::setFont(desktop);
 }
 
 TEST_F(LauncherTest, EachButtonFollowsItsOwnGlobal) {
