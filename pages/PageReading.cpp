@@ -244,6 +244,14 @@ OneRunAtATime::~OneRunAtATime() {
   for (int thread : waiting()) rt::wake(thread);
 }
 
+BulkWrites::BulkWrites(std::initializer_list<rt::KeyedFile*> files) : files_(files) {
+  for (rt::KeyedFile* f : files_) f->send("BULKWRITE=on");
+}
+
+BulkWrites::~BulkWrites() {
+  for (rt::KeyedFile* f : files_) f->send("BULKWRITE=off");
+}
+
 DetailFiles::DetailFiles() {
   for (std::size_t i = 0; i < kDetails.size(); ++i)
     opened_[i] = (*kDetails[i].manager)->TryOpen() == rt::Status::Ok;

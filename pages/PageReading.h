@@ -109,6 +109,19 @@ class OneRunAtATime {
   OneRunAtATime& operator=(const OneRunAtATime&) = delete;
 };
 
+// Open files whose many small transactions are checkpointed rarely while the object lives
+// and once at its end (or at their CLOSE, when that comes first).
+class BulkWrites {
+ public:
+  explicit BulkWrites(std::initializer_list<rt::KeyedFile*> files);
+  ~BulkWrites();
+  BulkWrites(const BulkWrites&) = delete;
+  BulkWrites& operator=(const BulkWrites&) = delete;
+
+ private:
+  std::vector<rt::KeyedFile*> files_;
+};
+
 // The five detail files, open while the object lives (an already open file is no error).
 class DetailFiles {
  public:

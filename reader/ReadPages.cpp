@@ -303,6 +303,7 @@ void ReadDomainPages() {
     pagereading::OpenFile pages(WebPagesManager);
     pagereading::DetailFiles details;
     pagereading::TempCopy copy;
+    pagereading::BulkWrites bulk{&WebPages, &WPLinks, &WPScripts, &WPForm, &WPIMG, &WPMeta};
     counttext = "2";
     statustext = pagereading::kClearing;
     redraw.now();

@@ -762,6 +762,13 @@ bool KeyedFile::send(std::string_view option) {
   } else if (strcasecmp(name.c_str(), "RECOVER") == 0) {
     // flock locks vanish with their process: there is never a stale lock to recover.
     impl_->recover = std::atoi(value.c_str());
+  } else if (strcasecmp(name.c_str(), "BULKWRITE") == 0 && impl_->db) {
+    // A long run of small transactions checkpoints its log rarely, each checkpoint syncing
+    // the file: most of such a run's time otherwise. The log stays within the size that
+    // journal_size_limit keeps after a checkpoint; CLOSE or "off" checkpoints what is left.
+    const bool on = strncasecmp(value.c_str(), "on", 2) == 0;
+    sql::exec(impl_->db, on ? "PRAGMA wal_autocheckpoint=16384" : "PRAGMA wal_autocheckpoint=1000");
+    if (!on) sql::exec(impl_->db, "PRAGMA wal_checkpoint(PASSIVE)");
   }
   return true;
 }

@@ -90,7 +90,8 @@ class KeyedFile {
   std::int64_t records();  // RECORDS; -1 on error
   bool flush();            // FLUSH: commits pending appends
   bool build();            // BUILD: rebuild all keys (the file may be closed)
-  bool send(std::string_view option);  // SEND: driver options, unknown ones ignored
+  // SEND: driver options, unknown ones ignored; BULKWRITE=on/off checkpoints rarely
+  bool send(std::string_view option);
 
   // The key value of a key as held in the record buffer (for views and relations).
   std::vector<SqlValue> keyValue(int key) const;
