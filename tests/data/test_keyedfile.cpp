@@ -344,6 +344,38 @@ TEST_F(KeyedFileTest, ClosedFileHoldsItsRecordsWithoutTheLog) {
   sqlite3_close(db);
 }
 
+// A bulk run leaves its records in the log, where a checkpoint every 1000 frames would have
+// moved most of them into the file; ending it moves them all.
+TEST_F(KeyedFileTest, BulkWritesReachTheFileOnlyWhenTheyEnd) {
+  auto inFileAlone = [] {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2("file:TESTS.db?immutable=1", &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
+                    nullptr);
+    sqlite3_stmt* s = nullptr;
+    int n = -1;
+    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM Tests", -1, &s, nullptr) == SQLITE_OK &&
+        sqlite3_step(s) == SQLITE_ROW)
+      n = sqlite3_column_int(s, 0);
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return n;
+  };
+  auto addMany = [this](std::string_view prefix) {
+    for (int i = 0; i < 1200; ++i)
+      if (!t.addRec(std::string(prefix) + std::to_string(i), "h", i)) return false;
+    return true;
+  };
+  ASSERT_TRUE(addMany("plain"));
+  const int checkpointed = inFileAlone();
+  EXPECT_GT(checkpointed, 0);
+  EXPECT_TRUE(t->send("BULKWRITE=on"));
+  ASSERT_TRUE(addMany("bulk"));
+  EXPECT_EQ(inFileAlone(), checkpointed);
+  EXPECT_TRUE(t->send("BULKWRITE=off"));
+  EXPECT_EQ(inFileAlone(), 2400);
+  EXPECT_EQ(t->records(), 2400);
+}
+
 TEST_F(KeyedFileTest, AppendThenBuildGivesTheSameKeyOrderAsAdd) {
   TestFile appended("APPENDED");
   ASSERT_TRUE(appended->create());
