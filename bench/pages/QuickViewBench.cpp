@@ -1,6 +1,7 @@
 // QuickView over 100,000 pages and 5 million detail records: the browse's opening until its
-// first rows are painted, and the page form's opening until one detail list's first rows are
-// painted on its tab (the argument picks the list), and that tab's showing alone, each beside a
+// first rows are painted, tarnwick's page browse on one domain's 1,000 pages and its five detail
+// browses on the big page likewise, and the page form's opening until one detail list's first rows
+// are painted on its tab (the argument picks the list), and that tab's showing alone, each beside a
 // hand-written Qt table over the same rows of the same file in the same run. The page the form
 // shows holds 500 records of every detail kind; every other page 10. TW_BENCH_PAGES sets the number
 // of pages.
@@ -15,7 +16,9 @@
 
 #include "bench/common/QtTableBaseline.h"
 #include "dictionary/Dictionary.h"
+#include "pages/PageDetails.h"
 #include "pages/QuickView.h"
+#include "pages/WebPages.h"
 #include "runtime/ui/FormCall.h"
 #include "runtime/ui/TestDriver.h"
 #include "runtime/ui/Window.h"
@@ -161,17 +164,22 @@ using bench::rowPaints;
 
 // ---- the browse ---------------------------------------------------------------------
 
-[[gnu::noinline]] rt::Window* openBrowsePainted() {
+// A browse started as the program starts it, until its list has painted its rows.
+[[gnu::noinline]] rt::Window* openPainted(rt::Procedure proc, const char* name, int list) {
   rowPaints().forget();
-  driver().start(&quickview::BrowseWebPages2, 25000, "BrowseWebPages2");
+  driver().start(proc, 25000, name);
   rt::Window* w = nullptr;
   driver().waitUntil(
       [&] {
-        w = driver().find("BrowseWebPages2");
-        return w && rowPaints().painted(w->listView(kBrowseList));
+        w = driver().find(name);
+        return w && rowPaints().painted(w->listView(list));
       },
       60000);
   return w;
+}
+
+rt::Window* openBrowsePainted() {
+  return openPainted(&quickview::BrowseWebPages2, "BrowseWebPages2", kBrowseList);
 }
 
 void closeWindow(rt::Window* w, int button) {
@@ -319,6 +327,88 @@ void BM_QtTableDetail(benchmark::State& state) {
   }
 }
 
+// ---- tarnwick's page browse and the detail browses -----------------------------------
+
+constexpr char kDomain[] = "domain42.com";  // one of the hundred, a thousand pages
+
+struct Browse {
+  const char* name;
+  void (*proc)();
+  int close;  // its Close button
+  const char* file;
+  int column;       // a column of distinct texts, in the list and in the query
+  std::string sql;  // the list's columns, its key order, its range's records
+};
+
+constexpr int kList = 1;
+
+std::vector<Browse> browses() {
+  const std::string path = "upper('" + pagePath(bigPage()) + "')";
+  auto onPage = [&](const char* columns, const char* table, const char* order) {
+    return std::string("SELECT ") + columns + " FROM " + table + " WHERE WEBPAGEPATHNAME <> '' " +
+           "AND upper(WEBPAGEPATHNAME) = " + path + " ORDER BY upper(WEBPAGEPATHNAME), " + order +
+           "rowid";
+  };
+  return {
+      {"BrowseWebPages", &pages::BrowseWebPages, 10, "WEBPAGES.db", 1,
+       std::string("SELECT DOMAINNAME, PAGENAME, USENOW, PAGEPATH, LOCALPATH, AUTHOR, PURPOSE, "
+                   "IMPLEMENTDATE, FILEDATETIME FROM WebPages WHERE upper(DOMAINNAME) = upper('") +
+           kDomain + "') ORDER BY upper(DOMAINNAME), upper(PAGENAME), rowid"},
+      {"BrowseLinks", &pages::BrowseLinks, 11, "WPLINKS.db", 1,
+       onPage("PAGENAME, WEBPAGELINK", "WPLinks", "upper(WEBPAGELINK), ")},
+      {"BrowseImages", &pages::BrowseImages, 11, "WPIMG.db", 1,
+       onPage("PAGE, WEBPAGEIMG, LINENUMBER, DATEENTERED", "WPIMG", "upper(WEBPAGEIMG), ")},
+      {"BrowseMeta", &pages::BrowseMeta, 11, "WPMETA.db", 2,
+       "SELECT PAGENAME, METANAME, METACONTENTS FROM WPMeta WHERE WEBPAGEPATH <> '' AND "
+       "upper(WEBPAGEPATH) = " +
+           path + " ORDER BY upper(WEBPAGEPATH), upper(METANAME), rowid"},
+      {"browsescripts", &pages::browsescripts, 11, "WPSCRIPT.db", 1,
+       onPage("PAGENAME, SCRIPTLINE1, SCRIPTLINE2, SCRIPTLINE3, SCRIPTLINE4, SCRIPTLINE5",
+              "WPScripts", "")},
+      {"browseforms", &pages::browseforms, 11, "WPFORM.db", 5,
+       onPage("WEBPAGEPATHNAME, DOMAINNAME, PAGE, RECORDDATE, LINENUMBER, FORMLINE1, FORMLINE2, "
+              "FORMLINE3, FORMLINE4",
+              "WPForm", "")},
+  };
+}
+
+// The page browse ranges on the domain in the buffer, the detail browses on the page.
+rt::Window* openBrowsePainted(const Browse& b) {
+  DOM.DOMAINNAME = kDomain;
+  WEB.PAGEPATH = pagePath(bigPage());
+  WebPages.get(WEB_Path);
+  return openPainted(b.proc, b.name, kList);
+}
+
+std::vector<QSize> browseListSizes;
+
+void BM_Browse(benchmark::State& state) {
+  const std::size_t i = static_cast<std::size_t>(state.range(0));
+  const Browse b = browses()[i];
+  state.SetLabel(b.name);
+  for (auto _ : state) {
+    rt::Window* w = openBrowsePainted(b);
+    benchmark::DoNotOptimize(w);
+    state.PauseTiming();
+    if (!w || driver().rowCount(w, kList) == 0) state.SkipWithError("no rows");
+    if (w) closeWindow(w, b.close);
+    state.ResumeTiming();
+  }
+}
+
+void BM_QtTableBrowse(benchmark::State& state) {
+  const std::size_t i = static_cast<std::size_t>(state.range(0));
+  const Browse b = browses()[i];
+  state.SetLabel(b.name);
+  for (auto _ : state) {
+    bench::QtTable* t = new bench::QtTable(driver(), b.file, b.sql.c_str(), browseListSizes[i]);
+    benchmark::DoNotOptimize(t->cell(0));
+    state.PauseTiming();
+    delete t;
+    state.ResumeTiming();
+  }
+}
+
 std::string trimmed(std::string s) {
   while (!s.empty() && s.back() == ' ') s.pop_back();
   return s;
@@ -356,6 +446,20 @@ void checkSameFirstRows() {
     }
     closeWindow(w, kFormCancel);
   }
+  for (const Browse& b : browses()) {
+    rt::Window* w = openBrowsePainted(b);
+    if (!w) expectSame(b.name, 0, "no browse", "");
+    browseListSizes.push_back(w->listView(kList)->size());
+    {
+      const bench::QtTable t(driver(), b.file, b.sql.c_str(), browseListSizes.back());
+      if (t.rows() < kCompared || driver().rowCount(w, kList) < kCompared)
+        expectSame(b.name, 0, "fewer rows", "");
+      for (int r = 0; r < kCompared; ++r)
+        expectSame(b.name, r, trimmed(driver().cell(w, kList, r + 1, b.column)),
+                   t.cell(r, b.column));
+    }
+    closeWindow(w, b.close);
+  }
 }
 
 BENCHMARK(BM_QuickViewOpen)->Unit(benchmark::kMillisecond)->Iterations(20);
@@ -364,6 +468,8 @@ BENCHMARK(BM_QuickViewDetail)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->
 BENCHMARK(BM_QuickViewDetailTab)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_FormRelationsOpen)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_QtTableDetail)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_Browse)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_QtTableBrowse)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 }  // namespace
 
