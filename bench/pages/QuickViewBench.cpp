@@ -352,7 +352,9 @@ std::vector<Browse> browses() {
   return {
       {"BrowseWebPages", &pages::BrowseWebPages, 10, "WEBPAGES.db", 1,
        std::string("SELECT DOMAINNAME, PAGENAME, USENOW, PAGEPATH, LOCALPATH, AUTHOR, PURPOSE, "
-                   "IMPLEMENTDATE, FILEDATETIME FROM WebPages WHERE upper(DOMAINNAME) = upper('") +
+                   "IMPLEMENTDATE, FILEDATETIME FROM WebPages WHERE (DOMAINNAME <> '' OR PAGENAME "
+                   "<> '') AND "
+                   "upper(DOMAINNAME) = upper('") +
            kDomain + "') ORDER BY upper(DOMAINNAME), upper(PAGENAME), rowid"},
       {"BrowseLinks", &pages::BrowseLinks, 11, "WPLINKS.db", 1,
        onPage("PAGENAME, WEBPAGELINK", "WPLinks", "upper(WEBPAGELINK), ")},
