@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QStackedWidget>
 #include <QTableView>
 #include <algorithm>
 #include <cstring>
@@ -360,6 +361,18 @@ void ListBrowser::Open() {
   SelectSortOrder(ChooseSortOrder() < orders_.size() ? ChooseSortOrder() : 0);
 }
 
+bool ListBrowser::inView() const {
+  Window* w = window_.window();
+  QAbstractItemView* v = w ? w->listView(list_) : nullptr;
+  if (!v) return true;
+  // Only the pages of sheets count: a list hidden on its own is still filled.
+  for (QWidget* p = v; p && !p->isWindow(); p = p->parentWidget())
+    if (auto* stack = qobject_cast<QStackedWidget*>(p->parentWidget());
+        stack && stack->currentWidget() != p)
+      return false;
+  return true;
+}
+
 void ListBrowser::Close() {
   open_ = false;
   keys_.reset();
@@ -654,8 +667,14 @@ Flow BrowseController::Setup() {
   if (request() == Request::None) setRequest(pending);
   const Flow f = WindowController::Setup();
   if (f == Flow::Fatal) return f;
-  for (ListBrowser* l : lists_) l->Open();
+  openListsInView();
   return f;
+}
+
+// A form of many lists on tabs opens as fast as the tab it shows first.
+void BrowseController::openListsInView() {
+  for (ListBrowser* l : lists_)
+    if (!l->isOpen() && l->inView()) l->Open();
 }
 
 Flow BrowseController::Teardown() {
@@ -683,6 +702,7 @@ Flow BrowseController::OnEvent() {
     }
     return WindowController::OnEvent();
   }
+  if (ev.kind == EventKind::NewSelection) openListsInView();
   for (ListBrowser* l : lists_) {
     bool handled = false;
     const Flow f = l->TakeEvent(ev, handled);

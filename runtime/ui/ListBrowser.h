@@ -126,6 +126,9 @@ class ListBrowser {
 
   // ---- moving ----
   void Open();  // builds the list in the open window; called by the controller
+  bool isOpen() const { return open_; }
+  // Not on a tab that is not shown: a list out of sight is opened when it comes into view.
+  bool inView() const;
   void Close();
   void Top();
   void Bottom();
@@ -231,6 +234,8 @@ class BrowseController : public WindowController {
   int RunChild(int number, Request request) override;
 
  private:
+  void openListsInView();
+
   std::vector<ListBrowser*> lists_;
   std::vector<std::pair<int, std::function<void()>>> children_;
 };

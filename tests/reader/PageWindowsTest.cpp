@@ -144,19 +144,21 @@ TEST_F(PageFormTest, EachDetailListShowsThePagesOwnRecords) {
   ASSERT_TRUE(w);
   EXPECT_EQ(w->title(), "Changing a WebPages Record");
   struct Expect {
+    int tab;  // position on the sheet
     int list;
     int column;
     std::vector<std::string> cells;
   };
   const Expect expected[] = {
-      {kMetaList, 3, {"meta /site/a.htm"}},
-      {kLinksList, 2, {"link 1 /site/a.htm", "link 2 /site/a.htm"}},
-      {kFormsList, 2, {"form /site/a.htm"}},
-      {kImagesList, 2, {"img /site/a.htm"}},
-      {kScriptsList, 2, {"script /site/a.htm"}},
+      {4, kMetaList, 3, {"meta /site/a.htm"}},
+      {5, kLinksList, 2, {"link 1 /site/a.htm", "link 2 /site/a.htm"}},
+      {6, kFormsList, 2, {"form /site/a.htm"}},
+      {7, kImagesList, 2, {"img /site/a.htm"}},
+      {8, kScriptsList, 2, {"script /site/a.htm"}},
   };
   for (const Expect& e : expected) {
     SCOPED_TRACE(e.list);
+    ASSERT_TRUE(driver.selectTab(w, pf::Sheet, e.tab));
     ASSERT_EQ(driver.rowCount(w, e.list), static_cast<int>(e.cells.size()));
     for (std::size_t r = 0; r < e.cells.size(); ++r)
       EXPECT_EQ(trimmedCell(driver, w, e.list, static_cast<int>(r) + 1, e.column), e.cells[r]);
