@@ -298,7 +298,7 @@ std::vector<FieldRow> joined(std::vector<FieldRow> a, const std::vector<FieldRow
 }
 
 std::vector<TabRows> scriptTabs() {
-  constexpr char kTip[] = "Line can extend beyond width of field on screen.";
+  static constexpr char kTip[] = "Line can extend beyond width of field on screen.";
   const FieldRow path{"Page Path:", "WPS:WEBPAGEPATHNAME", "@s80", kPagePathTip};
   const FieldRow page{"Page Name:", "WPS:PAGENAME", "@s20"};
   std::vector<TabRows> tabs = {
