@@ -22,4 +22,5 @@ void ProgramMain() {
   DictionaryKill();
   ProgramErrors.Kill();
   rt::setRepairAdvice({});
+  StopSystemWindows();
 }

@@ -95,3 +95,10 @@ void StartSystemWindows(const char* helpBook) {
       [helpBook](std::string_view procedure) { return rt::helpPage(helpBook, procedure); });
   for (const BufferSpan& b : RecordBuffers()) rt::registerThreadBuffer(b.data, b.size);
 }
+
+void StopSystemWindows() {
+  for (const BufferSpan& b : RecordBuffers()) rt::unregisterThreadBuffer(b.data);
+  rt::setHelpBook(nullptr);
+  SystemTables().look = nullptr;
+  SystemTables().icon = "";
+}

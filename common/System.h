@@ -15,6 +15,9 @@ class Window;
 // What both program mains do first: the window layer, the look and icon of the system's
 // windows, the program's help book, and a copy of every record buffer per procedure thread.
 void StartSystemWindows(const char* helpBook);
+// What both program mains do last: all of the above undone, so nothing of this run stays
+// behind for a program started again in the same process.
+void StopSystemWindows();
 
 // Hands a document or address to the desktop's opener; nothing is reported. The window is
 // the one asking.

@@ -25,4 +25,5 @@ void ReaderProgramMain() {
   ReaderIni.Kill();
   ReaderDictionaryKill();
   ProgramErrors.Kill();
+  StopSystemWindows();
 }
