@@ -5,6 +5,7 @@
 #include "DomainsTestFixture.h"
 #include "admin/Domains.h"
 #include "admin/Hosts.h"
+#include "common/System.h"
 #include "runtime/text/Dates.h"
 #include "runtime/ui/TableWindows.h"
 
@@ -76,7 +77,13 @@ std::string trimmed(std::string s) {
 
 class HostsTest : public WindowsTest {
  protected:
+  // The form as the program shows it: tabs coloured, redrawn on each change of tab.
+  void SetUp() override {
+    WindowsTest::SetUp();
+    SystemTables().look = ColoredTabs;
+  }
   void TearDown() override {
+    SystemTables().look = nullptr;
     rt::setClockProvider(nullptr);
     WindowsTest::TearDown();
   }
@@ -89,10 +96,13 @@ class HostsTest : public WindowsTest {
     return driver.waitForWindow("UpdateHosts");
   }
 
-  // As a user: the focus into the field, its text replaced by typing, Tab to leave it.
+  // As a user: the focus into the field, its text replaced by typing, Tab to leave it. The
+  // window settles (a change of tab redraws every field) before the first key, as at a
+  // user's pace.
   void typeInto(rt::Window* w, int c, std::string_view text) {
     driver.activate(w);
     w->selectControl(c);
+    driver.pump();
     ASSERT_EQ(driver.focusedControl(), c);
     ASSERT_TRUE(driver.hitKey(Qt::Key_A, Qt::ControlModifier));
     ASSERT_TRUE(driver.hitKey(Qt::Key_Delete));
@@ -106,6 +116,7 @@ class HostsTest : public WindowsTest {
   void tick(rt::Window* w, int c) {
     driver.activate(w);
     w->selectControl(c);
+    driver.pump();
     ASSERT_EQ(driver.focusedControl(), c);
     ASSERT_TRUE(driver.hitKey(Qt::Key_Space));
     driver.pump();
@@ -113,6 +124,7 @@ class HostsTest : public WindowsTest {
   void pressOk(rt::Window* w) {
     driver.activate(w);
     w->selectControl(control("HOS:HOSTNAME"));
+    driver.pump();
     ASSERT_TRUE(driver.hitKey(Qt::Key_Return));
     driver.pump();
   }
