@@ -21,6 +21,29 @@ TEST(WindowTables, EveryRegisteredTableBuilds) {
     EXPECT_NE(std::find(names.begin(), names.end(), landed), names.end()) << landed;
 }
 
+// Tables are built once, on whichever procedure thread opens their window first; nothing of
+// theirs may point into that thread's stack, which the next thread overwrites.
+TEST(WindowTables, ATableFirstBuiltOnAnEndedThreadKeepsItsTexts) {
+  auto texts = [] {
+    std::vector<std::string> out;
+    for (const rt::RegisteredTable& r : rt::windowTables())
+      for (const rt::ControlRow& c : r.table().controls)
+        for (const char* t : {c.text, c.field, c.picture, c.tip, c.status, c.icon})
+          out.emplace_back(t ? t : "");
+    return out;
+  };
+  std::vector<std::string> built;
+  rt::TestDriver driver;
+  driver.start([&] { built = texts(); });
+  driver.waitForThreadsToEnd();
+  driver.start([] {
+    volatile char scribble[64 * 1024];
+    for (volatile char& c : scribble) c = '#';
+  });
+  driver.waitForThreadsToEnd();
+  EXPECT_EQ(texts(), built);
+}
+
 // A small browse and form over the domains; each case spoils one name.
 TEST(WindowTables, AMisspeltNameFailsNamingIt) {
   const rt::WindowTable good{
