@@ -1,5 +1,6 @@
 // What a start finds of a program that was killed: inserts whose forms were open.
 #include "ProgramFixture.h"
+#include "common/System.h"
 
 namespace admintest {
 namespace {
@@ -31,6 +32,18 @@ TEST_F(RestartTest, RecordsReservedByInsertsOfAKilledProgramAreGoneWhenTheFrameS
   for (const rt::FileDesc* desc : {&DomainsDesc(), &RegistrarsDesc(), &HostsDesc()})
     EXPECT_EQ(recordsOf(*desc), 0) << desc->label;
   exitProgram();
+}
+
+// A run that has ended leaves no look and no per-thread copies of the buffers behind.
+TEST_F(RestartTest, AnEndedRunLeavesNothingOfItsWindowsSetUpBehind) {
+  ASSERT_NE(startProgram(), nullptr);
+  passSplash();
+  exitProgram();
+  EXPECT_FALSE(SystemTables().look);
+  DOM.DOMAINNAME = "";
+  driver.start([] { DOM.DOMAINNAME = "shared.com"; });
+  driver.waitForThreadsToEnd();
+  EXPECT_EQ(DOM.DOMAINNAME.str(), "shared.com");
 }
 
 }  // namespace
