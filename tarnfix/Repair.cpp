@@ -9,7 +9,6 @@
 #include "runtime/data/Errors.h"
 #include "runtime/data/FileManager.h"
 #include "runtime/data/KeyedFile.h"
-#include "runtime/data/SqlCore.h"
 #include "runtime/text/Paths.h"
 
 namespace tarnfix {
@@ -103,33 +102,16 @@ std::string clashes(const rt::FileDesc& desc, const std::string& path, std::stri
   if (error.find("UNIQUE constraint failed") == std::string_view::npos) return {};
   const int key = rt::clashingKey(desc, error);
   if (key < 0) return {};
-  const rt::sql::Schema schema(desc);
-  std::string terms, columns;
-  for (const int c : desc.keys[key].components) {
-    terms += (terms.empty() ? "" : ", ") + schema.term(desc, c);
-    columns += ", " + schema.columns[c];
-  }
-  const std::string text = "SELECT group_concat(rowid, ', ')" + columns + " FROM " + schema.table +
-                           " NOT INDEXED WHERE " + schema.optCondition[key] + " GROUP BY " + terms +
-                           " HAVING count(*) > 1 LIMIT " + std::to_string(kClashesShown + 1);
-  sqlite3* raw = nullptr;
-  sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-  std::unique_ptr<sqlite3, decltype(&sqlite3_close_v2)> db(raw, &sqlite3_close_v2);
-  rt::sql::Stmt s(raw, text);
+  const std::vector<rt::KeyClash> found = rt::findKeyClashes(desc, path, key, kClashesShown + 1);
   std::string out;
-  int groups = 0;
-  while (s && sqlite3_step(s.get()) == SQLITE_ROW) {
-    if (++groups > kClashesShown) {
+  for (std::size_t g = 0; g < found.size(); ++g) {
+    if (static_cast<int>(g) == kClashesShown) {
       out += "; and more";
       break;
     }
     std::string value;
-    for (int c = 1; c < sqlite3_column_count(s.get()); ++c) {
-      const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s.get(), c));
-      value += (c > 1 ? ", " : "") + std::string(t ? t : "");
-    }
-    const auto* rows = reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0));
-    std::string list = rows ? rows : "";
+    for (const std::string& v : found[g].values) value += (value.empty() ? "" : ", ") + v;
+    std::string list = found[g].records;
     if (const auto last = list.rfind(", "); last != std::string::npos)
       list.replace(last, 2, " and ");
     out += std::string(out.empty() ? "" : "; ") + "records " + list + " have the same " +

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 #include "runtime/data/SqlCore.h"
 #include "runtime/text/FixedString.h"
@@ -216,6 +217,35 @@ int clashingKey(const FileDesc& desc, std::string_view errorText) {
       return static_cast<int>(k);
   }
   return first;
+}
+
+std::vector<KeyClash> findKeyClashes(const FileDesc& desc, const std::string& path, int key,
+                                     int limit) {
+  std::vector<KeyClash> out;
+  if (key < 0 || key >= static_cast<int>(desc.keys.size())) return out;
+  const sql::Schema schema(desc);
+  std::string terms, columns;
+  for (const int c : desc.keys[key].components) {
+    terms += (terms.empty() ? "" : ", ") + schema.term(desc, c);
+    columns += ", " + schema.columns[c];
+  }
+  const std::string text = "SELECT group_concat(rowid, ', ')" + columns + " FROM " + schema.table +
+                           " NOT INDEXED WHERE " + schema.optCondition[key] + " GROUP BY " + terms +
+                           " HAVING count(*) > 1 LIMIT " + std::to_string(limit);
+  sqlite3* raw = nullptr;
+  sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+  std::unique_ptr<sqlite3, decltype(&sqlite3_close_v2)> db(raw, &sqlite3_close_v2);
+  sql::Stmt s(raw, text);
+  while (s && sqlite3_step(s.get()) == SQLITE_ROW) {
+    auto column = [&s](int c) {
+      const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s.get(), c));
+      return std::string(t ? t : "");
+    };
+    KeyClash clash{column(0), {}};
+    for (int c = 1; c < sqlite3_column_count(s.get()); ++c) clash.values.push_back(column(c));
+    out.push_back(std::move(clash));
+  }
+  return out;
 }
 
 std::string keyValueText(const FileDesc& desc, int key, const void* record) {

@@ -181,4 +181,14 @@ int clashingKey(const FileDesc& desc, std::string_view errorText);
 // A key's value in a record as the user typed it: its components, clipped, ", " between.
 std::string keyValueText(const FileDesc& desc, int key, const void* record);
 
+// Records of the database file at path that hold one value of a unique key more than once,
+// read past the key's own index (it may be the damaged part): the records' positions (", "
+// between) and the value's components, at most `limit` groups.
+struct KeyClash {
+  std::string records;
+  std::vector<std::string> values;
+};
+std::vector<KeyClash> findKeyClashes(const FileDesc& desc, const std::string& path, int key,
+                                     int limit);
+
 }  // namespace rt
