@@ -80,7 +80,7 @@ const rt::WindowTable& closeTable() {
                     "You can only have one Control Panel Setup record.  You may change this "
                     "record anytime. Thank you."},
                    {2, K::Button, "OK"},
-                   {3, K::Button, "Close", 0, nullptr, "", "", "Progm039.ico"}},
+                   CloseRow(3)},
       // OK closes it too: a window that stays open on its only answer helps nobody.
       .buttons = {{2, B::Ok}, {3, B::Close}},
   };
@@ -103,17 +103,17 @@ const rt::WindowTable& browseTable() {
       .title = "RuDerudoz Oridi Set Up",
       .controls =
           {
-              {cList, K::List, "", 0, nullptr, "", "", "", "Browsing Records"},
+              BrowseListRow(cList),
               {2, K::Prompt,
                "If there are no records showing, then press the Insert button.  If there is a "
                "record showing, then press the Change button."},
               {3, K::Button, "&Select"},
-              {cInsert, K::Button, "&Insert", 0, nullptr, "", "", "insert3.ico"},
-              {cChange, K::Button, "&Change", 0, nullptr, "", "", "chg4.ico"},
-              {cDelete, K::Button, "&Delete", 0, nullptr, "", "", "delete4.ico"},
+              InsertRow(cInsert),
+              ChangeRow(cChange),
+              DeleteRow(cDelete),
               {7, K::Sheet},
               {8, K::Tab, "Only ONE Record Allowed", 7},
-              {cClose, K::Button, "Close", 0, nullptr, "", "", "Progm039.ico"},
+              CloseRow(cClose),
               {10, K::Button, "Help"},
           },
       .buttons = {{3, B::Select},

@@ -16,9 +16,6 @@ namespace {
 using K = rt::ControlKind;
 using B = rt::ButtonRole;
 
-constexpr char kResizeHint[] =
-    "To resize columns, use mouse on vertical lines. To reset use F9 key.";
-
 // ---- the browse ----
 
 const rt::WindowTable& browseTable() {
@@ -29,9 +26,9 @@ const rt::WindowTable& browseTable() {
       .statusText = "Browse Domains File",
       .controls =
           {
-              {1, K::List, "", 0, nullptr, "", "", "", "Browsing Records"},
-              {2, K::Button, "&Insert", 0, nullptr, "", "", "insert3.ico"},
-              {3, K::Button, "&Change", 0, nullptr, "", "", "chg4.ico"},
+              BrowseListRow(1),
+              InsertRow(2),
+              ChangeRow(3),
               {4, K::Button, "&Delete"},
               {5, K::Sheet},
               {6, K::Tab, "By Domain Name", 5},
@@ -42,7 +39,7 @@ const rt::WindowTable& browseTable() {
               {9, K::Button, "Web Pages", 0, nullptr, "", "", "filefind.ico"},
               {10, K::Button, "Hosts", 0, nullptr, "", "", "hosts.ico"},
               {11, K::Button, "Registrars", 0, nullptr, "", "", "registrars.ico"},
-              {12, K::Button, "Close", 0, nullptr, "", "", "Progm039.ico"},
+              CloseRow(12),
               {13, K::Button, "Help"},
               {14, K::Prompt, kResizeHint},
           },

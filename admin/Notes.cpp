@@ -15,11 +15,11 @@ const rt::WindowTable& browseTable() {
       .title = "Notes File",
       .controls =
           {
-              {1, K::List, "", 0, nullptr, "", "", "", "Browsing Records"},
+              BrowseListRow(1),
               {2, K::Button, "&Select"},
-              {3, K::Button, "&Insert", 0, nullptr, "", "", "insert3.ico"},
-              {4, K::Button, "&Change", 0, nullptr, "", "", "chg4.ico"},
-              {5, K::Button, "&Delete", 0, nullptr, "", "", "delete4.ico"},
+              InsertRow(3),
+              ChangeRow(4),
+              DeleteRow(5),
               {6, K::Sheet},
               {7, K::Tab, "Browsing Records", 6},
               {8, K::Button, "&Print Notes", 0, nullptr, "",
@@ -27,7 +27,7 @@ const rt::WindowTable& browseTable() {
                "in print preview to select the date ranges of notes\n"
                "you wish to actually print on paper.\n"
                "(All notes are shown in preview mode.)"},
-              {9, K::Button, "Close", 0, nullptr, "", "", "Progm039.ico"},
+              CloseRow(9),
               {10, K::Button, "Help"},
           },
       .buttons = {{2, B::Select},

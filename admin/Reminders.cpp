@@ -17,7 +17,7 @@ const rt::WindowTable& noticeTable() {
       // The list goes first so the notice below it does not squeeze it into a column.
       .controls =
           {
-              {2, K::List, "", 0, nullptr, "", "", "", "Browsing Records"},
+              BrowseListRow(2),
               {1, K::Prompt,
                "This window shows either Registrar Renewals or Hosting Renewals that may occur "
                "in the next 30 days. Please note the domains listed."},

@@ -37,5 +37,25 @@ extern ProgramErrorsClass ProgramErrors;
 // The program sets its look and icon when it starts.
 rt::TableContext& SystemTables();
 
+// The rows every browse of the system shows alike: its list, the record buttons with their
+// icons, Close, and the hint on resizing the columns.
+inline constexpr char kResizeHint[] =
+    "To resize columns, use mouse on vertical lines. To reset use F9 key.";
+constexpr rt::ControlRow BrowseListRow(int number) {
+  return {number, rt::ControlKind::List, "", 0, nullptr, "", "", "", "Browsing Records"};
+}
+constexpr rt::ControlRow InsertRow(int number) {
+  return {number, rt::ControlKind::Button, "&Insert", 0, nullptr, "", "", "insert3.ico"};
+}
+constexpr rt::ControlRow ChangeRow(int number) {
+  return {number, rt::ControlKind::Button, "&Change", 0, nullptr, "", "", "chg4.ico"};
+}
+constexpr rt::ControlRow DeleteRow(int number) {
+  return {number, rt::ControlKind::Button, "&Delete", 0, nullptr, "", "", "delete4.ico"};
+}
+constexpr rt::ControlRow CloseRow(int number) {
+  return {number, rt::ControlKind::Button, "Close", 0, nullptr, "", "", "Progm039.ico"};
+}
+
 // The look of the system's windows with sheets: coloured tabs.
 std::unique_ptr<rt::WindowLook> ColoredTabs(rt::Window& window);

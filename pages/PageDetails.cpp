@@ -20,8 +20,6 @@ namespace {
 using K = rt::ControlKind;
 using B = rt::ButtonRole;
 
-constexpr char kResizeHint[] =
-    "To resize columns, use mouse on vertical lines. To reset use F9 key.";
 constexpr char kPagePathTip[] =
     "The complete path of the page as listed under the domain. Include the page name in the path.";
 constexpr int kListWidth = 760;  // a few columns in view at opening
@@ -161,10 +159,10 @@ std::vector<rt::ControlRow> browseControls(const DetailBrowse& m) {
   std::vector<rt::ControlRow> c = {
       {1, K::List, "", 0, nullptr, "", "", "", "Browsing Records", kListWidth},
       {2, K::Button, "&Select"},
-      {n.insert, K::Button, "&Insert", 0, nullptr, "", "", "insert3.ico"},
+      InsertRow(n.insert),
       {n.change, K::Button, "&View Detail", 0, nullptr, "", "", m.wideNumbering ? "chg4.ico" : ""},
       {n.print, K::Button, m.printText},
-      {6, K::Button, "&Delete", 0, nullptr, "", "", "delete4.ico"},
+      DeleteRow(6),
       {n.sheet, K::Sheet},
       {tab, K::Tab, m.tab, n.sheet},
   };
@@ -175,7 +173,7 @@ std::vector<rt::ControlRow> browseControls(const DetailBrowse& m) {
   } else {
     c.push_back({kSelectPages, K::Button, "Select WebPages"});
   }
-  c.push_back({11, K::Button, "Close", 0, nullptr, "", "", "Progm039.ico"});
+  c.push_back(CloseRow(11));
   c.push_back({12, K::Button, "Help"});
   c.push_back({13, K::Prompt, kResizeHint});
   return c;
@@ -530,7 +528,7 @@ const rt::WindowTable& selectTable() {
                    {4, K::Tab, "Names", 3},
                    {5, K::Tab, "Path", 3},
                    {6, K::Tab, "Pages", 3},
-                   {7, K::Button, "Close", 0, nullptr, "", "", "Progm039.ico"},
+                   CloseRow(7),
                    {8, K::Button, "Help"}},
       .buttons = {{2, B::Select}, {7, B::Close}, {8, B::Help}},
       .lists = {{

@@ -129,7 +129,7 @@ const rt::WindowTable& pageBrowseTable() {
       .context = &SystemTables(),
       .procedure = "BrowseWebPages",
       .title = "Browse the Web Pages File",
-      .controls = {{pagebrowse::List, K::List, "", 0, nullptr, "", "", "", "Browsing Records"},
+      .controls = {BrowseListRow(pagebrowse::List),
                    {pagebrowse::Insert, K::Button, "&Insert"},
                    {pagebrowse::Change, K::Button, "&Change"},
                    {pagebrowse::Delete, K::Button, "&Delete"},
