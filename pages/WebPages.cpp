@@ -342,8 +342,7 @@ class PageForm : public rt::TableForm {
         UpdateItemValues();
         ParseHtmlFile();
         RefreshItems();
-        // Its boxes have closed: the form has the focus back, which a frame's child is not
-        // told of when the box was a window of its own.
+        // The reading has just set the page's flags.
         showViewButtons();
         return rt::Flow::Cycle;
       case fEdit:

@@ -893,7 +893,12 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
       if (watched == body_.data() && !sub_) post(EventKind::LoseFocus);
       break;
     case QEvent::WindowActivate:
-      if (watched == body_.data() && !sub_ && open_) post(EventKind::GainFocus);
+      if (watched == body_.data() && !sub_ && open_) {
+        post(EventKind::GainFocus);
+        // The active child stays active inside the frame while a window of its own (a box, a
+        // dialog) has the keys, so it is told here that the focus came back to it.
+        if (Window* child = activeChild()) child->post(EventKind::GainFocus);
+      }
       break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {

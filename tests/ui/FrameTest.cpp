@@ -1,5 +1,6 @@
 // The MDI frame: menus, toolbar, children inside it, arrangement and the background.
 #include <QAction>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <QMainWindow>
@@ -260,6 +261,25 @@ TEST_F(Frame, ChildLosingTheFocusIsTold) {
   const int before = countOf(*first, EventKind::LoseFocus);
   driver.activate(two);
   EXPECT_EQ(countOf(*first, EventKind::LoseFocus), before + 1);
+}
+
+TEST_F(Frame, ActiveChildIsToldWhenTheFrameGetsTheFocusBack) {
+  rt::Window* f = openFrame();
+  ASSERT_NE(f, nullptr);
+  auto log = std::make_shared<std::vector<rt::Event>>();
+  driver.start([&] {
+    Recorder w(simpleWindow("One", rt::WindowKind::MdiChild), "One");
+    w.setPositionSection({});
+    log = w.log;
+    w.Run();
+  });
+  ASSERT_TRUE(driver.waitForWindow("One"));
+  const int before = countOf(*log, EventKind::GainFocus);
+  // A box of its own had the keys and has closed: the frame is activated again.
+  QEvent activate(QEvent::WindowActivate);
+  QCoreApplication::sendEvent(f->widget(), &activate);
+  driver.pump();
+  EXPECT_EQ(countOf(*log, EventKind::GainFocus), before + 1);
 }
 
 }  // namespace
