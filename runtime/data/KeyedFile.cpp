@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 
+#include "runtime/data/ChangeJournal.h"
 #include "runtime/data/KeyedFileImpl.h"
 #include "runtime/text/Paths.h"
 
@@ -41,6 +42,8 @@ ErrorCode codeFor(int rc, ErrorCode fallback) {
   }
 }
 
+using journal::directoryOf;
+
 void unlinkDatabase(const std::string& path) {
   for (const char* suffix : {"", "-wal", "-shm"}) ::unlink((path + suffix).c_str());
 }
@@ -49,11 +52,6 @@ void unlinkDatabase(const std::string& path) {
 bool walHoldsFrames(const std::string& path) {
   struct stat st;
   return ::stat((path + "-wal").c_str(), &st) == 0 && st.st_size > 0;
-}
-
-std::string directoryOf(const std::string& path) {
-  auto slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
 }  // namespace
@@ -235,6 +233,7 @@ bool KeyedFile::Impl::openDb(OpenMode m, bool checkKeys) {
     if (attempt(uri + "?immutable=1") == SQLITE_OK) ok = checkSchema(checkKeys);
   }
   if (ok) ok = prepareStatements();
+  if (ok && m.access == Access::ReadWrite) ok = finishInterruptedChanges();
   ++serial;
   if (!ok) {
     closeDb();
@@ -330,26 +329,52 @@ bool KeyedFile::Impl::step(bool forward) {
     if (!locate()) return false;
     if (!forward) cur.rowid += 2;  // backwards from the found record, inclusive
   }
-  const bool usable = batchValid && batchForward == forward;
-  if (!usable || (batchPos >= batch.size() && !batchEnd)) {
-    if (!usable) batchSize = 4;
-    if (!fetch(forward)) return false;
+  for (;;) {
+    const bool usable = batchValid && batchForward == forward;
+    if (!usable || (batchPos >= batch.size() && !batchEnd)) {
+      if (!usable) batchSize = 4;
+      if (!fetch(forward)) return false;
+    }
+    if (batchPos >= batch.size()) return fail(ErrorCode::RecordNotAvailable, "end of file");
+    const RecordImage& img = batch[batchPos++];
+    cur.values = img.order;
+    cur.rowid = img.rowid;
+    cur.anchor = Anchor::Row;
+    // Deleted by the change this file is in, though still stored until its commit.
+    if (part && part->deletedSet.count(img.rowid)) continue;
+    load(img);
+    cur.current = img.rowid;
+    clearError();
+    return true;
   }
-  if (batchPos >= batch.size()) return fail(ErrorCode::RecordNotAvailable, "end of file");
-  const RecordImage& img = batch[batchPos++];
-  load(img);
-  cur.values = img.order;
-  cur.rowid = img.rowid;
-  cur.anchor = Anchor::Row;
-  cur.current = img.rowid;
-  clearError();
-  return true;
 }
 
 bool KeyedFile::Impl::writable() {
   if (!db) return fail(ErrorCode::NotOpen, "file not open");
   if (mode.access == Access::ReadOnly) return fail(ErrorCode::ReadOnly, "opened for reading only");
   return true;
+}
+
+bool KeyedFile::Impl::keepFormerValues() {
+  const std::int64_t rowid = cur.current;
+  if (part->deletedSet.count(rowid)) return fail(ErrorCode::NoRecord, "the record is gone");
+  if (part->insertedSet.count(rowid) || !part->imagedSet.insert(rowid).second) return true;
+  std::string columns;
+  for (const std::string& c : schema.columns) columns += (columns.empty() ? "" : ", ") + c;
+  bool ok = false;
+  std::string values = journal::packRow(db, schema.table, columns, rowid, ok);
+  if (!ok) {
+    part->imagedSet.erase(rowid);
+    return failSql(sqlite3_errcode(db), ErrorCode::NoRecord, "the record is gone");
+  }
+  part->images.emplace_back(rowid, std::move(values));
+  return true;
+}
+
+bool KeyedFile::Impl::forgetChanges() {
+  journal::Journal* j = journal::Journal::of(directoryOf(path), false);
+  if (!j || j->forget(journal::nameOf(path))) return true;
+  return fail(ErrorCode::FileSystemError, j->error());
 }
 
 namespace {
@@ -478,6 +503,7 @@ bool KeyedFile::create() {
                     std::string("the file cannot be replaced: ") + std::strerror(errno));
     unlinkDatabase(d.path);
   }
+  if (!d.forgetChanges()) return false;
   sqlite3* db = nullptr;
   int rc =
       sqlite3_open_v2(d.path.c_str(), &db,
@@ -510,6 +536,7 @@ bool KeyedFile::remove() {
     return d.fail(ErrorCode::AccessDenied,
                   std::string("the file cannot be removed: ") + std::strerror(errno));
   unlinkDatabase(d.path);
+  if (!d.forgetChanges()) return false;
   clearError();
   return true;
 }
@@ -635,7 +662,8 @@ bool KeyedFile::getPosition(std::int64_t pos) {
   const int rc = sql::collect(s.get(), desc_, 0, desc_.memos.size(), found);
   sqlite3_reset(s.get());
   if (rc != SQLITE_OK) return d.failSql(rc, ErrorCode::FileSystemError, "cannot be read");
-  if (found.empty()) return d.fail(ErrorCode::NoRecord, "no record at that position");
+  if (found.empty() || (d.part && d.part->deletedSet.count(pos)))
+    return d.fail(ErrorCode::NoRecord, "no record at that position");
   d.load(found.front());
   d.cur.current = pos;
   clearError();
@@ -657,6 +685,10 @@ bool KeyedFile::add() {
   sqlite3_reset(s.get());
   if (rc != SQLITE_DONE) return d.failSql(rc, ErrorCode::WriteError, "record not added");
   d.cur.current = sqlite3_last_insert_rowid(d.db);
+  if (d.part) {
+    d.part->inserted.push_back(d.cur.current);
+    d.part->insertedSet.insert(d.cur.current);
+  }
   ++d.gen;
   d.invalidate();
   clearError();
@@ -680,6 +712,7 @@ bool KeyedFile::put() {
   if (d.cur.current == 0) return d.fail(ErrorCode::NoRecord, "no current record");
   auto& s = d.update;
   if (!d.ready(s)) return false;
+  if (d.part && !d.keepFormerValues()) return false;
   s.reset();
   sql::bindRow(s.get(), desc_, static_cast<const char*>(record_), memos_);
   sqlite3_bind_int64(s.get(), static_cast<int>(d.schema.columns.size() + 1), d.cur.current);
@@ -700,6 +733,16 @@ bool KeyedFile::erase() {
   Impl& d = *impl_;
   if (!d.writable()) return false;
   if (d.cur.current == 0) return d.fail(ErrorCode::NoRecord, "no current record");
+  if (d.part) {
+    // Carried out when the change commits, after its additions and updates.
+    if (!d.part->deletedSet.insert(d.cur.current).second)
+      return d.fail(ErrorCode::NoRecord, "the record is gone");
+    d.part->deleted.push_back(d.cur.current);
+    ++d.gen;
+    d.cur.current = 0;
+    clearError();
+    return true;
+  }
   auto& s = d.erase;
   if (!d.ready(s)) return false;
   s.reset();

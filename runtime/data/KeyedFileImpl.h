@@ -9,6 +9,10 @@
 
 namespace rt {
 
+namespace journal {
+struct FilePart;
+}
+
 struct KeyedFile::Impl {
   enum class Mode { Record, Key, KeyThenRecord };
   enum class Anchor { Start, Value, Row };
@@ -26,6 +30,8 @@ struct KeyedFile::Impl {
   std::uint64_t serial = 0;  // counts opens, so rows a view sorted in memory are known stale
   bool quickScan = false;
   int recover = 0;
+  // Set while a transaction over several files holds this one: what the change has done.
+  journal::FilePart* part = nullptr;
 
   sql::Stmt insert, update, erase, byRowid;
   std::vector<sql::Stmt> getByKey;
@@ -78,6 +84,13 @@ struct KeyedFile::Impl {
   bool inBatch(std::int64_t rowid) const;
   bool writable();
   bool rebuildKeys();
+  // Undoes or finishes what an interrupted change left in this file (at an opening for
+  // writing).
+  bool finishInterruptedChanges();
+  // Inside a change: the current record's stored values, kept before its first update.
+  bool keepFormerValues();
+  // A file made anew or removed: nothing of an earlier change applies to it.
+  bool forgetChanges();
 };
 
 }  // namespace rt

@@ -1,6 +1,8 @@
 // Groups the writes to one or several keyed files. Each file is its own database, so the
-// changes to each file are atomic; across files they are committed one file after another
-// (a crash between two commits can leave the later files unchanged).
+// changes to each file are atomic by themselves; a transaction over several files is made
+// all-or-nothing across them by the change journal (ChangeJournal.h): its deletions take
+// effect at the commit, after every addition and update has been committed, and a program
+// killed in the middle leaves the change to be undone or finished at the files' next opening.
 #pragma once
 
 #include <initializer_list>
@@ -9,6 +11,9 @@
 namespace rt {
 
 class KeyedFile;
+namespace journal {
+struct FilePart;
+}
 
 class Transaction {
  public:
@@ -20,12 +25,26 @@ class Transaction {
   Transaction& operator=(const Transaction&) = delete;
 
   bool active() const { return active_; }
+  // False with rt::errors() telling what happened; the files are then as before, except when
+  // a deletion could not be carried out after everything else was committed: the error says
+  // so, and the change is finished when the file is next opened.
   bool commit();
   void rollback();
+  // The file that could not begin or commit, or nullptr.
+  KeyedFile* failedFile() const { return failed_; }
 
  private:
+  bool journalled() const { return !parts_.empty(); }
+  bool commitJournalled();
+  void release();
   std::vector<KeyedFile*> files_;
+  std::vector<journal::FilePart> parts_;
+  KeyedFile* failed_ = nullptr;
   bool active_ = false;
 };
+
+// Whether transactions over several files keep the change journal (on by default); off only
+// to measure what it costs.
+void setChangeJournal(bool on);
 
 }  // namespace rt
