@@ -1,7 +1,6 @@
 #include "pages/PageMaintenance.h"
 
 #include <QLabel>
-#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <optional>
@@ -10,7 +9,6 @@
 #include "common/System.h"
 #include "dictionary/Dictionary.h"
 #include "pages/PageReading.h"
-#include "runtime/data/Transaction.h"
 #include "runtime/proc/Threads.h"
 #include "runtime/ui/MessageBox.h"
 #include "runtime/ui/TableWindows.h"
@@ -32,39 +30,6 @@ void addToCount(long k = 1) {
   counttext = std::to_string(std::strtol(counttext.str().c_str(), nullptr, 10) + k);
 }
 
-// The changes of a group of pages: one transaction per file, the details' committed before
-// the pages', so a run killed between two commits leaves a page that the next run still finds.
-class PageGroup {
- public:
-  PageGroup() {
-    for (std::size_t i = 0; i < kFiles; ++i) {
-      tx_[i].emplace(std::initializer_list<rt::KeyedFile*>{file(i)});
-      if (!tx_[i]->active()) {
-        failed_ = manager(i);
-        return;
-      }
-    }
-  }
-  rt::FileManager* failed() const { return failed_; }
-  // The manager of the file that did not commit, or nullptr.
-  rt::FileManager* commit() {
-    for (std::size_t i = 0; i < kFiles; ++i)
-      if (!tx_[i]->commit()) return manager(i);
-    return nullptr;
-  }
-
- private:
-  static constexpr std::size_t kFiles = kDetailCount + 1;
-  static rt::KeyedFile* file(std::size_t i) {
-    return i < kDetailCount ? PageDetailFiles()[i].file : &WebPages;
-  }
-  static rt::FileManager* manager(std::size_t i) {
-    return i < kDetailCount ? *PageDetailFiles()[i].manager : WebPagesManager;
-  }
-  std::array<std::optional<rt::Transaction>, kFiles> tx_;
-  rt::FileManager* failed_ = nullptr;
-};
-
 // Deletes the domain's pages; the page count ends as the number deleted and committed.
 void deleteDomainPages(const rt::Binding& pageCount, Redraw& redraw) {
   using Clock = std::chrono::steady_clock;
@@ -72,7 +37,7 @@ void deleteDomainPages(const rt::Binding& pageCount, Redraw& redraw) {
   constexpr auto kSlice = std::chrono::milliseconds(50);
   long committed = 0, deleted = 0;
   bool reported = false;
-  std::optional<PageGroup> group;
+  std::optional<pagereading::PageChange> group;
   Clock::time_point started;
   auto fail = [&](rt::FileManager* m, rt::MessageId id) {
     m->RaiseError(id);
@@ -80,7 +45,7 @@ void deleteDomainPages(const rt::Binding& pageCount, Redraw& redraw) {
     return false;
   };
   auto begin = [&] {
-    group.emplace();
+    group.emplace(WebPagesManager);
     started = Clock::now();
     return group->failed() ? fail(group->failed(), rt::MessageId::FileAccessError) : true;
   };

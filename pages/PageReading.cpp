@@ -12,6 +12,7 @@
 #include "dictionary/Dictionary.h"
 #include "pages/HtmlTagRules.h"
 #include "runtime/data/Errors.h"
+#include "runtime/data/FileManager.h"
 #include "runtime/data/Transaction.h"
 #include "runtime/proc/Threads.h"
 #include "runtime/text/Dates.h"
@@ -32,33 +33,6 @@ using Detail = PageDetail;
 std::int16_t shortLine(long line) {
   return static_cast<std::int16_t>(std::clamp<long>(line, 0, INT16_MAX));
 }
-
-// The page's detail rewrite: one transaction per detail file, rolled back unless committed,
-// so a run that fails leaves the page's old details in place.
-class DetailRewrite {
- public:
-  DetailRewrite() {
-    for (std::size_t i = 0; i < kDetails.size(); ++i) {
-      tx_[i].emplace(std::initializer_list<rt::KeyedFile*>{kDetails[i].file});
-      if (!tx_[i]->active() && failed_ < 0) {
-        failed_ = static_cast<int>(i);
-        error_ = rt::errors();
-      }
-    }
-  }
-  int failed() const { return failed_; }
-  const rt::ErrorState& error() const { return error_; }
-  int commit() {
-    for (std::size_t i = 0; i < kDetails.size(); ++i)
-      if (!tx_[i]->commit()) return static_cast<int>(i);
-    return -1;
-  }
-
- private:
-  std::array<std::optional<rt::Transaction>, kDetailCount> tx_;
-  int failed_ = -1;
-  rt::ErrorState error_;
-};
 
 void report(Detail d, rt::MessageId id) {
   (*kDetails[d].manager)->RaiseError(id);
@@ -315,15 +289,36 @@ bool TempCopy::prepare() {
   return ::truncate(file_->temp.path().c_str(), 0) == 0;
 }
 
+PageChange::PageChange(rt::FileManager* pages) : pages_(pages) {
+  std::vector<rt::KeyedFile*> files;
+  if (pages_) files.push_back(pages_->keyedFile());
+  for (const PageDetailFile& d : kDetails) files.push_back(d.file);
+  tx_ = std::make_unique<rt::Transaction>(files);
+  if (!tx_->active()) failed_ = managerOf(tx_->failedFile());
+}
+
+PageChange::~PageChange() = default;
+
+rt::FileManager* PageChange::commit() {
+  if (tx_->commit()) return nullptr;
+  return managerOf(tx_->failedFile());
+}
+
+rt::FileManager* PageChange::managerOf(const rt::KeyedFile* file) const {
+  for (const PageDetailFile& d : kDetails)
+    if (d.file == file) return *d.manager;
+  return pages_ ? pages_ : *kDetails.front().manager;
+}
+
 PageResult ReplacePageDetails(OpenFile& page, TempCopy& temp, Progress& progress, Redraw& redraw,
-                              const std::function<bool(long lines)>& store) {
+                              const std::function<bool(long lines)>& store,
+                              rt::FileManager* pages) {
   for (auto* flag : {&WEB.DATA1, &WEB.DATA2, &WEB.DATA3, &WEB.DATA4, &WEB.DATA5}) flag->clear();
   statustext = kClearing;
   redraw.page();
-  DetailRewrite rewrite;
-  if (rewrite.failed() >= 0) {
-    rt::errors() = rewrite.error();
-    report(static_cast<Detail>(rewrite.failed()), rt::MessageId::FileAccessError);
+  PageChange change(pages);
+  if (rt::FileManager* failed = change.failed()) {
+    failed->RaiseError(rt::MessageId::FileAccessError);
     return {};
   }
   for (std::size_t i = 0; i < kDetails.size(); ++i) {
@@ -397,8 +392,8 @@ PageResult ReplacePageDetails(OpenFile& page, TempCopy& temp, Progress& progress
   copy.close();
   if (!store(read)) return {};
 
-  if (const int failed = rewrite.commit(); failed >= 0) {
-    report(static_cast<Detail>(failed), rt::MessageId::RecordNotAdded);
+  if (rt::FileManager* failed = change.commit()) {
+    failed->RaiseError(rt::MessageId::RecordNotAdded);
     return {};
   }
   return {Outcome::Done, {}, read};

@@ -19,6 +19,7 @@
 namespace rt {
 class FileManager;
 class KeyedFile;
+class Transaction;
 }  // namespace rt
 
 namespace pagereading {
@@ -122,6 +123,26 @@ class BulkWrites {
   std::vector<rt::KeyedFile*> files_;
 };
 
+// One change over the five detail files and, when given, the page file: committed whole or
+// not at all, also when the program is killed in the middle (rt::Transaction).
+class PageChange {
+ public:
+  explicit PageChange(rt::FileManager* pages = nullptr);
+  ~PageChange();
+  PageChange(const PageChange&) = delete;
+  PageChange& operator=(const PageChange&) = delete;
+  // The manager of the file that could not begin, or nullptr.
+  rt::FileManager* failed() const { return failed_; }
+  // nullptr when committed; else the manager of the file that failed, rt::errors() telling.
+  rt::FileManager* commit();
+
+ private:
+  rt::FileManager* managerOf(const rt::KeyedFile* file) const;
+  rt::FileManager* pages_;
+  std::unique_ptr<rt::Transaction> tx_;
+  rt::FileManager* failed_ = nullptr;
+};
+
 // The five detail files, open while the object lives (an already open file is no error).
 class DetailFiles {
  public:
@@ -182,11 +203,12 @@ struct PageResult {
 // With the page file DOS open: clears the five flags of the page in the WebPages buffer and
 // its old details, copies the page into the temporary copy and reads the copy with the tag rules
 // into new details, the title and, when the page has lines, its file data and read date. The old
-// details are found through the page path keys; the new ones replace them in one transaction per
-// detail file. `store` runs once the page is read and before anything is committed (the caller's
-// own write of the page); false rolls the details back. A failure of the detail files has been
-// reported by the time Ended comes back.
+// details are found through the page path keys; the new ones replace them in one change.
+// `store` runs once the page is read and before anything is committed (the caller's own write
+// of the page, in the change when `pages` is its file's manager); false rolls the details back.
+// A failure of the files has been reported by the time Ended comes back.
 PageResult ReplacePageDetails(OpenFile& page, TempCopy& copy, Progress& progress, Redraw& redraw,
-                              const std::function<bool(long lines)>& store);
+                              const std::function<bool(long lines)>& store,
+                              rt::FileManager* pages = nullptr);
 
 }  // namespace pagereading

@@ -225,7 +225,7 @@ void readEntry(const rt::DirEntry& entry, pagereading::TempCopy& copy,
   };
   pagereading::Progress progress;
   const pagereading::PageResult result =
-      pagereading::ReplacePageDetails(page, copy, progress, redraw, store);
+      pagereading::ReplacePageDetails(page, copy, progress, redraw, store, WebPagesManager);
   counttext.clear();
   if (result.outcome == pagereading::Outcome::Done)
     statustext = std::string(htmlfilename.clip()) + "  file reading done.";

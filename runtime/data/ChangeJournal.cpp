@@ -192,14 +192,13 @@ std::string Journal::error() const {
   return std::string("the change journal: ") + sqlite3_errmsg(db_);
 }
 
-bool Journal::begin(const std::vector<std::pair<std::string, const FilePart*>>& parts, bool decided,
+bool Journal::begin(const std::vector<std::pair<std::string, const FilePart*>>& parts,
                     std::int64_t& id) {
   if (!run("BEGIN IMMEDIATE")) return false;
-  sql::Stmt c(db_, "INSERT INTO change(decided) VALUES(?1)");
+  sql::Stmt c(db_, "INSERT INTO change(decided) VALUES(0)");
   sql::Stmt p(db_, "INSERT INTO part VALUES(?1, ?2, ?3, ?4, ?5)");
   bool ok = c && p;
   if (ok) {
-    sqlite3_bind_int(c.get(), 1, decided ? 1 : 0);
     ok = sqlite3_step(c.get()) == SQLITE_DONE;
     id = sqlite3_last_insert_rowid(db_);
   }

@@ -1,17 +1,17 @@
 // The journal that makes a change spanning several data files all-or-nothing, though each
 // file is its own database and commits on its own.
 //
-// A change runs in two phases. In the first, every file's additions and updates are made and
-// committed, while its deletions are only noted; before the first of those commits the
-// journal ("CHANGES.db" beside the data files) holds, per file, the rows added, the rows
-// to delete and the rows updated with their former values. When every file has committed,
-// the change is marked decided in the journal; in the second phase each file's deletions are
-// carried out and committed; then the change leaves the journal.
+// While a change is made, each file's additions and updates are written and its deletions only
+// noted. At the commit the journal ("CHANGES.db" beside the data files) first records, per
+// file, the rows added, the rows updated with their former values and the rows to delete.
+// Then the additions and updates are committed file by file; the deletions run, uncommitted,
+// in every file (a file that refuses one still lets the change be taken back); the change is
+// marked decided; the deletions are committed, children first; the change leaves the journal.
 //
 // A change interrupted before its decision is undone, one interrupted after it is finished,
 // file by file, when the file is next opened for writing. Deletions come last so that nothing
 // a deletion removes has to be kept for an undo: a cascade delete costs one list of row
-// numbers.
+// numbers. A COMMIT that fails after the decision is tried again, then left to that opening.
 #pragma once
 
 #include <sqlite3.h>
@@ -61,8 +61,7 @@ class Journal {
   static Journal* of(const std::string& dir, bool create);
 
   // Records a change's parts (file name, part); its id in `id`.
-  bool begin(const std::vector<std::pair<std::string, const FilePart*>>& parts, bool decided,
-             std::int64_t& id);
+  bool begin(const std::vector<std::pair<std::string, const FilePart*>>& parts, std::int64_t& id);
   bool decide(std::int64_t id);
   bool end(std::int64_t id);
   // The pending parts for a file; false when the journal cannot be read.

@@ -161,15 +161,13 @@ bool Transaction::commit() {
 bool Transaction::commitJournalled() {
   const std::string dir = directoryOf(files_[0]->impl_->path);
   journal::Journal* j = journal::Journal::of(dir, true);
-  bool firstPhase = false;
   std::vector<std::pair<std::string, const journal::FilePart*>> listed;
   for (std::size_t i = 0; i < files_.size(); ++i) {
     if (parts_[i].empty()) continue;
     listed.emplace_back(nameOf(files_[i]->impl_->path), &parts_[i]);
-    firstPhase = firstPhase || parts_[i].firstPhaseWrites();
   }
   std::int64_t id = 0;
-  if (!j || !j->begin(listed, !firstPhase, id)) {
+  if (!j || !j->begin(listed, id)) {
     const std::string why = j ? j->error() : "the change journal cannot be opened in " + dir;
     for (KeyedFile* f : files_) sql::exec(f->impl_->db, "ROLLBACK");
     failed_ = files_[0];
@@ -196,31 +194,35 @@ bool Transaction::commitJournalled() {
     errors() = failure;
     return false;
   };
-  for (std::size_t i = 0; firstPhase && i < files_.size(); ++i) {
+  for (std::size_t i = 0; i < files_.size(); ++i) {
     if (!parts_[i].firstPhaseWrites()) continue;
     if (!commitFile(*files_[i]->impl_)) return undo(i);
     committed.push_back(i);
     testhooks::point("file-committed");
   }
-  if (firstPhase) {
-    if (!j->decide(id)) {
-      setError(ErrorCode::WriteError, files_[0]->impl_->label(), j->error());
-      return undo(0);
-    }
-    testhooks::point("change-decided");
-  }
-
-  // Second phase: the deletions, children first so that no record outlives its parent.
-  bool ok = true;
+  // The deletions run, uncommitted, in every file before the decision: one that a file
+  // refuses still leaves the whole change to be taken back.
   for (std::size_t n = files_.size(); n-- > 0;) {
     KeyedFile::Impl& d = *files_[n]->impl_;
     if (parts_[n].deleted.empty()) {
-      if (!sqlite3_get_autocommit(d.db)) sql::exec(d.db, "COMMIT");
+      if (!sqlite3_get_autocommit(d.db) && sql::exec(d.db, "COMMIT") != SQLITE_OK) return undo(n);
       continue;
     }
-    auto attempt = [&] { return begin(d) && runDeletes(d, parts_[n].deleted) && commitFile(d); };
-    // Once decided the change can only go forward: a failed COMMIT is tried once more.
-    if (!attempt() && !attempt()) {
+    if (!begin(d) || !runDeletes(d, parts_[n].deleted)) return undo(n);
+  }
+  if (!j->decide(id)) {
+    setError(ErrorCode::WriteError, files_[0]->impl_->label(), j->error());
+    return undo(0);
+  }
+  testhooks::point("change-decided");
+
+  // Second phase: the deletions committed, children first so that no record outlives its
+  // parent. Once decided the change can only go forward: a failed COMMIT is tried once more.
+  bool ok = true;
+  for (std::size_t n = files_.size(); n-- > 0;) {
+    KeyedFile::Impl& d = *files_[n]->impl_;
+    if (parts_[n].deleted.empty()) continue;
+    if (!commitFile(d) && !(begin(d) && runDeletes(d, parts_[n].deleted) && commitFile(d))) {
       if (ok) {
         failed_ = files_[n];
         setError(ErrorCode::WriteError, d.label(),
@@ -240,14 +242,15 @@ bool KeyedFile::Impl::finishInterruptedChanges() {
   if (!j) return true;
   const std::string name = nameOf(path);
   std::vector<journal::PendingPart> parts;
-  if (!j->pending(name, parts)) return fail(ErrorCode::FileSystemError, j->error());
+  if (!j->pending(name, parts)) return true;
   for (const journal::PendingPart& p : parts) {
     const bool done = inTransaction(*this, [&] {
       return p.decided ? runDeletes(*this, p.deleted) : undoFirstPhase(*this, p.inserted, p.images);
     });
-    if (!done) return false;
-    if (!j->finished(p.change, name)) return fail(ErrorCode::FileSystemError, j->error());
+    // The file still opens; what could not be done waits for its next opening.
+    if (!done || !j->finished(p.change, name)) break;
   }
+  clearError();
   return true;
 }
 
