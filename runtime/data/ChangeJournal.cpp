@@ -1,7 +1,6 @@
 #include "runtime/data/ChangeJournal.h"
 
 #include <cstring>
-#include <map>
 #include <memory>
 
 #include "runtime/data/SqlCore.h"
@@ -157,9 +156,12 @@ bool bindPacked(sqlite3_stmt* s, int first, const std::string& packed) {
 }
 
 Journal* Journal::of(const std::string& dir, bool create) {
-  static std::map<std::string, std::unique_ptr<Journal>> journals;
+  // The last directory's journal stays open: the data files of a run are in one directory,
+  // and a connection per directory ever used would hold its files open for the whole run.
+  static std::string lastDir;
+  static std::unique_ptr<Journal> last;
   const std::string key = resolvePath(dir);
-  if (auto it = journals.find(key); it != journals.end()) return it->second.get();
+  if (last && key == lastDir) return last.get();
   const std::string path = key + "/" + kName;
   if (!create && !FileExists(path)) return nullptr;
   sqlite3* db = nullptr;
@@ -181,7 +183,13 @@ Journal* Journal::of(const std::string& dir, bool create) {
     sqlite3_close_v2(db);
     return nullptr;
   }
-  return (journals[key] = std::unique_ptr<Journal>(new Journal(db))).get();
+  last.reset(new Journal(db));
+  lastDir = key;
+  return last.get();
+}
+
+Journal::~Journal() {
+  sqlite3_close_v2(db_);
 }
 
 bool Journal::run(const char* sqlText) {

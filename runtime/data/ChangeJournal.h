@@ -54,11 +54,14 @@ struct PendingPart {
   std::vector<std::pair<std::int64_t, std::string>> images;
 };
 
-// The journal of one directory; connections are kept for the program's run.
+// The journal of one directory.
 class Journal {
  public:
   // The journal of `dir`; with create false, nullptr when it has no journal file.
   static Journal* of(const std::string& dir, bool create);
+  ~Journal();
+  Journal(const Journal&) = delete;
+  Journal& operator=(const Journal&) = delete;
 
   // Records a change's parts (file name, part); its id in `id`.
   bool begin(const std::vector<std::pair<std::string, const FilePart*>>& parts, std::int64_t& id);
