@@ -424,6 +424,64 @@ TEST_F(KeyedFileTest, TransactionRollsBackOrCommitsAllItsFiles) {
   EXPECT_EQ(other->records(), 1);
 }
 
+// Deletions inside a change over several files are carried out at its commit: the file's own
+// reads no longer see them, and a deletion a file refuses takes back what the other files
+// had committed, updates included.
+TEST_F(KeyedFileTest, ChangeOverFilesIsWholeOrNotAtAll) {
+  TestFile other("OTHER");
+  ASSERT_TRUE(other->create());
+  ASSERT_TRUE(other->open());
+  ASSERT_TRUE(t.addRec("a", "old"));
+  ASSERT_TRUE(t.addRec("b"));
+  ASSERT_TRUE(other.addRec("gone"));
+  ASSERT_EQ(sqlite3_exec(other->connection(),
+                         "CREATE TRIGGER refuse BEFORE DELETE ON \"Tests\" WHEN old.NAME = 'kept' "
+                         "BEGIN SELECT RAISE(ABORT, 'refused'); END",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  auto names = [](TestFile& f) {
+    std::vector<std::string> out;
+    f->setKeyOrder(kName);
+    while (f->next()) out.push_back(f.rec.name.str() + "/" + f.rec.host.str());
+    return out;
+  };
+  {
+    Transaction tx{t.file.get(), other.file.get()};
+    t.set("a");
+    ASSERT_TRUE(t->get(kName));
+    t.rec.host = "new";
+    ASSERT_TRUE(t->put());
+    ASSERT_TRUE(t.addRec("c"));
+    other.set("gone");
+    ASSERT_TRUE(other->get(kName));
+    ASSERT_TRUE(other->erase());
+    EXPECT_TRUE(names(other).empty());
+    EXPECT_TRUE(tx.commit()) << errors().text;
+  }
+  EXPECT_EQ(names(t), (std::vector<std::string>{"a/new", "b/", "c/"}));
+  EXPECT_TRUE(names(other).empty());
+
+  ASSERT_TRUE(other.addRec("kept"));
+  {
+    Transaction tx{t.file.get(), other.file.get()};
+    t.set("a");
+    ASSERT_TRUE(t->get(kName));
+    t.rec.host = "newer";
+    ASSERT_TRUE(t->put());
+    ASSERT_TRUE(t.addRec("d"));
+    t.set("b");
+    ASSERT_TRUE(t->get(kName));
+    ASSERT_TRUE(t->erase());
+    other.set("kept");
+    ASSERT_TRUE(other->get(kName));
+    ASSERT_TRUE(other->erase());
+    EXPECT_FALSE(tx.commit());
+    EXPECT_EQ(tx.failedFile(), other.file.get());
+  }
+  EXPECT_EQ(names(t), (std::vector<std::string>{"a/new", "b/", "c/"}));
+  EXPECT_EQ(names(other), (std::vector<std::string>{"kept/"}));
+}
+
 TEST_F(KeyedFileTest, PendingAppendsSurviveTransactionsAndDestruction) {
   ASSERT_TRUE(t.addRec("added"));
   t.set("appended");
