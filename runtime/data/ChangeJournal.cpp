@@ -1,5 +1,6 @@
 #include "runtime/data/ChangeJournal.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -85,6 +86,15 @@ std::string directoryOf(const std::string& path) {
 std::string nameOf(const std::string& path) {
   auto slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void FilePart::truncate(const std::array<std::size_t, 3>& sizes) {
+  for (std::size_t i = sizes[0]; i < inserted.size(); ++i) insertedSet.erase(inserted[i]);
+  for (std::size_t i = sizes[1]; i < deleted.size(); ++i) deletedSet.erase(deleted[i]);
+  for (std::size_t i = sizes[2]; i < images.size(); ++i) imagedSet.erase(images[i].first);
+  inserted.resize(std::min(sizes[0], inserted.size()));
+  deleted.resize(std::min(sizes[1], deleted.size()));
+  images.resize(std::min(sizes[2], images.size()));
 }
 
 std::string packRow(sqlite3* db, const std::string& table, const std::string& columns,

@@ -16,6 +16,8 @@
 
 #include <sqlite3.h>
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <unordered_set>
@@ -37,6 +39,8 @@ struct FilePart {
   std::vector<std::pair<std::int64_t, std::string>> images;  // rows updated: former values
   std::unordered_set<std::int64_t> insertedSet, deletedSet, imagedSet;
 
+  // Back to the sizes of an earlier moment: what came after it was taken back.
+  void truncate(const std::array<std::size_t, 3>& sizes);
   bool firstPhaseWrites() const { return !inserted.empty() || !images.empty(); }
   bool empty() const { return !firstPhaseWrites() && deleted.empty(); }
 };

@@ -98,7 +98,21 @@ Transaction::Transaction(std::vector<KeyedFile*> files) {
       rollback();
       return;
     }
-    if (!sqlite3_get_autocommit(d.db)) continue;  // already inside an outer transaction
+    if (!sqlite3_get_autocommit(d.db)) {
+      // Inside an outer transaction: a savepoint, so that this one can still be taken back
+      // alone while the outer keeps everything else.
+      static unsigned serial = 0;
+      Nested n{f, "tw" + std::to_string(++serial)};
+      if (d.part) n.kept = {d.part->inserted.size(), d.part->deleted.size(), d.part->images.size()};
+      if (int rc = sql::exec(d.db, ("SAVEPOINT " + n.name).c_str()); rc != SQLITE_OK) {
+        d.failSql(rc, ErrorCode::AccessDenied, "transaction refused");
+        failed_ = f;
+        rollback();
+        return;
+      }
+      nested_.push_back(std::move(n));
+      continue;
+    }
     if (!begin(d)) {
       failed_ = f;
       rollback();
@@ -135,6 +149,8 @@ void Transaction::release() {
 bool Transaction::commit() {
   if (!active_) return false;
   active_ = false;
+  for (const Nested& n : nested_) sql::exec(n.file->impl_->db, ("RELEASE " + n.name).c_str());
+  nested_.clear();
   std::size_t changed = 0;
   for (const journal::FilePart& p : parts_) changed += p.empty() ? 0 : 1;
   bool ok = true;
@@ -256,6 +272,15 @@ bool KeyedFile::Impl::finishInterruptedChanges() {
 
 void Transaction::rollback() {
   active_ = false;
+  for (const Nested& n : nested_) {
+    KeyedFile::Impl& d = *n.file->impl_;
+    sql::exec(d.db, ("ROLLBACK TO " + n.name).c_str());
+    sql::exec(d.db, ("RELEASE " + n.name).c_str());
+    if (d.part) d.part->truncate(n.kept);
+    d.invalidate();
+    ++d.gen;
+  }
+  nested_.clear();
   for (KeyedFile* f : files_) {
     KeyedFile::Impl& d = *f->impl_;
     if (d.db && !sqlite3_get_autocommit(d.db)) sql::exec(d.db, "ROLLBACK");

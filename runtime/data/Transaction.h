@@ -5,7 +5,10 @@
 // killed in the middle leaves the change to be undone or finished at the files' next opening.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 namespace rt {
@@ -17,7 +20,9 @@ struct FilePart;
 
 class Transaction {
  public:
-  // Begins on every open file given (pending appends are committed first).
+  // Begins on every open file given (pending appends are committed first). A file already in
+  // an outer transaction gets a savepoint there: committing keeps the changes for the outer
+  // one's commit, rolling back takes back only what came after it.
   Transaction(std::initializer_list<KeyedFile*> files);
   explicit Transaction(std::vector<KeyedFile*> files);
   ~Transaction();  // rolls back unless committed
@@ -37,7 +42,13 @@ class Transaction {
   bool journalled() const { return !parts_.empty(); }
   bool commitJournalled();
   void release();
+  struct Nested {
+    KeyedFile* file;
+    std::string name;
+    std::array<std::size_t, 3> kept{};  // the outer change's part, as it stood
+  };
   std::vector<KeyedFile*> files_;
+  std::vector<Nested> nested_;
   std::vector<journal::FilePart> parts_;
   KeyedFile* failed_ = nullptr;
   bool active_ = false;

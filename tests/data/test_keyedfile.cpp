@@ -482,6 +482,48 @@ TEST_F(KeyedFileTest, ChangeOverFilesIsWholeOrNotAtAll) {
   EXPECT_EQ(names(other), (std::vector<std::string>{"kept/"}));
 }
 
+// A transaction inside another takes back only its own changes, deletions noted for the
+// outer change's commit included; what it commits waits for the outer one.
+TEST_F(KeyedFileTest, InnerTransactionTakesBackOnlyItsOwnChanges) {
+  TestFile other("OTHER");
+  ASSERT_TRUE(other->create());
+  ASSERT_TRUE(other->open());
+  ASSERT_TRUE(t.addRec("a"));
+  ASSERT_TRUE(t.addRec("b"));
+  auto count = [](TestFile& f) {
+    int n = 0;
+    for (f->setKeyOrder(kName); f->next();) ++n;
+    return n;
+  };
+  {
+    Transaction outer{t.file.get(), other.file.get()};
+    ASSERT_TRUE(other.addRec("kept"));
+    {
+      Transaction inner{t.file.get(), other.file.get()};
+      ASSERT_TRUE(other.addRec("taken back"));
+      t.set("a");
+      ASSERT_TRUE(t->get(kName));
+      ASSERT_TRUE(t->erase());
+      EXPECT_EQ(count(t), 1);
+    }
+    EXPECT_EQ(count(t), 2);
+    EXPECT_EQ(count(other), 1);
+    {
+      Transaction inner{t.file.get(), other.file.get()};
+      t.set("b");
+      ASSERT_TRUE(t->get(kName));
+      ASSERT_TRUE(t->erase());
+      EXPECT_TRUE(inner.commit());
+    }
+    EXPECT_EQ(count(t), 1);
+    EXPECT_TRUE(outer.commit()) << errors().text;
+  }
+  EXPECT_EQ(count(t), 1);
+  EXPECT_EQ(count(other), 1);
+  t.set("a");
+  EXPECT_TRUE(t->get(kName));
+}
+
 TEST_F(KeyedFileTest, PendingAppendsSurviveTransactionsAndDestruction) {
   ASSERT_TRUE(t.addRec("added"));
   t.set("appended");
