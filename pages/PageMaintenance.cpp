@@ -1,9 +1,7 @@
 #include "pages/PageMaintenance.h"
 
 #include <QLabel>
-#include <chrono>
 #include <cstdlib>
-#include <optional>
 #include <string>
 
 #include "common/System.h"
@@ -32,34 +30,28 @@ void addToCount(long k = 1) {
 
 // Deletes the domain's pages; the page count ends as the number deleted and committed.
 void deleteDomainPages(const rt::Binding& pageCount, Redraw& redraw) {
-  using Clock = std::chrono::steady_clock;
-  // A group is committed, and the other windows let in, this often.
-  constexpr auto kSlice = std::chrono::milliseconds(50);
   long committed = 0, deleted = 0;
   bool reported = false;
-  std::optional<pagereading::PageChange> group;
-  Clock::time_point started;
+  pagereading::PageGroup group(WebPagesManager);
   auto fail = [&](rt::FileManager* m, rt::MessageId id) {
     m->RaiseError(id);
     reported = true;
     return false;
   };
   auto begin = [&] {
-    group.emplace(WebPagesManager);
-    started = Clock::now();
-    return group->failed() ? fail(group->failed(), rt::MessageId::FileAccessError) : true;
+    rt::FileManager* failed = group.begin();
+    return failed ? fail(failed, rt::MessageId::FileAccessError) : true;
   };
   auto commit = [&] {
-    rt::FileManager* failed = group->commit();
-    group.reset();
-    if (failed) return fail(failed, rt::MessageId::RecordNotDeleted);
+    if (rt::FileManager* failed = group.commit())
+      return fail(failed, rt::MessageId::RecordNotDeleted);
     committed = deleted;
     return true;
   };
   const bool done = begin() && pagereading::DeleteByLeadingKey(
                                    WebPages, WEB_NAMES, domainname.clip(), [&](bool matches) {
                                      if (!matches) return true;
-                                     if (Clock::now() - started >= kSlice) {
+                                     if (group.due()) {
                                        if (!commit()) return false;
                                        redraw.now();
                                        rt::yieldToOthers();
@@ -80,7 +72,7 @@ void deleteDomainPages(const rt::Binding& pageCount, Redraw& redraw) {
     commit();
   } else {
     if (!reported) fail(WebPagesManager, rt::MessageId::RecordNotDeleted);
-    group.reset();  // the pages of the group stay whole
+    group.abandon();  // the pages of the group stay whole
   }
   pageCount.set(static_cast<double>(committed));
 }

@@ -310,6 +310,23 @@ rt::FileManager* PageChange::managerOf(const rt::KeyedFile* file) const {
   return pages_ ? pages_ : *kDetails.front().manager;
 }
 
+rt::FileManager* PageGroup::begin() {
+  change_ = std::make_unique<PageChange>(pages_);
+  started_ = std::chrono::steady_clock::now();
+  return change_->failed();
+}
+
+bool PageGroup::due() const {
+  // Also how often the other windows are let in.
+  return std::chrono::steady_clock::now() - started_ >= std::chrono::milliseconds(50);
+}
+
+rt::FileManager* PageGroup::commit() {
+  rt::FileManager* failed = change_ ? change_->commit() : nullptr;
+  change_.reset();
+  return failed;
+}
+
 PageResult ReplacePageDetails(OpenFile& page, TempCopy& temp, Progress& progress, Redraw& redraw,
                               const std::function<bool(long lines)>& store,
                               rt::FileManager* pages) {

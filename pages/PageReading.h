@@ -143,6 +143,25 @@ class PageChange {
   rt::FileManager* failed_ = nullptr;
 };
 
+// Changes to the pages committed in groups, one PageChange each, a group once a slice of time
+// has passed since it began: a commit per page was most of a run's time. A page that fails
+// is taken back alone (its own PageChange inside the group's is a savepoint).
+class PageGroup {
+ public:
+  explicit PageGroup(rt::FileManager* pages) : pages_(pages) {}
+  // nullptr when the group began, else the manager of the file that could not begin.
+  rt::FileManager* begin();
+  bool due() const;
+  // Commits the group; nullptr when committed, else the manager of the file that failed.
+  rt::FileManager* commit();
+  void abandon() { change_.reset(); }
+
+ private:
+  rt::FileManager* pages_;
+  std::unique_ptr<PageChange> change_;
+  std::chrono::steady_clock::time_point started_{};
+};
+
 // The five detail files, open while the object lives (an already open file is no error).
 class DetailFiles {
  public:

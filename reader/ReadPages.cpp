@@ -311,7 +311,24 @@ void ReadDomainPages() {
     if (pages.ok()) {
       const std::vector<rt::DirEntry> entries =
           rt::ListDirectory(rt::joinPath(localdir.clip(), "*.htm"));
-      for (auto e = entries.rbegin(); e != entries.rend(); ++e) readEntry(*e, copy, redraw);
+      // A group that cannot begin or be committed ends the run with its message.
+      pagereading::PageGroup group(WebPagesManager);
+      rt::FileManager* failed = group.begin();
+      rt::MessageId why = rt::MessageId::FileAccessError;
+      for (auto e = entries.rbegin(); !failed && e != entries.rend(); ++e) {
+        if (group.due()) {
+          why = rt::MessageId::RecordNotAdded;
+          if ((failed = group.commit())) break;
+          why = rt::MessageId::FileAccessError;
+          if ((failed = group.begin())) break;
+        }
+        readEntry(*e, copy, redraw);
+      }
+      if (!failed && (failed = group.commit())) why = rt::MessageId::RecordNotAdded;
+      if (failed) {
+        group.abandon();
+        failed->RaiseError(why);
+      }
     } else {
       statustext = "The web pages cannot be opened: " + rt::errors().text;
     }
