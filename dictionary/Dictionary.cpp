@@ -196,6 +196,9 @@ void DictionaryInitFiles(const std::vector<std::string_view>& labels) {
     (*p->relations)->Init(**p->manager);
     registerRelations(*p);
   }
+  // A change a killed run left half done is settled before any window shows the files.
+  for (const Pair* p : pairs)
+    if (p->keyed) p->keyed->finishInterruptedChanges();
 }
 
 void DictionaryInit() {

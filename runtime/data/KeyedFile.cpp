@@ -483,6 +483,17 @@ bool KeyedFile::open(OpenMode mode) {
   return true;
 }
 
+void KeyedFile::finishInterruptedChanges() {
+  Impl& d = *impl_;
+  if (d.db) return;
+  const std::string file = path();
+  journal::Journal* j = journal::Journal::of(directoryOf(file), false);
+  std::vector<journal::PendingPart> parts;
+  if (!j || !j->pending(journal::nameOf(file), parts) || parts.empty()) return;
+  if (open({Access::ReadWrite, Share::DenyWrite})) close();
+  clearError();
+}
+
 bool KeyedFile::close() {
   if (!impl_->db) return impl_->fail(ErrorCode::NotOpen, "file not open");
   const bool ok = impl_->commitAppends();

@@ -58,6 +58,9 @@ class KeyedFile {
   bool close();
   bool create();  // a new empty file (replacing an existing one); stays closed
   bool remove();
+  // Undoes or finishes, through an opening for writing, what a change over several files that
+  // was interrupted left in this closed file (an opening for writing does it anyway).
+  void finishInterruptedChanges();
   // Whether any program, this one included, holds the disk file open.
   bool inUse() const;
   bool isOpen() const;
