@@ -233,24 +233,25 @@ bool Transaction::commitJournalled() {
   testhooks::point("change-decided");
 
   // Second phase: the deletions committed, children first so that no record outlives its
-  // parent. Once decided the change can only go forward: a failed COMMIT is tried once more.
-  bool ok = true;
+  // parent. Once decided the change can only go forward: a failed COMMIT is tried once more;
+  // when that fails too, the files after it keep their records until the change is finished
+  // at the next start.
   for (std::size_t n = files_.size(); n-- > 0;) {
     KeyedFile::Impl& d = *files_[n]->impl_;
     if (parts_[n].deleted.empty()) continue;
-    if (!commitFile(d) && !(begin(d) && runDeletes(d, parts_[n].deleted) && commitFile(d))) {
-      if (ok) {
-        failed_ = files_[n];
-        setError(ErrorCode::WriteError, d.label(),
-                 errors().text + "; the deletion is finished when the file is next opened");
-      }
-      ok = false;
+    if (commitFile(d) || (begin(d) && runDeletes(d, parts_[n].deleted) && commitFile(d))) {
+      testhooks::point("file-finished");
       continue;
     }
-    testhooks::point("file-finished");
+    failed_ = files_[n];
+    setError(ErrorCode::WriteError, d.label(),
+             errors().text + "; the deletion is finished when the program next starts");
+    for (KeyedFile* f : files_)
+      if (!sqlite3_get_autocommit(f->impl_->db)) sql::exec(f->impl_->db, "ROLLBACK");
+    return false;
   }
-  if (ok && j->end(id)) testhooks::point("change-ended");
-  return ok;
+  if (j->end(id)) testhooks::point("change-ended");
+  return true;
 }
 
 bool KeyedFile::Impl::finishInterruptedChanges() {

@@ -32,7 +32,7 @@ class Transaction {
   bool active() const { return active_; }
   // False with rt::errors() telling what happened; the files are then as before, except when
   // a deletion could not be carried out after everything else was committed: the error says
-  // so, and the change is finished when the file is next opened.
+  // so, and the change is finished when the program next starts.
   bool commit();
   void rollback();
   // The file that could not begin or commit, or nullptr.
