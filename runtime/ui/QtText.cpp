@@ -12,6 +12,12 @@ std::string storedText(const QString& text) {
   return text.toStdString();
 }
 
+QString fontFamily(std::string_view name) {
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  if (name == "Arial" || name == "Arial Black") return QStringLiteral("Liberation Sans");
+  return {};
+}
+
 QString ShownText::show(std::string_view bytes) {
   bytes_ = std::string(bytes);
   text_ = qtText(bytes);

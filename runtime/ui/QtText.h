@@ -11,6 +11,10 @@ namespace rt {
 QString qtText(std::string_view bytes);
 std::string storedText(const QString& text);
 
+// The family a font the system names is drawn with: "Arial" and "Arial Black" are the
+// metric-compatible Liberation Sans; empty for every other name (the desktop's default).
+QString fontFamily(std::string_view name);
+
 // The text a control shows for its bytes, kept so that text nobody changed reads back as
 // exactly those bytes, even where they were not UTF-8.
 class ShownText {

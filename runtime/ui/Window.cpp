@@ -47,12 +47,6 @@ std::string_view clipped(std::string_view s) {
   return s;
 }
 
-QString fontFamily(std::string_view name) {
-  const std::string n(clipped(name));
-  if (n == "Arial" || n == "Arial Black") return QStringLiteral("Liberation Sans");
-  return {};  // everything else: the desktop's default
-}
-
 int keyCodeOf(const QKeyEvent* e) {
   const int k = e->key();
   if (k >= Qt::Key_F1 && k <= Qt::Key_F12) return key::F1 + (k - Qt::Key_F1);
