@@ -16,11 +16,13 @@ QPrinter& programPrinter() {
   return printer;
 }
 
-bool PrinterSetup() {
+namespace {
+
+bool runPrintDialog(const QString& title) {
   const int thread = currentThread();
   auto dialog = std::make_unique<QPrintDialog>(&programPrinter());
   QPrintDialog* d = dialog.get();
-  d->setWindowTitle(QStringLiteral("Print Setup"));
+  d->setWindowTitle(title);
   bool done = false;
   QObject::connect(d, &QDialog::finished, d, [&, thread](int) {
     done = true;
@@ -36,6 +38,16 @@ bool PrinterSetup() {
   });
   unregisterRuntimeDialog(d);
   return d->result() == QDialog::Accepted;
+}
+
+}  // namespace
+
+bool PrinterSetup() {
+  return runPrintDialog(QStringLiteral("Print Setup"));
+}
+
+bool PrintDialog() {
+  return runPrintDialog(QStringLiteral("Print"));
 }
 
 }  // namespace rt
