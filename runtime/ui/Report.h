@@ -48,15 +48,15 @@ struct ReportControl {
   ReportControlKind kind = ReportControlKind::Text;
   int number = 0;  // for setText and the test's reading of a page; 0: none
   int x = 0, y = 0, width = 0, height = 0;
-  std::string text;        // Text, Check caption, Image file when no field, DateStamp design
-  std::string field;       // "DOM:DOMAINNAME", the memo "HOS:Notes", the image path field
-  std::string expression;  // String or Image instead of a field: "CLIP(imagepath)"
-  std::string picture;     // "@s50", "@D2", "@n10.2", "pPage <<<#p"
+  std::string text = {};        // Text, Check caption, Image file when no field, DateStamp design
+  std::string field = {};       // "DOM:DOMAINNAME", the memo "HOS:Notes", the image path field
+  std::string expression = {};  // String or Image instead of a field: "CLIP(imagepath)"
+  std::string picture = {};     // "@s50", "@D2", "@n10.2", "pPage <<<#p"
   ReportAlign align = ReportAlign::Left;
-  std::optional<ReportFont> font;  // none: the band's
-  long fill = kColorNone;          // Box: 0BBGGRRh
-  int pen = 10;                    // Box, Line, Check: thickness in thousandths; 0 a hairline
-  std::string trueValue = "Y";     // Check
+  std::optional<ReportFont> font = {};  // none: the band's
+  long fill = kColorNone;               // Box: 0BBGGRRh
+  int pen = 10;                         // Box, Line, Check: thickness in thousandths; 0 a hairline
+  std::string trueValue = "Y";          // Check
 };
 
 enum class BandKind {
@@ -71,11 +71,11 @@ struct ReportBand {
   // Header and footer: where on the page; a detail band: x is added to the body's left edge
   // and y is not used (the band goes below the previous one).
   int x = 0, y = 0, width = 0, height = 0;
-  std::vector<ReportControl> controls;
-  std::optional<ReportFont> font;  // none: the report's
+  std::vector<ReportControl> controls = {};
+  std::optional<ReportFont> font = {};  // none: the report's
   // A detail band is printed for a record when this expression over the context's names
   // holds ("": always). A record may so print several detail bands, or none.
-  std::string when;
+  std::string when = {};
 };
 
 // The view a report walks, resolved like a list's order (OrderRow of TableWindows.h).
@@ -127,7 +127,7 @@ int RunReport(const ReportTable& table);
 struct DrawnControl {
   const ReportControl* control = nullptr;
   int x = 0, y = 0, width = 0, height = 0;
-  std::string text;
+  std::string text = {};
 };
 
 class ReportDocument {
