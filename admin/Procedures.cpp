@@ -10,6 +10,7 @@
 #include "admin/Notes.h"
 #include "admin/Registrars.h"
 #include "admin/Reminders.h"
+#include "admin/Reports.h"
 #include "admin/Startup.h"
 
 namespace {
@@ -18,16 +19,16 @@ const ProcedureRegistration procedures{
     {"BrowseDomains", kLargeStack, &BrowseDomains},
     {"BrowseHosts", kLargeStack, &BrowseHosts},
     {"BrowseRegistrars", kLargeStack, &BrowseRegistrars},
-    {"PrintDomains", kLargeStack, nullptr},
+    {"PrintDomains", kLargeStack, &PrintDomains},
     {"PrintHosts", kLargeStack, nullptr},
-    {"PrintRegistrars", kLargeStack, nullptr},
-    {"PrintDomains2", kSmallStack, nullptr},
+    {"PrintRegistrars", kLargeStack, &PrintRegistrars},
+    {"PrintDomains2", kSmallStack, &PrintDomains2},
     {"comparisons", kSmallStack, nullptr},
     {"notice", kSmallStack, &notice},
     {"ConfigureControlPanel", kSmallStack, &ConfigureControlPanel},
     {"cpanel2", kSmallStack, &cpanel2},
     {"BrowseNotes", kSmallStack, &BrowseNotes},
-    {"printnote", kSmallStack, nullptr},
+    {"printnote", kSmallStack, &printnote},
     {"RunPageReader", kSmallStack, &RunPageReader},
     {"splash", kSmallStack, &splash},
 };

@@ -12,6 +12,7 @@
 #include <map>
 
 #include "runtime/data/FileRelations.h"
+#include "runtime/ui/FormCall.h"
 #include "runtime/ui/MessageBox.h"
 #include "runtime/ui/Printing.h"
 #include "runtime/ui/Process.h"
@@ -291,6 +292,7 @@ const ReportDocument* previewDocument(const Window* preview) {
 
 int RunReport(const ReportTable& table) {
   checkReport(table);
+  takeCallRequest();
   std::vector<FileRelations*> opened;
   for (FileRelations** r : table.relations)
     if ((*r)->OpenFiles() == Status::Ok) opened.push_back(*r);
@@ -313,6 +315,7 @@ int RunReport(const ReportTable& table) {
     response = RequestCompleted;
   }
   for (FileRelations* r : opened) r->CloseFiles();
+  setCallResponse(response);
   return response;
 }
 
