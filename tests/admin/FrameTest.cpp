@@ -145,6 +145,7 @@ TEST_F(FrameTest, ItemsOfAbsentProceduresAreUnavailable) {
   const WithoutProcedure rebuild("RebuildIndexes");
   const WithoutProcedure quickView("BrowseWebPages2");
   const WithoutProcedure configure("ConfigureControlPanel");
+  const WithoutProcedure printDomains("PrintDomains");
   ASSERT_NE(startProgram(), nullptr);
   for (int item : {-13, -15, -19, -21, -27, -29, -33, -38})
     EXPECT_FALSE(frame->menuEnabled(item)) << item;

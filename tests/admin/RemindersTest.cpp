@@ -41,13 +41,15 @@ TEST_F(RemindersTest, ListsRenewalsFromTodayToThirtyDaysAheadOnly) {
                               r.DOMAINNAME = "hostonly.com";  // the host date takes no part
                               r.HOSTDATE = today;
                             }});
+  const ProcedureEntry report = SetProcedure("PrintDomains2", nullptr);
   rt::Window* w = openNotice();
   ASSERT_TRUE(w);
   EXPECT_EQ(w->title(), "Domain Reminders:   Due In 30 Days or Less");
   EXPECT_EQ(listed(w), (std::vector<std::string>{"in30.com", "today.com"}));
-  // No editing, and the report is not in the program yet.
+  // No editing, and no printing without the report in the program.
   EXPECT_FALSE(w->enabled(nPrint));
   closeNotice(w);
+  SetProcedure("PrintDomains2", report);
 }
 
 TEST_F(RemindersTest, NoDueDomainOpensAnEmptyList) {

@@ -1,0 +1,157 @@
+// The administration reports: which records each prints and in what order, the date stamp,
+// the PDF of the domain grid, and their callers.
+#include <QProcess>
+
+#include "DomainsTestFixture.h"
+#include "admin/Registrars.h"
+#include "admin/Reminders.h"
+#include "admin/Reports.h"
+#include "runtime/text/Dates.h"
+#include "runtime/text/Picture.h"
+#include "runtime/ui/Report.h"
+
+namespace domaintest {
+namespace {
+
+class ReportsTest : public WindowsTest {
+ protected:
+  // Runs a report procedure on a thread of its own; its preview, or nullptr.
+  rt::Window* preview(void (*report)(), const char* title) {
+    driver.start(report, 50000, "report");
+    return driver.waitForWindow(std::string("Print Preview - ") + title);
+  }
+  // The texts the preview's pages print for a field, page after page.
+  static std::vector<std::string> printed(rt::Window* w, std::string_view field) {
+    std::vector<std::string> out;
+    const rt::ReportDocument* doc = rt::previewDocument(w);
+    for (int p = 1; doc && p <= doc->pageCount(); ++p)
+      for (const rt::DrawnControl& d : doc->layoutPage(p))
+        if (d.control->field == field) out.push_back(d.text);
+    return out;
+  }
+  void closePreview(rt::Window* w) {
+    const std::string title = w->title();
+    ASSERT_TRUE(driver.press(w, 32));
+    ASSERT_TRUE(driver.waitForClose(title));
+  }
+};
+
+TEST_F(ReportsTest, PrintDomainsPrintsInStoredOrderFourToAPage) {
+  for (const char* n : {"zeta.com", "alpha.com", "mid.com", "beta.com", "omega.com"}) addDomain(n);
+  rt::Window* w = preview(&PrintDomains, "Print the Domains File");
+  ASSERT_TRUE(w);
+  EXPECT_EQ(
+      printed(w, "DOM:DOMAINNAME"),
+      (std::vector<std::string>{"zeta.com", "alpha.com", "mid.com", "beta.com", "omega.com"}));
+  const rt::ReportDocument* doc = rt::previewDocument(w);
+  ASSERT_EQ(doc->pageCount(), 2);
+  int labels = 0;
+  std::string stamp;
+  for (const rt::DrawnControl& d : doc->layoutPage(2)) {
+    labels += d.control->kind == rt::ReportControlKind::Text && d.y >= 1300;
+    if (d.control->kind == rt::ReportControlKind::DateStamp) stamp = d.text;
+  }
+  EXPECT_EQ(labels, 28);
+  EXPECT_EQ(stamp, rt::Picture("@d17").format(rt::DateValue{rt::TODAY()}));
+  closePreview(w);
+}
+
+TEST_F(ReportsTest, PrintDomains2PrintsTheRenewalsFromTodayToThirtyDaysAhead) {
+  const std::int32_t today = rt::TODAY();
+  addDomain("in31.com", today + 31);
+  addDomain("in30.com", today + 30);
+  addDomain("yesterday.com", today - 1);
+  addDomain("today.com", today);
+  rt::Window* w = preview(&PrintDomains2, "Print the Domains File");
+  ASSERT_TRUE(w);
+  EXPECT_EQ(printed(w, "DOM:DOMAINNAME"), (std::vector<std::string>{"in30.com", "today.com"}));
+  closePreview(w);
+}
+
+TEST_F(ReportsTest, PrintRegistrarsPrintsByCompanyName) {
+  for (const char* n : {"Zed Names", "acme reg", "Beta Domains"})
+    addRecords<RegistrarsRecord>(RegistrarsDesc(), {[&](RegistrarsRecord& r) {
+                                   r.COMPANYNAME = n;
+                                   r.REGULARFEE = 12.5;
+                                 }});
+  rt::Window* w = preview(&PrintRegistrars, "Print the Registrars File");
+  ASSERT_TRUE(w);
+  EXPECT_EQ(printed(w, "REG:COMPANYNAME"),
+            (std::vector<std::string>{"acme reg", "Beta Domains", "Zed Names"}));
+  EXPECT_EQ(printed(w, "REG:REGULARFEE"), std::vector<std::string>(3, "     12.50"));
+  closePreview(w);
+}
+
+TEST_F(ReportsTest, PrintnotePrintsEveryNoteByDateThenTopic) {
+  addRecords<DnotesRecord>(DnotesDesc(), {[](DnotesRecord& r) {
+                                            r.TOPIC = "later";
+                                            r.DATE = 80000;
+                                          },
+                                          [](DnotesRecord& r) {
+                                            r.TOPIC = "b same day";
+                                            r.DATE = 70000;
+                                            r.REMINDER = "Y";
+                                          },
+                                          [](DnotesRecord& r) {
+                                            r.TOPIC = "a same day";
+                                            r.DATE = 70000;
+                                          }});
+  rt::Window* w = preview(&printnote, "Tarnwick Notes");
+  ASSERT_TRUE(w);
+  EXPECT_EQ(printed(w, "DNO:TOPIC"),
+            (std::vector<std::string>{"a same day", "b same day", "later"}));
+  closePreview(w);
+}
+
+TEST_F(ReportsTest, DomainGridPdfHoldsEveryFieldOfEveryDomain) {
+  addRecords<DomainsRecord>(DomainsDesc(), {[](DomainsRecord& r) {
+                              r.DOMAINNAME = "grid.example";
+                              r.REGISTRAR = "Some Registrar";
+                              r.FEEPAID = rt::Decimal{123456};
+                              r.RENEWALDATE = rt::dateFromYmd(2027, 3, 7);
+                              r.EMAILACCT4 = "five@grid.example";
+                              r.FORWARD4 = "last@forward.example";
+                            }});
+  ASSERT_EQ(DomainsRelations->OpenFiles(), rt::Status::Ok);
+  auto doc = rt::ReadReport(PrintDomainsReport());
+  const std::string pdf = (dir.path() + "/domains.pdf").toStdString();
+  ASSERT_TRUE(doc->writePdf(pdf));
+  DomainsRelations->CloseFiles();
+  QProcess p;
+  p.start("pdftotext", {QString::fromStdString(pdf), "-"});
+  p.waitForFinished(20000);
+  const std::string text = p.readAllStandardOutput().toStdString();
+  for (const char* t :
+       {"Print the Domains File", "Email Acct 5", "Forward 5", "grid.example", "Some Registrar",
+        "1,234.56", "03/07/2027", "five@grid.example", "last@forward.example", "Page 1"})
+    EXPECT_NE(text.find(t), std::string::npos) << t;
+}
+
+TEST_F(ReportsTest, BrowseAndReminderButtonsPrintOnTheirWindowsThread) {
+  addDomain("due.com", rt::TODAY());
+  addRecords<RegistrarsRecord>(RegistrarsDesc(),
+                               {[](RegistrarsRecord& r) { r.COMPANYNAME = "Only Reg"; }});
+  struct Caller {
+    void (*procedure)();
+    const char* name;
+    int button;
+    const char* title;
+  };
+  for (const Caller& c :
+       {Caller{&notice, "notice", 7, "Print the Domains File"},
+        Caller{&BrowseRegistrars, "BrowseRegistrars", 5, "Print the Registrars File"}}) {
+    rt::Window* w = open(c.procedure, c.name);
+    ASSERT_TRUE(w) << c.name;
+    ASSERT_TRUE(driver.press(w, c.button)) << c.name;
+    rt::Window* p = driver.waitForWindow(std::string("Print Preview - ") + c.title);
+    ASSERT_TRUE(p) << c.name;
+    EXPECT_EQ(p->thread(), w->thread());
+    EXPECT_EQ(printed(p, "DOM:DOMAINNAME").size() + printed(p, "REG:COMPANYNAME").size(), 1u);
+    closePreview(p);
+    driver.close(w);
+    ASSERT_TRUE(driver.waitForClose(c.name));
+  }
+}
+
+}  // namespace
+}  // namespace domaintest
