@@ -13,7 +13,8 @@ WindowDesc progressDesc(std::string title) {
   d.kind = WindowKind::Dialog;
   d.title = std::move(title);
   d.resizable = false;
-  d.width = 320;
+  d.width = 360;
+  d.height = 130;
   d.add(ControlKind::Progress, ProgressWindow::kBar);
   d.add(ControlKind::Prompt, ProgressWindow::kText);
   d.add(ControlKind::Prompt, ProgressWindow::kPercent, "0% Completed");

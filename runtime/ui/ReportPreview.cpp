@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QImage>
 #include <QListView>
+#include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollArea>
@@ -243,11 +244,13 @@ class ReportPreviewer : public WindowController {
   }
 
   void print(const std::vector<int>& pages) {
-    if (!PrintDialog()) return;
     QPrinter& printer = programPrinter();
     const ReportPage& pg = doc_.table().page;
-    printer.setFullPage(true);
+    // The paper the report is laid out for, unless the user picks another one.
+    printer.setPageSize(QPageSize(QSizeF(pg.width / 1000.0, pg.height / 1000.0), QPageSize::Inch));
     printer.setPageOrientation(pg.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    if (!PrintDialog()) return;
+    printer.setFullPage(true);
     QPainter p;
     if (!p.begin(&printer)) {
       ShowMessageBox("The printer could not be opened.", "Print");
