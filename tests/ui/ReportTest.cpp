@@ -175,6 +175,21 @@ TEST_F(ReportTest, FieldsShowThroughPicturesAndTheViewsRangeAndFilterHold) {
   EXPECT_EQ(shown,
             (std::vector<std::string>{"a", "      0.05", "b", "  1,234.56", "c", "      0.07"}));
 
+  t.bands[1].controls = {
+      {.kind = C::Check, .width = 800, .height = 150, .text = "Flag", .field = "THI:FLAG"},
+      {.kind = C::Memo, .width = 800, .height = 150, .field = "THI:Notes"}};
+  data.file->setKeyOrder(0);
+  ASSERT_TRUE(data.file->next());  // "a"
+  data.rec.flag = "Y";
+  std::memcpy(data.memo, "a note", 6);
+  ASSERT_TRUE(data.file->put());
+  shown.clear();
+  for (const rt::DrawnControl& d : rt::ReadReport(t)->layoutPage(1))
+    if (d.control->kind == C::Check || d.control->kind == C::Memo) shown.push_back(d.text);
+  EXPECT_EQ(shown,
+            (std::vector<std::string>{"[X] Flag", "a note", "[ ] Flag", "", "[ ] Flag", ""}));
+
+  t = table({200});
   t.view = {.file = data.file.get(), .key = "THI:group", .range = {"THI:GROUP"}};
   data.rec.group = "x";
   EXPECT_EQ(pages(*rt::ReadReport(t)), (std::vector<std::string>{"Head|a,b|Page 1"}));
@@ -208,6 +223,9 @@ TEST_F(ReportTest, PdfHoldsEveryPagesTextsAndAMissingPictureAsAFramedName) {
   EXPECT_EQ(countOf(text, "nosuch.png"), 7);
   EXPECT_EQ(countOf(text, "Head"), 3);
   EXPECT_NE(text.find("Page 3"), std::string::npos);
+  QFile file(QString::fromStdString(pdf));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(file.readAll().contains("LiberationSans"));  // "Arial"
 
   ASSERT_TRUE(doc->writePdf(pdf, {2}));
   const std::string second = pdfText(pdf);
@@ -247,12 +265,14 @@ TEST_F(ReportTest, PreviewShowsThePagesAndSavesTheChosenOnesAsPdf) {
   ASSERT_TRUE(doc);
   EXPECT_EQ(doc->pageCount(), 3);
   EXPECT_EQ(w->text(20), "Page 1 of 3");
-  ASSERT_TRUE(driver.press(w, 12));  // Next
-  driver.pump();
+  driver.activate(w);
+  EXPECT_EQ(driver.focusedControl(), 22);  // Pages To Print
+  ASSERT_TRUE(driver.press(w, 12));        // Next
   EXPECT_EQ(w->text(20), "Page 2 of 3");
 
-  ASSERT_TRUE(driver.type(w, 22, "3"));
-  ASSERT_TRUE(driver.press(w, 31));  // Save as PDF
+  w->selectControl(22);
+  ASSERT_TRUE(driver.typeKeys("3"));
+  ASSERT_TRUE(driver.hitKey(Qt::Key_D, Qt::AltModifier));  // Save as PDF
   ASSERT_TRUE(driver.waitForFileDialog());
   const std::string pdf = scratch.filePath("chosen.pdf").toStdString();
   ASSERT_TRUE(driver.chooseFiles({pdf}));
@@ -261,13 +281,15 @@ TEST_F(ReportTest, PreviewShowsThePagesAndSavesTheChosenOnesAsPdf) {
   EXPECT_NE(text.find(Things::numbered(7)), std::string::npos);
   EXPECT_EQ(text.find(Things::numbered(1)), std::string::npos);
 
-  ASSERT_TRUE(driver.type(w, 22, "9"));
-  ASSERT_TRUE(driver.press(w, 31));
+  w->selectControl(22);
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Backspace));
+  ASSERT_TRUE(driver.typeKeys("9"));
+  ASSERT_TRUE(driver.hitKey(Qt::Key_D, Qt::AltModifier));
   ASSERT_TRUE(driver.waitForMessageBox());
   ASSERT_TRUE(driver.answer(rt::button::Ok));
   driver.pump();
 
-  ASSERT_TRUE(driver.press(w, 32));  // Close
+  ASSERT_TRUE(driver.hitKey(Qt::Key_C, Qt::AltModifier));  // Close
   driver.waitForThreadsToEnd();
   EXPECT_EQ(response, rt::RequestCompleted);
   EXPECT_NE(rt::iniGet("PrintPreview", "Width", ""), "");
