@@ -4,7 +4,7 @@
 #include <QProcess>
 #include <QTimer>
 
-#include "ListBrowserTestData.h"
+#include "ThingTables.h"
 #include "UiFixture.h"
 #include "runtime/expr/BindTable.h"
 #include "runtime/text/Strings.h"
@@ -33,12 +33,7 @@ class ReportTest : public uitest::UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
-    names.bindFile(data.desc, &data.rec);
-    context.file = [this](std::string_view prefix) {
-      return rt::equalsNoCase(prefix, "THI") ? rt::TableFile{&data.desc, &data.rec, data.memo}
-                                             : rt::TableFile{};
-    };
-    context.names = [this]() -> const rt::BindTable& { return names; };
+    browsetest::resolveThings(context, names, data);
     context.procedure = [](std::string_view) -> rt::TableProcedure { return nullptr; };
   }
 
@@ -110,7 +105,6 @@ class ReportTest : public uitest::UiTest {
   }
 
   Things data;
-  rt::FileRelations* relationsPtr = &data.relations;
   rt::BindTable names;
   rt::TableContext context;
 };

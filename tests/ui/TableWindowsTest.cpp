@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "ListBrowserTestData.h"
+#include "ThingTables.h"
 #include "UiFixture.h"
 #include "runtime/expr/BindTable.h"
 #include "runtime/text/Strings.h"
@@ -33,12 +33,7 @@ class TableWindowsTest : public uitest::UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
-    names.bindFile(data.desc, &data.rec);
-    context.file = [this](std::string_view prefix) {
-      return rt::equalsNoCase(prefix, "THI") ? rt::TableFile{&data.desc, &data.rec, data.memo}
-                                             : rt::TableFile{};
-    };
-    context.names = [this]() -> const rt::BindTable& { return names; };
+    browsetest::resolveThings(context, names, data);
     context.procedure = [this](std::string_view name) -> rt::TableProcedure {
       auto it = procedures.find(std::string(name));
       return it == procedures.end() ? nullptr : it->second;
