@@ -11,12 +11,13 @@
 #include <cctype>
 #include <cstring>
 #include <stdexcept>
+#include <unordered_map>
 
 #include "runtime/data/FileRelations.h"
 #include "runtime/expr/Expression.h"
 #include "runtime/text/Dates.h"
+#include "runtime/text/FixedString.h"
 #include "runtime/text/Picture.h"
-#include "runtime/text/Strings.h"
 #include "runtime/ui/ListBrowser.h"
 #include "runtime/ui/QtText.h"
 #include "runtime/ui/ReportRead.h"
@@ -153,6 +154,7 @@ class Document final : public ReportDocument {
   std::string today_;
   std::vector<Placed> placed_;           // every detail band of every page, in order
   std::vector<std::size_t> pageStarts_;  // the first of placed_ on each page
+  std::unordered_map<const ReportControl*, const Control*> controls_;
   mutable std::unique_ptr<View> view_;
 };
 
@@ -166,6 +168,9 @@ Document::Document(const ReportTable& t) : table_(t), procedure_(t.procedure) {
                                                 : footers_;
     into.push_back(resolve(b));
   }
+  for (const auto* group : {&headers_, &details_, &footers_})
+    for (const Band& b : *group)
+      for (const Control& c : b.controls) controls_[c.desc] = &c;
 }
 
 Band Document::resolve(const ReportBand& b) const {
@@ -227,8 +232,8 @@ bool Document::read(const std::function<bool(int)>& step) {
     if (step && !step(measure.percent(count))) return false;
     rows = view_->after(rows.back(), kSlice);
   }
-  const ErrorState error = view_->takeReadError();
-  (void)error;  // a failed read ends the report with the pages read so far
+  // A failed read ends the report with the pages read so far; the file manager has told.
+  view_->takeReadError();
   for (const auto* group : {&headers_, &footers_})
     for (const Band& b : *group)
       for (const Control& c : b.controls)
@@ -304,11 +309,7 @@ std::vector<DrawnControl> Document::layoutPage(int page) const {
 }
 
 const Control& Document::controlOf(const DrawnControl& d) const {
-  for (const auto* group : {&headers_, &details_, &footers_})
-    for (const Band& b : *group)
-      for (const Control& c : b.controls)
-        if (c.desc == d.control) return c;
-  throw std::logic_error("control of another report");
+  return *controls_.at(d.control);
 }
 
 int alignOf(ReportAlign a) {
