@@ -3,6 +3,7 @@
 #include <QProcess>
 
 #include "DomainsTestFixture.h"
+#include "ProgramFixture.h"
 #include "admin/Registrars.h"
 #include "admin/Reminders.h"
 #include "admin/Reports.h"
@@ -151,6 +152,24 @@ TEST_F(ReportsTest, BrowseAndReminderButtonsPrintOnTheirWindowsThread) {
     driver.close(w);
     ASSERT_TRUE(driver.waitForClose(c.name));
   }
+}
+
+using ReportsMenuTest = admintest::ProgramTest;
+
+TEST_F(ReportsMenuTest, ReportsItemsStartTheDomainAndRegistrarReports) {
+  ASSERT_NE(startProgram(), nullptr);
+  passSplash();
+  for (const auto& [item, title] :
+       {std::pair{-21, "Print the Domains File"}, std::pair{-23, "Print the Registrars File"}}) {
+    ASSERT_TRUE(frame->menuEnabled(item)) << item;
+    ASSERT_TRUE(driver.pickMenu(frame, item));
+    rt::Window* p = driver.waitForWindow(std::string("Print Preview - ") + title);
+    ASSERT_TRUE(p) << item;
+    EXPECT_NE(p->thread(), frame->thread());
+    ASSERT_TRUE(driver.press(p, 32));
+    ASSERT_TRUE(driver.waitForClose(std::string("Print Preview - ") + title));
+  }
+  exitProgram();
 }
 
 }  // namespace
