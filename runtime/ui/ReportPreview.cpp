@@ -118,6 +118,7 @@ WindowDesc previewDesc(const ReportTable& t) {
   WindowDesc d;
   d.kind = WindowKind::Dialog;
   d.title = std::string("Print Preview - ") + t.title;
+  d.icon = t.context->icon;
   d.width = 900;
   d.height = 980;
   d.add(ControlKind::Button, kFirst, "&First");
@@ -297,11 +298,14 @@ int RunReport(const ReportTable& table) {
   checkReport(table);
   takeCallRequest();
   std::vector<FileRelations*> opened;
-  for (FileRelations** r : table.relations)
+  for (FileRelations** r : table.relations) {
     if ((*r)->OpenFiles() == Status::Ok) opened.push_back(*r);
+    (*r)->SetDriverOption("QUICKSCAN=on", true);  // a read-ahead hint; SQLite reads ahead anyway
+  }
   std::unique_ptr<ReportDocument> doc;
   {
     ProgressWindow progress("Progress...", table.procedure);
+    progress.desc().icon = table.context->icon;
     if (progress.Setup() != Flow::Fatal) {
       progress.Step(0);
       doc = progress.cancelled()
