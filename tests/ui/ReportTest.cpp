@@ -1,6 +1,8 @@
 // The report engine: bands laid out on pages, the pages' texts, the PDF, the preview and its
 // pages to print, Cancel on the progress window, and the batch process.
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QTimer>
 
@@ -226,6 +228,32 @@ TEST_F(ReportTest, PdfHoldsEveryPagesTextsAndAMissingPictureAsAFramedName) {
   EXPECT_EQ(second.find(Things::numbered(1)), std::string::npos);
   EXPECT_NE(second.find(Things::numbered(4)), std::string::npos);
   EXPECT_NE(second.find("Page 2"), std::string::npos);
+}
+
+TEST_F(ReportTest, PicturesFillTheirBoxAndAMissingOneLeavesItsFrame) {
+  data.fill(1);
+  QImage red(20, 20, QImage::Format_RGB32);
+  red.fill(Qt::red);
+  const std::string file = scratch.filePath("red.png").toStdString();
+  ASSERT_TRUE(red.save(QString::fromStdString(file)));
+  rt::ReportTable t = table({1000});
+  t.bands[1].controls = {
+      {.kind = C::Image, .y = 200, .width = 2000, .height = 1000, .text = file},
+      {.kind = C::Image, .x = 3000, .y = 200, .width = 2000, .height = 1000, .text = "gone.png"}};
+  auto doc = rt::ReadReport(t);
+  QImage page(850, 1100, QImage::Format_RGB32);  // 100 pixels an inch
+  page.fill(Qt::white);
+  page.setDotsPerMeterX(3937);
+  page.setDotsPerMeterY(3937);
+  QPainter p(&page);
+  doc->drawPage(1, p);
+  p.end();
+  // Body at (1000, 1500): the square picture keeps its shape, 1000 x 1000 from the corner.
+  EXPECT_EQ(page.pixelColor(110, 180), QColor(Qt::red));
+  EXPECT_EQ(page.pixelColor(190, 260), QColor(Qt::red));
+  EXPECT_EQ(page.pixelColor(250, 220), QColor(Qt::white));
+  EXPECT_NE(page.pixelColor(400, 175).lightness(), 255);  // the missing one's frame
+  EXPECT_EQ(page.pixelColor(420, 260), QColor(Qt::white));
 }
 
 TEST_F(ReportTest, PagesToPrintAreNumbersAndRanges) {
