@@ -298,9 +298,10 @@ std::vector<DrawnControl> Document::layoutPage(int page) const {
     std::int64_t loaded = 0;
     for (std::size_t i = from; i < to; ++i) {
       const Placed& p = placed_[i];
-      if (p.rowid != loaded && file.getPosition(p.rowid)) loaded = p.rowid;
       const Band& b = details_[static_cast<std::size_t>(p.band)];
-      place(out, b, table_.page.bodyX + b.desc->x, y, page);
+      if (p.rowid != loaded) loaded = file.getPosition(p.rowid) ? p.rowid : 0;
+      // A record deleted since the reading leaves its place empty.
+      if (loaded) place(out, b, table_.page.bodyX + b.desc->x, y, page);
       y += b.desc->height;
     }
   }
