@@ -4,6 +4,7 @@
 
 #include "DomainsTestFixture.h"
 #include "ProgramFixture.h"
+#include "admin/Notes.h"
 #include "admin/Registrars.h"
 #include "admin/Reminders.h"
 #include "admin/Reports.h"
@@ -152,6 +153,29 @@ TEST_F(ReportsTest, BrowseAndReminderButtonsPrintOnTheirWindowsThread) {
     driver.close(w);
     ASSERT_TRUE(driver.waitForClose(c.name));
   }
+}
+
+TEST_F(ReportsTest, PrintNotesFromTheReminderOnlyBrowsePrintsEveryNote) {
+  addRecords<DnotesRecord>(DnotesDesc(), {[](DnotesRecord& r) {
+                                            r.TOPIC = "plain";
+                                            r.REMINDER = "N";
+                                          },
+                                          [](DnotesRecord& r) {
+                                            r.TOPIC = "remind";
+                                            r.REMINDER = "Y";
+                                          }});
+  ding = "Y";
+  rt::Window* b = open(&BrowseNotes, "BrowseNotes");
+  ASSERT_TRUE(b);
+  ASSERT_EQ(driver.rowCount(b, 1), 1);
+  ASSERT_TRUE(driver.press(b, 8));
+  rt::Window* p = driver.waitForWindow("Print Preview - Tarnwick Notes");
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->thread(), b->thread());
+  EXPECT_EQ(printed(p, "DNO:TOPIC"), (std::vector<std::string>{"plain", "remind"}));
+  closePreview(p);
+  driver.close(b);
+  ASSERT_TRUE(driver.waitForClose("BrowseNotes"));
 }
 
 using ReportsMenuTest = admintest::ProgramTest;
