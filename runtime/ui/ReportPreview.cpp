@@ -162,9 +162,13 @@ class ReportPreviewer : public WindowController {
     model_ = std::make_unique<ThumbModel>(doc_);
     thumbs_->setModel(model_.get());
     thumbs_->setUniformItemSizes(true);
+    thumbs_->setViewMode(QListView::IconMode);  // the page number under its picture
+    thumbs_->setFlow(QListView::TopToBottom);
+    thumbs_->setWrapping(false);
+    thumbs_->setMovement(QListView::Static);
     thumbs_->setIconSize(QSize(kThumbWidth, kThumbWidth * doc_.table().page.height /
                                                 std::max(1, doc_.table().page.width)));
-    thumbs_->setFixedWidth(kThumbWidth + 40);
+    thumbs_->setFixedWidth(kThumbWidth + 50);
     thumbs_->hide();
     QObject::connect(thumbs_, &QListView::clicked, thumbs_,
                      [this](const QModelIndex& i) { go(i.row() + 1); });
