@@ -1,0 +1,44 @@
+// The pieces the system's reports are drawn from, so every report looks alike: its fonts, a
+// label, a field through its picture, the header's date line with the title, the footer's
+// page number, and the grid of labelled fields that the listings print.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "runtime/ui/Report.h"
+
+namespace reportparts {
+
+extern const rt::ReportFont kTitleFont;
+extern const rt::ReportFont kLabelFont;
+extern const rt::ReportFont kTextFont;
+
+inline constexpr int kTextHeight = 170;
+
+rt::ReportControl text(int x, int y, int width, const char* t,
+                       const rt::ReportFont& font = kTextFont,
+                       rt::ReportAlign align = rt::ReportAlign::Left);
+rt::ReportControl field(int x, int y, int width, const char* name, const char* picture);
+
+// "Report Date:", the date stamp (control 2) and the title in the middle, at the band's top.
+std::vector<rt::ReportControl> topLine(const char* title, int width);
+// The page number at the right of a footer band placed at (x, y).
+rt::ReportBand pageFooter(int x, int y, int width);
+
+// A grid report: a grey box in the header with the labels in four columns parted by lines,
+// and a detail band with the same lines and each field under its label's place. Rows of
+// labels and of fields are placed at the given heights.
+struct Place {
+  const char* label;
+  const char* field;
+  const char* picture;
+};
+using Row = std::array<Place, 4>;
+
+std::vector<rt::ReportBand> gridBands(const char* title, int headerHeight, int boxHeight,
+                                      int detailHeight, const std::vector<Row>& rows,
+                                      const std::vector<int>& labelY,
+                                      const std::vector<int>& fieldY);
+
+}  // namespace reportparts
