@@ -5,6 +5,7 @@
 #include "admin/ControlPanel.h"
 #include "admin/ControlSetup.h"
 #include "admin/Domains.h"
+#include "admin/HostReports.h"
 #include "admin/Hosts.h"
 #include "admin/Main.h"
 #include "admin/Notes.h"
@@ -20,10 +21,10 @@ const ProcedureRegistration procedures{
     {"BrowseHosts", kLargeStack, &BrowseHosts},
     {"BrowseRegistrars", kLargeStack, &BrowseRegistrars},
     {"PrintDomains", kLargeStack, &PrintDomains},
-    {"PrintHosts", kLargeStack, nullptr},
+    {"PrintHosts", kLargeStack, &PrintHosts},
     {"PrintRegistrars", kLargeStack, &PrintRegistrars},
     {"PrintDomains2", kSmallStack, &PrintDomains2},
-    {"comparisons", kSmallStack, nullptr},
+    {"comparisons", kSmallStack, &comparisons},
     {"notice", kSmallStack, &notice},
     {"ConfigureControlPanel", kSmallStack, &ConfigureControlPanel},
     {"cpanel2", kSmallStack, &cpanel2},
