@@ -1,42 +1,16 @@
 // The administration reports: which records each prints and in what order, the date stamp,
 // the PDF of the domain grid, and their callers.
-#include <QProcess>
-
-#include "DomainsTestFixture.h"
 #include "ProgramFixture.h"
+#include "ReportsTestFixture.h"
 #include "admin/Notes.h"
 #include "admin/Registrars.h"
 #include "admin/Reminders.h"
 #include "admin/Reports.h"
 #include "runtime/text/Dates.h"
 #include "runtime/text/Picture.h"
-#include "runtime/ui/Report.h"
 
 namespace domaintest {
 namespace {
-
-class ReportsTest : public WindowsTest {
- protected:
-  // Runs a report procedure on a thread of its own; its preview, or nullptr.
-  rt::Window* preview(void (*report)(), const char* title) {
-    driver.start(report, 50000, "report");
-    return driver.waitForWindow(std::string("Print Preview - ") + title);
-  }
-  // The texts the preview's pages print for a field, page after page.
-  static std::vector<std::string> printed(rt::Window* w, std::string_view field) {
-    std::vector<std::string> out;
-    const rt::ReportDocument* doc = rt::previewDocument(w);
-    for (int p = 1; doc && p <= doc->pageCount(); ++p)
-      for (const rt::DrawnControl& d : doc->layoutPage(p))
-        if (d.control->field == field) out.push_back(d.text);
-    return out;
-  }
-  void closePreview(rt::Window* w) {
-    const std::string title = w->title();
-    ASSERT_TRUE(driver.press(w, 32));
-    ASSERT_TRUE(driver.waitForClose(title));
-  }
-};
 
 TEST_F(ReportsTest, PrintDomainsPrintsInStoredOrderFourToAPage) {
   for (const char* n : {"zeta.com", "alpha.com", "mid.com", "beta.com", "omega.com"}) addDomain(n);
@@ -114,15 +88,7 @@ TEST_F(ReportsTest, DomainGridPdfHoldsEveryFieldOfEveryDomain) {
                               r.EMAILACCT4 = "five@grid.example";
                               r.FORWARD4 = "last@forward.example";
                             }});
-  ASSERT_EQ(DomainsRelations->OpenFiles(), rt::Status::Ok);
-  auto doc = rt::ReadReport(PrintDomainsReport());
-  const std::string pdf = (dir.path() + "/domains.pdf").toStdString();
-  ASSERT_TRUE(doc->writePdf(pdf));
-  DomainsRelations->CloseFiles();
-  QProcess p;
-  p.start("pdftotext", {QString::fromStdString(pdf), "-"});
-  p.waitForFinished(20000);
-  const std::string text = p.readAllStandardOutput().toStdString();
+  const std::string text = pdfText(PrintDomainsReport());
   for (const char* t :
        {"Print the Domains File", "Email Acct 5", "Forward 5", "grid.example", "Some Registrar",
         "1,234.56", "03/07/2027", "five@grid.example", "last@forward.example", "Page 1"})
