@@ -139,7 +139,7 @@ TEST_F(HostsTest, ANewHostKeepsItsIdAndTheSameTwoLinksThroughLaterChanges) {
   ASSERT_TRUE(b);
   EXPECT_EQ(b->title(), "Browse the Hosts File");
   EXPECT_EQ(driver.rowCount(b, bList), 0);
-  EXPECT_FALSE(b->enabled(bPrint));  // its report is not in the program yet
+  EXPECT_FALSE(b->enabled(bPrint));  // no host to print
   ASSERT_TRUE(driver.press(b, bInsert));
   rt::Window* f = driver.waitForWindow("UpdateHosts");
   ASSERT_TRUE(f);
