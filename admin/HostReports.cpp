@@ -7,24 +7,15 @@
 namespace {
 
 using C = rt::ReportControlKind;
-using rt::BandKind;
-using rt::ReportBand;
 using rt::ReportControl;
 using namespace reportparts;
+
+constexpr char kProfileTitle[] = "Tarnwick Hosting Profile Report";
 
 // The whole file by name: the menu item and the browse's button both say "all hosts".
 const rt::ReportView kHostsByName{.file = &Hosts, .key = "HOS:name"};
 
 // ---- the profile: framed groups of prompted fields and check boxes ----
-
-constexpr int kProfileWidth = 6500;
-constexpr int kRow = 180;
-
-struct Prompted {
-  const char* prompt;
-  const char* field;
-  const char* picture;
-};
 
 struct Column {
   int x;
@@ -46,11 +37,7 @@ class Profile {
     return y + 220;
   }
   void fields(const Column& col, int y, std::initializer_list<Prompted> rows) {
-    for (const Prompted& r : rows) {
-      c_.push_back(text(col.x, y, col.promptWidth, r.prompt));
-      c_.push_back(field(col.x + col.promptWidth + 50, y, col.fieldWidth, r.field, r.picture));
-      y += kRow;
-    }
+    addPrompted(c_, col.x, y, col.promptWidth, col.fieldWidth, rows);
   }
   void checks(int x, int y, int width, std::initializer_list<Check> rows) {
     for (const Check& r : rows) {
@@ -77,8 +64,8 @@ class Profile {
 
 std::vector<ReportControl> profileControls() {
   Profile p;
-  constexpr int half = kProfileWidth / 2;
-  int y = p.group("General Data", 0, 0, kProfileWidth, 1420);
+  constexpr int half = kCardWidth / 2;
+  int y = p.group("General Data", 0, 0, kCardWidth, 1420);
   p.fields({100, 1000, 2100}, y,
            {{"Host Name:", "HOS:HOSTNAME", "@s50"},
             {"Contact Name:", "HOS:CONTACTNAME", "@s30"},
@@ -94,7 +81,7 @@ std::vector<ReportControl> profileControls() {
   p.checks(half + 100, y + 4 * kRow, 2800,
            {{"Currently Use", "HOS:CURRENTLYUSE"}, {"Voice Support", "HOS:VOICESUPPORT"}});
 
-  y = p.group("Costs", 0, 1520, kProfileWidth, 880);
+  y = p.group("Costs", 0, 1520, kCardWidth, 880);
   p.fields({100, 1300, 1500}, y,
            {{"Fee Monthly:", "HOS:FEEMONTHLY", "@n10.2"},
             {"Fee Setup:", "HOS:FEESETUP", "@n10.2"},
@@ -104,7 +91,7 @@ std::vector<ReportControl> profileControls() {
             {"Minimum Contract:", "HOS:MINIMUMCONTRACT", "@s10"}});
   p.checks(half + 100, y + 2 * kRow, 2800, {{"ECom Avail", "HOS:ECOMAVAIL"}});
 
-  y = p.group("EMAIL and Internet Access", 0, 2500, kProfileWidth, 1160);
+  y = p.group("EMAIL and Internet Access", 0, 2500, kCardWidth, 1160);
   p.fields({100, 2250, 700}, y,
            {{"POP 3 Number of Accounts:", "HOS:POP3NUMBER", "@N-3"},
             {"SMTP (host provides send mail?):", "HOS:SMTP", "@s1"},
@@ -116,7 +103,7 @@ std::vector<ReportControl> profileControls() {
             {"Telnet Access", "HOS:TELNETACCESS"},
             {"Web Based Email", "HOS:WEBBASEDEMAIL"}});
 
-  y = p.group("Supported Features", 0, 3760, kProfileWidth, 980);
+  y = p.group("Supported Features", 0, 3760, kCardWidth, 980);
   p.fields({100, 1600, 1300}, y, {{"Allotted Disk Space (MB)", "HOS:DISKSPACE", "@s20"}});
   p.checks(100, y + kRow, 3000,
            {{"Control Panel", "HOS:CONTROLPANEL"},
@@ -150,9 +137,9 @@ std::vector<ReportControl> profileControls() {
   y = p.group("Access Control", 0, 5920, third, 440);
   p.checks(100, y, third - 150, {{"Access Control", "HOS:ACCESSCONTROL"}});
 
-  y = p.group("Other", 0, 6460, kProfileWidth, 2240);
+  y = p.group("Other", 0, 6460, kCardWidth, 2240);
   p.label(100, y, 600, "Notes:");
-  p.memo(750, y, kProfileWidth - 850, 1900, "HOS:Notes");
+  p.memo(750, y, kCardWidth - 850, 1900, "HOS:Notes");
   return p.take();
 }
 
@@ -191,29 +178,14 @@ const rt::ReportTable& PrintHostsReport() {
 }
 
 const rt::ReportTable& comparisonsReport() {
-  static constexpr char title[] = "Tarnwick Hosting Profile Report";
-  static const rt::ReportTable t{
-      .context = &SystemTables(),
-      .procedure = "comparisons",
-      .title = title,
-      .page = {.bodyX = 1000, .bodyY = 1100, .bodyWidth = kProfileWidth, .bodyHeight = 8800},
-      .font = kTextFont,
-      .bands =
-          {{.kind = BandKind::PageHeader,
-            .x = 1000,
-            .y = 600,
-            .width = kProfileWidth,
-            .height = 400,
-            .controls =
-                [] {
-                  auto c = topLine(title, kProfileWidth);
-                  c.push_back({.kind = C::Line, .x = 0, .y = 300, .width = kProfileWidth});
-                  return c;
-                }()},
-           {.number = 3, .width = kProfileWidth, .height = 8750, .controls = profileControls()},
-           pageFooter(1000, 10000, kProfileWidth)},
-      .view = kHostsByName,
-      .relations = {&HostsRelations}};
+  static const rt::ReportTable t{.context = &SystemTables(),
+                                 .procedure = "comparisons",
+                                 .title = kProfileTitle,
+                                 .page = kCardPage,
+                                 .font = kTextFont,
+                                 .bands = cardBands(kProfileTitle, profileControls(), 8750),
+                                 .view = kHostsByName,
+                                 .relations = {&HostsRelations}};
   return t;
 }
 

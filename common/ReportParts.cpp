@@ -73,6 +73,33 @@ ReportBand pageFooter(int x, int y, int width) {
                         .align = rt::ReportAlign::Right}}};
 }
 
+int addPrompted(std::vector<ReportControl>& out, int x, int y, int promptWidth, int fieldWidth,
+                std::initializer_list<Prompted> rows, int rowHeight) {
+  for (const Prompted& r : rows) {
+    out.push_back(text(x, y, promptWidth, r.prompt));
+    out.push_back(field(x + promptWidth + 50, y, fieldWidth, r.field, r.picture));
+    y += rowHeight;
+  }
+  return y;
+}
+
+std::vector<ReportBand> cardBands(const char* title, std::vector<ReportControl> detail,
+                                  int detailHeight, std::vector<ReportControl> footer) {
+  ReportBand header{.kind = BandKind::PageHeader,
+                    .x = kCardPage.bodyX,
+                    .y = 500,
+                    .width = kCardWidth,
+                    .height = 400,
+                    .controls = topLine(title, kCardWidth)};
+  header.controls.push_back({.kind = C::Line, .x = 0, .y = 300, .width = kCardWidth});
+  ReportBand bottom =
+      pageFooter(kCardPage.bodyX, kCardPage.bodyY + kCardPage.bodyHeight + 100, kCardWidth);
+  for (ReportControl& c : footer) bottom.controls.push_back(std::move(c));
+  return {std::move(header),
+          {.number = 3, .width = kCardWidth, .height = detailHeight, .controls = std::move(detail)},
+          std::move(bottom)};
+}
+
 std::vector<ReportBand> gridBands(const char* title, int headerHeight, int boxHeight,
                                   int detailHeight, const std::vector<Row>& rows,
                                   const std::vector<int>& labelY, const std::vector<int>& fieldY) {
