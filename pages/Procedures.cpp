@@ -3,17 +3,24 @@
 // joins the program.
 #include "common/Procedures.h"
 #include "pages/PageMaintenance.h"
+#include "pages/PageReports.h"
 
 namespace {
 
-const ProcedureRegistration planned{
+const ProcedureRegistration procedures{
     {"viewimages", kSmallStack, nullptr},
     {"viewforms", kSmallStack, nullptr},
     {"viewlinks", kSmallStack, nullptr},
     {"viewmeta", kSmallStack, nullptr},
     {"viewscripts", kSmallStack, nullptr},
-    {"webpagereport", kSmallStack, nullptr},
-    {"preimgreport", kSmallStack, nullptr},
+    {"webpagereport", kSmallStack, &pages::webpagereport},
+    {"preimgreport", kSmallStack, &pages::preimgreport},
+    {"listwebpages", kSmallStack, &pages::listwebpages},
+    {"PrintScript", kSmallStack, &pages::PrintScript},
+    {"printform", kSmallStack, &pages::printform},
+    {"PrintImage", kSmallStack, &pages::PrintImage},
+    {"PrintImage2", kSmallStack, &pages::PrintImage2},
+    {"PrintImage3", kSmallStack, &pages::PrintImage3},
     {"delpages", kSmallStack, [] { RunPageDeletion(TarnwickPageDeletion()); }},
     {"ChgLoPaWindow", kSmallStack, nullptr},
     {"chgcurruse", kSmallStack, nullptr},

@@ -146,6 +146,7 @@ TEST_F(FrameTest, ItemsOfAbsentProceduresAreUnavailable) {
   const WithoutProcedure quickView("BrowseWebPages2");
   const WithoutProcedure configure("ConfigureControlPanel");
   const WithoutProcedure printDomains("PrintDomains");
+  const WithoutProcedure images("preimgreport");
   ASSERT_NE(startProgram(), nullptr);
   for (int item : {-13, -15, -19, -21, -27, -29, -33, -38})
     EXPECT_FALSE(frame->menuEnabled(item)) << item;
