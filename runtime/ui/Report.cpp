@@ -3,7 +3,6 @@
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QImage>
-#include <QImageReader>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -18,6 +17,7 @@
 #include "runtime/text/Dates.h"
 #include "runtime/text/FixedString.h"
 #include "runtime/text/Picture.h"
+#include "runtime/ui/Jpeg.h"
 #include "runtime/ui/ListBrowser.h"
 #include "runtime/ui/QtText.h"
 #include "runtime/ui/ReportRead.h"
@@ -339,9 +339,8 @@ void Document::paint(QPainter& p, const DrawnControl& d, const Control& c) const
       p.drawLine(QPointF(d.x, d.y), QPointF(d.x + d.width, d.y + d.height));
       return;
     case ReportControlKind::Image: {
-      QImageReader reader(qtText(d.text));
-      reader.setAutoTransform(true);
-      const QImage img = d.text.empty() ? QImage() : reader.read();
+      // As an image control of a window reads it: "\" as a separator, JPEG through libjpeg.
+      const QImage img = loadPicture(d.text);
       if (!img.isNull()) {
         const QSizeF size = QSizeF(img.size()).scaled(box.size(), Qt::KeepAspectRatio);
         p.drawImage(QRectF(box.topLeft(), size), img);
