@@ -20,28 +20,33 @@ constexpr int kPromptWidth = 1500;
 constexpr int kFieldWidth = kCardWidth - kPromptWidth - 50;
 constexpr int kLine = 160;
 
-rt::ReportTable cardReport(const char* procedure, const char* title,
-                           std::vector<ReportControl> detail, int detailHeight, rt::ReportView view,
+// What one record prints and how tall it is.
+struct Card {
+  std::vector<ReportControl> controls;
+  int height = 0;
+};
+
+rt::ReportTable cardReport(const char* procedure, const char* title, Card card, rt::ReportView view,
                            rt::FileRelations** relations, std::vector<ReportControl> footer = {}) {
   return {.context = &SystemTables(),
           .procedure = procedure,
           .title = title,
           .page = kCardPage,
           .font = kTextFont,
-          .bands = cardBands(title, std::move(detail), detailHeight, std::move(footer)),
+          .bands = cardBands(title, std::move(card.controls), card.height, std::move(footer)),
           .view = view,
           .relations = {relations}};
 }
 
 // A rule under each record, so the cards stand apart.
-int closeCard(std::vector<ReportControl>& c, int y) {
+Card closeCard(std::vector<ReportControl>& c, int y) {
   c.push_back({.kind = C::Line, .x = 0, .y = y + 40, .width = kCardWidth, .pen = 0});
-  return y + 120;
+  return {std::move(c), y + 120};
 }
 
 // ---- the pages ----
 
-std::vector<ReportControl> pageCard(int& height) {
+Card pageCard() {
   std::vector<ReportControl> c;
   int y = addPrompted(c, 0, 0, kPromptWidth, kFieldWidth,
                       {{"Currently Use:", "WEB:USENOW", "@s1"},
@@ -68,11 +73,10 @@ std::vector<ReportControl> pageCard(int& height) {
                .width = kFieldWidth,
                .height = 480,
                .field = "WEB:Notes"});
-  height = closeCard(c, y + 480);
-  return c;
+  return closeCard(c, y + 480);
 }
 
-std::vector<ReportControl> pageListing(int& height) {
+Card pageListing() {
   std::vector<ReportControl> c;
   constexpr int half = kCardWidth / 2, shortPrompt = 1100, shortField = half - shortPrompt - 150;
   addPrompted(c, 0, 0, shortPrompt, shortField,
@@ -97,14 +101,12 @@ std::vector<ReportControl> pageListing(int& height) {
     c.push_back(text(0, y, kPromptWidth, ("Link To " + n).c_str()));
     c.push_back(field(kPromptWidth + 50, y, kFieldWidth, ("WEB:LINKTO" + n).c_str(), "@s80"));
   }
-  height = closeCard(c, y);
-  return c;
+  return closeCard(c, y);
 }
 
 // ---- the blocks of 40 lines a page's scripts and forms are kept in ----
 
-std::vector<ReportControl> blockCard(const char* prefix, const char* pageField,
-                                     const char* linesLabel, int& height) {
+Card blockCard(const char* prefix, const char* pageField, const char* linesLabel) {
   std::vector<ReportControl> c;
   const std::string p = prefix;
   int y = addPrompted(c, 0, 0, kPromptWidth, kFieldWidth,
@@ -124,8 +126,7 @@ std::vector<ReportControl> blockCard(const char* prefix, const char* pageField,
                  .field = (line + std::to_string(i)).c_str(),
                  .picture = "@s200",
                  .font = rt::ReportFont{.points = 7}});
-  height = closeCard(c, y);
-  return c;
+  return closeCard(c, y);
 }
 
 // ---- the images ----
@@ -134,8 +135,7 @@ constexpr char kImageTitle[] = "Tarnwick:   Web Page Image";
 constexpr int kPictureHeight = 2700;
 
 // The picture comes from `imagepath` (the image form's) or from the record's own path.
-std::vector<ReportControl> imageCard(const char* checkCaption, const char* pictureExpression,
-                                     int& height) {
+Card imageCard(const char* checkCaption, const char* pictureExpression) {
   std::vector<ReportControl> c;
   int y = addPrompted(c, 0, 0, kPromptWidth, kFieldWidth,
                       {{"Web Page Path:", "WPI:WEBPAGEPATHNAME", "@s80"}});
@@ -161,17 +161,15 @@ std::vector<ReportControl> imageCard(const char* checkCaption, const char* pictu
   else
     picture.field = "WPI:IMAGEPATH";
   c.push_back(picture);
-  height = closeCard(c, y + 60 + kPictureHeight);
-  return c;
+  return closeCard(c, y + 60 + kPictureHeight);
 }
 
 rt::ReportTable imageReport(const char* procedure, const char* checkCaption,
                             const char* pictureExpression, rt::ReportView view,
                             rt::FileRelations** relations, void (*closed)()) {
-  int height = 0;
-  std::vector<ReportControl> card = imageCard(checkCaption, pictureExpression, height);
-  rt::ReportTable t = cardReport(procedure, kImageTitle, std::move(card), height, view, relations,
-                                 {text(0, 20, 4000, "Images of the pages as stored on disk")});
+  rt::ReportTable t =
+      cardReport(procedure, kImageTitle, imageCard(checkCaption, pictureExpression), view,
+                 relations, {text(0, 20, 4000, "Images of the pages as stored on disk")});
   t.closed = closed;
   return t;
 }
@@ -183,55 +181,43 @@ void blankDomain() {
 }  // namespace
 
 const rt::ReportTable& webpagereportReport() {
-  static const rt::ReportTable t = [] {
-    int height = 0;
-    auto card = pageCard(height);
-    return cardReport("webpagereport", "Web Pages Report", std::move(card), height,
-                      {.file = &WebPages, .key = "WEB:NAMES", .progressField = "WEB:DOMAINNAME"},
-                      &WebPagesRelations);
-  }();
+  static const rt::ReportTable t =
+      cardReport("webpagereport", "Web Pages Report", pageCard(),
+                 {.file = &WebPages, .key = "WEB:NAMES", .progressField = "WEB:DOMAINNAME"},
+                 &WebPagesRelations);
   return t;
 }
 
 const rt::ReportTable& listwebpagesReport() {
-  static const rt::ReportTable t = [] {
-    int height = 0;
-    auto card = pageListing(height);
-    return cardReport("listwebpages", "Report the WebPages File", std::move(card), height,
-                      {.file = &WebPages,
-                       .key = "WEB:NAMES",
-                       .range = {"WEB:DOMAINNAME"},
-                       .progressField = "WEB:DOMAINNAME"},
-                      &WebPagesRelations);
-  }();
+  static const rt::ReportTable t =
+      cardReport("listwebpages", "Report the WebPages File", pageListing(),
+                 {.file = &WebPages,
+                  .key = "WEB:NAMES",
+                  .range = {"WEB:DOMAINNAME"},
+                  .progressField = "WEB:DOMAINNAME"},
+                 &WebPagesRelations);
   return t;
 }
 
 const rt::ReportTable& PrintScriptReport() {
-  static const rt::ReportTable t = [] {
-    int height = 0;
-    auto card = blockCard("WPS:", "WPS:PAGENAME", "Script Lines", height);
-    return cardReport("PrintScript", "Script Report", std::move(card), height,
-                      {.file = &WPScripts,
-                       .key = "WPS:PageNam",
-                       .range = {"WPS:WEBPAGEPATHNAME"},
-                       .progressField = "WPS:WEBPAGEPATHNAME"},
-                      &WPScriptsRelations);
-  }();
+  static const rt::ReportTable t =
+      cardReport("PrintScript", "Script Report", blockCard("WPS:", "WPS:PAGENAME", "Script Lines"),
+                 {.file = &WPScripts,
+                  .key = "WPS:PageNam",
+                  .range = {"WPS:WEBPAGEPATHNAME"},
+                  .progressField = "WPS:WEBPAGEPATHNAME"},
+                 &WPScriptsRelations);
   return t;
 }
 
 const rt::ReportTable& printformReport() {
-  static const rt::ReportTable t = [] {
-    int height = 0;
-    auto card = blockCard("WPF:", "WPF:PAGE", "", height);
-    return cardReport("printform", "Form Report", std::move(card), height,
-                      {.file = &WPForm,
-                       .key = "WPF:PageName",
-                       .range = {"WPF:WEBPAGEPATHNAME"},
-                       .progressField = "WPF:WEBPAGEPATHNAME"},
-                      &WPFormRelations);
-  }();
+  static const rt::ReportTable t =
+      cardReport("printform", "Form Report", blockCard("WPF:", "WPF:PAGE", ""),
+                 {.file = &WPForm,
+                  .key = "WPF:PageName",
+                  .range = {"WPF:WEBPAGEPATHNAME"},
+                  .progressField = "WPF:WEBPAGEPATHNAME"},
+                 &WPFormRelations);
   return t;
 }
 
