@@ -146,11 +146,13 @@ TEST_F(ReportsTest, PrintNotesFromTheReminderOnlyBrowsePrintsEveryNote) {
 
 using ReportsMenuTest = admintest::ProgramTest;
 
-TEST_F(ReportsMenuTest, ReportsItemsStartTheDomainAndRegistrarReports) {
+TEST_F(ReportsMenuTest, ReportsItemsStartTheirReports) {
   ASSERT_NE(startProgram(), nullptr);
   passSplash();
   for (const auto& [item, title] :
-       {std::pair{-21, "Print the Domains File"}, std::pair{-23, "Print the Registrars File"}}) {
+       {std::pair{-21, "Print the Domains File"}, std::pair{-22, "Print the Hosts File"},
+        std::pair{-23, "Print the Registrars File"},
+        std::pair{-24, "Tarnwick Hosting Profile Report"}, std::pair{-26, "Web Pages Report"}}) {
     ASSERT_TRUE(frame->menuEnabled(item)) << item;
     ASSERT_TRUE(driver.pickMenu(frame, item));
     rt::Window* p = driver.waitForWindow(std::string("Print Preview - ") + title);
