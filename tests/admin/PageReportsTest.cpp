@@ -182,20 +182,27 @@ TEST_F(PageReportsTest, DomainImagesMatchTheDomainAsTyped) {
   addImages({{"/p.htm", "plain.gif", "", "example.com"},
              {"/p.htm", "prefixed.gif", "", "http://www.example.com"},
              {"/p.htm", "other.gif", "", "other.com"}});
-  for (const auto& [typed, img] : {std::pair{"example.com", "plain.gif"},
-                                   std::pair{"http://www.example.com", "prefixed.gif"}}) {
-    SCOPED_TRACE(typed);
+  // The prompt shows the domain as the program holds it; the report blanks it for the next.
+  const struct {
+    const char* held;
+    const char* typed;
+    const char* img;
+  } cases[] = {{"example.com", "", "plain.gif"}, {"", "http://www.example.com", "prefixed.gif"}};
+  domainname = cases[0].held;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.img);
     rt::Window* prompt = open(&pages::preimgreport, "preimgreport");
     ASSERT_TRUE(prompt);
     EXPECT_EQ(prompt->title(), "Print Images");
+    EXPECT_EQ(driver.text(prompt, 4), c.held);
     ASSERT_EQ(driver.focusedControl(), 4);
-    ASSERT_TRUE(driver.typeKeys(typed));
+    ASSERT_TRUE(driver.typeKeys(c.typed));
     ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
     ASSERT_TRUE(driver.press(prompt, 2));
     ASSERT_TRUE(driver.waitForClose("preimgreport"));
     rt::Window* w = driver.waitForWindow("Print Preview - Tarnwick:   Web Page Image");
     ASSERT_TRUE(w);
-    EXPECT_EQ(printed(w, "WPI:WEBPAGEIMG"), std::vector<std::string>{img});
+    EXPECT_EQ(printed(w, "WPI:WEBPAGEIMG"), std::vector<std::string>{c.img});
     EXPECT_EQ(printedKind(w, rt::ReportControlKind::Check), std::vector<std::string>{"[ ]"});
     EXPECT_TRUE(domainname.blank());
     closePreview(w);
