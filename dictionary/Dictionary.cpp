@@ -169,13 +169,12 @@ void setUpFileManager(const Pair& p) {
 
 void registerRelations(const Pair& p) {
   rt::FileRelations* self = *p.relations;
-  for (const auto& r : kRelations) {
+  for (std::size_t i = 0; i < std::size(kRelations); ++i) {
+    const RelationSpec& r = kRelations[i];
     if (r.child == p.relations && *r.parent) self->AddRelation(**r.parent);
     if (r.parent == p.relations && *r.child) {
-      const rt::FileDesc& pd = r.parentFile->desc();
-      const rt::FileDesc& cd = r.childFile->desc();
-      self->AddRelation(**r.child, cd.keyIndex(r.childKey),
-                        {{pd.fieldIndex(r.parentField), cd.fieldIndex(r.childField)}});
+      const DictRelation& link = DictionaryRelations()[i];
+      self->AddRelation(**r.child, link.childKey, {{link.parentField, link.childField}});
     }
   }
 }
@@ -204,6 +203,20 @@ void DictionaryInitFiles(const std::vector<std::string_view>& labels) {
 void DictionaryInit() {
   DictionaryInitFiles({"Domains", "dnotes", "WPMeta", "DOS1", "DOS", "Editor", "WebPages", "Hosts",
                        "Registrars", "Intlink", "WPLinks", "WPScripts", "WPForm", "WPIMG"});
+}
+
+const std::vector<DictRelation>& DictionaryRelations() {
+  static const std::vector<DictRelation> links = [] {
+    std::vector<DictRelation> out;
+    for (const auto& r : kRelations) {
+      const rt::FileDesc& pd = r.parentFile->desc();
+      const rt::FileDesc& cd = r.childFile->desc();
+      out.push_back({&pd, &cd, cd.keyIndex(r.childKey), pd.fieldIndex(r.parentField),
+                     cd.fieldIndex(r.childField)});
+    }
+    return out;
+  }();
+  return links;
 }
 
 void RemoveInsertPlaceholders() {

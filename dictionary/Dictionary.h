@@ -53,6 +53,19 @@ void DictionaryKill();
 // declares fewer files); DictionaryKill releases whatever was made.
 void DictionaryInitFiles(const std::vector<std::string_view>& labels);
 
+// A parent-child link between two data files: the child records whose childField equals
+// (NOCASE) the parent record's parentField belong to it; the child's key childKey leads
+// with childField. The cascade deletes follow these.
+struct DictRelation {
+  const rt::FileDesc* parent;
+  const rt::FileDesc* child;
+  int childKey;
+  int parentField;
+  int childField;
+};
+// Every link, each parent before its children.
+const std::vector<DictRelation>& DictionaryRelations();
+
 // Removes the records that inserts of domains, registrars and hosts reserved and never
 // completed (the program ended with a form open). Run at start, before any window opens.
 void RemoveInsertPlaceholders();

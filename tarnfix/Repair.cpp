@@ -2,13 +2,19 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <optional>
 
+#include "dictionary/Dictionary.h"
 #include "dictionary/Files.h"
 #include "runtime/data/Errors.h"
 #include "runtime/data/FileManager.h"
 #include "runtime/data/KeyedFile.h"
+#include "runtime/data/Transaction.h"
+#include "runtime/text/FixedString.h"
 #include "runtime/text/Paths.h"
 
 namespace tarnfix {
@@ -160,6 +166,92 @@ bool reindex(rt::KeyedFile& file, std::string& why) {
   return ok;
 }
 
+// The key of a file made of one field alone: how a parent is found by its link.
+int keyOn(const rt::FileDesc& desc, int field) {
+  for (std::size_t k = 0; k < desc.keys.size(); ++k)
+    if (desc.keys[k].components == std::vector<int>{field}) return static_cast<int>(k);
+  return -1;
+}
+
+bool blankValue(const rt::SqlValue& v) {
+  if (const auto* s = std::get_if<std::string>(&v)) return s->empty();
+  if (const auto* i = std::get_if<std::int64_t>(&v)) return *i == 0;
+  return std::get<double>(v) == 0;
+}
+
+// The child records of one link whose parent is gone, walked in the child's key order so
+// that each parent is looked up once. A blank link names no parent: such a record is no
+// orphan (the cascade leaves it alone too).
+std::int64_t orphansOfLink(const DictRelation& link, bool remove, std::string& why) {
+  const rt::FileDesc& cd = *link.child;
+  const rt::FileDesc& pd = *link.parent;
+  const int parentKey = keyOn(pd, link.parentField);
+  if (parentKey < 0 || cd.keys.at(link.childKey).components.front() != link.childField) {
+    why = "no key leads from " + cd.label + " to " + pd.label;
+    return -1;
+  }
+  ScratchFile child(cd);
+  ScratchFile parent(pd);
+  if (!child->open(remove ? rt::OpenMode{rt::Access::ReadWrite, rt::Share::DenyWrite}
+                          : rt::OpenMode{rt::Access::ReadOnly, rt::Share::DenyNone})) {
+    why = lastError(cd, child->path());
+    return -1;
+  }
+  if (!parent->open({rt::Access::ReadOnly, rt::Share::DenyNone})) {
+    why = lastError(pd, parent->path());
+    return -1;
+  }
+  // One transaction for the file: a repair cut short removes nothing.
+  std::optional<rt::Transaction> tx;
+  if (remove) tx.emplace(std::initializer_list<rt::KeyedFile*>{&*child});
+  const rt::FieldDesc& cf = cd.fields[link.childField];
+  const rt::FieldDesc& pf = pd.fields[link.parentField];
+  auto* precord = static_cast<char*>(parent->record());
+  const auto* crecord = static_cast<const char*>(child->record());
+  std::int64_t count = 0;
+  std::optional<rt::SqlValue> last;
+  bool gone = false;
+  child->setKeyOrder(link.childKey);
+  while (child->next()) {
+    const rt::SqlValue value = child->keyValue(link.childKey).front();
+    if (blankValue(value)) continue;
+    if (value != last) {
+      last = value;
+      if (cf.type == rt::FieldType::String && pf.type == rt::FieldType::String)
+        rt::assignPadded(precord + pf.offset, pf.size, rt::clipView(crecord + cf.offset, cf.size));
+      else
+        std::memcpy(precord + pf.offset, crecord + cf.offset, std::min(pf.size, cf.size));
+      gone = !parent->get(parentKey);
+      if (gone && rt::errorCode() != rt::ErrorCode::NoRecord) {
+        why = lastError(pd, parent->path());
+        return -1;
+      }
+    }
+    if (!gone) continue;
+    ++count;
+    if (remove && !child->erase()) {
+      why = lastError(cd, child->path());
+      return -1;
+    }
+  }
+  if (rt::errorCode() != rt::ErrorCode::RecordNotAvailable) {
+    why = lastError(cd, child->path());
+    return -1;
+  }
+  rt::clearError();
+  if (tx && !tx->commit()) {
+    why = lastError(cd, child->path());
+    return -1;
+  }
+  return count;
+}
+
+std::string nounOf(const rt::FileDesc& parent) {
+  if (&parent == &DomainsDesc()) return "domain";
+  if (&parent == &WebPagesDesc()) return "page";
+  return parent.label;
+}
+
 FileResult problem(FileResult r, std::string text) {
   r.outcome = Outcome::Problem;
   r.text = std::move(text) + "; left as it is";
@@ -227,17 +319,60 @@ FileResult checkFile(const rt::FileDesc& desc) {
   return r;
 }
 
+std::int64_t orphans(const rt::FileDesc& child, bool remove, std::string& why) {
+  std::int64_t total = 0;
+  for (const DictRelation& link : DictionaryRelations()) {
+    if (link.child != &child) continue;
+    const std::int64_t n = orphansOfLink(link, remove, why);
+    if (n < 0) return -1;
+    total += n;
+  }
+  return total;
+}
+
 std::vector<FileResult> checkWorkingDirectory(
     const std::function<void(const FileResult&)>& progress) {
   std::vector<FileResult> results;
+  // A parent file is checked before its children (the dictionary's order), so a child's
+  // orphans are looked for only against parents found sound, orphans of their own removed.
+  std::map<const rt::FileDesc*, bool> sound;
   for (const rt::FileDesc* desc : AllFileDescs()) {
     if (desc->diskName.empty()) continue;  // the line files belong to no one file
     if (!rt::FileExists(rt::resolvePath(desc->diskName + ".db"))) continue;
-    results.push_back(checkFile(*desc));
+    FileResult r = checkFile(*desc);
+    bool parentsSound = true;
+    for (const DictRelation& link : DictionaryRelations())
+      if (link.child == desc) {
+        parentsSound = parentsSound && sound[link.parent];
+        r.orphansOf = nounOf(*link.parent);
+      }
+    if (r.outcome != Outcome::Problem && parentsSound && !r.orphansOf.empty()) {
+      std::string why;
+      r.orphansRemoved = orphans(*desc, true, why);
+      if (r.orphansRemoved < 0) {
+        r = problem(r, "orphaned records not removed: " + why);
+        r.orphansRemoved = 0;
+      } else if (r.orphansRemoved > 0) {
+        r.records -= r.orphansRemoved;
+      }
+    }
+    sound[desc] = r.outcome != Outcome::Problem;
+    results.push_back(std::move(r));
     if (progress) progress(results.back());
   }
   return results;
 }
+
+namespace {
+
+std::string removed(const FileResult& r) {
+  if (r.orphansRemoved <= 0) return {};
+  if (r.orphansRemoved == 1) return "; 1 orphaned record removed (its " + r.orphansOf + " is gone)";
+  return "; " + std::to_string(r.orphansRemoved) + " orphaned records removed (their " +
+         r.orphansOf + " is gone)";
+}
+
+}  // namespace
 
 std::string describe(const FileResult& result) {
   std::string line = result.label + " (" + result.fileName + "): ";
@@ -247,9 +382,9 @@ std::string describe(const FileResult& result) {
                                 : " (" + std::to_string(result.records) + " records)";
   switch (result.outcome) {
     case Outcome::Ok:
-      return line + "OK" + count;
+      return line + "OK" + count + removed(result);
     case Outcome::Rebuilt:
-      return line + "rebuilt" + count + ": " + result.text;
+      return line + "rebuilt" + count + ": " + result.text + removed(result);
     case Outcome::Problem:
       break;
   }

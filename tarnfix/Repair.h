@@ -1,5 +1,7 @@
-// Checks and rebuilds the keyed data files of the working directory. A file is never
-// deleted and no record is ever changed: only the keys are rebuilt.
+// Checks and rebuilds the keyed data files of the working directory, and removes the
+// orphans that older versions could leave when killed in the middle of a cascade: pages
+// whose domain is gone, details whose page is gone. A file is never deleted and no other
+// record is changed.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +27,13 @@ struct FileResult {
   Outcome outcome = Outcome::Problem;
   std::string text;           // what was found
   std::int64_t records = -1;  // -1 when the file could not be read
+  std::int64_t orphansRemoved = 0;
+  std::string orphansOf;  // whose records they were: "domain", "page"
 };
+
+// The records of a child file whose parent record is gone, through every link of the
+// dictionary that names the file as child; removed when `remove`. -1 on failure, with why.
+std::int64_t orphans(const rt::FileDesc& child, bool remove, std::string& why);
 
 // The result of one data file whose database exists in the working directory.
 FileResult checkFile(const rt::FileDesc& desc);

@@ -19,8 +19,9 @@ RepairWindow::RepairWindow() {
   setWindowIcon(QIcon(rt::resourcePath("~tw.ico")));
   auto* intro = new QLabel(
       QStringLiteral("Checks every data file in %1 and rebuilds its keys.\n"
-                     "Records are never changed or removed: a file that cannot be mended "
-                     "is reported and left as it is.")
+                     "Only orphaned records are removed (pages whose domain is gone, details "
+                     "whose page is gone): a file that cannot be mended is reported and left "
+                     "as it is.")
           .arg(QDir::toNativeSeparators(QDir::currentPath())));
   intro->setWordWrap(true);
   results_ = new QListWidget;

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "dictionary/Dictionary.h"
 #include "dictionary/Files.h"
 #include "runtime/data/KeyedFile.h"
 #include "tarnfix/Repair.h"
@@ -59,9 +60,11 @@ void setText(const rt::FileDesc& desc, std::string& record, const char* field,
   std::memcpy(record.data() + f.offset, padded.data(), f.size);
 }
 
-// A data file of the dictionary with records whose name field runs name0, name1, ...
-void makeFile(const rt::FileDesc& desc, const char* nameField, int count,
-              const char* otherField = nullptr) {
+// Text fields of one record by name; the rest blank or zero.
+using Row = std::vector<std::pair<std::string, std::string>>;
+
+// A new data file of the dictionary holding the rows given.
+void makeRecords(const rt::FileDesc& desc, const std::vector<Row>& rows) {
   std::string record(desc.recordSize, '\0');
   std::vector<std::string> memos;
   for (const rt::MemoDesc& m : desc.memos) memos.emplace_back(m.size, ' ');
@@ -70,15 +73,25 @@ void makeFile(const rt::FileDesc& desc, const char* nameField, int count,
   rt::KeyedFile file(desc, record.data(), memoPointers);
   ASSERT_TRUE(file.create());
   ASSERT_TRUE(file.open());
-  for (int n = 0; n < count; ++n) {
+  for (const Row& row : rows) {
     std::fill(record.begin(), record.end(), '\0');
     for (const rt::FieldDesc& f : desc.fields)
       if (f.type == rt::FieldType::String) std::memset(record.data() + f.offset, ' ', f.size);
-    setText(desc, record, nameField, "name" + std::to_string(n) + ".example");
-    if (otherField) setText(desc, record, otherField, "host" + std::to_string(n % 4));
+    for (const auto& [field, value] : row) setText(desc, record, field.c_str(), value);
     ASSERT_TRUE(file.add()) << rt::errors().text;
   }
   ASSERT_TRUE(file.close());
+}
+
+// A data file of the dictionary with records whose name field runs name0, name1, ...
+void makeFile(const rt::FileDesc& desc, const char* nameField, int count,
+              const char* otherField = nullptr) {
+  std::vector<Row> rows;
+  for (int n = 0; n < count; ++n) {
+    rows.push_back({{nameField, "name" + std::to_string(n) + ".example"}});
+    if (otherField) rows.back().emplace_back(otherField, "host" + std::to_string(n % 4));
+  }
+  makeRecords(desc, rows);
 }
 
 struct Db {
@@ -393,6 +406,110 @@ TEST(TarnfixBatch, FileInUseByAnotherProgramIsReportedNotTouched) {
   EXPECT_EQ(b.exitCode, 1) << b.out.toStdString();
   EXPECT_TRUE(lineFor(b.out, "Domains").contains("in use by another program"))
       << b.out.toStdString();
+}
+
+// ---- orphans ----
+
+// The name of a field as a column of its table: "WPM:WEBPAGEPATH" is WEBPAGEPATH.
+std::string columnOf(const rt::FileDesc& desc, int field) {
+  const std::string& name = desc.fields[field].name;
+  return name.substr(name.find(':') + 1);
+}
+
+// The links to WebPages, one per kind of page detail.
+std::vector<DictRelation> detailLinks() {
+  std::vector<DictRelation> out;
+  for (const DictRelation& r : DictionaryRelations())
+    if (r.parent == &WebPagesDesc()) out.push_back(r);
+  return out;
+}
+
+std::vector<std::string> sortedColumn(const rt::FileDesc& desc, int field) {
+  Db db(desc.diskName + ".db", SQLITE_OPEN_READONLY);
+  return db.column("SELECT " + columnOf(desc, field) + " FROM " + desc.label + " ORDER BY 1");
+}
+
+const char kKeptA[] = "http://kept.example/a.htm";
+const char kKeptB[] = "http://kept.example/b.htm";
+const char kGoneC[] = "http://gone.example/c.htm";
+
+// A domain with two pages (one naming it in other letters), two pages of a domain that is
+// gone, a page of no domain; details of each kind for the pages of both domains, for a
+// page that never was and for no page.
+void makeSite() {
+  makeRecords(DomainsDesc(), {{{"DOM:DOMAINNAME", "kept.example"}}});
+  makeRecords(WebPagesDesc(), {{{"WEB:DOMAINNAME", "kept.example"}, {"WEB:PAGEPATH", kKeptA}},
+                               {{"WEB:DOMAINNAME", "KEPT.EXAMPLE"}, {"WEB:PAGEPATH", kKeptB}},
+                               {{"WEB:DOMAINNAME", "gone.example"}, {"WEB:PAGEPATH", kGoneC}},
+                               {{"WEB:DOMAINNAME", "gone.example"}, {"WEB:PAGENAME", "d.htm"}},
+                               {{"WEB:PAGENAME", "e.htm"}, {"WEB:PAGEPATH", "http://e/e.htm"}}});
+  for (const DictRelation& r : detailLinks()) {
+    const std::string path = r.child->fields[r.childField].name;
+    makeRecords(*r.child, {{{path, kKeptA}},
+                           {{path, kKeptA}},
+                           {{path, "HTTP://KEPT.EXAMPLE/B.HTM"}},
+                           {{path, kGoneC}},
+                           {{path, kGoneC}},
+                           {{path, "http://never.example/x.htm"}},
+                           {}});
+  }
+}
+
+TEST(TarnfixOrphans, PagesWithoutDomainAndDetailsWithoutPageAreRemovedAndCounted) {
+  WorkDir dir;
+  makeSite();
+  const DictRelation meta = detailLinks().at(0);
+  std::string why;
+  EXPECT_EQ(tarnfix::orphans(*meta.child, false, why), 1) << why;  // counted, not removed
+  EXPECT_EQ(tarnfix::orphans(WebPagesDesc(), false, why), 2) << why;
+  EXPECT_EQ(sortedColumn(*meta.child, meta.childField).size(), 7u);
+
+  const Batch b = runBatch(dir.path());
+  EXPECT_EQ(b.exitCode, 0) << b.out.toStdString();
+  EXPECT_EQ(lineFor(b.out, "Domains"), "Domains (DOMAINS.db): OK (1 record)");
+  EXPECT_EQ(lineFor(b.out, "WebPages"),
+            "WebPages (WEBPAGES.db): OK (3 records); 2 orphaned records removed (their domain is "
+            "gone)");
+  const int path = WebPagesDesc().fieldIndex("WEB:PAGEPATH");
+  EXPECT_EQ(sortedColumn(WebPagesDesc(), path),
+            (std::vector<std::string>{"http://e/e.htm", kKeptA, kKeptB}));
+  for (const DictRelation& r : detailLinks()) {
+    SCOPED_TRACE(r.child->label);
+    EXPECT_EQ(lineFor(b.out, QString::fromStdString(r.child->label)),
+              QString::fromStdString(r.child->label + " (" + r.child->diskName +
+                                     ".db): OK (4 records); 3 orphaned records removed (their "
+                                     "page is gone)"));
+    EXPECT_EQ(sortedColumn(*r.child, r.childField),
+              (std::vector<std::string>{"", "HTTP://KEPT.EXAMPLE/B.HTM", kKeptA, kKeptA}));
+  }
+  const Batch again = runBatch(dir.path());
+  EXPECT_EQ(lineFor(again.out, "WebPages"), "WebPages (WEBPAGES.db): OK (3 records)");
+}
+
+// Without a sound parent file nothing tells an orphan from a record whose parent is merely
+// out of reach: such records are kept.
+TEST(TarnfixOrphans, KeptWhileTheirParentFileIsMissingOrUnsound) {
+  const struct {
+    const char* what;
+    void (*spoil)();
+  } cases[] = {
+      {"no domains file", [] { fs::remove("DOMAINS.db"); }},
+      {"domains file foreign", [] { std::ofstream("DOMAINS.db") << "not a database\n"; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WorkDir dir;
+    makeSite();
+    c.spoil();
+    const auto results = tarnfix::checkWorkingDirectory();
+    const int path = WebPagesDesc().fieldIndex("WEB:PAGEPATH");
+    EXPECT_EQ(sortedColumn(WebPagesDesc(), path).size(), 5u);
+    for (const tarnfix::FileResult& r : results) {
+      SCOPED_TRACE(r.label);
+      // Details whose page is gone go; those of the gone domain's pages stay with them.
+      EXPECT_EQ(r.orphansRemoved, r.label == "WebPages" || r.label == "Domains" ? 0 : 1);
+    }
+  }
 }
 
 // ---- the window ----
