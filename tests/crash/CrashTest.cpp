@@ -183,17 +183,19 @@ void deleteByDomain(Child& c) {
 }
 
 // Opens every page file through the dictionary as a program starting again does (an
-// interrupted change is undone or finished here) and closes it; 1 when one would not open.
-int reopenFiles(std::ofstream& shown) {
-  int failed = 0;
-  for (const rt::FileDesc* d : pageFiles()) {
-    if (managerOf(*d)->TryOpen() != rt::Status::Ok) {
-      shown << d->label << " not opened: " << rt::errors().text << "\n";
-      failed = 1;
+// interrupted change is undone or finished here) and closes it, on a procedure thread so
+// that whatever it tells the user is answered and written down.
+void reopenFiles(Child& c, int& failed) {
+  c.driver.start([&c, &failed] {
+    for (const rt::FileDesc* d : pageFiles()) {
+      if (managerOf(*d)->TryOpen() != rt::Status::Ok) {
+        c.shown << d->label << " not opened: " << rt::errors().text << "\n";
+        failed = 1;
+      }
+      managerOf(*d)->CloseFile();
     }
-    managerOf(*d)->CloseFile();
-  }
-  return failed;
+  });
+  c.answerBoxes();
 }
 
 int runChild(const std::string& operation, const std::string& outside) {
@@ -210,7 +212,7 @@ int runChild(const std::string& operation, const std::string& outside) {
     if (operation == "parse") parsePage(c);
     if (operation == "read") readDirectory(c, outside);
     if (operation == "bydomain") deleteByDomain(c);
-    if (operation == "reopen") failed = reopenFiles(c.shown);
+    if (operation == "reopen") reopenFiles(c, failed);
     c.driver.waitForThreadsToEnd();
   }
   ProgramErrors.Kill();
@@ -405,10 +407,11 @@ class CrashTest : public ::testing::TestWithParam<Operation> {
   ChildRun run(const fs::path& data, const std::vector<std::string>& hooks = {}) {
     return runOperation(GetParam().name, data, outside_, hooks);
   }
-  // The files opened again by a fresh program, as at its next start.
-  void reopen(const fs::path& data) {
+  // The files opened again by a fresh program, as at its next start; what it showed.
+  std::string reopen(const fs::path& data) {
     const ChildRun r = runOperation("reopen", data, outside_, {});
     EXPECT_EQ(r.exitCode, 0) << r.shown;
+    return r.shown;
   }
 
   fs::path base_, outside_;
@@ -430,7 +433,8 @@ TEST_P(CrashTest, KilledAtEveryCommitPointLeavesEachPageWholeAndNothingOrphaned)
     const fs::path data = fresh("k" + std::to_string(k));
     const ChildRun killed = run(data, {"TW_KILL_AT=" + std::to_string(k)});
     ASSERT_TRUE(killed.killed) << "exit " << killed.exitCode;
-    reopen(data);
+    const std::string said = reopen(data);
+    if (!said.empty()) std::cout << "[ at start ] " << op.name << " k=" << k << ": " << said;
     checkRecovered(data, before, after, op.singleChange);
     fs::remove_all(data);
   }
