@@ -428,11 +428,22 @@ TEST_P(CrashTest, KilledAtEveryCommitPointLeavesEachPageWholeAndNothingOrphaned)
   reopen(whole);
   const Snapshot after = snapshot(whole);
   ASSERT_NE(before, after) << "the operation changed nothing";
-  for (int k = 1; k <= counted.points; ++k) {
-    SCOPED_TRACE("killed at point " + std::to_string(k) + " of " + std::to_string(counted.points));
+  // The pages of a reading or of a deletion by domain are committed in groups that the clock
+  // cuts, so another run may reach more or fewer points: k goes on until a run ends first.
+  for (int k = 1;; ++k) {
+    SCOPED_TRACE("killed at point " + std::to_string(k));
+    ASSERT_LE(k, 20 * counted.points) << "the run never ends";
     const fs::path data = fresh("k" + std::to_string(k));
     const ChildRun killed = run(data, {"TW_KILL_AT=" + std::to_string(k)});
-    ASSERT_TRUE(killed.killed) << "exit " << killed.exitCode;
+    if (!killed.killed) {
+      ASSERT_EQ(killed.exitCode, 0) << killed.shown;
+      if (op.singleChange) {
+        EXPECT_EQ(k, counted.points + 1) << "a run with other commit points";
+      }
+      reopen(data);
+      EXPECT_EQ(snapshot(data), after);
+      break;
+    }
     const std::string said = reopen(data);
     if (!said.empty()) std::cout << "[ at start ] " << op.name << " k=" << k << ": " << said;
     checkRecovered(data, before, after, op.singleChange);
