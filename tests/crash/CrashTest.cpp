@@ -39,6 +39,7 @@ constexpr char kRead[] = "read.example";
 constexpr int kPages = 3;
 constexpr int kDetailsEach = 2;  // per page in each detail file
 constexpr int kSitePages = 20;
+constexpr int kSiteLinks = 1500;
 
 // A page holding one record of every kind of detail.
 const char* const kPageLines[] = {
@@ -52,9 +53,12 @@ const char* const kPageLines[] = {
     "<form action=\"/cgi-bin/mail\"></form></body></html>",
 };
 
-void writePage(const fs::path& file) {
+// The page, with `links` more links: a site of such pages takes the reading long enough for
+// the clock to cut it into several groups, most runs.
+void writePage(const fs::path& file, int links = 0) {
   std::ofstream out(file, std::ios::binary);
   for (const char* l : kPageLines) out << l << "\n";
+  for (int i = 0; i < links; ++i) out << "<a href=\"more" << i << ".htm\">More</a>\n";
 }
 
 std::string pagePath(const char* domain, int page) {
@@ -116,7 +120,7 @@ void makeData(const fs::path& outside) {
   writePage(outside / "parse.htm");
   fs::create_directories(outside / "site");
   for (int p = 0; p < kSitePages; ++p)
-    writePage(outside / "site" / ("page" + std::to_string(p) + ".htm"));
+    writePage(outside / "site" / ("page" + std::to_string(p) + ".htm"), kSiteLinks);
 }
 
 // ---- the child: one operation as a user runs it, every box answered ----
@@ -424,10 +428,14 @@ TEST_P(CrashTest, KilledAtEveryCommitPointLeavesEachPageWholeAndNothingOrphaned)
   const ChildRun counted = run(whole);
   ASSERT_EQ(counted.exitCode, 0) << counted.shown;
   ASSERT_GT(counted.points, 0) << "the operation reached no commit point";
-  std::cout << "[ points   ] " << op.name << ": " << counted.points << "\n";
   reopen(whole);
   const Snapshot after = snapshot(whole);
-  ASSERT_NE(before, after) << "the operation changed nothing";
+  int changed = 0;
+  for (const std::string& owner : ownersOf({&before, &after}))
+    changed += stateOf(before, owner) != stateOf(after, owner);
+  ASSERT_GT(changed, 0) << "the operation changed nothing";
+  std::cout << "[ points   ] " << op.name << ": " << counted.points << " points, " << changed
+            << " owners changed\n";
   // The pages of a reading or of a deletion by domain are committed in groups that the clock
   // cuts, so another run may reach more or fewer points: k goes on until a run ends first.
   for (int k = 1;; ++k) {
