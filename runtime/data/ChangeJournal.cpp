@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 #include "runtime/data/SqlCore.h"
@@ -170,7 +171,9 @@ Journal* Journal::of(const std::string& dir, bool create) {
   // and a connection per directory ever used would hold its files open for the whole run.
   static std::string lastDir;
   static std::unique_ptr<Journal> last;
-  const std::string key = resolvePath(dir);
+  // Absolute: a program that changes its working directory has the other one's journal.
+  std::error_code ec;
+  const std::string key = std::filesystem::absolute(resolvePath(dir), ec).lexically_normal();
   if (last && key == lastDir) return last.get();
   const std::string path = key + "/" + kName;
   if (!create && !FileExists(path)) return nullptr;

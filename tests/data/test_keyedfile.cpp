@@ -524,6 +524,20 @@ TEST_F(KeyedFileTest, InnerTransactionTakesBackOnlyItsOwnChanges) {
   EXPECT_TRUE(t->get(kName));
 }
 
+// A change is noted beside its own files, also after the program changed directory.
+TEST(ChangeJournalTest, EachDirectoryKeepsItsOwnJournal) {
+  for (int round = 0; round < 2; ++round) {
+    WorkDir dir;
+    TestFile a("A"), b("B");
+    for (TestFile* f : {&a, &b}) ASSERT_TRUE((*f)->create() && (*f)->open());
+    Transaction tx{a.file.get(), b.file.get()};
+    ASSERT_TRUE(a.addRec("x"));
+    ASSERT_TRUE(b.addRec("y"));
+    ASSERT_TRUE(tx.commit());
+    EXPECT_TRUE(std::filesystem::exists(dir.path() + "/CHANGES.db")) << round;
+  }
+}
+
 TEST_F(KeyedFileTest, PendingAppendsSurviveTransactionsAndDestruction) {
   ASSERT_TRUE(t.addRec("added"));
   t.set("appended");
