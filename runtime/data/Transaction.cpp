@@ -25,7 +25,12 @@ bool begin(KeyedFile::Impl& d) {
 
 // A COMMIT of a file inside a journalled change; rolled back when it fails.
 bool commitFile(KeyedFile::Impl& d) {
-  int rc = testhooks::failThisCommit() ? SQLITE_IOERR_WRITE : sql::exec(d.db, "COMMIT");
+  if (testhooks::failThisCommit()) {
+    sql::exec(d.db, "ROLLBACK");
+    return d.fail(ErrorCode::WriteError,
+                  std::string("changes not written: ") + sqlite3_errstr(SQLITE_IOERR_WRITE));
+  }
+  const int rc = sql::exec(d.db, "COMMIT");
   if (rc == SQLITE_OK) return true;
   d.failSql(rc, ErrorCode::WriteError, "changes not written");
   if (!sqlite3_get_autocommit(d.db)) sql::exec(d.db, "ROLLBACK");
