@@ -327,7 +327,10 @@ void ReadDomainPages() {
       if (!failed && (failed = group.commit())) why = rt::MessageId::RecordNotAdded;
       if (failed) {
         group.abandon();
+        const std::string whyText = rt::errors().text;
         failed->RaiseError(why);
+        // The status line said each of the group's pages was read; none of them is kept.
+        statustext = "The last pages read were not stored: " + whyText;
       }
     } else {
       statustext = "The web pages cannot be opened: " + rt::errors().text;
