@@ -237,7 +237,19 @@ void ListBrowser::applyOrder(const SortOrder& o) {
     view_.setRecordOrder();
   range_ = o.range ? o.range() : std::vector<SqlValue>{};
   if (!range_.empty()) view_.setRange(range_);
-  view_.setFilter(o.filter);
+  if (!query_)
+    view_.setFilter(o.filter);
+  else if (!o.filter)
+    view_.setFilter(query_);
+  else
+    view_.setFilter([own = o.filter, query = query_] { return own() && query(); });
+}
+
+void ListBrowser::SetQuery(View::Filter query) {
+  query_ = std::move(query);
+  if (orders_.empty()) AddSortOrder();
+  applyOrder(*orders_.at(current_));
+  if (open_) show(model_->showFirst());
 }
 
 void ListBrowser::SelectSortOrder(std::size_t order) {

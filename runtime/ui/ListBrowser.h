@@ -109,6 +109,9 @@ class ListBrowser {
   void SetSelectMode(bool on) { selectMode_ = on; }
   bool selectMode() const { return selectMode_; }
   void SetPageSize(int rows) { model_->setPageSize(rows); }
+  // A filter over every order, beside each order's own (a query by example); applied at
+  // once, the list shown from its start. An empty one lifts it.
+  void SetQuery(View::Filter query);
 
   // ---- the operations ----
   // The order for the window's selected tab.
@@ -189,6 +192,7 @@ class ListBrowser {
   std::unique_ptr<QObject> keys_;
   StringScrollStep step_;
   std::vector<SqlValue> range_;
+  View::Filter query_;
   std::uint64_t seen_ = 0;
 };
 
