@@ -122,7 +122,8 @@ void QueryByExample::AddItem(std::string expression, std::string label, std::str
 bool QueryByExample::Ask() {
   QueryWindow w(fields_, terms_, kept());
   if (w.Run() != RequestCompleted) return false;
-  if (!SetFilterText(queryFilterText(fields_, w.terms()))) return false;
+  const std::string filter = w.loaded() ? w.loaded()->filter : queryFilterText(fields_, w.terms());
+  if (!SetFilterText(filter)) return false;
   terms_ = w.terms();
   if (!filter_.empty()) keep(terms_);
   return true;
@@ -262,9 +263,10 @@ Flow QueryWindow::OnAccepted() {
   if (control() == kLoad) {
     const auto* box = qobject_cast<QComboBox*>(window()->control(kKeptList));
     const int i = box ? box->currentIndex() : -1;
-    if (i >= 0 && i < static_cast<int>(kept_.size()))
-      show(kept_[static_cast<std::size_t>(i)].terms);
-    window()->selectControl(valueControl(0));
+    if (i < 0 || i >= static_cast<int>(kept_.size())) return Flow::Cycle;
+    loaded_ = &kept_[static_cast<std::size_t>(i)];
+    terms_ = loaded_->terms;
+    CloseWithResponse(RequestCompleted);
     return Flow::Cycle;
   }
   if (control() == kClear) {

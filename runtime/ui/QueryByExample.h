@@ -56,7 +56,8 @@ class QueryByExample {
   const std::vector<QueryField>& fields() const { return fields_; }
 
   // Runs the query dialog on the calling thread over the last answers; OK applies the
-  // query to the list and keeps it. False when cancelled or not applied.
+  // query to the list and keeps it, Load applies a kept query's filter text as the INI
+  // file holds it. False when cancelled or not applied.
   bool Ask();
   // The filter the list applies now; empty when none.
   const std::string& filterText() const { return filter_; }
@@ -78,11 +79,13 @@ class QueryByExample {
 };
 
 // The query dialog: a line per field (label, value, operator), the kept queries with a
-// button that loads one, OK and Cancel.
+// button that loads one (the dialog closes with it), Clear, OK and Cancel.
 class QueryWindow : public WindowController {
  public:
   QueryWindow(const std::vector<QueryField>& fields, QueryTerms terms, std::vector<KeptQuery> kept);
   const QueryTerms& terms() const { return terms_; }
+  // The kept query chosen with Load; nullptr when the answers were given.
+  const KeptQuery* loaded() const { return loaded_; }
 
   void BeginWork() override;
   Flow OnAccepted() override;
@@ -99,6 +102,7 @@ class QueryWindow : public WindowController {
 
   QueryTerms terms_;
   std::vector<KeptQuery> kept_;
+  const KeptQuery* loaded_ = nullptr;
 };
 
 }  // namespace rt
