@@ -8,11 +8,6 @@
 namespace {
 
 const ProcedureRegistration procedures{
-    {"viewimages", kSmallStack, nullptr},
-    {"viewforms", kSmallStack, nullptr},
-    {"viewlinks", kSmallStack, nullptr},
-    {"viewmeta", kSmallStack, nullptr},
-    {"viewscripts", kSmallStack, nullptr},
     {"webpagereport", kSmallStack, &pages::webpagereport},
     {"preimgreport", kSmallStack, &pages::preimgreport},
     {"listwebpages", kSmallStack, &pages::listwebpages},
