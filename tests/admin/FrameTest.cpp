@@ -147,6 +147,8 @@ TEST_F(FrameTest, ItemsOfAbsentProceduresAreUnavailable) {
   const WithoutProcedure configure("ConfigureControlPanel");
   const WithoutProcedure printDomains("PrintDomains");
   const WithoutProcedure images("preimgreport");
+  const WithoutProcedure viewImages("viewimages");
+  const WithoutProcedure viewScripts("viewscripts");
   ASSERT_NE(startProgram(), nullptr);
   for (int item : {-13, -15, -19, -21, -27, -29, -33, -38})
     EXPECT_FALSE(frame->menuEnabled(item)) << item;
