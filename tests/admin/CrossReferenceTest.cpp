@@ -223,6 +223,15 @@ TEST_F(CrossReferenceTest, AFilterReadBackAndLoadedAgainShowsTheSameRows) {
   ASSERT_TRUE(driver.waitForClose("QueryWindow"));
   EXPECT_EQ(shown(w, m), rows);
   EXPECT_EQ(handedOver(w), filter);
+
+  // Escape leaves the query as it was; the dialog keeps its place.
+  ASSERT_TRUE(driver.press(w, kFind));
+  ASSERT_NE(driver.waitForWindow("QueryWindow"), nullptr);
+  ASSERT_TRUE(driver.typeKeys("zeta"));
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Escape));
+  ASSERT_TRUE(driver.waitForClose("QueryWindow"));
+  EXPECT_EQ(shown(w, m), rows);
+  EXPECT_NE(ini("QueryWindow", "XPos"), "<none>");
 }
 
 TEST_F(CrossReferenceTest, AFilterTheEvaluatorCannotUseIsReportedAndTheViewStaysUsable) {
