@@ -61,11 +61,17 @@ std::string QtTable::cell(int row, int column) const {
   return model_.index(row, column).data().toString().toStdString();
 }
 
-int RunWindowBenchmarks(int argc, char** argv, const std::function<void()>& prepare) {
+int RunWindowBenchmarks(int argc, char** argv, const std::function<void()>& prepare,
+                        const QString& keptDirectory) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   QTemporaryDir dir;
-  QDir::setCurrent(dir.path());
+  if (keptDirectory.isEmpty()) {
+    QDir::setCurrent(dir.path());
+  } else {
+    QDir().mkpath(keptDirectory);
+    QDir::setCurrent(keptDirectory);
+  }
   rt::setProgramIniFile("tarnwick.INI");
   rt::initWindowLayer();
   DictionaryInit();

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QSize>
 #include <QSqlQueryModel>
+#include <QString>
 #include <QTableView>
 #include <functional>
 #include <string>
@@ -48,6 +49,8 @@ class QtTable {
 
 // A window benchmark's main: an offscreen program in an empty temporary working directory
 // with the dictionary's files; prepare fills and checks them before anything is timed.
-int RunWindowBenchmarks(int argc, char** argv, const std::function<void()>& prepare);
+// Files too big to make for every run go in a kept directory instead (made when missing).
+int RunWindowBenchmarks(int argc, char** argv, const std::function<void()>& prepare,
+                        const QString& keptDirectory = {});
 
 }  // namespace bench

@@ -1,0 +1,171 @@
+// The links view over 5,000,000 WPLinks records of 100,000 pages: a "contains" query on the
+// link typed into the query dialog, timed from its Enter until the view has painted its first
+// rows, beside the plain SQLite statement over the same file in the same key order, in the same
+// run. One query matches 20 records, the other 500,000. The file is made once in a kept
+// directory (TW_XREF_BENCH_DIR, else /tmp/tw_xref_bench) and used again while it has the size
+// asked for; TW_BENCH_PAGES sets the number of pages.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <QAbstractItemView>
+#include <QDir>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "bench/common/QtTableBaseline.h"
+#include "dictionary/Dictionary.h"
+#include "pages/CrossReference.h"
+#include "runtime/text/Strings.h"
+#include "runtime/ui/QueryByExample.h"
+#include "runtime/ui/TestDriver.h"
+#include "runtime/ui/Window.h"
+
+namespace {
+
+int pages() {
+  static const int n = qEnvironmentVariableIsSet("TW_BENCH_PAGES")
+                           ? qEnvironmentVariableIntValue("TW_BENCH_PAGES")
+                           : 100'000;
+  return n;
+}
+constexpr int kPerPage = 50;
+constexpr int kList = 1, kFind = 3, kClose = 10;
+constexpr int kLinkField = 2;
+
+// 20 records in all; one record in ten.
+bool rare(int page, int d) {
+  return d == 3 && page % (pages() / 20) == 17;
+}
+bool common(int page, int d) {
+  return (page * kPerPage + d) % 10 == 0;
+}
+const char* const kQueries[] = {"rare-needle", "common-mark"};
+
+std::string pageName(int i) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%s%06d.htm", i % 3 ? "page" : "Page", i);
+  return buf;
+}
+
+void fill() {
+  WPLinksRecord rec{};
+  rt::KeyedFile f(WPLinksDesc(), &rec);
+  if (f.open()) {
+    const bool same = f.records() == static_cast<std::int64_t>(pages()) * kPerPage;
+    f.close();
+    if (same) return;
+  }
+  std::printf("making %d links...\n", pages() * kPerPage);
+  f.create();
+  f.open();
+  // Pages are visited out of order, so the record order is not the key's order.
+  for (int k = 0; k < pages(); ++k) {
+    const int i = static_cast<int>((static_cast<long long>(k) * 7919) % pages());
+    for (int d = 0; d < kPerPage; ++d) {
+      rec = WPLinksRecord{};
+      rec.DOMAINNAME = "domain" + std::to_string(i % 100) + ".com";
+      rec.PAGENAME = pageName(i);
+      rec.WEBPAGEPATHNAME = "/site" + std::to_string(i / 1000) + "/" + pageName(i);
+      const char* host = rare(i, d) ? "rare-needle" : common(i, d) ? "common-mark" : "walks";
+      rec.WEBPAGELINK = "http://" + std::string(host) + ".example/fell" + std::to_string(d) +
+                        "/tarn" + std::to_string(i) + ".htm";
+      rec.LINENUMBER = d + 1;
+      f.append();
+    }
+  }
+  f.close();
+}
+
+long residentKb() {
+  std::ifstream statm("/proc/self/statm");
+  long size = 0, resident = 0;
+  statm >> size >> resident;
+  return resident * 4;
+}
+
+rt::TestDriver& driver() {
+  static rt::TestDriver d;
+  return d;
+}
+
+using Clock = std::chrono::steady_clock;
+double msSince(Clock::time_point t) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
+
+// The plain statement in the key's order, stepped for as many rows as the view shows.
+double sqliteFirstRows(const std::string& text, int rows, std::string& firstLink) {
+  const auto start = Clock::now();
+  sqlite3* db = nullptr;
+  sqlite3_open_v2("WPLINKS.db", &db, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_stmt* s = nullptr;
+  const std::string sql =
+      "SELECT DOMAINNAME, PAGENAME, WEBPAGELINK FROM WPLinks WHERE WEBPAGEPATHNAME <> '' AND "
+      "upper(WEBPAGELINK) LIKE '%" +
+      text + "%' ORDER BY upper(WEBPAGEPATHNAME), rowid";
+  sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr);
+  for (int r = 0; r < rows && sqlite3_step(s) == SQLITE_ROW; ++r)
+    if (r == 0) firstLink = reinterpret_cast<const char*>(sqlite3_column_text(s, 2));
+  sqlite3_finalize(s);
+  sqlite3_close(db);
+  return msSince(start);
+}
+
+void BM_LinksQuery(benchmark::State& state) {
+  const std::string typed = kQueries[state.range(0)];
+  driver().start(&pages::viewlinks, 25000, "viewlinks");
+  rt::Window* w = driver().waitForWindow("viewlinks", 60000);
+  if (!w) return state.SkipWithError("no view");
+  double viewMs = 0, sqliteMs = 0;
+  long growth = 0;
+  int rows = 0;
+  for (auto _ : state) {
+    driver().press(w, kFind);
+    rt::Window* dialog = driver().waitForWindow("QueryWindow");
+    if (!dialog) return state.SkipWithError("no query dialog");
+    driver().press(dialog, rt::QueryWindow::kClear);
+    for (int tab = 0; tab < 2 * kLinkField; ++tab) driver().hitKey(Qt::Key_Tab);
+    driver().typeKeys(typed);
+    bench::rowPaints().forget();
+    const long before = residentKb();
+    const auto start = Clock::now();
+    driver().hitKey(Qt::Key_Return);
+    driver().waitUntil(
+        [&] {
+          return !driver().find("QueryWindow") && bench::rowPaints().painted(w->listView(kList));
+        },
+        60000);
+    const double ms = msSince(start);
+    state.SetIterationTime(ms / 1000);
+    viewMs += ms;
+    growth = std::max(growth, residentKb() - before);
+    rows = driver().rowCount(w, kList);
+    std::string first;
+    sqliteMs += sqliteFirstRows(rt::UPPER(typed), rows, first);
+    if (rows == 0 || rt::CLIP(driver().cell(w, kList, 1, 2)) != first)
+      return state.SkipWithError("the view and SQLite disagree");
+  }
+  state.counters["rows"] = rows;
+  state.counters["sqlite_ms"] = sqliteMs / static_cast<double>(state.iterations());
+  state.counters["ratio"] = viewMs / sqliteMs;
+  state.counters["rss_growth_kb"] = static_cast<double>(growth);
+  driver().press(w, kClose);
+  driver().waitForThreadsToEnd();
+}
+
+BENCHMARK(BM_LinksQuery)
+    ->DenseRange(0, 1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const QString dir = qEnvironmentVariableIsSet("TW_XREF_BENCH_DIR")
+                          ? qEnvironmentVariable("TW_XREF_BENCH_DIR")
+                          : QStringLiteral("/tmp/tw_xref_bench");
+  return bench::RunWindowBenchmarks(argc, argv, fill, dir);
+}
