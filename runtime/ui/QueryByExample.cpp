@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
@@ -230,6 +231,9 @@ WindowDesc queryDesc(const std::vector<QueryField>& fields) {
     c.cancelButton = b.number == QueryWindow::kCancel;
     x += buttonWidth + kGap;
   }
+  // A margin right and below, as left and above.
+  d.width = right + kLeft;
+  d.height = y + kHeight + 2 + kTop;
   return d;
 }
 
@@ -246,8 +250,11 @@ QueryWindow::QueryWindow(const std::vector<QueryField>& fields, QueryTerms terms
 void QueryWindow::BeginWork() {
   WindowController::BeginWork();
   // Filled here rather than described: a kept filter may hold the items' separator.
-  if (auto* box = qobject_cast<QComboBox*>(window()->control(kKeptList)))
+  if (auto* box = qobject_cast<QComboBox*>(window()->control(kKeptList))) {
     for (const KeptQuery& q : kept_) box->addItem(qtText(q.filter));
+    // A long filter is read from its start.
+    if (QLineEdit* line = box->lineEdit()) line->setCursorPosition(0);
+  }
   window()->setEnabled(kLoad, !kept_.empty());
   show(terms_);
 }
