@@ -15,6 +15,7 @@
 #include <string>
 
 #include "bench/common/QtTableBaseline.h"
+#include "bench/pages/BenchPages.h"
 #include "dictionary/Dictionary.h"
 #include "pages/CrossReference.h"
 #include "runtime/text/Strings.h"
@@ -24,12 +25,8 @@
 
 namespace {
 
-int pages() {
-  static const int n = qEnvironmentVariableIsSet("TW_BENCH_PAGES")
-                           ? qEnvironmentVariableIntValue("TW_BENCH_PAGES")
-                           : 100'000;
-  return n;
-}
+using benchpages::pageName;
+using benchpages::pages;
 constexpr int kPerPage = 50;
 constexpr int kList = 1, kFind = 3, kClose = 10;
 constexpr int kLinkField = 2;
@@ -42,12 +39,6 @@ bool common(int page, int d) {
   return (page * kPerPage + d) % 10 == 0;
 }
 const char* const kQueries[] = {"rare-needle", "common-mark"};
-
-std::string pageName(int i) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%s%06d.htm", i % 3 ? "page" : "Page", i);
-  return buf;
-}
 
 void fill() {
   WPLinksRecord rec{};

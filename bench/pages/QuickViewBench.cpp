@@ -15,6 +15,7 @@
 #include <string>
 
 #include "bench/common/QtTableBaseline.h"
+#include "bench/pages/BenchPages.h"
 #include "dictionary/Dictionary.h"
 #include "pages/PageDetails.h"
 #include "pages/QuickView.h"
@@ -25,24 +26,13 @@
 
 namespace {
 
-int pages() {
-  static const int n = qEnvironmentVariableIsSet("TW_BENCH_PAGES")
-                           ? qEnvironmentVariableIntValue("TW_BENCH_PAGES")
-                           : 100'000;
-  return n;
-}
+using benchpages::pageName;
+using benchpages::pages;
 constexpr int kPerPage = 10;   // detail records of each kind on an ordinary page
 constexpr int kBigPage = 500;  // ... on the page the form shows
 constexpr int kCompared = 20;  // first rows that must agree
 constexpr int kBrowseList = 1, kBrowseClose = 3, kFormSheet = 1, kFormCancel = 121;
 
-// Every third name starts in upper case, so a byte order would differ from the key's
-// case-folded one.
-std::string pageName(int i) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%s%06d.htm", i % 3 ? "page" : "Page", i);
-  return buf;
-}
 std::string pagePath(int i) {
   return "/site" + std::to_string(i / 1000) + "/" + pageName(i);
 }
