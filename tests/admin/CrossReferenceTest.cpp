@@ -190,6 +190,10 @@ TEST_F(CrossReferenceTest, EachQueryFieldWithEachOperatorShowsExactlyTheRowsThat
                       return op.holds(rt::UPPER(valueOf(r, m.queried[q])), rt::UPPER(typed));
                     }));
         }
+    // The newest five are kept, the newest first.
+    EXPECT_EQ(ini(m.name, "Query1"), handedOver(w));
+    EXPECT_NE(ini(m.name, "Query5"), "<none>");
+    EXPECT_EQ(ini(m.name, "Query6"), "<none>");
     driver.press(w, kClose);
     ASSERT_TRUE(driver.waitForClose(m.name));
   }
