@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QTableView>
 #include <algorithm>
@@ -339,8 +340,13 @@ void ListBrowser::Open() {
   v->horizontalHeader()->setStretchLastSection(false);
   v->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   const ColumnFormat& f = model_->format();
-  for (std::size_t i = 0; i < f.size(); ++i)
-    v->setColumnWidth(static_cast<int>(i), f.column(i).width * kPixelsPerUnit);
+  {
+    // Told of each width the view would repaint the column on a timer, after its first
+    // paint; the rows are laid out once they are in.
+    const QSignalBlocker quiet(v->horizontalHeader());
+    for (std::size_t i = 0; i < f.size(); ++i)
+      v->setColumnWidth(static_cast<int>(i), f.column(i).width * kPixelsPerUnit);
+  }
   QObject::connect(v->horizontalHeader(), &QHeaderView::sectionResized, model_.get(),
                    [this](int section, int, int size) {
                      ColumnFormat f = model_->format();
