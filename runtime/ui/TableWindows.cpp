@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <set>
 #include <stdexcept>
+#include <unordered_map>
 
 #include "runtime/data/ErrorReporter.h"
 #include "runtime/expr/Expression.h"
@@ -113,9 +115,42 @@ void describeControls(WindowDesc& d, const WindowTable& t) {
   }
 }
 
+// The desktop font's measures of the texts of the tables. Every opening of a window
+// measures the same texts again, and a font's metrics are costly to ask for: they are
+// kept until the font changes.
+class FontMeasures {
+ public:
+  static FontMeasures& current() {
+    static auto* m = new FontMeasures;  // never destroyed: fonts do not outlive the program's Qt
+    const QFont f = QApplication::font();
+    if (!m->font_ || *m->font_ != f) m->reset(f);
+    return *m;
+  }
+  int width(const std::string& text) {
+    auto [it, added] = widths_.try_emplace(text, 0);
+    if (added) it->second = metrics_->horizontalAdvance(qtText(text));
+    return it->second;
+  }
+  int averageCharWidth() const { return averageCharWidth_; }
+  int height() const { return height_; }
+
+ private:
+  void reset(const QFont& f) {
+    font_ = f;
+    metrics_.emplace(f);
+    averageCharWidth_ = metrics_->averageCharWidth();
+    height_ = metrics_->height();
+    widths_.clear();
+  }
+  std::optional<QFont> font_;
+  std::optional<QFontMetrics> metrics_;
+  int averageCharWidth_ = 0, height_ = 0;
+  std::unordered_map<std::string, int> widths_;
+};
+
 // Room for a button's text and the style's margins around it.
-int buttonWidth(const QFontMetrics& fm, const std::string& text) {
-  return fm.horizontalAdvance(qtText(text)) + 28;
+int buttonWidth(FontMeasures& fm, const std::string& text) {
+  return fm.width(text) + 28;
 }
 
 // Controls off the tabs at declared places keep their columns (controls sharing a left
@@ -127,7 +162,7 @@ void widenDeclaredColumns(WindowDesc& d) {
   if (std::none_of(d.controls.begin(), d.controls.end(),
                    [&](const ControlDesc& c) { return declared(c) && (c.x > 0 || c.y > 0); }))
     return;
-  const QFontMetrics fm(QApplication::font());
+  FontMeasures& fm = FontMeasures::current();
   std::map<int, int> growth;  // by left edge
   for (const ControlDesc& c : d.controls)
     if (declared(c))
@@ -152,7 +187,7 @@ bool isField(ControlKind k) {
 // button acting on a field beside it, a field's companions (a cost's description, an
 // account's forward) after it; a list takes a line of its own.
 void placeOnTabs(WindowDesc& d) {
-  const QFontMetrics fm(QApplication::font());
+  FontMeasures& fm = FontMeasures::current();
   const int ch = fm.averageCharWidth();
   constexpr int kLeft = 10, kTop = 10, kGap = 8, kPromptColumn = 180, kWrap = 860;
   std::map<int, ControlKind> kinds;
@@ -185,7 +220,7 @@ void placeOnTabs(WindowDesc& d) {
       at.lineStart = c.kind;
     }
     int w = 0, h = 24;
-    const int textWidth = fm.horizontalAdvance(qtText(c.text)) + 12;
+    const int textWidth = fm.width(c.text) + 12;
     switch (c.kind) {
       case ControlKind::Prompt:
         w = std::min(textWidth, kWrap);
@@ -217,8 +252,7 @@ void placeOnTabs(WindowDesc& d) {
       case ControlKind::Option: {
         // A box around its members, one to a line.
         w = textWidth + 30;
-        for (const ControlDesc* m : members[c.number])
-          w = std::max(w, fm.horizontalAdvance(qtText(m->text)) + 50);
+        for (const ControlDesc* m : members[c.number]) w = std::max(w, fm.width(m->text) + 50);
         h = static_cast<int>(members[c.number].size()) * (fm.height() + 12) + fm.height() + 16;
         break;
       }
