@@ -334,10 +334,12 @@ void ListBrowser::Open() {
   readErrorReported_ = false;
   if (orders_.empty()) AddSortOrder();
   if (window_.request() == Request::Select) selectMode_ = true;
+  // A stretched last column would rewrite the layout's last width at every opening. Before
+  // the model: a stretching header lays its new columns out again on a timer, after the
+  // rows' first paint.
+  v->horizontalHeader()->setStretchLastSection(false);
   v->setModel(model_.get());
   v->horizontalHeader()->show();
-  // A stretched last column would rewrite the layout's last width at every opening.
-  v->horizontalHeader()->setStretchLastSection(false);
   v->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   const ColumnFormat& f = model_->format();
   {
@@ -377,6 +379,8 @@ void ListBrowser::Open() {
   v->viewport()->installEventFilter(keys_.get());
   current_ = orders_.size();  // forces the first order to be applied afresh
   SelectSortOrder(ChooseSortOrder() < orders_.size() ? ChooseSortOrder() : 0);
+  // Laid out before its first paint rather than on the view's timer after it.
+  if (v->isVisible()) v->doItemsLayout();
 }
 
 bool ListBrowser::inView() const {
