@@ -32,6 +32,7 @@ struct Control {
   Binding binding;
   std::optional<Picture> picture;
   long fill = kColorNone, font = kColorNone, style = fontstyle::Regular;
+  bool looked = false;  // the look has been applied to the widget
   bool edited = false;
   bool refused = false;            // shows the user's text that its variable could not take
   QButtonGroup* radios = nullptr;  // options

@@ -711,22 +711,23 @@ long Window::fontStyle(int control) const {
 }
 
 void Window::setFillColor(int control, long colour) {
-  if (Control* c = find(control)) {
-    c->fill = colour;
-    c->adapter->applyLook(*c);
-  }
+  setLook(control, &Control::fill, colour);
 }
 void Window::setFontColor(int control, long colour) {
-  if (Control* c = find(control)) {
-    c->font = colour;
-    c->adapter->applyLook(*c);
-  }
+  setLook(control, &Control::font, colour);
 }
 void Window::setFontStyle(int control, long style) {
-  if (Control* c = find(control)) {
-    c->style = style;
-    c->adapter->applyLook(*c);
-  }
+  setLook(control, &Control::style, style);
+}
+
+// Tab colouring sets the look of every control on every tab at each change of tab: a
+// look that stays as it was is not applied again.
+void Window::setLook(int control, long Control::*part, long value) {
+  Control* c = find(control);
+  if (!c || (c->looked && c->*part == value)) return;
+  c->*part = value;
+  c->looked = true;
+  c->adapter->applyLook(*c);
 }
 
 int Window::currentTab(int sheet) const {

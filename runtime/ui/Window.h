@@ -165,6 +165,7 @@ class Window : public QObject {
   void buildMenus();
   Control* find(int control);
   const Control* find(int control) const;
+  void setLook(int control, long Control::*part, long value);
   void watch(QWidget* w);
   void startTimer();
   void placeAt(std::string_view section);  // before the window is shown
