@@ -32,7 +32,10 @@ struct Control {
   Binding binding;
   std::optional<Picture> picture;
   long fill = kColorNone, font = kColorNone, style = fontstyle::Regular;
-  bool looked = false;  // the look has been applied to the widget
+  bool looked = false;  // a look has been set
+  // Tabs: the page's controls are made when it first shows, or when one of them is needed.
+  bool deferred = false;
+  std::optional<bool> enabledSet, hiddenSet;  // set before the widget was made
   bool edited = false;
   bool refused = false;            // shows the user's text that its variable could not take
   QButtonGroup* radios = nullptr;  // options
@@ -68,6 +71,9 @@ class ControlAdapter {
  protected:
   // Lays out the controls that stand on parent into host.
   static void buildChildren(Window& w, QWidget* host, int parent);
+  // Leaves the controls on a tab's page to be made when it first shows, when they can wait:
+  // placed by their description, no sheet among them. False when they were not left.
+  static bool deferChildren(Window& w, QWidget* host, int parent);
   static Control* find(Window& w, int control);
   // Lets the window see the events of a widget that is not a control of its own.
   static void watch(Window& w, QWidget* widget);

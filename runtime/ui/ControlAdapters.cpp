@@ -153,6 +153,7 @@ class PromptAdapter : public ControlAdapter {
   QWidget* make(Window&, Control& c) const override {
     auto* l = new QLabel(qtText(c.desc.text));
     l->setTextFormat(Qt::PlainText);
+    l->setWordWrap(c.desc.wordWrap);
     return l;
   }
   std::string text(const Window&, const Control& c) const override {
@@ -484,7 +485,10 @@ class TabAdapter : public ControlAdapter {
     auto* page = new TabPage;
     c.page = page;
     c.widget = page;
-    buildChildren(w, page->widget(), c.desc.number);
+    // The first tab shows with the window; the others make their controls as they show.
+    const bool first = c.sheet->count() == 0;
+    c.deferred = !first && deferChildren(w, page->widget(), c.desc.number);
+    if (!c.deferred) buildChildren(w, page->widget(), c.desc.number);
     return page;
   }
   std::string text(const Window&, const Control& c) const override {

@@ -385,6 +385,8 @@ void ListBrowser::Open() {
 
 bool ListBrowser::inView() const {
   Window* w = window_.window();
+  // A list on a tab that has not shown yet is not made yet either.
+  if (w && w->has(list_) && !w->built(list_)) return false;
   QAbstractItemView* v = w ? w->listView(list_) : nullptr;
   if (!v) return true;
   // Only the pages of sheets count: a list hidden on its own is still filled.
@@ -400,13 +402,13 @@ void ListBrowser::Close() {
   keys_.reset();
   model_->setTopShift(nullptr);
   Window* w = window_.window();
-  if (QAbstractItemView* v = w ? w->listView(list_) : nullptr; v && v->model() == model_.get())
-    v->setModel(nullptr);
+  QAbstractItemView* v = w && w->built(list_) ? w->listView(list_) : nullptr;
+  if (v && v->model() == model_.get()) v->setModel(nullptr);
 }
 
 int ListBrowser::currentRow() const {
   Window* w = window_.window();
-  QAbstractItemView* v = w ? w->listView(list_) : nullptr;
+  QAbstractItemView* v = w && w->built(list_) ? w->listView(list_) : nullptr;
   if (!v || v->model() != model_.get()) return -1;
   const int r = v->currentIndex().row();
   return r >= 0 && r < model_->rowCount() ? r : -1;

@@ -70,10 +70,11 @@ std::string pushProcedure(const char* name) {
   return previous;
 }
 
-// Long texts on a tab wrap inside the width they were given.
+// Long texts wrap inside the width they were given (those on tabs are told so as they are
+// placed, for the tabs that are made as they first show).
 void wrapTexts(Window& w) {
   for (int n : w.controls())
-    if (w.controlKind(n) == ControlKind::Prompt)
+    if (w.controlKind(n) == ControlKind::Prompt && w.built(n))
       if (auto* l = qobject_cast<QLabel*>(w.control(n))) l->setWordWrap(l->height() > 30);
 }
 
@@ -268,6 +269,7 @@ void placeOnTabs(WindowDesc& d) {
     c.y = at.y;
     c.width = w;
     c.height = h;
+    c.wordWrap = c.kind == ControlKind::Prompt && h > 30;
     at.x += w + kGap;
     at.lineHeight = std::max(at.lineHeight, h + 6);
     at.previous = c.kind;

@@ -107,6 +107,9 @@ namespace detail {
 void ControlAdapter::buildChildren(Window& w, QWidget* host, int parent) {
   w.buildContainer(host, parent);
 }
+bool ControlAdapter::deferChildren(Window& w, QWidget* host, int parent) {
+  return w.deferContainer(host, parent);
+}
 Control* ControlAdapter::find(Window& w, int control) {
   return w.find(control);
 }
@@ -187,21 +190,48 @@ void Window::build() {
   }
 }
 
-void Window::buildContainer(QWidget* host, int parent) {
+std::vector<int> Window::kidsOf(int parent) const {
   std::vector<int> kids;
   for (int n : order_)
-    if (controls_[n]->desc.parent == parent && controls_[n]->desc.kind != ControlKind::Tab)
+    if (controls_.at(n)->desc.parent == parent && controls_.at(n)->desc.kind != ControlKind::Tab)
       kids.push_back(n);
-  // A description that places every control itself (sizes for all, places beyond the
-  // corner for some) is followed as it stands; sizes alone only set minimum sizes.
-  const bool sized = !kids.empty() && std::all_of(kids.begin(), kids.end(), [this](int n) {
-    const ControlDesc& d = controls_[n]->desc;
-    return d.width > 0 && d.height > 0;
+  return kids;
+}
+
+// A description that places every control itself (sizes for all, places beyond the
+// corner for some) is followed as it stands; sizes alone only set minimum sizes.
+bool Window::placed(const std::vector<int>& kids) const {
+  const auto desc = [this](int n) -> const ControlDesc& { return controls_.at(n)->desc; };
+  return !kids.empty() && std::all_of(kids.begin(), kids.end(), [&](int n) {
+    return desc(n).width > 0 && desc(n).height > 0;
+  }) && std::any_of(kids.begin(), kids.end(), [&](int n) {
+    return desc(n).x > 0 || desc(n).y > 0;
   });
-  const bool placed = sized && std::any_of(kids.begin(), kids.end(), [this](int n) {
-                        return controls_[n]->desc.x > 0 || controls_[n]->desc.y > 0;
-                      });
-  if (placed) {
+}
+
+bool Window::deferContainer(QWidget* host, int parent) {
+  const std::vector<int> kids = kidsOf(parent);
+  if (!placed(kids)) return false;
+  std::vector<int> all = kids;  // and the members of groups on it, and theirs
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (const ControlKind k = controls_[all[i]]->desc.kind;
+        k == ControlKind::Sheet || k == ControlKind::Tab)
+      return false;
+    for (int n : order_)
+      if (controls_[n]->desc.parent == all[i]) all.push_back(n);
+  }
+  QRect bounds;
+  for (int n : kids) {
+    const ControlDesc& d = controls_[n]->desc;
+    bounds |= QRect(d.x, d.y, d.width, d.height);
+  }
+  host->setMinimumSize(bounds.right() + 1, bounds.bottom() + 1);
+  return true;
+}
+
+void Window::buildContainer(QWidget* host, int parent) {
+  std::vector<int> kids = kidsOf(parent);
+  if (placed(kids)) {
     // Widgets join the focus chain as they are parented: in the order they are seen, so
     // Tab goes row by row and left to right whatever order the description lists them in.
     std::stable_sort(kids.begin(), kids.end(), [this](int a, int b) {
@@ -266,6 +296,68 @@ QWidget* Window::makeWidget(Control& c) {
   watch(w);
   c.adapter->attach(*this, c);
   return w;
+}
+
+// A page left until it shows is made as it would have been at first: its controls in the
+// focus chain right after the page, in their Tab order, with the states, looks and values
+// the window gave them meanwhile.
+void Window::makePage(Control& tab) {
+  if (!tab.deferred) return;
+  tab.deferred = false;
+  QWidget* host = static_cast<QScrollArea*>(tab.page)->widget();
+  buildContainer(host, tab.desc.number);
+  const auto onPage = [&](const Control& c) {
+    for (int p = c.desc.parent; p != 0; p = controls_.at(p)->desc.parent)
+      if (p == tab.desc.number) return true;
+    return false;
+  };
+  std::vector<int> made;
+  for (int n : order_)
+    if (Control& c = *controls_[n]; c.widget && onPage(c)) made.push_back(n);
+  for (int n : made) {
+    Control& c = *controls_[n];
+    if (c.enabledSet) c.adapter->setEnabled(c, *c.enabledSet);
+    if (c.hiddenSet) c.adapter->setHidden(c, *c.hiddenSet);
+    c.enabledSet.reset();
+    c.hiddenSet.reset();
+    if (c.looked) c.adapter->applyLook(c);
+  }
+  // Widgets made under a shown parent wait to be shown.
+  for (QWidget* w : host->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (!w->testAttribute(Qt::WA_WState_ExplicitShowHide)) w->show();
+  // Made last, they joined the focus chain at its end.
+  std::vector<QWidget*> chain;
+  for (QWidget* w = body_->nextInFocusChain(); w && w != body_; w = w->nextInFocusChain())
+    if (host->isAncestorOf(w) && w->focusPolicy() != Qt::NoFocus && !w->focusProxy())
+      chain.push_back(w);
+  QWidget* previous = tab.page;
+  for (QWidget* w : chain) {
+    QWidget::setTabOrder(previous, w);
+    previous = w;
+  }
+  for (int n : made) display(n);
+}
+
+// The control, its widget made first when its page has not been.
+Window::Control* Window::made(int control) const {
+  auto* self = const_cast<Window*>(this);
+  Control* c = self->find(control);
+  if (!c || c->widget) return c;
+  for (int p = c->desc.parent; p != 0;) {
+    Control* t = self->find(p);
+    if (!t) break;
+    if (t->deferred) {
+      self->makePage(*t);
+      break;
+    }
+    p = t->desc.parent;
+  }
+  return c;
+}
+
+bool Window::built(int control) const {
+  const Control* c = find(control);
+  return c && c->widget;
 }
 
 void Window::buildMenus() {
@@ -424,12 +516,12 @@ int Window::parentOf(int control) const {
 }
 
 QWidget* Window::control(int control) const {
-  const Control* c = find(control);
+  const Control* c = made(control);
   return c ? c->widget : nullptr;
 }
 
 QAbstractItemView* Window::listView(int control) const {
-  const Control* c = find(control);
+  const Control* c = made(control);
   return c && c->desc.kind == ControlKind::List ? static_cast<QAbstractItemView*>(c->widget)
                                                 : nullptr;
 }
@@ -449,15 +541,16 @@ void Window::displayControls() {
 
 void Window::display(int control) {
   Control* c = find(control);
-  // A refused text stays for the user to mend rather than the variable's old value.
-  if (!c || !c->binding.bound() || c->refused) return;
+  // A refused text stays for the user to mend rather than the variable's old value. A
+  // control not made yet shows its variable when it is.
+  if (!c || !c->widget || !c->binding.bound() || c->refused) return;
   setValue(control, c->binding.get());
   c->edited = false;
 }
 
 bool Window::updateValue(int control) {
   Control* c = find(control);
-  if (!c || !c->binding.bound()) return true;
+  if (!c || !c->widget || !c->binding.bound()) return true;
   Value v;
   if (c->desc.kind == ControlKind::Entry && c->picture) {
     ParseResult r = c->picture->parse(text(control));
@@ -527,6 +620,9 @@ void Window::tellExpected(int control) {
 }
 
 bool Window::updateValues() {
+  // Every control gives its value, those of the tabs never shown too.
+  for (int n : order_)
+    if (Control& c = *controls_[n]; c.deferred) makePage(c);
   int first = 0;
   for (int n : order_)
     if (!updateValue(n) && first == 0) first = n;
@@ -535,7 +631,7 @@ bool Window::updateValues() {
 }
 
 void Window::selectControl(int control) {
-  Control* c = find(control);
+  Control* c = made(control);
   if (!c) return;
   if (c->page && c->sheet) {
     c->sheet->setCurrentWidget(c->page);
@@ -627,7 +723,7 @@ bool Window::keyPressed(const QKeyEvent* e) {
   auto button = [this](bool ControlDesc::*role) -> QAbstractButton* {
     for (int n : order_) {
       const Control& c = *controls_[n];
-      if (c.desc.kind == ControlKind::Button && c.desc.*role && c.widget->isEnabled() &&
+      if (c.desc.kind == ControlKind::Button && c.desc.*role && c.widget && c.widget->isEnabled() &&
           c.widget->isVisibleTo(body_))
         return static_cast<QAbstractButton*>(c.widget);
     }
@@ -659,12 +755,12 @@ bool Window::keyPressed(const QKeyEvent* e) {
 }
 
 std::string Window::text(int control) const {
-  const Control* c = find(control);
+  const Control* c = made(control);
   return c ? c->adapter->text(*this, *c) : std::string();
 }
 
 void Window::setText(int control, std::string_view text) {
-  Control* c = find(control);
+  Control* c = made(control);
   if (!c) return;
   c->adapter->setText(*this, *c, text);
   c->edited = false;
@@ -672,29 +768,41 @@ void Window::setText(int control, std::string_view text) {
 
 Value Window::value(int control) const {
   const Control* c = find(control);
+  // Not made yet, it will show its variable.
+  if (c && !c->widget && c->binding.bound()) return c->binding.get();
+  c = made(control);
   return c ? c->adapter->value(*this, *c) : Value(std::string());
 }
 
 void Window::setValue(int control, const Value& v) {
-  if (Control* c = find(control)) c->adapter->setValue(*this, *c, v);
+  if (Control* c = made(control)) c->adapter->setValue(*this, *c, v);
 }
 
 bool Window::enabled(int control) const {
-  const Control* c = find(control);
+  const Control* c = made(control);
   return c && c->adapter->enabled(*this, *c);
 }
 
 void Window::setEnabled(int control, bool on) {
-  if (Control* c = find(control)) c->adapter->setEnabled(*c, on);
+  Control* c = find(control);
+  if (c && !c->widget)
+    c->enabledSet = on;
+  else if (c)
+    c->adapter->setEnabled(*c, on);
 }
 
 bool Window::hidden(int control) const {
   const Control* c = find(control);
+  if (c && !c->widget) return c->hiddenSet.value_or(false);
   return !c || c->adapter->hidden(*c);
 }
 
 void Window::setHidden(int control, bool on) {
-  if (Control* c = find(control)) c->adapter->setHidden(*c, on);
+  Control* c = find(control);
+  if (c && !c->widget)
+    c->hiddenSet = on;
+  else if (c)
+    c->adapter->setHidden(*c, on);
 }
 
 long Window::fillColor(int control) const {
@@ -727,7 +835,7 @@ void Window::setLook(int control, long Control::*part, long value) {
   if (!c || (c->looked && c->*part == value)) return;
   c->*part = value;
   c->looked = true;
-  c->adapter->applyLook(*c);
+  if (c->widget) c->adapter->applyLook(*c);
 }
 
 int Window::currentTab(int sheet) const {
@@ -767,7 +875,7 @@ bool Window::wizard(int sheet) const {
 }
 
 void Window::setImage(int control, std::string_view file) {
-  Control* c = find(control);
+  Control* c = made(control);
   if (c && c->desc.kind == ControlKind::Image) c->adapter->setValue(*this, *c, std::string(file));
 }
 
@@ -877,6 +985,13 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
     return 0;
   };
   switch (event->type()) {
+    case QEvent::Show:
+      for (auto& [n, c] : controls_)
+        if (c->deferred && c->page == watched) {
+          makePage(*c);
+          break;
+        }
+      break;
     case QEvent::Close:
       if (!closing_ && (watched == body_.data() || watched == sub_.data())) {
         event->ignore();

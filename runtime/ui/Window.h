@@ -64,8 +64,10 @@ class Window : public QObject {
   std::vector<int> controls() const;  // in description order
   ControlKind controlKind(int control) const;
   int parentOf(int control) const;
+  // The widget of a control, made first when the tab it stands on has not shown yet.
   QWidget* control(int control) const;
   QAbstractItemView* listView(int control) const;
+  bool built(int control) const;  // its widget is made
 
   void bind(int control, Binding b);
   const Binding* binding(int control) const;
@@ -160,7 +162,12 @@ class Window : public QObject {
   void build();
   int controlAt(const QWidget* w) const;  // the control a widget belongs to, 0 if none
   bool keyPressed(const QKeyEvent* e);
+  std::vector<int> kidsOf(int parent) const;
+  bool placed(const std::vector<int>& kids) const;
   void buildContainer(QWidget* host, int parent);
+  bool deferContainer(QWidget* host, int parent);
+  void makePage(Control& tab);
+  Control* made(int control) const;
   QWidget* makeWidget(Control& c);
   void buildMenus();
   Control* find(int control);

@@ -63,6 +63,7 @@ struct ControlDesc {
   bool hidden = false;
   bool wizard = false;                      // sheets: tabs hidden, pages changed by the program
   bool link = false;                        // entries that look like a link and act on a click
+  bool wordWrap = false;                    // prompts: the text wraps inside its width
   std::string font;                         // "Arial Black", ...; blank = the window's font
   int fontSize = 0;                         // points; 0 = the window's size
   int rangeLow = 0, rangeHigh = 100;        // progress bars

@@ -121,6 +121,44 @@ TEST_F(Keyboard, TabFollowsTheOrderTheControlsAreSeenIn) {
   EXPECT_EQ(driver.focusedControl(), 1);
 }
 
+// A tab's controls are made as it first shows: they still come in the order they are seen,
+// between the tab and what follows the sheet, with the states the window gave them.
+TEST_F(Keyboard, ATabShownAfterOpeningHasItsControlsInTabOrder) {
+  rt::WindowDesc d = simpleWindow("Keys");
+  d.add(ControlKind::Sheet, 20);
+  d.add(ControlKind::Tab, 21, "One", 20);
+  d.add(ControlKind::Tab, 22, "Two", 20);
+  auto place = [&d](int n, int tab, int x, int y) {
+    rt::ControlDesc& c = d.entry(n, "@s10", tab);
+    c.x = x;
+    c.y = y;
+    c.width = 80;
+    c.height = 20;
+  };
+  place(25, 21, 10, 10);
+  place(23, 22, 100, 10);
+  place(24, 22, 10, 10);
+  place(26, 22, 10, 40);
+  d.controls.back().disabled = true;
+  place(27, 22, 100, 40);
+  d.entry(30, "@s10");
+  Opened o;
+  rt::Window* w = run(d, o);
+  ASSERT_TRUE(w);
+  w->setHidden(27, true);
+  ASSERT_TRUE(driver.selectTab(w, 20, 2));
+  std::vector<int> seen{driver.focusedControl()};
+  for (int i = 0; i < 8; ++i) {
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+    seen.push_back(driver.focusedControl());
+  }
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Backtab, Qt::ShiftModifier));
+  seen.push_back(driver.focusedControl());
+  // The page itself, its entries but the disabled and the hidden one, the entry after the
+  // sheet, the buttons, the tab bar; and back.
+  EXPECT_EQ(seen, (std::vector<int>{22, 24, 23, 30, 1, 2, 3, 20, 22, 20}));
+}
+
 TEST_F(Keyboard, TabLeavesAListForTheNextControl) {
   rt::WindowDesc d = simpleWindow("Keys", rt::WindowKind::Dialog);
   d.add(ControlKind::List, 20).items = "one|two|three";
