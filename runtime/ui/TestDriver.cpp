@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -355,6 +356,15 @@ bool TestDriver::cancelFileDialog() {
 void TestDriver::advanceClock(long hundredths) {
   rt::advanceClock(hundredths);
   pump();
+}
+
+PaintCount::PaintCount(QWidget* w) {
+  w->installEventFilter(this);
+}
+
+bool PaintCount::eventFilter(QObject*, QEvent* e) {
+  if (e->type() == QEvent::Paint) ++count_;
+  return false;
 }
 
 }  // namespace rt

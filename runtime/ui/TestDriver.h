@@ -4,6 +4,7 @@
 // Every call is made from the test body, i.e. the main fiber.
 #pragma once
 
+#include <QObject>
 #include <Qt>
 #include <functional>
 #include <string>
@@ -80,6 +81,19 @@ class TestDriver {
   bool cancelFileDialog();
 
   void advanceClock(long hundredths);
+};
+
+// Counts the paints one widget gets, for tests that a window draws a thing once.
+class PaintCount : public QObject {
+ public:
+  explicit PaintCount(QWidget* w);
+  int count() const { return count_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  int count_ = 0;
 };
 
 }  // namespace rt

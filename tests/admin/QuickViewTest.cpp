@@ -1,7 +1,6 @@
 // QuickView over real data files: every page by page name, the keys that would add or
 // delete, the form's five detail lists and the placeholder page it removes on close.
 #include <QAbstractItemView>
-#include <QEvent>
 
 #include "DomainsTestFixture.h"
 #include "ProgramFixture.h"
@@ -147,19 +146,6 @@ TEST_F(QuickViewTest, DetailListsHoldThePathsRecordsAndNothingForAPageWithout) {
   }
 }
 
-// Counts the paints of one widget.
-class Paints : public QObject {
- public:
-  explicit Paints(QWidget* w) { w->installEventFilter(this); }
-  int count = 0;
-
- protected:
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Paint) ++count;
-    return false;
-  }
-};
-
 // A list laid out again after its rows were shown would paint them twice.
 TEST_F(QuickViewTest, ADetailListPaintsItsRowsOnceAsItsTabFirstShows) {
   addPage("a.com", "index.htm", "/site/index.htm");
@@ -168,11 +154,11 @@ TEST_F(QuickViewTest, ADetailListPaintsItsRowsOnceAsItsTabFirstShows) {
   ASSERT_TRUE(form);
   for (int i = 0; i < 5; ++i) {
     SCOPED_TRACE(kDetailLists[i]);
-    Paints paints(form->listView(kDetailLists[i])->viewport());
+    const rt::PaintCount paints(form->listView(kDetailLists[i])->viewport());
     ASSERT_TRUE(driver.selectTab(form, kSheet, 4 + i));
     driver.pump();
     EXPECT_EQ(driver.rowCount(form, kDetailLists[i]), 1);
-    EXPECT_EQ(paints.count, 1);
+    EXPECT_EQ(paints.count(), 1);
   }
 }
 

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QColor>
-#include <QEvent>
 #include <QPalette>
 #include <QWidget>
 
@@ -132,29 +131,16 @@ TEST_F(TabColorerTest, TabChangeRepaintsOldAndNewTab) {
   EXPECT_EQ(look(12), (Look{kKhaki, kBlue, 512}));
 }
 
-// Counts the paints of one widget.
-class Paints : public QObject {
- public:
-  explicit Paints(QWidget* w) { w->installEventFilter(this); }
-  int count = 0;
-
- protected:
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Paint) ++count;
-    return false;
-  }
-};
-
 // Every control's look is set again at each change of tab; only the changed ones are
 // restyled, and those show their new colours.
 TEST_F(TabColorerTest, TabChangeRestylesOnlyTheControlsWhoseLookChanged) {
   open(twoSheets());
   driver.pump();
-  Paints changed(win->control(14)), kept(win->control(23));
+  const rt::PaintCount changed(win->control(14)), kept(win->control(23));
   driver.selectTab(win, 10, 2);
   driver.pump();
-  EXPECT_GE(changed.count, 1);
-  EXPECT_EQ(kept.count, 0);  // on the other sheet
+  EXPECT_GE(changed.count(), 1);
+  EXPECT_EQ(kept.count(), 0);  // on the other sheet
   const QPalette p = win->control(14)->palette();
   EXPECT_EQ(p.color(QPalette::Base), QColor(0xF8, 0xF5, 0xDE));  // cream, 0BBGGRRh
   EXPECT_EQ(p.color(QPalette::Text), QColor(0xFF, 0, 0));        // red
