@@ -54,9 +54,14 @@ int RecordProcessor::Run() {
   KeyedFile& file = view->file();
   ProgressWindow progress("Processing Records", procedure_);
   if (progress.Setup() == Flow::Fatal) return RequestCancelled;
+  progress.window()->setText(ProgressWindow::kText, status_);
   bool done = true;
   auto rows = view->first(slice_);
   while (done && !rows.empty()) {
+    if (!BeginSlice()) {
+      done = false;
+      break;
+    }
     for (const RecordImage& row : rows) {
       // Fresh from the file, as an earlier step may have changed it, and current for PUT.
       if (!file.getPosition(row.rowid)) continue;
@@ -66,6 +71,7 @@ int RecordProcessor::Run() {
         break;
       }
     }
+    if (!EndSlice(done)) done = false;
     if (done && !progress.Step(measure.percent(processed_))) done = false;
     if (done) rows = view->after(rows.back(), slice_);
   }

@@ -44,6 +44,16 @@ class RecordProcessor {
 
   // The current record is in the buffer. Fatal stops the walk (as Cancel does).
   virtual Flow OnRecord() = 0;
+  // Around each slice, so its changes can be one group: false from BeginSlice stops the walk
+  // before the slice; EndSlice hears whether every record of it was handed over.
+  virtual bool BeginSlice() { return true; }
+  virtual bool EndSlice(bool whole) {
+    (void)whole;
+    return true;
+  }
+
+  // The window's status line (empty by default).
+  void setStatus(std::string text) { status_ = std::move(text); }
 
   void setSlice(std::size_t records) { slice_ = records ? records : 1; }
   // RequestCompleted when every record was handed over, else RequestCancelled.
@@ -54,6 +64,7 @@ class RecordProcessor {
   const TableContext& context_;
   std::string procedure_;
   ReportView view_;
+  std::string status_;
   std::size_t slice_ = 50;
   long processed_ = 0;
 };
