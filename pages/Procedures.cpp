@@ -4,6 +4,7 @@
 #include "common/Procedures.h"
 #include "pages/PageMaintenance.h"
 #include "pages/PageReports.h"
+#include "pages/QueryListings.h"
 
 namespace {
 
@@ -17,6 +18,13 @@ const ProcedureRegistration procedures{
     {"PrintImage2", kSmallStack, &pages::PrintImage2},
     {"PrintImage3", kSmallStack, &pages::PrintImage3},
     {"delpages", kSmallStack, [] { RunPageDeletion(TarnwickPageDeletion()); }},
+    {"listimages", kSmallStack, &pages::listimages},
+    {"listlinks", kSmallStack, &pages::listlinks},
+    {"listlinks2", kSmallStack, &pages::listlinks2},
+    {"listmetas", kSmallStack, &pages::listmetas},
+    {"listmetas2", kSmallStack, &pages::listmetas2},
+    {"listscripts", kSmallStack, &pages::listscripts},
+    {"listforms2", kSmallStack, &pages::listforms2},
     {"ChgLoPaWindow", kSmallStack, nullptr},
     {"chgcurruse", kSmallStack, nullptr},
     {"RebuildIndexes", kSmallStack, &RebuildIndexes},
