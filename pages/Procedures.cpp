@@ -2,6 +2,7 @@
 // without an entry point (their menu items and buttons show unavailable) until their code
 // joins the program.
 #include "common/Procedures.h"
+#include "pages/GlobalChanges.h"
 #include "pages/PageMaintenance.h"
 #include "pages/PageReports.h"
 #include "pages/QueryListings.h"
@@ -25,8 +26,10 @@ const ProcedureRegistration procedures{
     {"listmetas2", kSmallStack, &pages::listmetas2},
     {"listscripts", kSmallStack, &pages::listscripts},
     {"listforms2", kSmallStack, &pages::listforms2},
-    {"ChgLoPaWindow", kSmallStack, nullptr},
-    {"chgcurruse", kSmallStack, nullptr},
+    {"ChgLoPaWindow", kSmallStack, &pages::ChgLoPaWindow},
+    {"ChgLoPath", kSmallStack, &pages::ChgLoPath},
+    {"chgcurruse", kSmallStack, &pages::chgcurruse},
+    {"ChgLoPath1", kSmallStack, &pages::ChgLoPath1},
     {"RebuildIndexes", kSmallStack, &RebuildIndexes},
 };
 

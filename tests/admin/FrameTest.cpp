@@ -149,6 +149,7 @@ TEST_F(FrameTest, ItemsOfAbsentProceduresAreUnavailable) {
   const WithoutProcedure images("preimgreport");
   const WithoutProcedure viewImages("viewimages");
   const WithoutProcedure viewScripts("viewscripts");
+  const WithoutProcedure inUse("chgcurruse");
   ASSERT_NE(startProgram(), nullptr);
   for (int item : {-13, -15, -19, -21, -27, -29, -33, -38})
     EXPECT_FALSE(frame->menuEnabled(item)) << item;
@@ -180,6 +181,29 @@ TEST_F(FrameTest, PageMaintenanceItemsStartTheirProcedures) {
   ASSERT_NE(deletion, nullptr);
   EXPECT_NE(deletion->thread(), programThread);
   EXPECT_EQ(rt::requestedStack(deletion->thread()), 25000);
+  exitProgram();
+}
+
+TEST_F(FrameTest, GlobalChangesItemsOpenTheirWindowsOnThreadsOfTheirOwn) {
+  ASSERT_NE(startProgram(), nullptr);
+  passSplash();
+  const struct {
+    int item;
+    const char* procedure;
+    const char* title;
+  } items[] = {{-32, "ChgLoPaWindow", "Change Local Path Name in ALL Web Pages By Domain"},
+               {-33, "chgcurruse", "Change  ALL Web Pages By Domain to Currently Use"}};
+  for (const auto& i : items) {
+    SCOPED_TRACE(i.procedure);
+    ASSERT_TRUE(driver.pickMenu(frame, i.item));
+    rt::Window* w = driver.waitForWindow(i.procedure);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->title(), i.title);
+    EXPECT_NE(w->thread(), programThread);
+    EXPECT_EQ(rt::requestedStack(w->thread()), 25000);
+    driver.close(w);
+    ASSERT_TRUE(driver.waitForClose(i.procedure));
+  }
   exitProgram();
 }
 

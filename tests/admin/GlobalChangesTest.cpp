@@ -1,0 +1,132 @@
+// The changes to every page of a domain, as a user makes them: the domain (and directory)
+// typed into the window, the process started from it, and the files read afterwards.
+#include "DomainsTestFixture.h"
+#include "dictionary/Globals.h"
+#include "pages/GlobalChanges.h"
+#include "runtime/text/Dates.h"
+
+namespace domaintest {
+namespace {
+
+struct Page {
+  const char* domain;
+  const char* name;
+  const char* usenow = "N";
+  std::int32_t implemented = 0;
+};
+
+// a.com's pages between neighbours whose names sort next to it or differ only in case.
+const Page kPages[] = {
+    {"a.co", "index.htm"},   {"a.com", "index.htm"},
+    {"A.COM", "index.htm"},  {"a.com", "about.htm", ""},
+    {"a.comm", "index.htm"}, {"a.com", "later.htm", "N", rt::dateFromYmd(2099, 1, 1)},
+};
+
+class GlobalChangesTest : public WindowsTest {
+ protected:
+  void SetUp() override {
+    WindowsTest::SetUp();
+    for (const Page& p : kPages)
+      addRecords<WebPagesRecord>(WebPagesDesc(), {[&](WebPagesRecord& r) {
+                                   r.DOMAINNAME = p.domain;
+                                   r.PAGENAME = p.name;
+                                   r.USENOW = p.usenow;
+                                   r.IMPLEMENTDATE = p.implemented;
+                                   r.LOCALPATH = "old";
+                                   r.LOCALDEFAULTDIRECTORY = "old";
+                                 }});
+    addRecords<DomainsRecord>(DomainsDesc(), {[](DomainsRecord& r) {
+                                                r.DOMAINNAME = "a.com";
+                                                r.DEFAULTLOCALDIR = "old";
+                                              },
+                                              [](DomainsRecord& r) {
+                                                r.DOMAINNAME = "a.comm";
+                                                r.DEFAULTLOCALDIR = "old";
+                                              }});
+    domainname.clear();
+    newlocaldir.clear();
+  }
+
+  // Types each value into the field with the focus and the next, then Tabs on to "Process
+  // Records Now" and presses it; closes the window, and waits for the process to end.
+  void run(void (*window)(), const char* name, std::initializer_list<const char*> typed) {
+    rt::Window* w = open(window, name);
+    ASSERT_TRUE(w);
+    for (const char* t : typed) {
+      ASSERT_TRUE(driver.typeKeys(t));
+      ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+    }
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));  // past "Close Window"
+    ASSERT_EQ(driver.focusedControl(), 7);
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Space));
+    driver.close(w);  // the process's window has the focus now
+    driver.waitForThreadsToEnd();
+    EXPECT_FALSE(driver.messageBox());
+  }
+
+  // "domain/page" and the fields read, for every page.
+  static std::vector<std::string> pages(std::string (*fields)(const WebPagesRecord&)) {
+    std::vector<std::string> out;
+    for (const WebPagesRecord& r : readRecords<WebPagesRecord>(WebPagesDesc()))
+      out.push_back(std::string(r.DOMAINNAME.clip()) + "/" + std::string(r.PAGENAME.clip()) + " " +
+                    fields(r));
+    return out;
+  }
+  static std::vector<std::string> domains() {
+    std::vector<std::string> out;
+    for (const DomainsRecord& r : readRecords<DomainsRecord>(DomainsDesc()))
+      out.push_back(std::string(r.DOMAINNAME.clip()) + " " + std::string(r.DEFAULTLOCALDIR.clip()));
+    return out;
+  }
+};
+
+std::string localPaths(const WebPagesRecord& r) {
+  return std::string(r.LOCALPATH.clip()) + "|" + std::string(r.LOCALDEFAULTDIRECTORY.clip());
+}
+
+TEST_F(GlobalChangesTest, LocalPathChangesTheDomainsPagesAndItsRecordOnly) {
+  const struct {
+    const char* typed;
+    const char* index;  // index.htm's path and directory
+    const char* about;
+    const char* later;
+    const char* domain;
+  } cases[] = {
+      {"/sites/new", "/sites/new/index.htm|/sites/new", "/sites/new/about.htm|/sites/new",
+       "/sites/new/later.htm|/sites/new", "/sites/new"},
+      {"/sites/new/", "/sites/new/index.htm|/sites/new/", "/sites/new/about.htm|/sites/new/",
+       "/sites/new/later.htm|/sites/new/", "/sites/new/"},
+      {"", "index.htm|", "about.htm|", "later.htm|", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    domainname.clear();
+    newlocaldir.clear();
+    run(&pages::ChgLoPaWindow, "ChgLoPaWindow", {"a.com", c.typed});
+    EXPECT_EQ(pages(&localPaths),
+              (std::vector<std::string>{
+                  "a.co/index.htm old|old", "a.com/index.htm " + std::string(c.index),
+                  "A.COM/index.htm old|old", "a.com/about.htm " + std::string(c.about),
+                  "a.comm/index.htm old|old", "a.com/later.htm " + std::string(c.later)}));
+    EXPECT_EQ(domains(),
+              (std::vector<std::string>{"a.com " + std::string(c.domain), "a.comm old"}));
+  }
+}
+
+TEST_F(GlobalChangesTest, DomainWithoutItsRecordHasItsPagesChangedAndNoRecordWritten) {
+  run(&pages::ChgLoPaWindow, "ChgLoPaWindow", {"a.co", "/x"});
+  EXPECT_EQ(pages(&localPaths).front(), "a.co/index.htm /x/index.htm|/x");
+  EXPECT_EQ(domains(), (std::vector<std::string>{"a.com old", "a.comm old"}));
+}
+
+TEST_F(GlobalChangesTest, CurrentlyUseMarksEveryPageOfTheDomainOnly) {
+  run(&pages::chgcurruse, "chgcurruse", {"a.com"});
+  EXPECT_EQ(
+      pages([](const WebPagesRecord& r) { return std::string(r.USENOW.clip()); }),
+      (std::vector<std::string>{"a.co/index.htm N", "a.com/index.htm Y", "A.COM/index.htm N",
+                                "a.com/about.htm Y", "a.comm/index.htm N", "a.com/later.htm Y"}));
+  EXPECT_EQ(domains(), (std::vector<std::string>{"a.com old", "a.comm old"}));
+}
+
+}  // namespace
+}  // namespace domaintest
