@@ -19,8 +19,10 @@
 #include <string>
 #include <vector>
 
+#include "common/Procedures.h"
 #include "common/System.h"
 #include "dictionary/Dictionary.h"
+#include "pages/GlobalChanges.h"
 #include "pages/PageMaintenance.h"
 #include "pages/ParseHtmlFile.h"
 #include "reader/ReadPages.h"
@@ -186,6 +188,25 @@ void deleteByDomain(Child& c) {
   c.driver.hitKey(Qt::Key_Escape);
 }
 
+// The page reader, which this program is, does not start the local path change by name.
+const ProcedureRegistration localPathProcess{{"ChgLoPath", kSmallStack, &pages::ChgLoPath}};
+
+// The local path window: the domain and the directory typed where the focus is, Tab past
+// "Close Window", the space bar on "Process Records Now"; its close box once that has run.
+void changeLocalPaths(Child& c) {
+  c.driver.start(pages::ChgLoPaWindow, 25000, "ChgLoPaWindow");
+  rt::Window* w = c.driver.waitForWindow("ChgLoPaWindow");
+  if (!w) return;
+  c.driver.typeKeys(kBig);
+  c.driver.hitKey(Qt::Key_Tab);
+  c.driver.typeKeys("/sites/moved");
+  c.driver.hitKey(Qt::Key_Tab);
+  c.driver.hitKey(Qt::Key_Tab);
+  c.driver.hitKey(Qt::Key_Space);
+  c.answerBoxes();
+  c.driver.close(w);
+}
+
 // Opens every page file through the dictionary as a program starting again does (an
 // interrupted change is undone or finished here) and closes it, on a procedure thread so
 // that whatever it tells the user is answered and written down.
@@ -216,6 +237,7 @@ int runChild(const std::string& operation, const std::string& outside) {
     if (operation == "parse") parsePage(c);
     if (operation == "read") readDirectory(c, outside);
     if (operation == "bydomain") deleteByDomain(c);
+    if (operation == "localpath") changeLocalPaths(c);
     if (operation == "reopen") reopenFiles(c, failed);
     c.driver.waitForThreadsToEnd();
   }
@@ -503,7 +525,8 @@ INSTANTIATE_TEST_SUITE_P(Operations, CrashTest,
                          ::testing::Values(Operation{"cascade", true, true},
                                            Operation{"parse", true, false},
                                            Operation{"read", false, false},
-                                           Operation{"bydomain", false, true}),
+                                           Operation{"bydomain", false, true},
+                                           Operation{"localpath", true, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
