@@ -1,7 +1,6 @@
 #include "pages/CrossReference.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -9,7 +8,6 @@
 #include "common/System.h"
 #include "dictionary/Dictionary.h"
 #include "dictionary/Globals.h"
-#include "runtime/text/FixedString.h"
 #include "runtime/ui/MessageBox.h"
 #include "runtime/ui/QueryByExample.h"
 #include "runtime/ui/Window.h"
@@ -183,7 +181,7 @@ class CrossReferenceWindow : public rt::TableBrowse {
   }
 
   rt::Flow OnSelected() override {
-    if (control() == kPrint) HandOverQuery(query_->filterText());
+    if (control() == kPrint) HandOverQuery(query_->filterText(), &member_.file->desc());
     return TableBrowse::OnSelected();
   }
 
@@ -194,7 +192,7 @@ class CrossReferenceWindow : public rt::TableBrowse {
     }
     if (control() == kPrint) {
       // A click need not move the focus: the hand-over is made again, from this view.
-      HandOverQuery(query_->filterText());
+      HandOverQuery(query_->filterText(), &member_.file->desc());
       UpdateItemValues();
       if (!*queryfilter)
         rt::ShowMessageBox("No query string to print, Please run query First.");
@@ -229,12 +227,6 @@ const ProcedureRegistration procedures{
 };
 
 }  // namespace
-
-void HandOverQuery(std::string_view filter) {
-  const std::size_t n = rt::utf8CutLength(filter, kQueryFilterSize - 1);
-  std::memcpy(queryfilter, filter.data(), n);
-  queryfilter[n] = '\0';
-}
 
 void viewimages() {
   runView<0>();

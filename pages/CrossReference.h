@@ -2,7 +2,7 @@
 // by a query by example and handed over, with its filter, to the file's listing.
 #pragma once
 
-#include <string_view>
+#include "pages/QueryListings.h"
 
 namespace pages {
 
@@ -11,8 +11,5 @@ void viewforms();
 void viewlinks();
 void viewmeta();
 void viewscripts();
-
-// Copies a view's filter text into queryfilter, cut whole characters short of its size.
-void HandOverQuery(std::string_view filter);
 
 }  // namespace pages

@@ -23,7 +23,7 @@ constexpr int kLeft = 1000;
 constexpr int kRowHeight = 200;
 constexpr long kShade = 0xE0E0E0;
 
-// What the view that left `queryfilter` filtered, and the text it left there.
+// What the view that handed `queryfilter` over filtered, and the text it left there.
 struct LeftFilter {
   const rt::FileDesc* file = nullptr;
   std::string text;
@@ -110,11 +110,11 @@ rt::ReportView metasView(std::vector<const char*> range) {
 
 }  // namespace
 
-void LeaveQueryFilter(const rt::FileDesc& file, std::string_view filter) {
+void HandOverQuery(std::string_view filter, const rt::FileDesc* file) {
   const std::size_t n = rt::utf8CutLength(filter, kQueryFilterSize - 1);
   filter.copy(queryfilter, n);
   queryfilter[n] = '\0';
-  leftFilter() = {&file, std::string(filter.substr(0, n))};
+  leftFilter() = {file, std::string(filter.substr(0, n))};
 }
 
 const rt::FileDesc* QueryFilterFile() {

@@ -1,7 +1,7 @@
 // The listings of what the last cross-reference query selected: each prints its file's
-// records that pass the filter in `queryfilter`. The views leave that filter through
-// LeaveQueryFilter, which also notes whose file it was written for: the listings of one
-// page's meta tags and links apply it only when it was written for their own file.
+// records that pass the filter in `queryfilter`. The views hand that filter over through
+// HandOverQuery, which also notes whose file it was written for: the listings of one page's
+// meta tags and links apply it only when it was written for their own file.
 #pragma once
 
 #include <string_view>
@@ -14,9 +14,9 @@ struct FileDesc;
 
 namespace pages {
 
-// Puts a view's filter into `queryfilter` (cut to the 1999 bytes it holds, at a character
-// boundary) and notes the file it filters.
-void LeaveQueryFilter(const rt::FileDesc& file, std::string_view filter);
+// Copies a view's filter text into queryfilter, cut whole characters short of its size, and
+// notes the file it filters (nullptr: none).
+void HandOverQuery(std::string_view filter, const rt::FileDesc* file = nullptr);
 // The file whose view left the text `queryfilter` holds now; nullptr when none did (never
 // set, or written there by other means since).
 const rt::FileDesc* QueryFilterFile();

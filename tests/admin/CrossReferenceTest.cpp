@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "DomainsTestFixture.h"
+#include "QueryDialogDriving.h"
 #include "common/Procedures.h"
 #include "dictionary/Globals.h"
 #include "pages/CrossReference.h"
@@ -146,22 +147,8 @@ class CrossReferenceTest : public WindowsTest {
     return rows;
   }
 
-  // Find By, Clear, then into the field's value and operator as a user tabs through them,
-  // and Enter.
   void query(rt::Window* w, std::size_t field, const std::string& value, char op) {
-    ASSERT_TRUE(driver.press(w, kFind));
-    rt::Window* dialog = driver.waitForWindow("QueryWindow");
-    ASSERT_NE(dialog, nullptr);
-    ASSERT_TRUE(driver.press(dialog, rt::QueryWindow::kClear));
-    for (std::size_t i = 0; i < field; ++i) {
-      driver.hitKey(Qt::Key_Tab);
-      driver.hitKey(Qt::Key_Tab);
-    }
-    ASSERT_TRUE(driver.typeKeys(value));
-    driver.hitKey(Qt::Key_Tab);
-    ASSERT_TRUE(driver.typeKeys(std::string(1, op)));
-    driver.hitKey(Qt::Key_Return);
-    ASSERT_TRUE(driver.waitForClose("QueryWindow"));
+    typeQuery(driver, w, kFind, field, value, op);
   }
 
   // The filter the view hands over when its print button takes the focus.

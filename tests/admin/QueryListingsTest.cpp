@@ -3,8 +3,10 @@
 // at 1999 bytes, and a filter that cannot be read.
 #include <cstring>
 
+#include "QueryDialogDriving.h"
 #include "ReportsTestFixture.h"
 #include "dictionary/Globals.h"
+#include "pages/CrossReference.h"
 #include "pages/PageDetails.h"
 #include "pages/QueryListings.h"
 
@@ -57,8 +59,30 @@ void addRows(const DetailFields& f, std::initializer_list<Row> rows) {
   ASSERT_TRUE(file.close());
 }
 
+constexpr int kFind = 3, kPrint = 6, kClose = 10;  // a view's buttons
+
 class QueryListingsTest : public ReportsTest {
  protected:
+  // A view's query of one field equal to a value, printed from the view; the listing's
+  // preview, left open. The view closes when the preview has.
+  rt::Window* printQuery(void (*view)(), const char* name, std::size_t field, const char* value,
+                         const char* title) {
+    rt::Window* v = open(view, name);
+    EXPECT_TRUE(v);
+    if (!v) return nullptr;
+    typeQuery(driver, v, kFind, field, value, 'e');
+    EXPECT_TRUE(driver.press(v, kPrint));
+    view_ = v;
+    viewName_ = name;
+    return driver.waitForWindow(std::string("Print Preview - ") + title);
+  }
+  void closeView() {
+    if (!view_) return;
+    driver.press(view_, kClose);
+    EXPECT_TRUE(driver.waitForClose(viewName_));
+    view_ = nullptr;
+  }
+
   std::vector<std::string> listed(void (*listing)(), const char* title, const char* field) {
     rt::Window* w = preview(listing, title);
     EXPECT_TRUE(w);
@@ -67,40 +91,53 @@ class QueryListingsTest : public ReportsTest {
     closePreview(w);
     return out;
   }
+
+ private:
+  rt::Window* view_ = nullptr;
+  std::string viewName_;
 };
 
-TEST_F(QueryListingsTest, ListingPrintsTheRowsTheFilterSelectsInItsOrder) {
+TEST_F(QueryListingsTest, ViewsQueryPrintsTheRowsItSelectsInTheListingsOrder) {
   const struct {
-    void (*listing)();
+    void (*view)();
+    const char* name;
     const char* title;
     const DetailFields& fields;
     std::vector<std::string> selected;  // of the rows below, in the listing's order
   } cases[] = {
-      {&pages::listimages, "Selected Images Listing", kImages, {"x2", "z", "x1", "y"}},
-      {&pages::listscripts, "Selected Script Listing", kScripts, {"x2", "z", "x1", "y"}},
-      {&pages::listforms2, "Selected Forms Listing", kForms, {"x2", "z", "x1", "y"}},
-      {&pages::listlinks, "Selected Links Listing", kLinks, {"y", "z", "x1", "x2"}},
-      {&pages::listmetas, "Selected Meta Tags Listing", kMetas, {"z", "y", "x2", "x1"}},
+      {&pages::viewimages,
+       "viewimages",
+       "Selected Images Listing",
+       kImages,
+       {"x2", "z", "x1", "y"}},
+      {&pages::viewscripts,
+       "viewscripts",
+       "Selected Script Listing",
+       kScripts,
+       {"x2", "z", "x1", "y"}},
+      {&pages::viewforms, "viewforms", "Selected Forms Listing", kForms, {"x2", "z", "x1", "y"}},
+      {&pages::viewlinks, "viewlinks", "Selected Links Listing", kLinks, {"y", "z", "x1", "x2"}},
+      {&pages::viewmeta, "viewmeta", "Selected Meta Tags Listing", kMetas, {"z", "y", "x2", "x1"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.title);
     addRows(c.fields, {{"/b", "a.com", "x2"},
                        {"/a", "a.com", "z"},
                        {"/a", "b.com", "q"},
-                       {"/b", "a.com", "x1"},
+                       {"/b", "A.com", "x1"},
                        {"/a", "a.com", "y"}});
-    const std::string prefix = std::string(c.fields.domain).substr(0, 4);
-    pages::LeaveQueryFilter(c.fields.desc(), "upper(" + prefix + "domainname) = 'A.COM'");
-    EXPECT_EQ(listed(c.listing, c.title, c.fields.text), c.selected);
-    // Every row, once no query is left.
-    pages::LeaveQueryFilter(c.fields.desc(), "");
-    EXPECT_EQ(listed(c.listing, c.title, c.fields.text).size(), 5u);
+    rt::Window* w = printQuery(c.view, c.name, 0, "a.com", c.title);  // on the domain
+    ASSERT_TRUE(w);
+    EXPECT_EQ(printed(w, c.fields.text), c.selected);
+    closePreview(w);
+    closeView();
   }
 }
 
-TEST_F(QueryListingsTest, PageListingsApplyOnlyAFilterLeftForTheirOwnFile) {
+TEST_F(QueryListingsTest, PageListingsApplyOnlyAFilterAViewOfTheirOwnFileLeft) {
   addRows(kMetas, {{"/a", "a.com", "k"}, {"/b", "a.com", "other"}, {"/a", "a.com", "d"}});
   addRows(kLinks, {{"/a", "a.com", "k"}, {"/b", "a.com", "other"}, {"/a", "a.com", "d"}});
+  addRows(kImages, {{"/a", "a.com", "k"}});
   const struct {
     const char* name;
     void (*browse)();
@@ -108,19 +145,28 @@ TEST_F(QueryListingsTest, PageListingsApplyOnlyAFilterLeftForTheirOwnFile) {
     const char* title;
     const DetailFields& fields;
     std::vector<std::string> page;  // the rows of page "/a", in the listing's order
+    void (*view)();                 // the view of the same file, and its field of the text
+    const char* viewName;
+    std::size_t textField;
   } listings[] = {
       {"listmetas2",
        &pages::BrowseMeta,
        "BrowseMeta",
        "Selected Meta Tags Listing",
        kMetas,
-       {"k", "d"}},
+       {"k", "d"},
+       &pages::viewmeta,
+       "viewmeta",
+       3},
       {"listlinks2",
        &pages::BrowseLinks,
        "BrowseLinks",
        "Selected Links Listing",
        kLinks,
-       {"d", "k"}},
+       {"d", "k"},
+       &pages::viewlinks,
+       "viewlinks",
+       2},
   };
   enum class Left { Nothing, ForItsFile, ForAnotherFile, ByOtherMeans };
   const struct {
@@ -136,23 +182,28 @@ TEST_F(QueryListingsTest, PageListingsApplyOnlyAFilterLeftForTheirOwnFile) {
   for (const auto& l : listings)
     for (const auto& f : filters) {
       SCOPED_TRACE(std::string(l.name) + " with " + f.why);
-      const std::string own = std::string(l.fields.text) + " = 'd'";
+      rt::Window* left = nullptr;
       switch (f.left) {
         case Left::Nothing:
-          pages::LeaveQueryFilter(l.fields.desc(), "");
+          queryfilter[0] = '\0';
           break;
         case Left::ForItsFile:
-          pages::LeaveQueryFilter(l.fields.desc(), own);
+          left = printQuery(l.view, l.viewName, l.textField, "d", l.title);
           break;
         case Left::ForAnotherFile:
-          pages::LeaveQueryFilter(WPIMGDesc(), "wpi:webpageimg = 'k'");
+          left = printQuery(&pages::viewimages, "viewimages", 2, "k", "Selected Images Listing");
           break;
         case Left::ByOtherMeans:
-          std::strcpy(queryfilter, own.c_str());
+          std::strcpy(queryfilter, (std::string(l.fields.text) + " = 'd'").c_str());
           break;
+      }
+      if (left) {
+        closePreview(left);
+        closeView();
       }
       WEB = WebPagesBuffer{};
       WEB.PAGEPATH = "/a";
+      WPI = WPIMGRecord{};  // an images filter, applied here, would then pass nothing
       rt::Window* b = open(l.browse, l.browseName);
       ASSERT_TRUE(b);
       ASSERT_TRUE(driver.press(b, 5));  // the print button
@@ -166,18 +217,16 @@ TEST_F(QueryListingsTest, PageListingsApplyOnlyAFilterLeftForTheirOwnFile) {
     }
 }
 
-TEST_F(QueryListingsTest, FilterIsCutAt1999BytesOnACharacterBoundary) {
+TEST_F(QueryListingsTest, FilterReachesTheListingCutAt1999Bytes) {
   addRows(kImages, {{"/a", "a.com", "a.gif"}, {"/a", "a.com", "b.gif"}});
   std::string filter = "wpi:webpageimg = 'a.gif'";
   filter.resize(1999, ' ');
   filter += " or wpi:webpageimg = 'b.gif'";
   filter.resize(2500, ' ');
-  pages::LeaveQueryFilter(WPIMGDesc(), filter);
+  pages::HandOverQuery(filter, &WPIMGDesc());
   EXPECT_EQ(std::strlen(queryfilter), 1999u);
   EXPECT_EQ(listed(&pages::listimages, "Selected Images Listing", "WPI:WEBPAGEIMG"),
             std::vector<std::string>{"a.gif"});
-  pages::LeaveQueryFilter(WPIMGDesc(), std::string(1998, ' ') + "\xC3\xA9");
-  EXPECT_EQ(std::strlen(queryfilter), 1998u);
 }
 
 TEST_F(QueryListingsTest, FilterTheLanguageCannotReadIsToldAndNothingPrinted) {
@@ -189,7 +238,7 @@ TEST_F(QueryListingsTest, FilterTheLanguageCannotReadIsToldAndNothingPrinted) {
                {"nosuchname = 1", "unknown name 'nosuchname'"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.filter);
-    pages::LeaveQueryFilter(WPIMGDesc(), c.filter);
+    pages::HandOverQuery(c.filter, &WPIMGDesc());
     driver.start(&pages::listimages, 50000, "listimages");
     QMessageBox* box = driver.waitForMessageBox();
     ASSERT_TRUE(box);
