@@ -163,11 +163,11 @@ const rt::WindowTableRegistration tables{{"ChgLoPaWindow", &localPathTable},
 // Keeps the globals' values when it opens; the process may be started again and again.
 class ChangeWindow : public rt::TableBrowse {
  public:
-  ChangeWindow(const rt::WindowTable& table, const char* process)
+  ChangeWindow(const rt::WindowTable& table, const char* process, bool asksDirectory)
       : TableBrowse(table), process_(process) {
     desc().kind = rt::WindowKind::Plain;
     bind(cDomain, rt::Binding(domainname));
-    if (&table == &localPathTable()) bind(cDir, rt::Binding(newlocaldir));
+    if (asksDirectory) bind(cDir, rt::Binding(newlocaldir));
   }
 
   rt::Flow OnAccepted() override {
@@ -193,12 +193,12 @@ void ChgLoPath1() {
 }
 
 void ChgLoPaWindow() {
-  ChangeWindow w(localPathTable(), "ChgLoPath");
+  ChangeWindow w(localPathTable(), "ChgLoPath", true);
   w.Run();
 }
 
 void chgcurruse() {
-  ChangeWindow w(inUseTable(), "ChgLoPath1");
+  ChangeWindow w(inUseTable(), "ChgLoPath1", false);
   w.Run();
 }
 

@@ -179,7 +179,8 @@ std::string ListingFilter(const rt::ReportTable& design) {
   // A filter written for another file names fields this one does not have; the page's
   // records are what the user asked for then.
   if (!design.view.range.empty() && QueryFilterFile() != &design.view.file->desc()) return {};
-  return queryfilter;
+  const std::string_view text(queryfilter);
+  return text.find_first_not_of(' ') == text.npos ? std::string() : std::string(text);
 }
 
 int RunListing(const rt::ReportTable& design) {
