@@ -390,4 +390,51 @@ TEST_F(ReportTest, BatchProcessStepsEveryRecordInSlicesAndClosesItsWindow) {
   EXPECT_EQ(stopped.processed(), 2);
 }
 
+// Records each slice's bounds: "[" before it, one "." per record, "]" or "]-" (not whole).
+class Slices : public Regroup {
+ public:
+  using Regroup::Regroup;
+  bool BeginSlice() override {
+    trail += "[";
+    return true;
+  }
+  rt::Flow OnRecord() override {
+    trail += ".";
+    return Regroup::OnRecord();
+  }
+  bool EndSlice(bool whole) override {
+    trail += whole ? "]" : "]-";
+    return ++ended != endFalseAt;
+  }
+  std::string trail;
+  int ended = 0;
+  int endFalseAt = -1;
+};
+
+TEST_F(ReportTest, BatchProcessBoundsEachSliceAndStopsWhenASliceFails) {
+  data.fill(7);
+  const struct {
+    long stopAt;
+    int endFalseAt;
+    const char* trail;
+    int response;
+  } cases[] = {
+      {-1, -1, "[...][...][.]", rt::RequestCompleted},
+      {5, -1, "[...][..]-", rt::RequestCancelled},
+      {-1, 2, "[...][...]", rt::RequestCancelled},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.trail);
+    Slices step(data, context, driver);
+    step.setSlice(3);
+    step.stopAt = c.stopAt;
+    step.endFalseAt = c.endFalseAt;
+    int response = 0;
+    driver.start([&] { response = step.Run(); }, 50000, "Regroup");
+    driver.waitForThreadsToEnd();
+    EXPECT_EQ(step.trail, c.trail);
+    EXPECT_EQ(response, c.response);
+  }
+}
+
 }  // namespace
