@@ -84,6 +84,7 @@ struct View::Impl {
   Compare compare;
   std::vector<SqlValue> range;
   Filter filter;
+  std::string conditions;  // SQL of the text conditions, ANDed
   ErrorState readError;
 
   // The sorted rows of a comparator order, read once per file generation.
@@ -151,6 +152,31 @@ void View::setFilter(Filter filter) {
   impl_->reset();
 }
 
+void View::setTextConditions(std::vector<TextCondition> conditions) {
+  const FileDesc& desc = file_.desc();
+  std::string sqlText;
+  for (const TextCondition& c : conditions) {
+    if (!validField(desc, c.field) || desc.fields[c.field].type != FieldType::String) continue;
+    // Stored clipped: a text's trailing blanks may lie in the padding.
+    std::string_view text = c.text;
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    if (text.empty() || text.find('\0') != text.npos) continue;
+    // Byte for byte, as the filter compares; upper() folds ASCII only, as UPPER does.
+    const std::string& column = file_.impl_->schema.columns[static_cast<std::size_t>(c.field)];
+    const std::string stored =
+        "CAST(" + (c.folded ? "upper(" + column + ")" : column) + " AS BLOB)";
+    std::string literal = "CAST('";
+    for (char ch : text) literal += ch == '\'' ? std::string("''") : std::string(1, ch);
+    literal += "' AS BLOB)";
+    if (!sqlText.empty()) sqlText += " AND ";
+    sqlText += c.prefix
+                   ? "substr(" + stored + ", 1, " + std::to_string(text.size()) + ") = " + literal
+                   : "instr(" + stored + ", " + literal + ") > 0";
+  }
+  impl_->conditions = std::move(sqlText);
+  impl_->reset();
+}
+
 namespace {
 
 struct Reader {
@@ -159,6 +185,13 @@ struct Reader {
   View::Impl& v;
 
   sql::Ordering ordering() const {
+    sql::Ordering o = keyOrdering();
+    if (!v.conditions.empty())
+      o.condition = o.condition.empty() ? v.conditions : o.condition + " AND " + v.conditions;
+    return o;
+  }
+
+  sql::Ordering keyOrdering() const {
     sql::Ordering o;
     if (v.kind != View::Impl::Kind::Key) return o;
     o = fi.ordering(v.key);

@@ -48,6 +48,16 @@ class View {
   void setRangeFromBuffer(int components);
   void clearRange();
   void setFilter(Filter filter);
+  // What every row the filter accepts holds, tested by SQLite before a row is read: a text
+  // field (upper-cased when `folded`) holds `text` (at its start when `prefix`). It only
+  // spares reading rows the filter would refuse; the filter still judges each row.
+  struct TextCondition {
+    int field = -1;  // index into FileDesc::fields, a text field
+    bool folded = false;
+    bool prefix = false;
+    std::string text;
+  };
+  void setTextConditions(std::vector<TextCondition> conditions);
 
   // Pages in view order. With a filter, the record buffer holds the last row it judged.
   std::vector<RecordImage> first(std::size_t n);

@@ -773,6 +773,52 @@ std::string_view Expression::str(std::int32_t i) const {
   return s;
 }
 
+std::vector<Expression::TextTerm> Expression::textTerms() const {
+  std::vector<TextTerm> out;
+  auto bound = [&](std::int32_t i, TextTerm& t) {
+    const Node* n = &nodes_[i];
+    t.folded = n->op == Op::Upper;
+    if (t.folded) n = &nodes_[n->arg[0]];
+    if (n->op != Op::TextField) return false;
+    t.address = n->bind.address;
+    t.size = n->bind.size;
+    return true;
+  };
+  auto literal = [&](std::int32_t i, std::string& text) {
+    const Node& n = nodes_[i];
+    if (n.op != Op::TextLit) return false;
+    text.assign(literals_, n.litOffset, n.litSize);
+    return true;
+  };
+  auto one = [&](std::int32_t i) { return nodes_[i].op == Op::NumLit && nodes_[i].number == 1; };
+  auto walk = [&](auto& self, std::int32_t i) -> void {
+    const Node& n = nodes_[i];
+    if (n.op == Op::And) {
+      self(self, n.arg[0]);
+      self(self, n.arg[1]);
+      return;
+    }
+    TextTerm t;
+    if (n.op == Op::Instring && (n.argc < 3 || one(n.arg[2])) && (n.argc < 4 || one(n.arg[3])) &&
+        literal(n.arg[0], t.text) && bound(n.arg[1], t)) {
+      out.push_back(std::move(t));
+      return;
+    }
+    if (n.op != Op::Cmp || static_cast<Rel>(n.rel) != Rel::Eq) return;
+    for (int side = 0; side < 2; ++side) {
+      const Node& sub = nodes_[n.arg[side]];
+      if (sub.op == Op::SubStr && one(sub.arg[1]) && literal(n.arg[1 - side], t.text) &&
+          bound(sub.arg[0], t)) {
+        t.prefix = true;
+        out.push_back(std::move(t));
+        return;
+      }
+    }
+  };
+  if (!nodes_.empty()) walk(walk, root_);
+  return out;
+}
+
 bool Expression::truth(std::int32_t i) const {
   if (nodes_[i].text) return !clipped(str(i)).empty();
   return num(i) != 0;

@@ -65,6 +65,19 @@ class Expression {
   bool test() const;              // a number: not 0; a text: not blank
   bool isText() const { return !nodes_.empty() && nodes_[root_].text; }
 
+  // The conjuncts that say a bound text holds a text, as a query by example writes them:
+  // INSTRING('t', F, 1, 1) (contains) and SUB(F, 1, n) = 't' (begins with), F a bound text or
+  // UPPER of one (folded). The whole expression implies each, so a view may have its store
+  // test them before the expression judges a row.
+  struct TextTerm {
+    const char* address = nullptr;  // the bound text's buffer
+    std::uint32_t size = 0;
+    bool folded = false;
+    bool prefix = false;
+    std::string text;
+  };
+  std::vector<TextTerm> textTerms() const;
+
   // The name as bound when the whole expression is one bound name ("WPL:WEBPAGELINK"),
   // so a view can order by the field itself; empty otherwise.
   std::string_view fieldName() const { return fieldName_; }

@@ -238,6 +238,7 @@ void ListBrowser::applyOrder(const SortOrder& o) {
     view_.setRecordOrder();
   range_ = o.range ? o.range() : std::vector<SqlValue>{};
   if (!range_.empty()) view_.setRange(range_);
+  view_.setTextConditions(query_ ? queryConditions_ : std::vector<View::TextCondition>{});
   if (!query_)
     view_.setFilter(o.filter);
   else if (!o.filter)
@@ -246,8 +247,9 @@ void ListBrowser::applyOrder(const SortOrder& o) {
     view_.setFilter([own = o.filter, query = query_] { return own() && query(); });
 }
 
-void ListBrowser::SetQuery(View::Filter query) {
+void ListBrowser::SetQuery(View::Filter query, std::vector<View::TextCondition> conditions) {
   query_ = std::move(query);
+  queryConditions_ = std::move(conditions);
   if (orders_.empty()) AddSortOrder();
   applyOrder(*orders_.at(current_));
   if (open_) show(model_->showFirst());

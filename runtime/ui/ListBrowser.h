@@ -111,7 +111,8 @@ class ListBrowser {
   void SetPageSize(int rows) { model_->setPageSize(rows); }
   // A filter over every order, beside each order's own (a query by example); applied at
   // once, the list shown from its start. An empty one lifts it.
-  void SetQuery(View::Filter query);
+  // `conditions`: what every row the query accepts holds, for the store to test first.
+  void SetQuery(View::Filter query, std::vector<View::TextCondition> conditions = {});
 
   // ---- the operations ----
   // The order for the window's selected tab.
@@ -193,6 +194,7 @@ class ListBrowser {
   StringScrollStep step_;
   std::vector<SqlValue> range_;
   View::Filter query_;
+  std::vector<View::TextCondition> queryConditions_;
   std::uint64_t seen_ = 0;
 };
 

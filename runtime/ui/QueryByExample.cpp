@@ -11,6 +11,7 @@
 #include "runtime/expr/Expression.h"
 #include "runtime/text/FixedString.h"
 #include "runtime/text/Strings.h"
+#include "runtime/ui/FilterConditions.h"
 #include "runtime/ui/IniAccess.h"
 #include "runtime/ui/ListBrowser.h"
 #include "runtime/ui/MessageBox.h"
@@ -144,7 +145,8 @@ bool QueryByExample::SetFilterText(std::string_view text) {
                    "Query", MessageIcon::Exclamation);
     return false;
   }
-  list_.SetQuery([compiled] { return (**compiled).test(); });
+  list_.SetQuery([compiled] { return (**compiled).test(); },
+                 textConditions(**compiled, list_.file()));
   filter_ = std::string(text);
   return true;
 }

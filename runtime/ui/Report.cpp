@@ -17,6 +17,7 @@
 #include "runtime/text/Dates.h"
 #include "runtime/text/FixedString.h"
 #include "runtime/text/Picture.h"
+#include "runtime/ui/FilterConditions.h"
 #include "runtime/ui/Jpeg.h"
 #include "runtime/ui/ListBrowser.h"
 #include "runtime/ui/QtText.h"
@@ -454,6 +455,7 @@ std::unique_ptr<View> makeReportView(const TableContext& context, std::string_vi
   if (*v.filter) {
     Condition c = condition(context, procedure, v.filter);
     view->setFilter([c] { return (**c).test(); });
+    view->setTextConditions(textConditions(**c, view->file()));
   }
   return view;
 }
