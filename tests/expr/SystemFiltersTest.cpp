@@ -1,5 +1,7 @@
 // The filter and order texts that the programs' views and reports use, over record buffers.
 #include <algorithm>
+#include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -94,6 +96,36 @@ TEST_F(ExprSystemFilters, QueryByExampleFilters) {
   EXPECT_TRUE(test("SUB(UPPER(WPI:Page),1,5) = 'INDEX'"));
   EXPECT_TRUE(test("~(UPPER(WPI:Page) = 'ABOUT.HTM')"));
   EXPECT_TRUE(test("UPPER(WPI:DomainName) >= 'E' AND UPPER(WPI:DomainName) < 'F'"));
+}
+
+// Only what the whole filter implies may be tested ahead of it: conjuncts, never a side of
+// an OR or a negation.
+TEST_F(ExprSystemFilters, TextTermsAreTheConjunctsAQueryWrites) {
+  struct Case {
+    const char* filter;
+    std::vector<std::string> terms;  // "<field address>/<folded><prefix>/<text>"
+  };
+  const std::string imgAt =
+      std::to_string(reinterpret_cast<std::uintptr_t>(this->img.webPageImg.data));
+  const std::string pageAt = std::to_string(reinterpret_cast<std::uintptr_t>(this->img.page.data));
+  const std::vector<Case> cases = {
+      {"INSTRING('LOGO',UPPER(WPI:WebPageIMG),1,1)", {imgAt + "/10/LOGO"}},
+      {"INSTRING('it''s',WPI:WebPageIMG) AND SUB(UPPER(WPI:Page),1,5) = 'INDEX'",
+       {imgAt + "/00/it's", pageAt + "/11/INDEX"}},
+      {"'ab' = SUB(WPI:Page,1,2)", {pageAt + "/01/ab"}},
+      {"INSTRING('LOGO',WPI:WebPageIMG) OR INSTRING('X',WPI:Page)", {}},
+      {"~INSTRING('LOGO',WPI:WebPageIMG)", {}},
+      {"INSTRING('LOGO',WPI:WebPageIMG,2,1)", {}},
+      {"SUB(WPI:Page,2,3) = 'dex'", {}},
+      {"INSTRING(WPI:Page,WPI:WebPageIMG)", {}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> got;
+    for (const auto& t : compiled(c.filter).textTerms())
+      got.push_back(std::to_string(reinterpret_cast<std::uintptr_t>(t.address)) + "/" +
+                    (t.folded ? "1" : "0") + (t.prefix ? "1" : "0") + "/" + t.text);
+    EXPECT_EQ(got, c.terms) << c.filter;
+  }
 }
 
 TEST_F(ExprSystemFilters, QueryTextHeldInTheGlobalBufferCompilesAsWritten) {
