@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "runtime/data/SqlCore.h"
@@ -209,33 +210,36 @@ bool Journal::run(const char* sqlText) {
   return sql::exec(db_, sqlText) == SQLITE_OK;
 }
 
+bool Journal::atomically(const std::function<bool()>& work) {
+  if (!run("BEGIN IMMEDIATE")) return false;
+  if (work() && run("COMMIT")) return true;
+  run("ROLLBACK");
+  return false;
+}
+
 std::string Journal::error() const {
   return std::string("the change journal: ") + sqlite3_errmsg(db_);
 }
 
 bool Journal::begin(const std::vector<std::pair<std::string, const FilePart*>>& parts,
                     std::int64_t& id) {
-  if (!run("BEGIN IMMEDIATE")) return false;
   sql::Stmt c(db_, "INSERT INTO change(decided) VALUES(0)");
   sql::Stmt p(db_, "INSERT INTO part VALUES(?1, ?2, ?3, ?4, ?5)");
-  bool ok = c && p;
-  if (ok) {
-    ok = sqlite3_step(c.get()) == SQLITE_DONE;
+  if (!c || !p) return false;
+  return atomically([&] {
+    if (sqlite3_step(c.get()) != SQLITE_DONE) return false;
     id = sqlite3_last_insert_rowid(db_);
-  }
-  for (const auto& [file, part] : parts) {
-    if (!ok) break;
-    p.reset();
-    sqlite3_bind_int64(p.get(), 1, id);
-    sqlite3_bind_text(p.get(), 2, file.c_str(), -1, SQLITE_TRANSIENT);
-    bindBlob(p.get(), 3, packIds(part->inserted));
-    bindBlob(p.get(), 4, packIds(part->deleted));
-    bindBlob(p.get(), 5, packImages(part->images));
-    ok = sqlite3_step(p.get()) == SQLITE_DONE;
-  }
-  if (ok && run("COMMIT")) return true;
-  run("ROLLBACK");
-  return false;
+    for (const auto& [file, part] : parts) {
+      p.reset();
+      sqlite3_bind_int64(p.get(), 1, id);
+      sqlite3_bind_text(p.get(), 2, file.c_str(), -1, SQLITE_TRANSIENT);
+      bindBlob(p.get(), 3, packIds(part->inserted));
+      bindBlob(p.get(), 4, packIds(part->deleted));
+      bindBlob(p.get(), 5, packImages(part->images));
+      if (sqlite3_step(p.get()) != SQLITE_DONE) return false;
+    }
+    return true;
+  });
 }
 
 bool Journal::decide(std::int64_t id) {
@@ -251,11 +255,8 @@ bool Journal::end(std::int64_t id) {
   if (!s || !c) return false;
   sqlite3_bind_int64(s.get(), 1, id);
   sqlite3_bind_int64(c.get(), 1, id);
-  if (!run("BEGIN IMMEDIATE")) return false;
-  if (sqlite3_step(s.get()) == SQLITE_DONE && sqlite3_step(c.get()) == SQLITE_DONE && run("COMMIT"))
-    return true;
-  run("ROLLBACK");
-  return false;
+  return atomically(
+      [&] { return sqlite3_step(s.get()) == SQLITE_DONE && sqlite3_step(c.get()) == SQLITE_DONE; });
 }
 
 bool Journal::pending(const std::string& file, std::vector<PendingPart>& parts) {
@@ -287,11 +288,8 @@ bool Journal::finished(std::int64_t id, const std::string& file) {
   sqlite3_bind_int64(s.get(), 1, id);
   sqlite3_bind_text(s.get(), 2, file.c_str(), -1, SQLITE_TRANSIENT);
   sqlite3_bind_int64(c.get(), 1, id);
-  if (!run("BEGIN IMMEDIATE")) return false;
-  if (sqlite3_step(s.get()) == SQLITE_DONE && sqlite3_step(c.get()) == SQLITE_DONE && run("COMMIT"))
-    return true;
-  run("ROLLBACK");
-  return false;
+  return atomically(
+      [&] { return sqlite3_step(s.get()) == SQLITE_DONE && sqlite3_step(c.get()) == SQLITE_DONE; });
 }
 
 bool Journal::forget(const std::string& file) {

@@ -19,6 +19,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_set>
 #include <utility>
@@ -82,6 +83,8 @@ class Journal {
  private:
   explicit Journal(sqlite3* db) : db_(db) {}
   bool run(const char* sqlText);
+  // BEGIN, the work, COMMIT; rolled back when the work or the COMMIT fails.
+  bool atomically(const std::function<bool()>& work);
   sqlite3* db_;
 };
 
