@@ -31,47 +31,36 @@ void addToCount(long k = 1) {
 // Deletes the domain's pages; the page count ends as the number deleted and committed.
 void deleteDomainPages(const rt::Binding& pageCount, Redraw& redraw) {
   long committed = 0, deleted = 0;
-  bool reported = false;
-  pagereading::PageGroup group(WebPagesManager);
-  auto fail = [&](rt::FileManager* m, rt::MessageId id) {
-    m->RaiseError(id);
-    reported = true;
-    return false;
-  };
-  auto begin = [&] {
-    rt::FileManager* failed = group.begin();
-    return failed ? fail(failed, rt::MessageId::FileAccessError) : true;
-  };
+  bool cleared = true;
+  pagereading::PageGroup group(WebPagesManager, rt::MessageId::RecordNotDeleted);
   auto commit = [&] {
-    if (rt::FileManager* failed = group.commit())
-      return fail(failed, rt::MessageId::RecordNotDeleted);
+    if (!group.commit()) return false;
     committed = deleted;
     return true;
   };
-  const bool done = begin() && pagereading::DeleteByLeadingKey(
-                                   WebPages, WEB_NAMES, domainname.clip(), [&](bool matches) {
-                                     if (!matches) return true;
-                                     if (group.due()) {
-                                       if (!commit()) return false;
-                                       redraw.now();
-                                       rt::yieldToOthers();
-                                       if (!begin()) return false;
-                                     }
-                                     if (!ClearPageDetails()) {
-                                       reported = true;
-                                       return false;
-                                     }
-                                     ++deleted;
-                                     pageCount.set(static_cast<double>(deleted));
-                                     addToCount();
-                                     statustext = kProcessing + std::string(WEB.PAGENAME.clip());
-                                     redraw.line();
-                                     return true;
-                                   });
+  const bool done =
+      group.begin() &&
+      pagereading::DeleteByLeadingKey(WebPages, WEB_NAMES, domainname.clip(), [&](bool matches) {
+        if (!matches) return true;
+        if (group.due()) {
+          if (!commit()) return false;
+          redraw.now();
+          rt::yieldToOthers();
+          if (!group.begin()) return false;
+        }
+        if (!ClearPageDetails()) return cleared = false;
+        ++deleted;
+        pageCount.set(static_cast<double>(deleted));
+        addToCount();
+        statustext = kProcessing + std::string(WEB.PAGENAME.clip());
+        redraw.line();
+        return true;
+      });
   if (done) {
     commit();
   } else {
-    if (!reported) fail(WebPagesManager, rt::MessageId::RecordNotDeleted);
+    // A page read that failed has not been told yet.
+    if (cleared && !group.failed()) WebPagesManager->RaiseError(rt::MessageId::RecordNotDeleted);
     group.abandon();  // the pages of the group stay whole
   }
   pageCount.set(static_cast<double>(committed));

@@ -310,10 +310,15 @@ rt::FileManager* PageChange::managerOf(const rt::KeyedFile* file) const {
   return pages_ ? pages_ : *kDetails.front().manager;
 }
 
-rt::FileManager* PageGroup::begin() {
+bool PageGroup::begin() {
   change_ = std::make_unique<PageChange>(pages_);
   started_ = std::chrono::steady_clock::now();
-  return change_->failed();
+  rt::FileManager* refused = change_->failed();
+  if (!refused) return true;
+  failed_ = true;
+  change_.reset();
+  refused->RaiseError(rt::MessageId::FileAccessError);
+  return false;
 }
 
 bool PageGroup::due() const {
@@ -321,10 +326,14 @@ bool PageGroup::due() const {
   return std::chrono::steady_clock::now() - started_ >= std::chrono::milliseconds(50);
 }
 
-rt::FileManager* PageGroup::commit() {
-  rt::FileManager* failed = change_ ? change_->commit() : nullptr;
+bool PageGroup::commit() {
+  rt::FileManager* refused = change_ ? change_->commit() : nullptr;
   change_.reset();
-  return failed;
+  if (!refused) return true;
+  failed_ = true;
+  failure_ = rt::errors().text;
+  refused->RaiseError(notCommitted_);
+  return false;
 }
 
 PageResult ReplacePageDetails(OpenFile& page, TempCopy& temp, Progress& progress, Redraw& redraw,

@@ -17,6 +17,7 @@
 #include <vector>
 
 namespace rt {
+enum class MessageId;
 class FileManager;
 class KeyedFile;
 class Transaction;
@@ -148,18 +149,26 @@ class PageChange {
 // is taken back alone (its own PageChange inside the group's is a savepoint).
 class PageGroup {
  public:
-  explicit PageGroup(rt::FileManager* pages) : pages_(pages) {}
-  // nullptr when the group began, else the manager of the file that could not begin.
-  rt::FileManager* begin();
+  // A failed commit is reported with `notCommitted`, a file that cannot begin with the access
+  // message.
+  PageGroup(rt::FileManager* pages, rt::MessageId notCommitted)
+      : pages_(pages), notCommitted_(notCommitted) {}
+  bool begin();
   bool due() const;
-  // Commits the group; nullptr when committed, else the manager of the file that failed.
-  rt::FileManager* commit();
+  bool commit();
   void abandon() { change_.reset(); }
+  // Whether a begin or a commit failed (and was reported).
+  bool failed() const { return failed_; }
+  // What the failed commit said, for a status line.
+  const std::string& failure() const { return failure_; }
 
  private:
   rt::FileManager* pages_;
+  rt::MessageId notCommitted_;
   std::unique_ptr<PageChange> change_;
   std::chrono::steady_clock::time_point started_{};
+  bool failed_ = false;
+  std::string failure_;
 };
 
 // The five detail files, open while the object lives (an already open file is no error).

@@ -312,26 +312,18 @@ void ReadDomainPages() {
       const std::vector<rt::DirEntry> entries =
           rt::ListDirectory(rt::joinPath(localdir.clip(), "*.htm"));
       // A group that cannot begin or be committed ends the run with its message.
-      pagereading::PageGroup group(WebPagesManager);
-      rt::FileManager* failed = group.begin();
-      rt::MessageId why = rt::MessageId::FileAccessError;
-      for (auto e = entries.rbegin(); !failed && e != entries.rend(); ++e) {
-        if (group.due()) {
-          why = rt::MessageId::RecordNotAdded;
-          if ((failed = group.commit())) break;
-          why = rt::MessageId::FileAccessError;
-          if ((failed = group.begin())) break;
-        }
-        readEntry(*e, copy, redraw);
+      pagereading::PageGroup group(WebPagesManager, rt::MessageId::RecordNotAdded);
+      bool stored = true;
+      auto commit = [&] { return stored = group.commit(); };
+      bool going = group.begin();
+      for (auto e = entries.rbegin(); going && e != entries.rend(); ++e) {
+        if (group.due()) going = commit() && group.begin();
+        if (going) readEntry(*e, copy, redraw);
       }
-      if (!failed && (failed = group.commit())) why = rt::MessageId::RecordNotAdded;
-      if (failed) {
-        group.abandon();
-        const std::string whyText = rt::errors().text;
-        failed->RaiseError(why);
-        // The status line said each of the group's pages was read; none of them is kept.
-        statustext = "The last pages read were not stored: " + whyText;
-      }
+      if (going) commit();
+      group.abandon();
+      // The status line said each of the group's pages was read; none of them is kept.
+      if (!stored) statustext = "The last pages read were not stored: " + group.failure();
     } else {
       statustext = "The web pages cannot be opened: " + rt::errors().text;
     }
