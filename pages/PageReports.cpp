@@ -298,6 +298,7 @@ const rt::WindowTable& promptTable() {
                "http://www. in front of it is also acceptable.",
                "", "This is the actual domain name that you have registered."},
           },
+      .buttons = {{cOk, rt::ButtonRole::Ok}},
   };
   return t;
 }
