@@ -14,7 +14,7 @@ ErrorState& defaultProvider() {
 
 ErrorStateProvider currentProvider = &defaultProvider;
 
-constexpr std::array<std::pair<ErrorCode, std::string_view>, 17> kTexts{{
+constexpr std::array<std::pair<ErrorCode, std::string_view>, 18> kTexts{{
     {ErrorCode::NoError, ""},
     {ErrorCode::FileNotFound, "File not found"},
     {ErrorCode::PathNotFound, "Path not found"},
@@ -32,6 +32,7 @@ constexpr std::array<std::pair<ErrorCode, std::string_view>, 17> kTexts{{
     {ErrorCode::InvalidKey, "Invalid key"},
     {ErrorCode::InvalidRequest, "Invalid request"},
     {ErrorCode::FileSystemError, "File system error"},
+    {ErrorCode::FileChanged, "File changed by another program"},
 }};
 
 }  // namespace

@@ -24,6 +24,7 @@ enum class ErrorCode : int {
   InvalidKey = 58,
   InvalidRequest = 59,
   FileSystemError = 90,
+  FileChanged = 91,  // removed, replaced or written by another program while open
 };
 
 constexpr ErrorCode EndOfFile = ErrorCode::RecordNotAvailable;

@@ -11,6 +11,7 @@
 
 #include "runtime/data/ChangeJournal.h"
 #include "runtime/data/KeyedFileImpl.h"
+#include "runtime/data/LockKeeper.h"
 #include "runtime/text/Paths.h"
 
 namespace rt {
@@ -210,19 +211,9 @@ bool KeyedFile::Impl::openDb(OpenMode m, bool checkKeys) {
   // filesystem's inode allocation. The data is checkpointed into the file at CLOSE as before.
   int persist = 1;
   sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
-  if (m.access == Access::ReadWrite) {
-    sql::Stmt wal;
-    rc = wal.prepare(db, "PRAGMA journal_mode=WAL");
-    if (rc == SQLITE_OK) rc = sqlite3_step(wal.get());
-    if (rc != SQLITE_ROW) {
-      failSql(rc, ErrorCode::InvalidFile, "not a data file");
-      closeDb();
-      return false;
-    }
-    sql::exec(db, "PRAGMA synchronous=NORMAL");
-    sql::exec(db, "PRAGMA journal_size_limit=67108864");
-  }
   sql::exec(db, "PRAGMA cache_size=-16384");
+  // The file is read before anything is written to it: one that is not a data file of this
+  // layout (empty, foreign, damaged) stays exactly as it was found.
   bool ok = checkSchema(checkKeys);
   if (!ok && m.access == Access::ReadOnly && errorCode() == ErrorCode::AccessDenied &&
       !walHoldsFrames(path) && ::access(directoryOf(path).c_str(), W_OK) != 0) {
@@ -231,6 +222,14 @@ bool KeyedFile::Impl::openDb(OpenMode m, bool checkKeys) {
     sqlite3_close_v2(db);
     db = nullptr;
     if (attempt(uri + "?immutable=1") == SQLITE_OK) ok = checkSchema(checkKeys);
+  }
+  if (ok && m.access == Access::ReadWrite) {
+    sql::Stmt wal;
+    rc = wal.prepare(db, "PRAGMA journal_mode=WAL");
+    if (rc == SQLITE_OK) rc = sqlite3_step(wal.get());
+    if (rc != SQLITE_ROW) ok = failSql(rc, ErrorCode::InvalidFile, "not a data file");
+    sql::exec(db, "PRAGMA synchronous=NORMAL");
+    sql::exec(db, "PRAGMA journal_size_limit=67108864");
   }
   if (ok) ok = prepareStatements();
   if (ok && m.access == Access::ReadWrite) ok = finishInterruptedChanges();
@@ -249,7 +248,20 @@ void KeyedFile::Impl::closeDb() {
   byRowid = {};
   getByKey.clear();
   statements.clear();
-  if (db) sqlite3_close_v2(db);
+  if (db) {
+    const std::string file = sqlite3_db_filename(db, "main");
+    // The log of a file that another took the place of describes the old one: checkpointed,
+    // it would write this program's old view over the new file's pages.
+    const bool replaced = mode.access == Access::ReadWrite &&
+                          locks::examine(file).change == locks::Change::FileReplaced;
+    std::vector<locks::HeldFile> log;
+    if (replaced) {
+      sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+      log = locks::heldLog(file);
+    }
+    sqlite3_close_v2(db);
+    if (replaced) locks::removeLeftLog(log);
+  }
   db = nullptr;
   appending = false;
   lock.release();
@@ -352,7 +364,16 @@ bool KeyedFile::Impl::step(bool forward) {
 bool KeyedFile::Impl::writable() {
   if (!db) return fail(ErrorCode::NotOpen, "file not open");
   if (mode.access == Access::ReadOnly) return fail(ErrorCode::ReadOnly, "opened for reading only");
-  return true;
+  // A change begins: inside a transaction the file was looked at when it began.
+  return !sqlite3_get_autocommit(db) || stillInPlace();
+}
+
+bool KeyedFile::Impl::stillInPlace() {
+  const locks::Finding found = locks::examine(sqlite3_db_filename(db, "main"));
+  if (found.change == locks::Change::None) return true;
+  return fail(ErrorCode::FileChanged,
+              found.why + "; nothing was written to it. Close the windows that use " + label() +
+                  " and open them again.");
 }
 
 bool KeyedFile::Impl::keepFormerValues() {

@@ -82,7 +82,11 @@ struct KeyedFile::Impl {
     batchSize = 4;
   }
   bool inBatch(std::int64_t rowid) const;
+  // Open, for writing, and still the directory's file when a change begins.
   bool writable();
+  // False (FileChanged) when the file or its log was removed, replaced or written by another
+  // program since it was opened: a change then would go where no one reads it.
+  bool stillInPlace();
   bool rebuildKeys();
   // Undoes or finishes what an interrupted change left in this file (at an opening for
   // writing).

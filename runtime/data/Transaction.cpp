@@ -18,6 +18,7 @@ using journal::nameOf;
 
 bool begin(KeyedFile::Impl& d) {
   if (!sqlite3_get_autocommit(d.db)) return true;
+  if (!d.stillInPlace()) return false;
   if (int rc = sql::exec(d.db, "BEGIN IMMEDIATE"); rc != SQLITE_OK)
     return d.failSql(rc, ErrorCode::AccessDenied, "transaction refused");
   return true;

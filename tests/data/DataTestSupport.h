@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -141,21 +142,33 @@ class OtherProgram {
     ::close(in[0]);
     ::close(out[1]);
     release_ = in[1];
-    char c = 0;
-    holding_ = ::read(out[0], &c, 1) == 1 && c == 'y';
-    ::close(out[0]);
+    replies_ = out[0];
+    holding_ = ask(0) == 'y';
   }
   ~OtherProgram() {
     if (release_ >= 0) ::close(release_);
+    if (replies_ >= 0) ::close(replies_);
     if (pid_ > 0) ::waitpid(pid_, nullptr, 0);
   }
   OtherProgram(const OtherProgram&) = delete;
   OtherProgram& operator=(const OtherProgram&) = delete;
   bool holding() const { return holding_; }
+  // Sends a byte (none when 0) and gives the program's one-byte answer, 0 when none came.
+  char ask(char what) {
+    if (what && ::write(release_, &what, 1) != 1) return 0;
+    char c = 0;
+    return ::read(replies_, &c, 1) == 1 ? c : 0;
+  }
+  // Ends it as a crash would.
+  void kill() {
+    if (pid_ > 0 && ::kill(pid_, SIGKILL) == 0) ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
 
  private:
   pid_t pid_ = -1;
   int release_ = -1;
+  int replies_ = -1;
   bool holding_ = false;
 };
 #endif
