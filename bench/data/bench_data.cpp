@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/PlainLocks.h"
 #include "runtime/data/KeyedFile.h"
 #include "runtime/data/View.h"
 #include "runtime/text/FixedString.h"
@@ -423,4 +424,6 @@ BENCHMARK(BM_BuildMissingKey)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  return bench::runBenchmarks(argc, argv);
+}

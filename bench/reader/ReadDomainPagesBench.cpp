@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/PlainLocks.h"
 #include "bench/pages/PageGenerator.h"
 #include "dictionary/Dictionary.h"
 #include "pages/HtmlTagRules.h"
@@ -174,4 +175,6 @@ BENCHMARK(BM_ReadDomainPages)
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  return bench::runBenchmarks(argc, argv);
+}
