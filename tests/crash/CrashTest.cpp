@@ -3,6 +3,7 @@
 // dies by SIGKILL at the k-th point, and the files, opened again through the dictionary, must
 // hold every page with all its details as before or as after, and nothing orphaned.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,6 +28,7 @@
 #include "pages/ParseHtmlFile.h"
 #include "reader/ReadPages.h"
 #include "runtime/text/Dates.h"
+#include "runtime/ui/MessageBox.h"
 #include "runtime/ui/TestDriver.h"
 #include "tarnfix/Repair.h"
 
@@ -207,6 +209,34 @@ void changeLocalPaths(Child& c) {
   c.driver.close(w);
 }
 
+// Holds the pages file as the page browse does while the file dialog of "Save as PDF" lists
+// the working directory and is cancelled; then, told to by the parent, stores a page and
+// waits to be killed.
+void holdThroughFileDialog(Child& c, const std::string& outside) {
+  c.driver.start([] {
+    WebPagesManager->TryOpen();
+    WebPagesManager->keyedFile()->setRecordOrder();
+    WebPagesManager->keyedFile()->next();
+    rt::FileDialog({"Save as PDF", "PDF files|*.pdf", "", "report.pdf", true});
+  });
+  if (!c.driver.waitForFileDialog()) return;
+  c.driver.waitUntil([] { return false; }, 1500);  // its model reads the directory meanwhile
+  c.driver.hitKey(Qt::Key_Escape);
+  if (!c.driver.waitUntil([] { return rt::openFileDialogs().empty(); })) return;
+  std::ofstream(outside + "/ready");
+  if (!c.driver.waitUntil([&] { return fs::exists(outside + "/go"); }, 20000)) return;
+  bool added = false;
+  c.driver.start([&added] {
+    WEB.DOMAINNAME = kRead;
+    WEB.PAGENAME = "stored.htm";
+    WEB.PAGEPATH = "http://www.read.example/stored.htm";
+    added = WebPagesManager->TryInsert() == rt::Status::Ok;
+  });
+  c.answerBoxes();
+  std::ofstream(outside + "/added") << (added ? "y" : "n");
+  for (;;) ::pause();
+}
+
 // Opens every page file through the dictionary as a program starting again does (an
 // interrupted change is undone or finished here) and closes it, on a procedure thread so
 // that whatever it tells the user is answered and written down.
@@ -239,6 +269,7 @@ int runChild(const std::string& operation, const std::string& outside) {
     if (operation == "bydomain") deleteByDomain(c);
     if (operation == "localpath") changeLocalPaths(c);
     if (operation == "reopen") reopenFiles(c, failed);
+    if (operation == "dialog") holdThroughFileDialog(c, outside);
     c.driver.waitForThreadsToEnd();
   }
   ProgramErrors.Kill();
@@ -260,9 +291,9 @@ std::string readAll(const fs::path& file) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// The operation in a child over the data files of `data`, with the hooks given.
-ChildRun runOperation(const std::string& operation, const fs::path& data, const fs::path& outside,
-                      const std::vector<std::string>& hooks) {
+// The operation started in a child over the data files of `data`, with the hooks given.
+pid_t startOperation(const std::string& operation, const fs::path& data, const fs::path& outside,
+                     const std::vector<std::string>& hooks) {
   fs::remove(outside / "shown.txt");
   const fs::path points = outside / "points.txt";
   fs::remove(points);
@@ -286,6 +317,14 @@ ChildRun runOperation(const std::string& operation, const fs::path& data, const 
     if (::chdir(dir.c_str()) == 0) ::execve(self.c_str(), argv, envp.data());
     ::_exit(127);
   }
+  return pid;
+}
+
+// The operation run to its end (or its kill) in a child.
+ChildRun runOperation(const std::string& operation, const fs::path& data, const fs::path& outside,
+                      const std::vector<std::string>& hooks) {
+  const pid_t pid = startOperation(operation, data, outside, hooks);
+  const fs::path points = outside / "points.txt";
   ChildRun r;
   int status = 0;
   if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return r;
@@ -519,6 +558,40 @@ TEST_P(CrashTest, FailedSecondCommitLeavesTheFilesAsTheUserIsTold) {
   } else {
     EXPECT_GE(asBefore, 1u) << "reported, yet the failed change was kept";
   }
+}
+
+bool waitForFile(const fs::path& file) {
+  for (int i = 0; i < 400 && !fs::exists(file); ++i) ::usleep(50'000);
+  return fs::exists(file);
+}
+
+// Qt's file dialog opens and closes the files it lists: the locks of the files the page
+// reader holds must stay, so that the sqlite3 shell leaves their log alone and a page stored
+// afterwards survives a kill.
+TEST_F(CrashTest, TheFileDialogLeavesTheHeldFilesLocked) {
+  const fs::path data = fresh("dialog");
+  const pid_t pid = startOperation("dialog", data, outside_, {});
+  ASSERT_TRUE(waitForFile(outside_ / "ready")) << readAll(outside_ / "shown.txt");
+  const fs::path pages = data / (WebPagesDesc().diskName + ".db");
+  const std::string shell = "sqlite3 '" + pages.string() + "' 'SELECT count(*) FROM WebPages'";
+  EXPECT_EQ(std::system((shell + " >/dev/null").c_str()), 0);
+  EXPECT_TRUE(fs::exists(pages.string() + "-wal"));
+  {
+    const fs::path old = fs::current_path();
+    fs::current_path(data);
+    DictionaryInit();
+    const tarnfix::FileResult checked = tarnfix::checkFile(WebPagesDesc());
+    DictionaryKill();
+    fs::current_path(old);
+    EXPECT_EQ(checked.outcome, tarnfix::Outcome::Problem) << checked.text;
+  }
+  std::ofstream(outside_ / "go");
+  ASSERT_TRUE(waitForFile(outside_ / "added"));
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, nullptr, 0);
+  EXPECT_EQ(readAll(outside_ / "added"), "y") << readAll(outside_ / "shown.txt");
+  EXPECT_EQ(Db(pages).rows("SELECT PAGENAME FROM WebPages WHERE PAGENAME = 'stored.htm'").size(),
+            1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, CrashTest,
