@@ -14,7 +14,7 @@ ErrorState& defaultProvider() {
 
 ErrorStateProvider currentProvider = &defaultProvider;
 
-constexpr std::array<std::pair<ErrorCode, std::string_view>, 18> kTexts{{
+constexpr std::array<std::pair<ErrorCode, std::string_view>, 22> kTexts{{
     {ErrorCode::NoError, ""},
     {ErrorCode::FileNotFound, "File not found"},
     {ErrorCode::PathNotFound, "Path not found"},
@@ -33,6 +33,10 @@ constexpr std::array<std::pair<ErrorCode, std::string_view>, 18> kTexts{{
     {ErrorCode::InvalidRequest, "Invalid request"},
     {ErrorCode::FileSystemError, "File system error"},
     {ErrorCode::FileChanged, "File changed by another program"},
+    {ErrorCode::DiskFull, "Disk full"},
+    {ErrorCode::ReadOnlyPlace, "Directory or file is read-only"},
+    {ErrorCode::Damaged, "File damaged"},
+    {ErrorCode::LayoutDiffers, "File of another record layout"},
 }};
 
 }  // namespace

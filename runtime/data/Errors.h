@@ -10,13 +10,13 @@ enum class ErrorCode : int {
   NoError = 0,
   FileNotFound = 2,
   PathNotFound = 3,
-  AccessDenied = 5,  // locked or denied by another program, or by the file system
+  AccessDenied = 5,  // in use by another program
   NotOpen = 37,
   RecordNotAvailable = 33,  // NEXT/PREVIOUS ran off the end
   NoRecord = 35,            // GET found nothing; PUT/DELETE without a current record
   DuplicateKey = 40,
   KeyRebuildNeeded = 46,
-  InvalidFile = 47,  // corrupt, foreign or a layout that does not match
+  InvalidFile = 47,  // not a data file at all (empty, or not a database)
   AlreadyOpen = 52,
   CreateError = 54,
   WriteError = 56,
@@ -24,7 +24,11 @@ enum class ErrorCode : int {
   InvalidKey = 58,
   InvalidRequest = 59,
   FileSystemError = 90,
-  FileChanged = 91,  // removed, replaced or written by another program while open
+  FileChanged = 91,    // removed, replaced or written by another program while open
+  DiskFull = 92,       // no room left on the disk, or the file size limit reached
+  ReadOnlyPlace = 93,  // the directory or the file itself does not allow writing
+  Damaged = 94,        // a data file whose records or keys cannot all be read
+  LayoutDiffers = 95,  // a data file of another record layout
 };
 
 constexpr ErrorCode EndOfFile = ErrorCode::RecordNotAvailable;
