@@ -22,20 +22,39 @@ constexpr std::int64_t kMinRow = std::numeric_limits<std::int64_t>::min();
 constexpr std::int64_t kMaxRow = std::numeric_limits<std::int64_t>::max();
 constexpr int kBusyMs = 250;
 
-ErrorCode codeFor(int rc, ErrorCode fallback) {
+// The cause of a failed call, by SQLite's code and the system's errno behind it.
+ErrorCode codeFor(int rc, int sysErrno, ErrorCode fallback) {
+  switch (sysErrno) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return ErrorCode::DiskFull;
+    case EROFS:
+    case EACCES:
+    case EPERM:
+      return ErrorCode::ReadOnlyPlace;
+    default:
+      break;
+  }
   switch (rc & 0xff) {
     case SQLITE_CONSTRAINT:
       return rc == SQLITE_CONSTRAINT_UNIQUE ? ErrorCode::DuplicateKey : fallback;
     case SQLITE_NOTADB:
-    case SQLITE_CORRUPT:
     case SQLITE_FORMAT:
       return ErrorCode::InvalidFile;
+    case SQLITE_CORRUPT:
+      return ErrorCode::Damaged;
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-    case SQLITE_PERM:
-    case SQLITE_READONLY:
       return ErrorCode::AccessDenied;
+    case SQLITE_READONLY:
+      return rc == SQLITE_READONLY_DBMOVED ? ErrorCode::FileChanged : ErrorCode::ReadOnlyPlace;
+    case SQLITE_PERM:
+      return ErrorCode::ReadOnlyPlace;
+    case SQLITE_CANTOPEN:
+      return ErrorCode::FileSystemError;
     case SQLITE_FULL:
+      return ErrorCode::DiskFull;
     case SQLITE_IOERR:
       return ErrorCode::WriteError;
     default:
@@ -70,14 +89,22 @@ bool KeyedFile::Impl::fail(ErrorCode code, const std::string& text) {
 
 bool KeyedFile::Impl::failSql(int rc, ErrorCode fallback, const std::string& what) {
   std::string msg = what;
+  int sysErrno = 0;
   if (db) {
     msg += std::string(": ") + sqlite3_errmsg(db);
-    if (int e = sqlite3_system_errno(db); e && (rc & 0xff) != SQLITE_CONSTRAINT)
-      msg += std::string(" (") + std::strerror(e) + ")";
+    // Only an I/O failure's own errno: a failed write's as it happened, else the last one
+    // the connection saw.
+    const int primary = rc & 0xff;
+    const int written = locks::takeWriteError();
+    if (primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN || primary == SQLITE_FULL ||
+        primary == SQLITE_READONLY) {
+      sysErrno = written ? written : sqlite3_system_errno(db);
+      if (sysErrno) msg += std::string(" (") + std::strerror(sysErrno) + ")";
+    }
   } else {
     msg += std::string(": ") + sqlite3_errstr(rc);
   }
-  return fail(codeFor(rc, fallback), msg);
+  return fail(codeFor(rc, sysErrno, fallback), msg);
 }
 
 sql::Ordering KeyedFile::Impl::ordering(int key) const {
@@ -92,10 +119,7 @@ sql::Ordering KeyedFile::Impl::ordering(int key) const {
 bool KeyedFile::Impl::checkSchema(bool checkKeys) {
   sql::Stmt q;
   int rc = q.prepare(db, "SELECT sql FROM sqlite_master WHERE type = ?1 AND name = ?2");
-  if (rc != SQLITE_OK) {
-    if (rc == SQLITE_CANTOPEN) return failSql(rc, ErrorCode::AccessDenied, "cannot be opened");
-    return failSql(rc, ErrorCode::InvalidFile, "not a data file");
-  }
+  if (rc != SQLITE_OK) return failSql(rc, ErrorCode::InvalidFile, "cannot be read");
   auto lookup = [&](const char* type, std::string_view name, std::string& out) {
     q.reset();
     sqlite3_bind_text(q.get(), 1, type, -1, SQLITE_STATIC);
@@ -113,14 +137,17 @@ bool KeyedFile::Impl::checkSchema(bool checkKeys) {
   std::string tableName = schema.table.substr(1, schema.table.size() - 2);
   for (std::size_t p; (p = tableName.find("\"\"")) != std::string::npos;) tableName.erase(p, 1);
   rc = lookup("table", tableName, found);
-  if (rc == SQLITE_DONE) return fail(ErrorCode::InvalidFile, "holds no " + label() + " table");
-  if (rc != SQLITE_ROW) {
-    if ((rc & 0xff) == SQLITE_CANTOPEN)
-      return failSql(rc, ErrorCode::AccessDenied, "cannot be opened");
-    return failSql(rc, ErrorCode::InvalidFile, "not a data file");
+  if (rc == SQLITE_DONE) {
+    sql::Stmt any(db, "SELECT 1 FROM sqlite_master");
+    if (any && sqlite3_step(any.get()) == SQLITE_ROW)
+      return fail(ErrorCode::LayoutDiffers, "holds no " + label() +
+                                                " records: it is a file of "
+                                                "another record layout");
+    return fail(ErrorCode::InvalidFile, "is empty: it is not a data file");
   }
+  if (rc != SQLITE_ROW) return failSql(rc, ErrorCode::InvalidFile, "cannot be read");
   if (found != schema.createTable)
-    return fail(ErrorCode::InvalidFile, "its record layout differs from " + label());
+    return fail(ErrorCode::LayoutDiffers, "its record layout differs from " + label());
   if (!checkKeys) return true;
   for (std::size_t k = 0; k < schema.indexNames.size(); ++k) {
     rc = lookup("index", schema.indexNames[k], found);
@@ -175,8 +202,10 @@ bool KeyedFile::Impl::openDb(OpenMode m, bool checkKeys) {
   // Writing needs room for the log beside the file; one left by an earlier CLOSE must not
   // make a read-only directory writable.
   if (m.access == Access::ReadWrite && ::access(directoryOf(path).c_str(), W_OK) != 0)
-    return fail(ErrorCode::AccessDenied,
+    return fail(ErrorCode::ReadOnlyPlace,
                 "cannot be opened for writing: its directory is read-only");
+  if (m.access == Access::ReadWrite && ::access(path.c_str(), W_OK) != 0)
+    return fail(ErrorCode::ReadOnlyPlace, "cannot be opened for writing: the file is read-only");
   std::string why;
   if (!lock.acquire(path, m, why)) return fail(ErrorCode::AccessDenied, why);
   mode = m;
@@ -215,7 +244,7 @@ bool KeyedFile::Impl::openDb(OpenMode m, bool checkKeys) {
   // The file is read before anything is written to it: one that is not a data file of this
   // layout (empty, foreign, damaged) stays exactly as it was found.
   bool ok = checkSchema(checkKeys);
-  if (!ok && m.access == Access::ReadOnly && errorCode() == ErrorCode::AccessDenied &&
+  if (!ok && m.access == Access::ReadOnly && errorCode() != ErrorCode::KeyRebuildNeeded &&
       !walHoldsFrames(path) && ::access(directoryOf(path).c_str(), W_OK) != 0) {
     // A read-only directory leaves no room for the shared-memory file; nobody can be writing
     // without a non-empty -wal file there, so the file is read as it stands.

@@ -167,9 +167,12 @@ int keptFcntl(int fd, int cmd, ...) {
   return rc;
 }
 
-void noteWrite(int fd) {
+thread_local int lastWriteErrno = 0;
+
+void noteWrite(int fd, bool failed) {
   State& s = state();
   const int saved = errno;
+  if (failed) lastWriteErrno = saved;
   std::lock_guard guard(s.mutex);
   if (auto it = s.byFd.find(fd); it != s.byFd.end()) it->second->written = now();
   errno = saved;
@@ -177,25 +180,25 @@ void noteWrite(int fd) {
 
 ssize_t keptWrite(int fd, const void* buf, size_t n) {
   const ssize_t r = state().write(fd, buf, n);
-  noteWrite(fd);
+  noteWrite(fd, r < 0);
   return r;
 }
 
 ssize_t keptPwrite(int fd, const void* buf, size_t n, off_t at) {
   const ssize_t r = state().pwrite(fd, buf, n, at);
-  noteWrite(fd);
+  noteWrite(fd, r < 0);
   return r;
 }
 
 ssize_t keptPwrite64(int fd, const void* buf, size_t n, off_t at) {
   const ssize_t r = state().pwrite64(fd, buf, n, at);
-  noteWrite(fd);
+  noteWrite(fd, r < 0);
   return r;
 }
 
 int keptTruncate(int fd, off_t size) {
   const int r = state().ftruncate(fd, size);
-  noteWrite(fd);
+  noteWrite(fd, r < 0);
   return r;
 }
 
@@ -291,6 +294,12 @@ void removeLeftLog(const std::vector<HeldFile>& log) {
   }
   for (const HeldFile& h : log)
     if (inPlace(h)) ::unlink(h.path.c_str());
+}
+
+int takeWriteError() {
+  const int e = lastWriteErrno;
+  lastWriteErrno = 0;
+  return e;
 }
 
 int trackedFiles() {

@@ -53,6 +53,10 @@ std::vector<HeldFile> heldLog(const std::string& path);
 // replaced it, whose pages the log's frames would otherwise overwrite.
 void removeLeftLog(const std::vector<HeldFile>& log);
 
+// The errno of this thread's last failed write by SQLite, cleared: SQLite's own reading of
+// errno comes after other calls that may have changed it.
+int takeWriteError();
+
 // How many files, and lock descriptors, the keeper tracks (for tests).
 int trackedFiles();
 

@@ -9,8 +9,10 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -118,6 +120,30 @@ inline std::string queryPlan(sqlite3* db, const std::string& sql) {
     plan += std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, 3))) + "\n";
   sqlite3_finalize(s);
   return plan;
+}
+
+// Runs body in a child process, without root's privileges when asked (root ignores file
+// permissions); gives its exit status. The child reports a failed step by its number.
+inline int inChild(const std::function<int()>& body, bool unprivileged = false) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (unprivileged && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+      ::_exit(90);
+    ::_exit(body());
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
+}
+inline int unprivileged(const std::function<int()>& body) {
+  return inChild(body, true);
+}
+
+// A failed step: tells why on standard error and gives its number.
+inline int failedStep(int step) {
+  std::fprintf(stderr, "step %d: code %d: %s\n", step, static_cast<int>(errorCode()),
+               errors().text.c_str());
+  return step;
 }
 
 #ifdef TW_LOCK_PROBE

@@ -625,18 +625,20 @@ TEST_F(KeyedFileOpenTest, MissingFileIsNotFoundAndCreateMakesIt) {
   EXPECT_EQ(t->records(), 0);
 }
 
-TEST_F(KeyedFileOpenTest, ForeignOrCorruptFilesAreInvalidNotFatal) {
+TEST_F(KeyedFileOpenTest, ForeignFilesAreRefusedByTheirCause) {
   struct Case {
     const char* what;
     std::string bytes;
     const char* sql;
+    ErrorCode code;
   };
   const Case cases[] = {
-      {"garbage", std::string(5000, 'x'), nullptr},
-      {"truncated header", "SQLite format 3", nullptr},
-      {"empty database", "", "PRAGMA user_version=1"},
-      {"foreign table", "", "CREATE TABLE Tests (a TEXT)"},
-      {"other table", "", "CREATE TABLE Elsewhere (a TEXT)"},
+      {"garbage", std::string(5000, 'x'), nullptr, ErrorCode::InvalidFile},
+      {"truncated header", "SQLite format 3", nullptr, ErrorCode::InvalidFile},
+      {"zero bytes", "", nullptr, ErrorCode::InvalidFile},
+      {"empty database", "", "PRAGMA user_version=1", ErrorCode::InvalidFile},
+      {"foreign table", "", "CREATE TABLE Tests (a TEXT)", ErrorCode::LayoutDiffers},
+      {"other table", "", "CREATE TABLE Elsewhere (a TEXT)", ErrorCode::LayoutDiffers},
   };
   for (const auto& c : cases) {
     ::unlink("TESTS.db");
@@ -650,7 +652,7 @@ TEST_F(KeyedFileOpenTest, ForeignOrCorruptFilesAreInvalidNotFatal) {
     }
     for (Access a : {Access::ReadWrite, Access::ReadOnly}) {
       EXPECT_FALSE(t->open({a, Share::DenyWrite})) << c.what;
-      EXPECT_EQ(errorCode(), ErrorCode::InvalidFile) << c.what << ": " << errors().text;
+      EXPECT_EQ(errorCode(), c.code) << c.what << ": " << errors().text;
       EXPECT_FALSE(t->isOpen());
     }
     // CREATE replaces it with a good file.
@@ -660,7 +662,7 @@ TEST_F(KeyedFileOpenTest, ForeignOrCorruptFilesAreInvalidNotFatal) {
   }
 }
 
-TEST_F(KeyedFileOpenTest, DamageInsideTheFileEndsAWalkWithInvalidFile) {
+TEST_F(KeyedFileOpenTest, DamageInsideTheFileEndsAWalkAsDamaged) {
   ASSERT_TRUE(t->create());
   ASSERT_TRUE(t->open());
   for (int i = 0; i < 3000; ++i) ASSERT_TRUE(t.addRec("name" + std::to_string(i), "host"));
@@ -681,7 +683,7 @@ TEST_F(KeyedFileOpenTest, DamageInsideTheFileEndsAWalkWithInvalidFile) {
     int read = 0;
     while (t->next()) ++read;
     EXPECT_LT(read, 3000) << "key " << key;
-    EXPECT_EQ(errorCode(), ErrorCode::InvalidFile) << "key " << key << ": " << errors().text;
+    EXPECT_EQ(errorCode(), ErrorCode::Damaged) << "key " << key << ": " << errors().text;
   }
 }
 
@@ -728,26 +730,6 @@ TEST_F(KeyedFileOpenTest, DiskNameMatchesInAnyLetterCase) {
   EXPECT_EQ(t->path(), "tests.DB");
 }
 
-// Runs body in a child process without root's privileges (root ignores file permissions);
-// gives its exit status. The child reports a failed step by its number.
-int unprivileged(const std::function<int()>& body) {
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(90);
-    ::_exit(body());
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
-}
-
-// A failed step: tells why on standard error and gives its number.
-int failedStep(int step) {
-  std::fprintf(stderr, "step %d: code %d: %s\n", step, static_cast<int>(errorCode()),
-               errors().text.c_str());
-  return step;
-}
-
 TEST_F(KeyedFileOpenTest, ReadOnlyDirectoryGivesClearErrorsNamingTheFile) {
   TestFile existing("EXISTING");
   ASSERT_TRUE(existing->create());
@@ -763,7 +745,7 @@ TEST_F(KeyedFileOpenTest, ReadOnlyDirectoryGivesClearErrorsNamingTheFile) {
         errors().text.find("TESTS.db") == std::string::npos)
       return failedStep(1);
     // Writing needs the journal beside the file: refused, but reading still works.
-    if (existing->open() || errorCode() != ErrorCode::AccessDenied ||
+    if (existing->open() || errorCode() != ErrorCode::ReadOnlyPlace ||
         errors().text.find("EXISTING.db") == std::string::npos)
       return failedStep(2);
     if (!existing->open({Access::ReadOnly, Share::DenyWrite})) return failedStep(3);

@@ -278,7 +278,7 @@ TEST(TarnfixCheck, UnmendableFilesAreLeftUntouched) {
          Db db("DOMAINS.db", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
          db.exec("CREATE TABLE elsewhere(a, b); INSERT INTO elsewhere VALUES (1, 2)");
        },
-       "no Domains table"},
+       "another record layout"},
       {"damaged table page",
        [] {
          makeFile(DomainsDesc(), "DOM:DOMAINNAME", 30, "DOM:HOST");
