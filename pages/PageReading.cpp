@@ -236,20 +236,24 @@ DetailFiles::~DetailFiles() {
     if (opened_[i]) (*kDetails[i].manager)->CloseFile();
 }
 
-bool OpenToWrite(rt::FileManager& m) {
-  if (m.TryOpen() != rt::Status::Ok) {
-    m.RaiseError(rt::MessageId::FileAccessError);
+bool OpenToWrite(rt::FileManager& m, std::string* why) {
+  const bool opened = m.TryOpen() == rt::Status::Ok;
+  if (opened && !m.keyedFile()->isReadOnly()) return true;
+  // Taken before the message: its box lets other windows run.
+  const rt::ErrorCode cause = opened ? m.readOnlyCause() : rt::errorCode();
+  if (why) *why = m.label() + ": " + std::string(rt::errorCodeText(cause));
+  if (!opened) {
+    m.RaiseError(rt::failureMessage(cause));
     return false;
   }
-  if (!m.keyedFile()->isReadOnly()) return true;
-  m.RaiseError(rt::MessageId::AccessDenied);
+  m.RaiseError(m.readOnlyNotice());
   m.CloseFile();
   return false;
 }
 
 OpenedFiles::OpenedFiles(std::initializer_list<rt::FileManager*> managers) {
   for (rt::FileManager* m : managers) {
-    if (!OpenToWrite(*m)) return;
+    if (!OpenToWrite(*m, &failed_)) return;
     opened_.push_back(m);
   }
   ok_ = true;

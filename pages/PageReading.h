@@ -185,7 +185,7 @@ class DetailFiles {
 
 // Opens a file for a run that writes to it. A failure is reported; a file that another program
 // holds (open here for reading only) is closed again with the access message.
-bool OpenToWrite(rt::FileManager& m);
+bool OpenToWrite(rt::FileManager& m, std::string* why = nullptr);
 
 // The files a run writes to, opened for it and closed after it (a file that other windows hold
 // stays open for them). A file that cannot be opened, or that another program holds so that it
@@ -198,10 +198,13 @@ class OpenedFiles {
   OpenedFiles(const OpenedFiles&) = delete;
   OpenedFiles& operator=(const OpenedFiles&) = delete;
   bool ok() const { return ok_; }
+  // The file that could not be opened for writing and why ("Web Pages: Disk full").
+  const std::string& failed() const { return failed_; }
 
  private:
   std::vector<rt::FileManager*> opened_;
   bool ok_ = false;
+  std::string failed_;
 };
 
 // A file opened through its manager and closed on every way out.

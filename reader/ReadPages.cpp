@@ -288,13 +288,13 @@ void ReadDomainPages() {
   redraw.now();
   {
     pagereading::OneRunAtATime gate;
-    // A file another program holds (tarnwick with a window on it) stops the run with one
-    // message before anything is written, rather than a refusal per page.
+    // A file that cannot be written (tarnwick holds it, the disk is full, ...) stops the run
+    // with one message before anything is written, rather than a refusal per page.
     const auto& d = pagereading::PageDetailFiles();
     pagereading::OpenedFiles writable{DomainsManager, WebPagesManager, *d[0].manager, *d[1].manager,
                                       *d[2].manager,  *d[3].manager,   *d[4].manager};
     if (!writable.ok()) {
-      statustext = "The pages were not read: a file is in use by another program.";
+      statustext = "The pages were not read (" + writable.failed() + ").";
       redraw.now();
       return;
     }

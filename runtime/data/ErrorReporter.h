@@ -21,6 +21,10 @@ enum class MessageId : int {
   ConfirmDelete,
   InvalidRequest,
   FileDamaged,
+  ReadOnlyPlace,  // opened for reading only: the directory or the file is read-only
+  DiskFull,       // opened for reading only: the disk is full
+  NotADataFile,
+  OtherLayout,
 };
 
 enum class MessageButtons : int { Ok, YesNo };

@@ -18,7 +18,7 @@ constexpr std::array<std::pair<ErrorCode, std::string_view>, 22> kTexts{{
     {ErrorCode::NoError, ""},
     {ErrorCode::FileNotFound, "File not found"},
     {ErrorCode::PathNotFound, "Path not found"},
-    {ErrorCode::AccessDenied, "Access denied"},
+    {ErrorCode::AccessDenied, "In use by another program"},
     {ErrorCode::NotOpen, "File not open"},
     {ErrorCode::RecordNotAvailable, "Record not available"},
     {ErrorCode::NoRecord, "No record found"},

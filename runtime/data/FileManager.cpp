@@ -28,11 +28,30 @@ AccessNotice::~AccessNotice() {
   if (--depth_ > 0 || held_.empty()) return;
   std::vector<FileManager*> held;
   held.swap(held_);
-  std::string names;
-  for (const FileManager* fm : held) names += (names.empty() ? "" : ", ") + fm->label();
-  MessageValues v = held.front()->valuesFor({}, {});
-  v.file = names;
-  held.front()->ShowError(MessageId::AccessDenied, v);
+  // One message per cause, naming every file it made read-only.
+  for (std::size_t i = 0; i < held.size(); ++i) {
+    const MessageId id = held[i]->readOnlyNotice();
+    bool told = false;
+    for (std::size_t j = 0; j < i && !told; ++j) told = held[j]->readOnlyNotice() == id;
+    if (told) continue;
+    std::string names;
+    for (std::size_t j = i; j < held.size(); ++j)
+      if (held[j]->readOnlyNotice() == id) names += (names.empty() ? "" : ", ") + held[j]->label();
+    MessageValues v = held[i]->valuesFor({}, {});
+    v.file = names;
+    held[i]->ShowError(id, v);
+  }
+}
+
+MessageId FileManager::readOnlyNotice() const {
+  switch (readOnlyCause_) {
+    case ErrorCode::ReadOnlyPlace:
+      return MessageId::ReadOnlyPlace;
+    case ErrorCode::DiskFull:
+      return MessageId::DiskFull;
+    default:
+      return MessageId::AccessDenied;
+  }
 }
 
 void FileManager::tellReadOnly() {
@@ -41,7 +60,7 @@ void FileManager::tellReadOnly() {
   if (AccessNotice::depth_ > 0)
     AccessNotice::held_.push_back(this);
   else
-    RaiseError(MessageId::AccessDenied);
+    RaiseError(readOnlyNotice());
 }
 
 void FileManager::Init(KeyedFile& file, std::string label) {
@@ -100,7 +119,7 @@ std::string FileManager::fileName() const {
 MessageValues FileManager::valuesFor(std::string_view field, std::string_view message) const {
   MessageValues v = errorValues(label_.empty() && line_ ? line_->name() : label_, errors());
   v.field = std::string(field);
-  v.message = std::string(message);
+  v.message = message.empty() ? causeAdvice(errors().code) : std::string(message);
   return v;
 }
 
@@ -114,6 +133,7 @@ Answer FileManager::ShowError(MessageId id, const MessageValues& values) {
 }
 
 Status FileManager::fail(MessageId id, std::string_view field) {
+  if (id == MessageId::FileAccessError) id = failureMessage(errorCode());
   RaiseError(id, field);
   return Status::Failed;
 }
@@ -186,7 +206,10 @@ Status FileManager::openOnce() {
       if (!keyed_->build()) return fail(MessageId::FileAccessError);
       continue;
     }
-    if (code == ErrorCode::AccessDenied && mode.access == Access::ReadWrite) {
+    if ((code == ErrorCode::AccessDenied || code == ErrorCode::ReadOnlyPlace ||
+         code == ErrorCode::DiskFull) &&
+        mode.access == Access::ReadWrite) {
+      readOnlyCause_ = code;
       tellReadOnly();
       mode.access = Access::ReadOnly;
       continue;

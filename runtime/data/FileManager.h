@@ -112,6 +112,11 @@ class FileManager {
   // record buffer.
   Status RemovePlaceholders();
 
+  // Why the file was last opened for reading only (in use, read-only, disk full), and the
+  // notice that tells it.
+  ErrorCode readOnlyCause() const { return readOnlyCause_; }
+  MessageId readOnlyNotice() const;
+
   // The record buffer and its size (a line file's line).
   void* recordBuffer() const;
   std::size_t recordSize() const;
@@ -152,6 +157,7 @@ class FileManager {
   std::int64_t reserved_ = 0;
   bool silent_ = false;
   bool readOnlyTold_ = false;
+  ErrorCode readOnlyCause_ = ErrorCode::AccessDenied;  // why it was last opened read-only
 };
 
 // While one exists, the files that fall back to reading only because another program holds

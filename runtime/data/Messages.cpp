@@ -22,7 +22,8 @@ const MessageEntry kTable[] = {
      "once.|Enter a different value; the record was not saved.",
      MessageButtons::Ok},
     {MessageId::FileAccessError, "File Access Error",
-     "%File could not be read or written.|%ErrorText (%ErrorCode)|Procedure: %Procedure",
+     "%File could not be read or written.|%ErrorText (%ErrorCode)|Procedure: %Procedure|"
+     "%Message",
      MessageButtons::Ok},
     {MessageId::FileNotFound, "File Not Found", "The file %File was not found.|%ErrorText",
      MessageButtons::Ok},
@@ -42,6 +43,25 @@ const MessageEntry kTable[] = {
      MessageButtons::Ok},
     {MessageId::FileDamaged, "File Access Error",
      "%File is damaged: its records cannot all be read.|%Message|%ErrorText (%ErrorCode)",
+     MessageButtons::Ok},
+    {MessageId::ReadOnlyPlace, "Access Denied",
+     "Read-only: %File.|Its directory or the file itself does not allow writing, so it was "
+     "opened for reading only and changes cannot be saved. To make changes, allow writing "
+     "there, then open this window again.",
+     MessageButtons::Ok},
+    {MessageId::DiskFull, "Disk Full",
+     "The disk is full: %File cannot be written.|It was opened for reading only, so changes "
+     "cannot be saved. Free some space on the disk, then open this window again.",
+     MessageButtons::Ok},
+    {MessageId::NotADataFile, "File Access Error",
+     "%File is not a data file of this program: it is empty or holds something else.|"
+     "%ErrorText (%ErrorCode)|Move it out of the data directory or put the file from a backup "
+     "in its place.",
+     MessageButtons::Ok},
+    {MessageId::OtherLayout, "File Access Error",
+     "%File holds records of another layout: another program or version wrote it.|"
+     "%ErrorText (%ErrorCode)|Put this program's file from a backup in its place, or move it "
+     "out of the data directory.",
      MessageButtons::Ok},
 };
 
@@ -97,11 +117,39 @@ void setRepairAdvice(std::string text) {
   advice() = std::move(text);
 }
 
+std::string causeAdvice(ErrorCode code) {
+  switch (code) {
+    case ErrorCode::AccessDenied:
+      return "Another program is using the file: close it there, then try again.";
+    case ErrorCode::ReadOnlyPlace:
+      return "The data directory or the file is read-only: allow writing there, then try "
+             "again.";
+    case ErrorCode::DiskFull:
+      return "The disk is full: free some space on it, then try again.";
+    case ErrorCode::Damaged:
+      return advice();
+    default:
+      return {};
+  }
+}
+
+MessageId failureMessage(ErrorCode code) {
+  switch (code) {
+    case ErrorCode::Damaged:
+      return MessageId::FileDamaged;
+    case ErrorCode::InvalidFile:
+      return MessageId::NotADataFile;
+    case ErrorCode::LayoutDiffers:
+      return MessageId::OtherLayout;
+    default:
+      return MessageId::FileAccessError;
+  }
+}
+
 Answer reportFileFailure(std::string_view file, const ErrorState& error) {
   MessageValues v = errorValues(file, error);
-  if (error.code != ErrorCode::InvalidFile) return reportMessage(MessageId::FileAccessError, v);
-  v.message = advice();
-  return reportMessage(MessageId::FileDamaged, v);
+  v.message = causeAdvice(error.code);
+  return reportMessage(failureMessage(error.code), v);
 }
 
 Answer reportMessage(MessageId id, const MessageValues& values) {

@@ -36,8 +36,14 @@ MessageValues errorValues(std::string_view file, const ErrorState& error);
 // the %Message of FileDamaged.
 void setRepairAdvice(std::string text);
 
-// Reports a failed read or write of a file: FileDamaged with the repair advice when the file
-// is damaged, FileAccessError otherwise.
+// What a user can do about a cause (the repair advice for a damaged file); empty when the
+// message itself says it.
+std::string causeAdvice(ErrorCode code);
+// The message of a file that cannot be read or written, by its cause: FileDamaged,
+// NotADataFile, OtherLayout, else FileAccessError.
+MessageId failureMessage(ErrorCode code);
+
+// Reports a failed read or write of a file by its cause, with the advice for it as %Message.
 Answer reportFileFailure(std::string_view file, const ErrorState& error);
 
 // Replaces each placeholder once, left to right; a value's own text is never re-read as

@@ -3,6 +3,7 @@
 // reservation of auto-numbered keys.
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -324,6 +325,49 @@ TEST_F(FileManagerTest, StartRemovesOnlyReservationsLeftAsPrimed) {
   EXPECT_TRUE(shown().messages.empty());
 }
 
+// Each cause that keeps a file from being written is told as itself, never as another
+// program's use. In a child: without root's privileges, or with a file size limit.
+TEST_F(FileManagerTest, EachCauseThatKeepsAFileFromBeingWrittenIsToldAsItself) {
+  ASSERT_EQ(fm.OpenFile(), Status::Ok);
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(tf.addRec("kept" + std::to_string(i)));
+  fm.Kill();
+  ASSERT_EQ(::chmod(tf->path().c_str(), 0666), 0);
+  auto toldAs = [&](MessageId id, const char* words) {
+    if (!shown().contains(id)) return failedStep(10);
+    const std::string& text = shown().messages.back().text;
+    if (text.find(words) == std::string::npos) return failedStep(11);
+    return text.find("another program") == std::string::npos ? 0 : failedStep(12);
+  };
+  auto readOnlyWith = [&](const std::function<void()>& make, const char* words) {
+    make();
+    return unprivileged([&] {
+      if (fm.OpenFile() != Status::Ok || !tf->isReadOnly()) return failedStep(1);
+      if (tf.walk().size() != 5) return failedStep(2);
+      return toldAs(MessageId::ReadOnlyPlace, words);
+    });
+  };
+  EXPECT_EQ(readOnlyWith([&] { ::chmod(dir.path().c_str(), 0555); }, "Read-only: Tests"), 0);
+  ::chmod(dir.path().c_str(), 0777);
+  EXPECT_EQ(readOnlyWith([&] { ::chmod(tf->path().c_str(), 0444); }, "Read-only: Tests"), 0);
+  ::chmod(tf->path().c_str(), 0666);
+
+  const int full = inChild([&] {
+    ::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG, as on a full disk
+    if (fm.OpenFile() != Status::Ok) return failedStep(1);
+    const rlimit limit{64 * 1024, 64 * 1024};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    Status s = Status::Ok;
+    for (int i = 0; i < 5000 && s == Status::Ok; ++i) {
+      tf.set("n" + std::to_string(i));
+      tf.memo[0] = 'x';
+      s = fm.InsertRecord();
+    }
+    if (s == Status::Ok || errorCode() != ErrorCode::DiskFull) return failedStep(2);
+    return toldAs(MessageId::RecordNotAdded, "disk is full");
+  });
+  EXPECT_EQ(full, 0);
+}
+
 TEST_F(FileManagerTest, PlaceholderOfAFileHeldByAnotherProgramWaitsForALaterStart) {
   ASSERT_EQ(fm.OpenFile(), Status::Ok);
   ASSERT_EQ(fm.PrimeRecord(), Status::Ok);
@@ -400,8 +444,11 @@ TEST(Messages, AFileFailureSaysWhetherTheFileIsDamagedAndWhatToDo) {
     MessageId id;
     bool advised;
   } cases[] = {
-      {ErrorCode::InvalidFile, MessageId::FileDamaged, true},
+      {ErrorCode::Damaged, MessageId::FileDamaged, true},
+      {ErrorCode::InvalidFile, MessageId::NotADataFile, false},
+      {ErrorCode::LayoutDiffers, MessageId::OtherLayout, false},
       {ErrorCode::AccessDenied, MessageId::FileAccessError, false},
+      {ErrorCode::DiskFull, MessageId::FileAccessError, false},
       {ErrorCode::FileSystemError, MessageId::FileAccessError, false},
   };
   for (const auto& c : cases) {

@@ -398,7 +398,7 @@ TEST_F(PageMaintenanceTest, RebuildIndexesRebuildsUnderOpenWindowsAndReportsWhat
   driver.waitForThreadsToEnd();
 
   ASSERT_EQ(shown().messages.size(), 1u);
-  EXPECT_EQ(shown().messages[0].id, rt::MessageId::FileAccessError);
+  EXPECT_EQ(shown().messages[0].id, rt::MessageId::NotADataFile);
   EXPECT_NE(shown().messages[0].text.find("WPIMG"), std::string::npos) << shown().messages[0].text;
   for (rt::KeyedFile* f : files)
     if (f != &WPIMG) {
