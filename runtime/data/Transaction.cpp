@@ -4,8 +4,8 @@
 #include <string>
 
 #include "runtime/data/ChangeJournal.h"
+#include "runtime/data/CommitObserver.h"
 #include "runtime/data/KeyedFileImpl.h"
-#include "runtime/data/TestHooks.h"
 
 namespace rt {
 
@@ -26,7 +26,7 @@ bool begin(KeyedFile::Impl& d) {
 
 // A COMMIT of a file inside a journalled change; rolled back when it fails.
 bool commitFile(KeyedFile::Impl& d) {
-  if (testhooks::failThisCommit()) {
+  if (commitToFail()) {
     sql::exec(d.db, "ROLLBACK");
     return d.fail(ErrorCode::WriteError,
                   std::string("changes not written: ") + sqlite3_errstr(SQLITE_IOERR_WRITE));
@@ -195,7 +195,7 @@ bool Transaction::commitJournalled() {
     failed_ = files_[0];
     return setError(ErrorCode::WriteError, files_[0]->impl_->label(), why);
   }
-  testhooks::point("change-begun");
+  reachCommitPoint(CommitPoint::ChangeBegun);
 
   // First phase: additions and updates, parents first as the files were given.
   std::vector<std::size_t> committed;
@@ -220,7 +220,7 @@ bool Transaction::commitJournalled() {
     if (!parts_[i].firstPhaseWrites()) continue;
     if (!commitFile(*files_[i]->impl_)) return undo(i);
     committed.push_back(i);
-    testhooks::point("file-committed");
+    reachCommitPoint(CommitPoint::FileCommitted);
   }
   // The deletions run, uncommitted, in every file before the decision: one that a file
   // refuses still leaves the whole change to be taken back.
@@ -236,7 +236,7 @@ bool Transaction::commitJournalled() {
     setError(ErrorCode::WriteError, files_[0]->impl_->label(), j->error());
     return undo(0);
   }
-  testhooks::point("change-decided");
+  reachCommitPoint(CommitPoint::ChangeDecided);
 
   // Second phase: the deletions committed, children first so that no record outlives its
   // parent. Once decided the change can only go forward: a failed COMMIT is tried once more;
@@ -246,7 +246,7 @@ bool Transaction::commitJournalled() {
     KeyedFile::Impl& d = *files_[n]->impl_;
     if (parts_[n].deleted.empty()) continue;
     if (commitFile(d) || (begin(d) && runDeletes(d, parts_[n].deleted) && commitFile(d))) {
-      testhooks::point("file-finished");
+      reachCommitPoint(CommitPoint::FileFinished);
       continue;
     }
     failed_ = files_[n];
@@ -256,7 +256,7 @@ bool Transaction::commitJournalled() {
       if (!sqlite3_get_autocommit(f->impl_->db)) sql::exec(f->impl_->db, "ROLLBACK");
     return false;
   }
-  if (j->end(id)) testhooks::point("change-ended");
+  if (j->end(id)) reachCommitPoint(CommitPoint::ChangeEnded);
   return true;
 }
 

@@ -31,6 +31,7 @@
 #include "runtime/ui/MessageBox.h"
 #include "runtime/ui/TestDriver.h"
 #include "tarnfix/Repair.h"
+#include "tests/support/CommitHooks.h"
 
 namespace {
 
@@ -614,7 +615,10 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler(quietHandler);
   QApplication app(argc, argv);
-  if (argc >= 4 && std::strcmp(argv[1], kChildMode) == 0) return runChild(argv[2], argv[3]);
+  if (argc >= 4 && std::strcmp(argv[1], kChildMode) == 0) {
+    testsupport::installCommitHooks();
+    return runChild(argv[2], argv[3]);
+  }
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
