@@ -1,12 +1,20 @@
-// The clock behind window timers.
+// The clock behind window timers: Qt's timers unless another clock is set.
 #pragma once
 
 namespace rt {
 
-// Timers run on the real clock unless a test switches to the virtual one, which moves
-// only when advanced.
-void useVirtualClock(bool on);
-bool virtualClock();
-void advanceClock(long hundredths);
+class Window;
+
+class TimerClock {
+ public:
+  virtual ~TimerClock() = default;
+  // From now on w->fireTimer() every `hundredths`, in place of w's former timer.
+  virtual void start(Window* w, long hundredths) = 0;
+  virtual void stop(Window* w) = 0;
+};
+
+// Open windows move their timers to the clock set; nullptr: Qt's timers.
+void setTimerClock(TimerClock* clock);
+TimerClock* timerClock();
 
 }  // namespace rt

@@ -44,13 +44,55 @@ bool reachable(Window* w, QWidget* control) {
   return w && control && !w->blocked() && control->isEnabled() && isOpenWindow(w);
 }
 
+// Window timers that run only as far as the test advances them.
+class VirtualClock : public TimerClock {
+ public:
+  void start(Window* w, long hundredths) override {
+    stop(w);
+    timers_.push_back({w, hundredths, hundredths});
+  }
+  void stop(Window* w) override {
+    std::erase_if(timers_, [w](const Timer& t) { return t.window == w; });
+  }
+
+  void advance(long hundredths) {
+    while (hundredths > 0 && !timers_.empty()) {
+      long step = hundredths;
+      for (const Timer& t : timers_) step = std::min(step, t.remaining);
+      hundredths -= step;
+      std::vector<Window*> due;
+      for (Timer& t : timers_) {
+        t.remaining -= step;
+        if (t.remaining <= 0) {
+          t.remaining = t.period;
+          due.push_back(t.window);
+        }
+      }
+      for (Window* w : due) w->fireTimer();
+    }
+  }
+
+ private:
+  struct Timer {
+    Window* window;
+    long period;
+    long remaining;
+  };
+  std::vector<Timer> timers_;
+};
+
+VirtualClock& virtualClock() {
+  static VirtualClock c;
+  return c;
+}
+
 }  // namespace
 
 TestDriver::TestDriver() {
-  useVirtualClock(true);
+  setTimerClock(&virtualClock());
 }
 TestDriver::~TestDriver() {
-  useVirtualClock(false);
+  setTimerClock(nullptr);
 }
 
 int TestDriver::start(Procedure proc, long stack, std::string_view name) {
@@ -354,7 +396,7 @@ bool TestDriver::cancelFileDialog() {
 }
 
 void TestDriver::advanceClock(long hundredths) {
-  rt::advanceClock(hundredths);
+  virtualClock().advance(hundredths);
   pump();
 }
 

@@ -957,8 +957,8 @@ void Window::startTimer() {
   qtTimer_.reset();
   detail::forgetTimer(this);
   if (timer_ <= 0) return;
-  if (virtualClock()) {
-    detail::addVirtualTimer(this, timer_);
+  if (TimerClock* c = timerClock()) {
+    c->start(this, timer_);
     return;
   }
   auto* t = new QTimer;

@@ -153,7 +153,7 @@ class Window : public QObject {
 
   bool eventFilter(QObject* watched, QEvent* event) override;
 
-  // Used by the clock for virtual timers.
+  // Used by a timer clock set in place of Qt's timers (Clock.h).
   void fireTimer() { post(EventKind::Timer); }
 
  private:

@@ -28,19 +28,12 @@ struct Dialog {
   int thread;
 };
 
-struct VirtualTimer {
-  Window* window;
-  long period;
-  long remaining;
-};
-
 struct Layer {
   int lastId = 0;
   std::map<int, Window*> all;
   std::vector<Window*> open;
   std::vector<Dialog> dialogs;
-  std::vector<VirtualTimer> timers;
-  bool virtualClock = false;
+  TimerClock* clock = nullptr;
   std::string iniFile;  // the program names it; until then nothing is kept
   IniAccess ini;
 };
@@ -102,12 +95,8 @@ void windowClosed(Window* w) {
   std::erase(layer().open, w);
 }
 
-void addVirtualTimer(Window* w, long hundredths) {
-  forgetTimer(w);
-  layer().timers.push_back({w, hundredths, hundredths});
-}
 void forgetTimer(Window* w) {
-  std::erase_if(layer().timers, [w](const VirtualTimer& t) { return t.window == w; });
+  if (TimerClock* c = layer().clock) c->stop(w);
 }
 
 }  // namespace detail
@@ -266,35 +255,17 @@ void iniPut(std::string_view section,
   for (const auto& [key, value] : entries) iniPut(section, key, value);
 }
 
-void useVirtualClock(bool on) {
+void setTimerClock(TimerClock* clock) {
   Layer& l = layer();
-  if (l.virtualClock == on) return;
-  l.virtualClock = on;
-  // Windows already open move their timers to the chosen clock.
+  if (l.clock == clock) return;
+  for (Window* w : l.open) detail::forgetTimer(w);
+  l.clock = clock;
   for (Window* w : l.open)
     if (w->timer() > 0) w->setTimer(w->timer());
 }
 
-bool virtualClock() {
-  return layer().virtualClock;
-}
-
-void advanceClock(long hundredths) {
-  Layer& l = layer();
-  while (hundredths > 0 && !l.timers.empty()) {
-    long step = hundredths;
-    for (const VirtualTimer& t : l.timers) step = std::min(step, t.remaining);
-    hundredths -= step;
-    std::vector<Window*> due;
-    for (VirtualTimer& t : l.timers) {
-      t.remaining -= step;
-      if (t.remaining <= 0) {
-        t.remaining = t.period;
-        due.push_back(t.window);
-      }
-    }
-    for (Window* w : due) w->fireTimer();
-  }
+TimerClock* timerClock() {
+  return layer().clock;
 }
 
 void finishProgram() {

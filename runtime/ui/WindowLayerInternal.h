@@ -10,7 +10,6 @@ void registerWindow(Window* w);
 void unregisterWindow(Window* w);
 void windowOpened(Window* w);
 void windowClosed(Window* w);
-void addVirtualTimer(Window* w, long hundredths);
 void forgetTimer(Window* w);
 
 }  // namespace detail
