@@ -18,8 +18,8 @@
 #include "bench/common/QtTableBaseline.h"
 #include "dictionary/Dictionary.h"
 #include "runtime/ui/ListBrowser.h"
-#include "runtime/ui/TestDriver.h"
 #include "runtime/ui/Window.h"
+#include "tests/support/TestDriver.h"
 
 namespace {
 

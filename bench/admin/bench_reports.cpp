@@ -24,7 +24,7 @@
 #include "runtime/text/Dates.h"
 #include "runtime/text/Picture.h"
 #include "runtime/ui/QtText.h"
-#include "runtime/ui/TestDriver.h"
+#include "tests/support/TestDriver.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 
 #include "dictionary/Dictionary.h"
 #include "runtime/ui/IniAccess.h"
-#include "runtime/ui/TestDriver.h"
 #include "runtime/ui/WindowLayer.h"
+#include "tests/support/TestDriver.h"
 
 namespace bench {
 namespace {

@@ -24,8 +24,8 @@
 #include "runtime/text/Strings.h"
 #include "runtime/ui/QueryByExample.h"
 #include "runtime/ui/Report.h"
-#include "runtime/ui/TestDriver.h"
 #include "runtime/ui/Window.h"
+#include "tests/support/TestDriver.h"
 
 namespace {
 

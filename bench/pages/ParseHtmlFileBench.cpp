@@ -28,7 +28,7 @@
 #include "dictionary/Dictionary.h"
 #include "pages/ParseHtmlFile.h"
 #include "runtime/data/LineFile.h"
-#include "runtime/ui/TestDriver.h"
+#include "tests/support/TestDriver.h"
 
 namespace {
 

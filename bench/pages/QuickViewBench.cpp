@@ -21,8 +21,8 @@
 #include "pages/QuickView.h"
 #include "pages/WebPages.h"
 #include "runtime/ui/FormCall.h"
-#include "runtime/ui/TestDriver.h"
 #include "runtime/ui/Window.h"
+#include "tests/support/TestDriver.h"
 
 namespace {
 

@@ -26,7 +26,7 @@
 #include "pages/HtmlTagRules.h"
 #include "reader/ReadPages.h"
 #include "runtime/data/Transaction.h"
-#include "runtime/ui/TestDriver.h"
+#include "tests/support/TestDriver.h"
 
 namespace {
 

@@ -21,8 +21,8 @@
 #include "runtime/text/Paths.h"
 #include "runtime/ui/FormCall.h"
 #include "runtime/ui/IniAccess.h"
-#include "runtime/ui/TestDriver.h"
 #include "runtime/ui/Window.h"
+#include "tests/support/TestDriver.h"
 
 namespace domaintest {
 

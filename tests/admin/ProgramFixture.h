@@ -16,8 +16,8 @@
 #include "dictionary/Dictionary.h"
 #include "runtime/proc/Programs.h"
 #include "runtime/proc/Threads.h"
-#include "runtime/ui/TestDriver.h"
 #include "runtime/ui/WindowController.h"
+#include "tests/support/TestDriver.h"
 
 namespace admintest {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "runtime/ui/QueryByExample.h"
-#include "runtime/ui/TestDriver.h"
+#include "tests/support/TestDriver.h"
 
 namespace domaintest {
 

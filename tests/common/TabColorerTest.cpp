@@ -7,8 +7,8 @@
 
 #include "common/TabColorer.h"
 #include "runtime/proc/Threads.h"
-#include "runtime/ui/TestDriver.h"
 #include "runtime/ui/WindowController.h"
+#include "tests/support/TestDriver.h"
 
 namespace {
 

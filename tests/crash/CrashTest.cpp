@@ -29,9 +29,9 @@
 #include "reader/ReadPages.h"
 #include "runtime/text/Dates.h"
 #include "runtime/ui/MessageBox.h"
-#include "runtime/ui/TestDriver.h"
 #include "tarnfix/Repair.h"
 #include "tests/support/CommitHooks.h"
+#include "tests/support/TestDriver.h"
 
 namespace {
 

@@ -18,8 +18,8 @@
 #include "pages/PageMaintenance.h"
 #include "pages/PageReading.h"
 #include "runtime/text/Strings.h"
-#include "runtime/ui/TestDriver.h"
 #include "tests/dictionary/DictTestSupport.h"
+#include "tests/support/TestDriver.h"
 
 namespace {
 

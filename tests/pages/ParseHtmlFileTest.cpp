@@ -20,9 +20,9 @@
 #include "runtime/data/ErrorReporter.h"
 #include "runtime/text/Dates.h"
 #include "runtime/text/Strings.h"
-#include "runtime/ui/TestDriver.h"
 #include "runtime/ui/WindowController.h"
 #include "tests/dictionary/DictTestSupport.h"
+#include "tests/support/TestDriver.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include "pages/ParseHtmlFile.h"
 #include "reader/ReadPages.h"
 #include "runtime/text/Dates.h"
-#include "runtime/ui/TestDriver.h"
 #include "tests/data/DataTestSupport.h"
 #include "tests/dictionary/DictTestSupport.h"
+#include "tests/support/TestDriver.h"
 
 namespace {
 

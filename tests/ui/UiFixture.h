@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "runtime/ui/IniAccess.h"
-#include "runtime/ui/TestDriver.h"
 #include "runtime/ui/WindowController.h"
 #include "runtime/ui/WindowLayer.h"
+#include "tests/support/TestDriver.h"
 
 namespace uitest {
 

@@ -1,4 +1,4 @@
-#include "runtime/ui/TestDriver.h"
+#include "tests/support/TestDriver.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
