@@ -6,7 +6,7 @@ TW_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 TW_BUILD="${TW_BUILD:-$TW_ROOT/build}"
 
 TW_PACKAGES=(
-  cmake ninja-build g++ pkg-config clang-format
+  cmake ninja-build g++ binutils pkg-config clang-format
   qt6-base-dev libgl-dev libqt6sql6-sqlite
   libsqlite3-dev sqlite3 libsqlitecpp-dev
   libboost-context-dev
