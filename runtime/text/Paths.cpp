@@ -1,6 +1,7 @@
 #include "runtime/text/Paths.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <utility>
 
 #include "runtime/text/Dates.h"
 #include "runtime/text/Strings.h"
@@ -259,23 +261,172 @@ std::vector<DirEntry> ListDirectory(std::string_view pattern, bool withDirectori
   return out;
 }
 
+namespace {
+
+struct TempEntry {
+  std::string program;
+  std::string id;  // fileId() of the file when it was made
+  std::string name;
+};
+
+// The inode number, and the birth time where the file system keeps one: a file made in the
+// place of a removed one often gets its inode number again.
+std::string fileId(int fd) {
+  struct statx st;
+  if (::statx(fd, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &st) != 0) return {};
+  std::string id = std::to_string(st.stx_ino);
+  if (st.stx_mask & STATX_BTIME)
+    id += "." + std::to_string(st.stx_btime.tv_sec) + "." + std::to_string(st.stx_btime.tv_nsec);
+  return id;
+}
+
+std::mutex& ownerMutex() {
+  static std::mutex m;
+  return m;
+}
+
+std::string& owner() {
+  static std::string s = program_invocation_short_name;
+  return s;
+}
+
+std::string absoluteDir(std::string_view dir) {
+  const std::string d = dir.empty() ? std::string(".") : resolvePath(dir);
+  std::error_code ec;
+  const fs::path p = fs::absolute(d, ec).lexically_normal();
+  return ec ? d : p.string();
+}
+
+// The hidden list of a directory, open and flocked: whoever changes it holds it, so a file is
+// created and noted, or removed and dropped, in one step as the other processes see it.
+class TempList {
+ public:
+  TempList(const std::string& path, bool create) : path_(path) {
+    const int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0);
+    for (int tries = 0; tries < 100; ++tries) {
+      fd_ = ::open(path.c_str(), flags, 0666);
+      if (fd_ < 0) return;
+      int rc;
+      while ((rc = ::flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
+      }
+      struct stat held, named;
+      if (rc == 0 && ::fstat(fd_, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+          held.st_ino == named.st_ino && held.st_dev == named.st_dev)
+        return;
+      // Mostly: the holder before us removed the list as it emptied; take the one now there.
+      ::close(fd_);
+      fd_ = -1;
+    }
+  }
+  ~TempList() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  TempList(const TempList&) = delete;
+  TempList& operator=(const TempList&) = delete;
+
+  bool ok() const { return fd_ >= 0; }
+
+  // Lines that are not "program<TAB>id<TAB>name" with a plain file name are passed over.
+  std::vector<TempEntry> read() const {
+    std::string text;
+    char buf[4096];
+    ssize_t n;
+    for (off_t at = 0; (n = ::pread(fd_, buf, sizeof buf, at)) > 0; at += n) text.append(buf, n);
+    std::vector<TempEntry> out;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+      std::size_t end = text.find('\n', pos);
+      if (end == std::string::npos) end = text.size();
+      const std::string_view line(text.data() + pos, end - pos);
+      pos = end + 1;
+      const std::size_t a = line.find('\t');
+      const std::size_t b = a == std::string_view::npos ? a : line.find('\t', a + 1);
+      if (b == std::string_view::npos) continue;
+      TempEntry e{std::string(line.substr(0, a)), std::string(line.substr(a + 1, b - a - 1)),
+                  std::string(line.substr(b + 1))};
+      if (e.id.empty() || e.name.empty() || e.name == "." || e.name == ".." ||
+          e.name.find('/') != std::string::npos)
+        continue;
+      out.push_back(std::move(e));
+    }
+    return out;
+  }
+
+  void append(const TempEntry& e) {
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return;
+    const std::string line = lineOf(e);
+    (void)!::pwrite(fd_, line.data(), line.size(), st.st_size);
+  }
+
+  void write(const std::vector<TempEntry>& entries) {
+    if (entries.empty()) {
+      ::unlink(path_.c_str());
+      return;
+    }
+    std::string text;
+    for (const TempEntry& e : entries) text += lineOf(e);
+    if (::ftruncate(fd_, 0) == 0) (void)!::pwrite(fd_, text.data(), text.size(), 0);
+  }
+
+ private:
+  static std::string lineOf(const TempEntry& e) {
+    return e.program + "\t" + e.id + "\t" + e.name + "\n";
+  }
+  std::string path_;
+  int fd_ = -1;
+};
+
+// Removes the noted file unless a process holds it; true when it is gone or was never the
+// noted one (a file that merely took its name), false while it is in use.
+bool removeUnheld(const std::string& path, const std::string& id) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return true;
+  bool gone = true;
+  if (fileId(fd) == id) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+      ::unlink(path.c_str());
+    else
+      gone = false;
+  }
+  ::close(fd);
+  return gone;
+}
+
+}  // namespace
+
 std::optional<ClockTempFile> ClockTempFile::create(std::string_view dir) {
+  const std::string listPath = joinPath(absoluteDir(dir), kClockTempList);
+  TempList list(listPath, true);
+  if (!list.ok()) return std::nullopt;
   const std::int32_t first = CLOCK();
   for (std::int32_t n = first; n < first + 10000; ++n) {
     std::string name = std::to_string(n) + ".txt";
     std::string path = dir.empty() ? name : joinPath(resolvePath(dir), name);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
-      ::close(fd);
-      return ClockTempFile(std::move(name), std::move(path));
+      std::string id = fileId(fd);
+      if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || id.empty()) {
+        ::unlink(path.c_str());
+        ::close(fd);
+        break;
+      }
+      list.append({tempFileOwner(), id, name});
+      return ClockTempFile(std::move(name), std::move(path), fd, std::move(id), listPath);
     }
-    if (errno != EEXIST) return std::nullopt;
+    if (errno != EEXIST) break;
   }
+  list.write(list.read());  // removed again when this call made it
   return std::nullopt;
 }
 
-ClockTempFile::ClockTempFile(std::string name, std::string path)
-    : name_(std::move(name)), path_(std::move(path)) {
+ClockTempFile::ClockTempFile(std::string name, std::string path, int fd, std::string id,
+                             std::string listPath)
+    : name_(std::move(name)),
+      path_(std::move(path)),
+      listPath_(std::move(listPath)),
+      fd_(fd),
+      id_(std::move(id)) {
   std::error_code ec;
   removePath_ = fs::absolute(path_, ec).string();
   if (ec) removePath_ = path_;
@@ -284,23 +435,67 @@ ClockTempFile::ClockTempFile(std::string name, std::string path)
 ClockTempFile::ClockTempFile(ClockTempFile&& other) noexcept
     : name_(std::move(other.name_)),
       path_(std::move(other.path_)),
-      removePath_(std::move(other.removePath_)) {
+      removePath_(std::move(other.removePath_)),
+      listPath_(std::move(other.listPath_)),
+      fd_(std::exchange(other.fd_, -1)),
+      id_(std::move(other.id_)) {
   other.removePath_.clear();
 }
 
 ClockTempFile& ClockTempFile::operator=(ClockTempFile&& other) noexcept {
   if (this != &other) {
-    if (!removePath_.empty()) ::unlink(removePath_.c_str());
+    release();
     name_ = std::move(other.name_);
     path_ = std::move(other.path_);
     removePath_ = std::move(other.removePath_);
+    listPath_ = std::move(other.listPath_);
+    fd_ = std::exchange(other.fd_, -1);
+    id_ = std::move(other.id_);
     other.removePath_.clear();
   }
   return *this;
 }
 
 ClockTempFile::~ClockTempFile() {
-  if (!removePath_.empty()) ::unlink(removePath_.c_str());
+  release();
+}
+
+void ClockTempFile::release() {
+  if (!removePath_.empty()) {
+    TempList list(listPath_, false);
+    ::unlink(removePath_.c_str());
+    if (list.ok()) {
+      std::vector<TempEntry> entries = list.read();
+      std::erase_if(entries, [&](const TempEntry& e) { return e.id == id_ && e.name == name_; });
+      list.write(entries);
+    }
+    removePath_.clear();
+  }
+  // Unlocked only once it is gone and unlisted: no sweep sees it unheld before.
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+void setTempFileOwner(std::string_view program) {
+  std::lock_guard lock(ownerMutex());
+  owner() = std::string(program);
+}
+
+std::string tempFileOwner() {
+  std::lock_guard lock(ownerMutex());
+  return owner();
+}
+
+void removeLeftoverTempFiles(std::string_view dir) {
+  const std::string base = absoluteDir(dir);
+  TempList list(joinPath(base, kClockTempList), false);
+  if (!list.ok()) return;
+  const std::string me = tempFileOwner();
+  std::vector<TempEntry> entries = list.read();
+  std::erase_if(entries, [&](const TempEntry& e) {
+    return e.program == me && removeUnheld(joinPath(base, e.name), e.id);
+  });
+  list.write(entries);
 }
 
 }  // namespace rt

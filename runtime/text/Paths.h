@@ -45,8 +45,14 @@ std::vector<DirEntry> ListDirectory(std::string_view pattern, bool withDirectori
 // Whether name matches a "*"/"?" pattern, letter case ignored.
 bool wildcardMatch(std::string_view pattern, std::string_view name);
 
+// The hidden list, in a directory, of the clock temp files made there.
+inline constexpr char kClockTempList[] = ".clock-temp";
+
 // A temporary file named by the clock ("<clock>.txt"), created exclusively in a directory:
-// when a name is taken the next number is tried. Removed when the object goes.
+// when a name is taken the next number is tried. Removed when the object goes. While it lives
+// its descriptor holds an flock on it and the directory's list notes it with the name of the
+// program that made it, so that the file a killed program leaves behind is found and told
+// apart from a user's file of the same kind of name.
 class ClockTempFile {
  public:
   static std::optional<ClockTempFile> create(std::string_view dir = {});
@@ -60,10 +66,24 @@ class ClockTempFile {
   const std::string& path() const { return path_; }  // joined with the directory given
 
  private:
-  ClockTempFile(std::string name, std::string path);
+  ClockTempFile(std::string name, std::string path, int fd, std::string id, std::string listPath);
+  void release();
   std::string name_;
   std::string path_;
   std::string removePath_;  // absolute: a change of the current directory does not misdirect it
+  std::string listPath_;    // absolute too
+  int fd_ = -1;             // holds the lock
+  std::string id_;          // which file of that name it is
 };
+
+// The program the temp files of this process are noted under; the executable's name until
+// set.
+void setTempFileOwner(std::string_view program);
+std::string tempFileOwner();
+
+// Removes the temp files that dir's list notes for this program and that no process holds
+// locked (left by a run that was killed), and drops them from the list; the list goes when
+// nothing is left in it. A file of a listed name that is not the one noted stays.
+void removeLeftoverTempFiles(std::string_view dir = {});
 
 }  // namespace rt

@@ -6,10 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "runtime/text/Dates.h"
+#include "tests/support/TempHolder.h"
 
 namespace rt {
 namespace {
@@ -173,6 +176,7 @@ TEST_F(PathsTest, ClockTempFilesAreExclusiveAndRemoved) {
   EXPECT_FALSE(fs::exists(firstPath));
   EXPECT_FALSE(fs::exists(at("4202.txt")));
   EXPECT_TRUE(fs::exists(at("4200.txt")));
+  EXPECT_FALSE(fs::exists(at(kClockTempList)));  // the list goes with its last file
   EXPECT_FALSE(ClockTempFile::create(at("missing")));
 }
 
@@ -188,6 +192,39 @@ TEST_F(PathsTest, ClockTempFileIsRemovedAfterTheCurrentDirectoryChanges) {
     fs::current_path(before);
   }
   EXPECT_FALSE(fs::exists(at(name)));
+}
+
+TEST_F(PathsTest, TempFilesLeftByAKilledProgramAreRemovedAtItsNextStart) {
+  write("123.txt", "user's own");
+  testing::TempHolder killed(dir_, "prog-a", TW_TEMP_HOLDER), alive(dir_, "prog-a", TW_TEMP_HOLDER),
+      other(dir_, "prog-b", TW_TEMP_HOLDER);
+  ASSERT_FALSE(killed.name().empty());
+  ASSERT_FALSE(alive.name().empty());
+  ASSERT_FALSE(other.name().empty());
+  killed.stop(SIGKILL);
+  other.stop(SIGKILL);
+  ASSERT_TRUE(fs::exists(at(killed.name())));
+  // A user's file took the name of a leftover, later than the clock tick it was made in (the
+  // new file may well get its inode number): it is not the file that was noted.
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  fs::remove(at(other.name()));
+  write(other.name(), "user's own");
+
+  const std::string me = tempFileOwner();
+  setTempFileOwner("prog-a");
+  removeLeftoverTempFiles(dir_);
+  EXPECT_FALSE(fs::exists(at(killed.name())));
+  EXPECT_TRUE(fs::exists(at(alive.name())));  // still held by its program
+  EXPECT_TRUE(fs::exists(at(other.name())));  // another program's entry
+  alive.stop(0);
+  EXPECT_FALSE(fs::exists(at(alive.name())));
+
+  setTempFileOwner("prog-b");
+  removeLeftoverTempFiles(dir_);
+  setTempFileOwner(me);
+  EXPECT_TRUE(fs::exists(at(other.name())));
+  EXPECT_TRUE(fs::exists(at("123.txt")));
+  EXPECT_FALSE(fs::exists(at(kClockTempList)));
 }
 
 }  // namespace
