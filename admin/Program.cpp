@@ -5,6 +5,7 @@
 #include "dictionary/Dictionary.h"
 #include "runtime/data/Messages.h"
 #include "runtime/proc/Programs.h"
+#include "runtime/text/Paths.h"
 
 void ProgramMain() {
   StartSystemWindows("tarnwick");
@@ -16,6 +17,8 @@ void ProgramMain() {
   ProgramIni.Init(kProgramIniFile);
   DictionaryInit();
   RemoveInsertPlaceholders();
+  rt::setTempFileOwner("tarnwick");
+  rt::removeLeftoverTempFiles();
   Main();
   ProgramIni.Save();
   ProgramIni.Kill();

@@ -3,6 +3,7 @@
 #include "common/System.h"
 #include "dictionary/Dictionary.h"
 #include "reader/Main.h"
+#include "runtime/text/Paths.h"
 
 IniManager ReaderIni;
 
@@ -20,6 +21,8 @@ void ReaderProgramMain() {
   ProgramErrors.Init();
   ReaderIni.Init(kReaderIniFile);
   ReaderDictionaryInit();
+  rt::setTempFileOwner("sondrel");
+  rt::removeLeftoverTempFiles();
   reader::Main();
   ReaderIni.Save();
   ReaderIni.Kill();

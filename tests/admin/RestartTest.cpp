@@ -1,6 +1,9 @@
-// What a start finds of a program that was killed: inserts whose forms were open.
+// What a start finds of a program that was killed: inserts whose forms were open, temp files.
+#include <filesystem>
+
 #include "ProgramFixture.h"
 #include "common/System.h"
+#include "tests/support/TempHolder.h"
 
 namespace admintest {
 namespace {
@@ -31,6 +34,21 @@ TEST_F(RestartTest, RecordsReservedByInsertsOfAKilledProgramAreGoneWhenTheFrameS
   ASSERT_NE(startProgram(), nullptr);
   for (const rt::FileDesc* desc : {&DomainsDesc(), &RegistrarsDesc(), &HostsDesc()})
     EXPECT_EQ(recordsOf(*desc), 0) << desc->label;
+  exitProgram();
+}
+
+TEST_F(RestartTest, TempFilesOfAKilledRunAreGoneWhenTheFrameShows) {
+  const std::string here = dir.path().toStdString();
+  rt::testing::TempHolder killed(here, "tarnwick", TW_TEMP_HOLDER),
+      running(here, "tarnwick", TW_TEMP_HOLDER), reader(here, "sondrel", TW_TEMP_HOLDER);
+  killed.stop(SIGKILL);
+  reader.stop(SIGKILL);
+  ASSERT_TRUE(std::filesystem::exists(here + "/" + killed.name()));
+
+  ASSERT_NE(startProgram(), nullptr);
+  EXPECT_FALSE(std::filesystem::exists(here + "/" + killed.name()));
+  EXPECT_TRUE(std::filesystem::exists(here + "/" + running.name()));  // a second tarnwick's
+  EXPECT_TRUE(std::filesystem::exists(here + "/" + reader.name()));   // the page reader's own
   exitProgram();
 }
 

@@ -2,6 +2,7 @@
 // settings file and data files, and the way from the menu to the page browse.
 #include <QFile>
 #include <QTextBrowser>
+#include <filesystem>
 #include <functional>
 
 #include "common/Frame.h"
@@ -13,6 +14,7 @@
 #include "runtime/ini/IniFile.h"
 #include "runtime/ui/Help.h"
 #include "tests/admin/DomainsTestFixture.h"
+#include "tests/support/TempHolder.h"
 
 namespace readertest {
 namespace {
@@ -95,6 +97,16 @@ TEST_F(ReaderProgramTest, FrameOpensWithItsMenusFilesAndSettings) {
 
   ASSERT_NE(startProgram(), nullptr);
   EXPECT_EQ(frame->topLevel()->pos().x(), 37);
+  exitProgram();
+}
+
+TEST_F(ReaderProgramTest, TempFilesOfAKilledRunAreGoneWhenTheFrameShows) {
+  const std::string here = dir.path().toStdString();
+  rt::testing::TempHolder killed(here, "sondrel", TW_TEMP_HOLDER);
+  killed.stop(SIGKILL);
+  ASSERT_TRUE(std::filesystem::exists(here + "/" + killed.name()));
+  ASSERT_NE(startProgram(), nullptr);
+  EXPECT_FALSE(std::filesystem::exists(here + "/" + killed.name()));
   exitProgram();
 }
 
