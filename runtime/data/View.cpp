@@ -212,8 +212,11 @@ struct Reader {
   std::vector<RecordImage> read(bool forward, const std::vector<SqlValue>* values,
                                 std::int64_t rowid, std::size_t n) {
     std::vector<RecordImage> out;
-    if (!fi.db || n == 0) {
-      if (!fi.db) fi.fail(ErrorCode::NotOpen, "file not open");
+    if (n == 0) return out;
+    if (!fi.db) {
+      // Kept like any failed read: an empty page would pass for an empty file.
+      fi.fail(ErrorCode::NotOpen, "file not open");
+      if (v.readError.code == ErrorCode::NoError) v.readError = errors();
       return out;
     }
     const auto order = ordering();
