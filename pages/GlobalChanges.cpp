@@ -58,7 +58,12 @@ class DomainPages : public rt::RecordProcessor {
       domainDone_ = true;
       DOM.DOMAINNAME = domainname.clip();
       // A domain that has pages but no record of its own gets none.
-      if (DomainsManager->TryFetch(DOM_name) == rt::Status::Ok) {
+      const rt::Status found = DomainsManager->TryFetch(DOM_name);
+      if (found == rt::Status::Failed) {
+        DomainsManager->RaiseError(rt::MessageId::RecordNotUpdated);
+        return rt::Flow::Fatal;
+      }
+      if (found == rt::Status::Ok) {
         DOM.DEFAULTLOCALDIR = newlocaldir.clip();
         if (DomainsManager->UpdateRecord() != rt::Status::Ok) return rt::Flow::Fatal;
       }
