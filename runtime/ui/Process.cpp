@@ -1,5 +1,6 @@
 #include "runtime/ui/Process.h"
 
+#include "runtime/data/Messages.h"
 #include "runtime/data/View.h"
 #include "runtime/proc/Threads.h"
 #include "runtime/ui/ReportRead.h"
@@ -55,8 +56,17 @@ int RecordProcessor::Run() {
   ProgressWindow progress("Processing Records", procedure_);
   if (progress.Setup() == Flow::Fatal) return RequestCancelled;
   progress.window()->setText(ProgressWindow::kText, status_);
+  // A record that cannot be read is told and ends the run: the change it was due would
+  // otherwise be missing without a word.
+  auto readFailed = [&](ErrorState e) {
+    if (e.code == ErrorCode::NoError) return false;
+    const FileDesc& d = file.desc();
+    reportFileFailure(d.label.empty() ? d.diskName : d.label, e);
+    return true;
+  };
   bool done = true;
   auto rows = view->first(slice_);
+  if (readFailed(view->takeReadError())) done = false;
   while (done && !rows.empty()) {
     if (!BeginSlice()) {
       done = false;
@@ -64,7 +74,13 @@ int RecordProcessor::Run() {
     }
     for (const RecordImage& row : rows) {
       // Fresh from the file, as an earlier step may have changed it, and current for PUT.
-      if (!file.getPosition(row.rowid)) continue;
+      if (!file.getPosition(row.rowid)) {
+        const ErrorCode c = errorCode();
+        if (c == ErrorCode::NoRecord || c == ErrorCode::RecordNotAvailable) continue;  // gone
+        readFailed(errors());
+        done = false;
+        break;
+      }
       ++processed_;
       if (OnRecord() == Flow::Fatal) {
         done = false;
@@ -74,6 +90,7 @@ int RecordProcessor::Run() {
     if (!EndSlice(done)) done = false;
     if (done && !progress.Step(measure.percent(processed_))) done = false;
     if (done) rows = view->after(rows.back(), slice_);
+    if (done && readFailed(view->takeReadError())) done = false;
   }
   progress.Teardown();
   return done ? RequestCompleted : RequestCancelled;

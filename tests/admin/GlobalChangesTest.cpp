@@ -15,6 +15,12 @@ struct Page {
   std::int32_t implemented = 0;
 };
 
+bool threadNamed(std::string_view name) {
+  for (int t : rt::runningThreads())
+    if (rt::threadName(t) == name) return true;
+  return false;
+}
+
 // a.com's pages between neighbours whose names sort next to it or differ only in case.
 const Page kPages[] = {
     {"a.co", "index.htm"},   {"a.com", "index.htm"},
@@ -126,6 +132,34 @@ TEST_F(GlobalChangesTest, CurrentlyUseMarksEveryPageOfTheDomainOnly) {
       (std::vector<std::string>{"a.co/index.htm N", "a.com/index.htm Y", "A.COM/index.htm N",
                                 "a.com/about.htm Y", "a.comm/index.htm N", "a.com/later.htm Y"}));
   EXPECT_EQ(domains(), (std::vector<std::string>{"a.com old", "a.comm old"}));
+}
+
+// A file that cannot be read or written under the window (closed behind its manager) is
+// told, and no page nor the domain record is changed.
+TEST_F(GlobalChangesTest, LocalPathChangeOverAFileItCannotReachIsToldAndChangesNothing) {
+  for (rt::KeyedFile* file : {&WebPages, &Domains}) {
+    SCOPED_TRACE(file->desc().label);
+    rt::defaultReporter().clear();
+    rt::Window* w = open(&pages::ChgLoPaWindow, "ChgLoPaWindow");
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(driver.typeKeys("a.com"));
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+    ASSERT_TRUE(driver.typeKeys("/new"));
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+    ASSERT_EQ(DomainsManager->TryOpen(), rt::Status::Ok);  // held by another window
+    ASSERT_TRUE(file->close());
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Space));
+    ASSERT_TRUE(driver.waitUntil([] { return !threadNamed("ChgLoPath"); }));
+    const auto& told = rt::defaultReporter().messages;
+    ASSERT_FALSE(told.empty());
+    EXPECT_NE(told.front().text.find(file->desc().label), std::string::npos) << told.front().text;
+    driver.close(w);
+    driver.waitForThreadsToEnd();
+    DomainsManager->CloseFile();
+    EXPECT_EQ(pages(&localPaths)[1], "a.com/index.htm old|old");
+    EXPECT_EQ(domains().front(), "a.com old");
+  }
 }
 
 }  // namespace
