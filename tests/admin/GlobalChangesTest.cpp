@@ -1,6 +1,10 @@
 // The changes to every page of a domain, as a user makes them: the domain (and directory)
 // typed into the window, the process started from it, and the files read afterwards.
+#include <sqlite3.h>
+
 #include "DomainsTestFixture.h"
+#include "ProgramFixture.h"
+#include "admin/Domains.h"
 #include "dictionary/Globals.h"
 #include "pages/GlobalChanges.h"
 #include "runtime/text/Dates.h"
@@ -164,3 +168,69 @@ TEST_F(GlobalChangesTest, LocalPathChangeOverAFileItCannotReachIsToldAndChangesN
 
 }  // namespace
 }  // namespace domaintest
+
+namespace admintest {
+namespace {
+
+using RebuildThenChangeTest = ProgramTest;
+
+// The browses hold the page files while their keys are rebuilt, one of them lost; a change
+// made afterwards still reaches the files, and the browses' opens are all still counted.
+TEST_F(RebuildThenChangeTest, LocalPathChangeAfterRebuildReachesThePages) {
+  domaintest::addRecords<WebPagesRecord>(WebPagesDesc(), {[](WebPagesRecord& r) {
+                                           r.DOMAINNAME = "a.com";
+                                           r.PAGENAME = "index.htm";
+                                           r.LOCALPATH = "old";
+                                         }});
+  domaintest::addDomain("a.com");
+  SetProcedure("BrowseDomains", &BrowseDomains);
+  ASSERT_NE(startProgram(), nullptr);
+  passSplash();
+  ASSERT_TRUE(driver.pickMenu(frame, frameitem::BrowseDomains));
+  ASSERT_NE(driver.waitForWindow("BrowseDomains"), nullptr);
+  driver.activate(frame);
+  ASSERT_TRUE(driver.hitKey(Qt::Key_F8));
+  rt::Window* quickView = driver.waitForWindow("BrowseWebPages2");
+  ASSERT_NE(quickView, nullptr);
+  {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(WebPages.path().c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "DROP INDEX \"WebPages_Pages\"", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+  }
+  const int pagesOpened = WebPagesManager->openCount();
+  const int domainsOpened = DomainsManager->openCount();
+
+  ASSERT_TRUE(driver.pickMenu(frame, -38));
+  ASSERT_NE(driver.waitForMessageBox(), nullptr);
+  ASSERT_TRUE(driver.answer(rt::button::Ok));
+  QMessageBox* box = driver.waitForMessageBox();
+  ASSERT_NE(box, nullptr);
+  ASSERT_EQ(driver.messageCaption(box), "Finished");
+  ASSERT_TRUE(driver.answer(rt::button::Ok));
+  ASSERT_TRUE(driver.waitUntil([] { return !domaintest::threadNamed("RebuildIndexes"); }));
+  EXPECT_EQ(WebPagesManager->openCount(), pagesOpened);
+  EXPECT_EQ(DomainsManager->openCount(), domainsOpened);
+  EXPECT_TRUE(WebPages.isOpen() && !WebPages.isReadOnly());
+  EXPECT_EQ(driver.rowCount(quickView, 1), 1);
+
+  ASSERT_TRUE(driver.pickMenu(frame, -32));
+  rt::Window* w = driver.waitForWindow("ChgLoPaWindow");
+  ASSERT_NE(w, nullptr);
+  for (const char* typed : {"a.com", "/new"}) {
+    ASSERT_TRUE(driver.typeKeys(typed));
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  }
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));  // past "Close Window"
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Space));
+  ASSERT_TRUE(driver.waitUntil([] { return !domaintest::threadNamed("ChgLoPath"); }));
+  EXPECT_EQ(driver.messageBox(), nullptr);
+  const auto pages = domaintest::readRecords<WebPagesRecord>(WebPagesDesc());
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_EQ(pages[0].LOCALPATH.clip(), "/new/index.htm");
+  exitProgram();
+}
+
+}  // namespace
+}  // namespace admintest
