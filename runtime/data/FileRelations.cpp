@@ -44,6 +44,7 @@ Status FileRelations::OpenFiles() {
     if (!rel.file_) return false;
     const Status s = rel.file_->OpenFile();
     if (&rel == this) own = s;
+    if (s == Status::Ok) ++opened_[rel.file_];
     // A file that cannot be opened takes its related files with it no further.
     return s == Status::Ok;
   });
@@ -56,6 +57,11 @@ Status FileRelations::CloseFiles() {
   std::vector<FileRelations*> seen;
   walk(seen, [&](FileRelations& rel) {
     if (!rel.file_) return false;
+    // Only what an opening through these relations opened: a file that failed to open then
+    // is another window's, if open at all.
+    auto it = opened_.find(rel.file_);
+    if (it == opened_.end() || it->second == 0) return true;
+    --it->second;
     const Status s = rel.file_->CloseFile();
     if (&rel == this) own = s;
     return true;

@@ -2,6 +2,7 @@
 // deletes a record's children with it (the cascade). Changing a parent changes no child.
 #pragma once
 
+#include <map>
 #include <string_view>
 #include <vector>
 
@@ -58,6 +59,7 @@ class FileRelations {
 
   FileManager* file_ = nullptr;
   std::vector<Relation> relations_;
+  std::map<FileManager*, int> opened_;  // by OpenFiles, not yet closed by CloseFiles
 };
 
 }  // namespace rt

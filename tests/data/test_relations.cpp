@@ -2,6 +2,8 @@
 // each, and what the cascade leaves alone.
 #include <sys/stat.h>
 
+#include <fstream>
+
 #include "DataTestSupport.h"
 #include "runtime/data/FileRelations.h"
 
@@ -51,6 +53,20 @@ TEST_F(RelationsTest, OpeningThroughAnyMemberOpensTheRingOnceEach) {
   EXPECT_TRUE(grand->isOpen());
   gr.CloseFiles();
   for (auto* f : {&parent, &child, &grand}) EXPECT_FALSE((*f)->isOpen());
+}
+
+// A related file that fails to open is another window's to close, if anyone's.
+TEST_F(RelationsTest, ClosingLeavesOpenWhatTheOpeningCouldNotOpen) {
+  ASSERT_TRUE(parent->create());
+  { std::ofstream("KIDS.db") << "not a data file"; }
+  ASSERT_EQ(pr.OpenFiles(), Status::Ok);
+  EXPECT_FALSE(child->isOpen());
+  ASSERT_TRUE(child->create());
+  ASSERT_EQ(cm.OpenFile(), Status::Ok);  // another window, once the file is mended
+  pr.CloseFiles();
+  EXPECT_FALSE(parent->isOpen());
+  EXPECT_EQ(cm.openCount(), 1);
+  EXPECT_TRUE(child->isOpen());
 }
 
 TEST_F(RelationsTest, FilesHeldElsewhereAreToldOfInOneMessageOncePerRun) {
