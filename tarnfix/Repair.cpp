@@ -1,7 +1,9 @@
 #include "tarnfix/Repair.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -13,21 +15,23 @@
 #include "runtime/data/Errors.h"
 #include "runtime/data/FileManager.h"
 #include "runtime/data/KeyedFile.h"
+#include "runtime/data/SqlCore.h"
 #include "runtime/data/Transaction.h"
 #include "runtime/text/FixedString.h"
 #include "runtime/text/Paths.h"
+#include "tarnfix/Salvage.h"
+#include "tarnfix/ScratchFile.h"
 
 namespace tarnfix {
 namespace {
 
 constexpr int kBusyMs = 2000;
-constexpr int kMessagesShown = 3;
 
 enum class Verdict : std::uint8_t { Sound, Damaged, Foreign, Unreadable };
 
 struct Integrity {
   Verdict verdict = Verdict::Unreadable;
-  std::string text;  // SQLite's findings or error
+  std::vector<std::string> lines;  // SQLite's findings or error
 };
 
 Verdict verdictOf(int rc) {
@@ -41,30 +45,49 @@ Verdict verdictOf(int rc) {
   }
 }
 
-// SQLite's own check, on a connection that cannot write.
+using Connection = std::unique_ptr<sqlite3, decltype(&sqlite3_close_v2)>;
+
+// A connection that cannot write; nullptr with why when none opens.
+Connection readOnly(const std::string& path, std::string& why) {
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+  Connection db(raw, &sqlite3_close_v2);
+  if (rc != SQLITE_OK) {
+    why = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
+    db.reset();
+  } else {
+    sqlite3_busy_timeout(raw, kBusyMs);
+  }
+  return db;
+}
+
+// SQLite's own check.
 Integrity integrityCheck(const std::string& path) {
   Integrity out;
-  sqlite3* raw = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-  std::unique_ptr<sqlite3, decltype(&sqlite3_close_v2)> db(raw, &sqlite3_close_v2);
-  if (rc != SQLITE_OK) {
-    out.text = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
+  std::string why;
+  const Connection db = readOnly(path, why);
+  if (!db) {
+    out.lines.push_back(why);
     return out;
   }
-  sqlite3_busy_timeout(raw, kBusyMs);
   sqlite3_stmt* rawStmt = nullptr;
-  rc = sqlite3_prepare_v2(raw, "PRAGMA integrity_check(20)", -1, &rawStmt, nullptr);
+  int rc = sqlite3_prepare_v2(db.get(), "PRAGMA integrity_check(20)", -1, &rawStmt, nullptr);
   std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> stmt(rawStmt, &sqlite3_finalize);
   std::vector<std::string> lines;
   if (rc == SQLITE_OK) {
     while ((rc = sqlite3_step(rawStmt)) == SQLITE_ROW) {
+      // One finding may span lines; each is a line of the details.
       const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(rawStmt, 0));
-      lines.emplace_back(t ? t : "");
+      const std::string text = t ? t : "";
+      for (std::size_t from = 0, to; from <= text.size(); from = to + 1) {
+        to = std::min(text.find('\n', from), text.size());
+        lines.push_back(text.substr(from, to - from));
+      }
     }
   }
   if (rc != SQLITE_DONE) {
     out.verdict = verdictOf(rc);
-    out.text = sqlite3_errmsg(raw);
+    out.lines.push_back(sqlite3_errmsg(db.get()));
     return out;
   }
   if (lines.size() == 1 && lines.front() == "ok") {
@@ -72,29 +95,42 @@ Integrity integrityCheck(const std::string& path) {
     return out;
   }
   out.verdict = Verdict::Damaged;
-  for (std::size_t i = 0; i < lines.size() && i < kMessagesShown; ++i)
-    out.text += (i ? "; " : "") + lines[i];
-  if (lines.size() > kMessagesShown) out.text += "; ...";
+  out.lines = std::move(lines);
   return out;
 }
 
-// A keyed file over buffers of its own, so the program's record buffers are never touched.
-class ScratchFile {
- public:
-  explicit ScratchFile(const rt::FileDesc& desc) : record_(desc.recordSize, ' ') {
-    for (const rt::MemoDesc& m : desc.memos) memos_.emplace_back(m.size, ' ');
-    std::vector<char*> pointers;
-    for (std::string& m : memos_) pointers.push_back(m.data());
-    file_ = std::make_unique<rt::KeyedFile>(desc, record_.data(), pointers);
+// Whether the file holds this layout's table as the layout defines it. Empty when it does,
+// or when the file's description of its tables cannot be read (the opening tells then).
+std::optional<Cause> layoutOf(const rt::FileDesc& desc, const std::string& path, std::string& why) {
+  const Connection db = readOnly(path, why);
+  if (!db) return std::nullopt;
+  sqlite3_stmt* raw = nullptr;
+  if (sqlite3_prepare_v2(db.get(),
+                         "SELECT name, sql FROM sqlite_master WHERE type = 'table' AND name NOT "
+                         "LIKE 'sqlite\\_%' ESCAPE '\\'",
+                         -1, &raw, nullptr) != SQLITE_OK)
+    return std::nullopt;
+  std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> stmt(raw, &sqlite3_finalize);
+  const rt::sql::Schema schema(desc);
+  int tables = 0;
+  int rc;
+  while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+    ++tables;
+    const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(raw, 0));
+    const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(raw, 1));
+    if (!name || desc.label != name) continue;
+    if (sql && schema.createTable == sql) return std::nullopt;
+    why = "its " + desc.label + " table has other columns: " + (sql ? sql : "");
+    return Cause::LayoutDiffers;
   }
-  rt::KeyedFile& operator*() { return *file_; }
-  rt::KeyedFile* operator->() { return file_.get(); }
-
- private:
-  std::string record_;
-  std::vector<std::string> memos_;
-  std::unique_ptr<rt::KeyedFile> file_;
-};
+  if (rc != SQLITE_DONE) return std::nullopt;
+  if (tables == 0) {
+    why = "it holds no tables";
+    return Cause::NotADataFile;
+  }
+  why = "it holds no " + desc.label + " table";
+  return Cause::LayoutDiffers;
+}
 
 std::string inUse() {
   return "in use by another program; close it there and try again";
@@ -142,28 +178,70 @@ std::int64_t countRecords(rt::KeyedFile& file) {
   return n;
 }
 
+// The sentence for a failure the data layer reported; `damaged` when SQLite found damage.
+Cause causeOf(rt::ErrorCode code, bool damaged) {
+  switch (code) {
+    case rt::ErrorCode::AccessDenied:
+      return Cause::InUse;
+    case rt::ErrorCode::ReadOnlyPlace:
+    case rt::ErrorCode::ReadOnly:
+      return Cause::ReadOnly;
+    case rt::ErrorCode::DiskFull:
+      return Cause::DiskFull;
+    case rt::ErrorCode::InvalidFile:
+      return damaged ? Cause::Damaged : Cause::NotADataFile;
+    case rt::ErrorCode::Damaged:
+      return Cause::Damaged;
+    case rt::ErrorCode::LayoutDiffers:
+      return Cause::LayoutDiffers;
+    default:
+      return Cause::Other;
+  }
+}
+
+Cause causeOfSqlite(int rc, sqlite3* db) {
+  if (diskFull(rc, db)) return Cause::DiskFull;
+  switch (rc & 0xff) {
+    case SQLITE_FULL:
+      return Cause::DiskFull;
+    case SQLITE_CORRUPT:
+      return Cause::RecordsDamaged;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return Cause::InUse;
+    case SQLITE_READONLY:
+      return Cause::ReadOnly;
+    default:
+      return Cause::Other;
+  }
+}
+
 // BUILD makes only missing or changed keys; damaged entries of a current key need SQLite to
 // write every key of the table anew. All or nothing, under the file's write lock.
-bool reindex(rt::KeyedFile& file, std::string& why) {
+Cause reindex(rt::KeyedFile& file, std::string& why) {
   if (!file.open({rt::Access::ReadWrite, rt::Share::DenyWrite})) {
-    why = lastError(file.desc(), file.path());
-    return false;
+    why = rt::errors().text;
+    return causeOf(rt::errorCode(), true);
   }
-  std::string table = file.desc().label;
-  for (std::size_t p = 0; (p = table.find('"', p)) != std::string::npos; p += 2)
-    table.insert(p, 1, '"');
-  const std::string sql = "BEGIN IMMEDIATE; REINDEX \"" + table + "\"; COMMIT;";
+  const std::string sql =
+      "BEGIN IMMEDIATE; REINDEX " + rt::sql::quote(file.desc().label) + "; COMMIT;";
   char* err = nullptr;
-  const bool ok = sqlite3_exec(file.connection(), sql.c_str(), nullptr, nullptr, &err) == SQLITE_OK;
-  if (!ok) {
+  const int rc = sqlite3_exec(file.connection(), sql.c_str(), nullptr, nullptr, &err);
+  Cause cause = Cause::None;
+  if (rc != SQLITE_OK) {
     const std::string text = err ? err : "the keys could not be written";
+    const Cause failed = causeOfSqlite(rc, file.connection());
     sqlite3_exec(file.connection(), "ROLLBACK", nullptr, nullptr, nullptr);
     why = clashes(file.desc(), file.path(), text);
-    if (why.empty()) why = text;
+    cause = Cause::Other;
+    if (why.empty()) {
+      why = text;
+      cause = failed;
+    }
   }
   sqlite3_free(err);
   file.close();
-  return ok;
+  return cause;
 }
 
 // The key of a file made of one field alone: how a parent is found by its link.
@@ -252,36 +330,75 @@ std::string nounOf(const rt::FileDesc& parent) {
   return parent.label;
 }
 
-FileResult problem(FileResult r, std::string text) {
+FileResult leave(FileResult r, Cause cause, std::vector<std::string> details,
+                 std::string text = {}) {
   r.outcome = Outcome::Problem;
-  r.text = std::move(text) + "; left as it is";
+  r.cause = cause;
+  r.text = std::move(text);
+  r.details.insert(r.details.end(), details.begin(), details.end());
   return r;
+}
+
+// Records that cannot be read in place: salvaged into a fresh file when the caller agrees.
+FileResult damagedRecords(FileResult r, const std::vector<std::string>& details,
+                          const Options& options) {
+  r = leave(std::move(r), Cause::RecordsDamaged, details);
+  if (!options.salvage || !options.salvage(r)) return r;
+  SalvageResult s = salvage(*r.desc);
+  r.details.insert(r.details.end(), s.details.begin(), s.details.end());
+  if (!s.done) {
+    const Cause cause = causeOf(s.code, true);
+    return leave(std::move(r),
+                 cause == Cause::Other || cause == Cause::Damaged ? Cause::SalvageFailed : cause,
+                 {s.why});
+  }
+  r.outcome = Outcome::Salvaged;
+  r.cause = Cause::None;
+  r.records = s.saved;
+  r.notSaved = s.notSaved;
+  r.unknownLost = s.unknownLost;
+  r.keptAs = s.keptAs;
+  r.fileName = std::filesystem::path(ScratchFile(*r.desc)->path()).filename().string();
+  return r;
+}
+
+bool writable(const std::string& path) {
+  const std::filesystem::path p(path);
+  const std::string dir = p.has_parent_path() ? p.parent_path().string() : ".";
+  return ::access(dir.c_str(), W_OK) == 0 && ::access(path.c_str(), W_OK) == 0;
 }
 
 }  // namespace
 
-FileResult checkFile(const rt::FileDesc& desc) {
+FileResult checkFile(const rt::FileDesc& desc, const Options& options) {
   FileResult r;
+  r.desc = &desc;
   r.label = desc.label;
   ScratchFile file(desc);
   const std::string path = file->path();
   r.fileName = std::filesystem::path(path).filename().string();
-  if (!rt::FileExists(path)) {
-    r.text = "no such file";
-    return r;
-  }
+  if (!rt::FileExists(path)) return leave(r, Cause::Other, {}, "no such file");
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0)
+    return leave(r, Cause::NotADataFile, {"the file is empty"});
 
   const Integrity before = integrityCheck(path);
   switch (before.verdict) {
     case Verdict::Foreign:
-      return problem(r, "not a data file (" + before.text + ")");
+      return leave(r, Cause::NotADataFile, before.lines);
     case Verdict::Unreadable:
-      return problem(r, "cannot be read (" + before.text + ")");
+      return leave(r, Cause::Other, before.lines, "cannot be read");
     case Verdict::Sound:
     case Verdict::Damaged:
       break;
   }
   const bool sound = before.verdict == Verdict::Sound;
+  if (!sound) r.details = before.lines;
+  {
+    std::string why;
+    if (const std::optional<Cause> other = layoutOf(desc, path, why))
+      return leave(r, *other, {why});
+  }
 
   // The layout must be this file's before anything is written to it.
   bool staleKeys = false;
@@ -290,28 +407,35 @@ FileResult checkFile(const rt::FileDesc& desc) {
   } else if (rt::errorCode() == rt::ErrorCode::KeyRebuildNeeded) {
     staleKeys = true;
   } else {
-    const std::string why = lastError(desc, path);
-    return problem(r, sound ? why : why + " (" + before.text + ")");
+    const rt::ErrorCode code = rt::errorCode();
+    return leave(r, causeOf(code, !sound), {rt::errors().text},
+                 code == rt::ErrorCode::AccessDenied ? "" : lastError(desc, path));
   }
+  if (!writable(path)) return leave(r, Cause::ReadOnly, {});
 
   if (!file->build()) {
-    const std::string why = "keys not rebuilt: " + lastError(desc, path);
-    return problem(r, sound ? why : "damaged (" + before.text + "); " + why);
+    const rt::ErrorCode code = rt::errorCode();
+    const std::string text = rt::errors().text;
+    if (std::string words = clashes(desc, path, text); !words.empty())
+      return leave(r, Cause::Other, {text}, words);
+    if (!sound && (code == rt::ErrorCode::InvalidFile || code == rt::ErrorCode::Damaged))
+      return damagedRecords(r, {text}, options);
+    return leave(r, causeOf(code, !sound), {text}, "keys not rebuilt: " + text);
   }
 
   if (!sound) {
     std::string why;
-    if (!reindex(*file, why))
-      return problem(r, "damaged (" + before.text + "); keys not rebuilt: " + why);
+    const Cause cause = reindex(*file, why);
+    if (cause == Cause::RecordsDamaged) return damagedRecords(r, {why}, options);
+    if (cause != Cause::None)
+      return leave(r, cause, {why}, cause == Cause::Other ? "keys not rebuilt: " + why : "");
     const Integrity after = integrityCheck(path);
-    if (after.verdict != Verdict::Sound)
-      return problem(
-          r, "damaged beyond its keys (" + (after.text.empty() ? before.text : after.text) + ")");
+    if (after.verdict != Verdict::Sound) return damagedRecords(r, after.lines, options);
     r.outcome = Outcome::Rebuilt;
-    r.text = "damaged keys mended (" + before.text + ")";
+    r.text = "its keys were damaged and have been rebuilt; no record was lost";
   } else if (staleKeys) {
     r.outcome = Outcome::Rebuilt;
-    r.text = "keys made anew to match the file's description";
+    r.text = "its keys were made anew to match the file's description";
   } else {
     r.outcome = Outcome::Ok;
   }
@@ -330,16 +454,27 @@ std::int64_t orphans(const rt::FileDesc& child, bool remove, std::string& why) {
   return total;
 }
 
+namespace {
+
+// Whether the file's records are all there: only then does a record of a child file that
+// names none of them count as an orphan. One lost in a salvage may come back from a backup.
+bool whole(const FileResult& r) {
+  return r.outcome == Outcome::Ok || r.outcome == Outcome::Rebuilt ||
+         (r.outcome == Outcome::Salvaged && r.notSaved == 0 && !r.unknownLost);
+}
+
+}  // namespace
+
 std::vector<FileResult> checkWorkingDirectory(
-    const std::function<void(const FileResult&)>& progress) {
+    const std::function<void(const FileResult&)>& progress, const Options& options) {
   std::vector<FileResult> results;
   // A parent file is checked before its children (the dictionary's order), so a child's
-  // orphans are looked for only against parents found sound, orphans of their own removed.
+  // orphans are looked for only against parents found whole, orphans of their own removed.
   std::map<const rt::FileDesc*, bool> sound;
   for (const rt::FileDesc* desc : AllFileDescs()) {
     if (desc->diskName.empty()) continue;  // the line files belong to no one file
     if (!rt::FileExists(rt::resolvePath(desc->diskName + ".db"))) continue;
-    FileResult r = checkFile(*desc);
+    FileResult r = checkFile(*desc, options);
     bool parentsSound = true;
     for (const DictRelation& link : DictionaryRelations())
       if (link.child == desc) {
@@ -350,13 +485,13 @@ std::vector<FileResult> checkWorkingDirectory(
       std::string why;
       r.orphansRemoved = orphans(*desc, true, why);
       if (r.orphansRemoved < 0) {
-        r = problem(r, "orphaned records not removed: " + why);
+        r = leave(r, Cause::Other, {why}, "orphaned records not removed: " + why);
         r.orphansRemoved = 0;
       } else if (r.orphansRemoved > 0) {
         r.records -= r.orphansRemoved;
       }
     }
-    sound[desc] = r.outcome != Outcome::Problem;
+    sound[desc] = whole(r);
     results.push_back(std::move(r));
     if (progress) progress(results.back());
   }
@@ -372,28 +507,81 @@ std::string removed(const FileResult& r) {
          r.orphansOf + " is gone)";
 }
 
+std::string records(std::int64_t n) {
+  return n == 1 ? "1 record" : std::to_string(n) + " records";
+}
+
+std::string salvaged(const FileResult& r) {
+  std::string lost;
+  if (r.notSaved > 0 && r.unknownLost)
+    lost = std::to_string(r.notSaved) + " and an unknown number more";
+  else if (r.notSaved > 0)
+    lost = std::to_string(r.notSaved);
+  else if (r.unknownLost)
+    lost = "an unknown number";
+  const std::string kept = "the damaged file is kept as " + r.keptAs + removed(r);
+  if (lost.empty())
+    return "damaged; all " + records(r.records) + " were salvaged into a fresh file, and " + kept +
+           "; nothing else to do";
+  return "damaged; " + records(r.records) + (r.records == 1 ? " was" : " were") +
+         " salvaged into a fresh file and " + lost + " could not be, and " + kept +
+         "; restore the lost records from a backup or enter them again";
+}
+
+std::string problem(const FileResult& r) {
+  const std::string left = "; left as it is; ";
+  const std::string again = " and run the File Fixer again";
+  switch (r.cause) {
+    case Cause::InUse:
+      return "in use by another program" + left + "close that program" + again;
+    case Cause::ReadOnly:
+      return "its directory or the file itself is read-only" + left + "allow writing there" + again;
+    case Cause::DiskFull:
+      return "the disk is full, so it could not be repaired" + left + "make room on the disk" +
+             again;
+    case Cause::NotADataFile:
+      return "not a data file (empty, or something else saved under its name)" + left +
+             "move it away or restore it from a backup";
+    case Cause::LayoutDiffers:
+      return "holds records of another layout than " + r.label + left +
+             "move it away or restore it from a backup";
+    case Cause::RecordsDamaged:
+      return "damaged: some of its records cannot be read" + left +
+             "salvage its readable records into a fresh file, or restore it from a backup";
+    case Cause::SalvageFailed:
+      return "damaged: some of its records cannot be read, and salvaging them failed" + left +
+             "restore it from a backup";
+    case Cause::Damaged:
+      return "damaged in a way the File Fixer cannot mend" + left + "restore it from a backup";
+    case Cause::None:
+    case Cause::Other:
+      break;
+  }
+  return r.text == "no such file" ? r.text : r.text + "; left as it is";
+}
+
 }  // namespace
 
 std::string describe(const FileResult& result) {
-  std::string line = result.label + " (" + result.fileName + "): ";
-  const std::string count = result.records < 0 ? std::string()
-                            : result.records == 1
-                                ? std::string(" (1 record)")
-                                : " (" + std::to_string(result.records) + " records)";
+  const std::string line = result.label + " (" + result.fileName + "): ";
+  const std::string count =
+      result.records < 0 ? std::string() : " (" + records(result.records) + ")";
   switch (result.outcome) {
     case Outcome::Ok:
       return line + "OK" + count + removed(result);
     case Outcome::Rebuilt:
       return line + "rebuilt" + count + ": " + result.text + removed(result);
+    case Outcome::Salvaged:
+      return line + salvaged(result);
     case Outcome::Problem:
       break;
   }
-  return line + result.text;
+  return line + problem(result);
 }
 
 bool allSound(const std::vector<FileResult>& results) {
   for (const FileResult& r : results)
-    if (r.outcome == Outcome::Problem) return false;
+    if (!whole(r)) return false;
   return true;
 }
 

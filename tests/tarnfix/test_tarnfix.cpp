@@ -6,15 +6,19 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QString>
+#include <QTimer>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +27,7 @@
 #include "runtime/data/KeyedFile.h"
 #include "tarnfix/Repair.h"
 #include "tarnfix/RepairWindow.h"
+#include "tarnfix/Salvage.h"
 
 namespace {
 
@@ -77,7 +82,15 @@ void makeRecords(const rt::FileDesc& desc, const std::vector<Row>& rows) {
     std::fill(record.begin(), record.end(), '\0');
     for (const rt::FieldDesc& f : desc.fields)
       if (f.type == rt::FieldType::String) std::memset(record.data() + f.offset, ' ', f.size);
-    for (const auto& [field, value] : row) setText(desc, record, field.c_str(), value);
+    for (std::string& m : memos) std::fill(m.begin(), m.end(), ' ');
+    for (const auto& [field, value] : row) {
+      std::size_t m = 0;
+      while (m < desc.memos.size() && desc.memos[m].name != field) ++m;
+      if (m < desc.memos.size())
+        memos[m].replace(0, value.size(), value);
+      else
+        setText(desc, record, field.c_str(), value);
+    }
     ASSERT_TRUE(file.add()) << rt::errors().text;
   }
   ASSERT_TRUE(file.close());
@@ -191,10 +204,10 @@ struct Batch {
   QString out;
 };
 
-Batch runBatch(const std::string& dir) {
+Batch runBatch(const std::string& dir, QStringList more = {}) {
   QProcess p;
   p.setWorkingDirectory(QString::fromStdString(dir));
-  p.start(QStringLiteral(TW_TARNFIX), {QStringLiteral("--batch")});
+  p.start(QStringLiteral(TW_TARNFIX), QStringList{QStringLiteral("--batch")} + more);
   Batch b;
   if (!p.waitForFinished(60000)) return b;
   b.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
@@ -231,7 +244,11 @@ TEST(TarnfixCheck, CorruptIndexIsRebuiltAndEveryRecordKept) {
 
   const tarnfix::FileResult r = tarnfix::checkFile(DomainsDesc());
   EXPECT_EQ(r.outcome, tarnfix::Outcome::Rebuilt) << r.text;
-  EXPECT_NE(r.text.find("index"), std::string::npos) << r.text;
+  EXPECT_EQ(tarnfix::describe(r),
+            "Domains (DOMAINS.db): rebuilt (40 records): its keys were damaged and have been "
+            "rebuilt; no record was lost");
+  ASSERT_FALSE(r.details.empty());
+  EXPECT_NE(r.details[0].find("index"), std::string::npos) << r.details[0];
   EXPECT_EQ(r.records, 40);
   EXPECT_TRUE(integritySound("DOMAINS.db"));
   EXPECT_EQ(dump("DOMAINS.db", "Domains"), before);
@@ -263,29 +280,48 @@ TEST(TarnfixCheck, MissingKeyIsMadeAnew) {
             HostsDesc().keys.size());
 }
 
-// Files that cannot be mended are reported and stay byte for byte as they were.
-TEST(TarnfixCheck, UnmendableFilesAreLeftUntouched) {
+// Files that cannot be mended get one sentence each, SQLite's words go to the details, and
+// the files stay byte for byte as they were.
+TEST(TarnfixCheck, UnmendableFilesAreReportedInASentenceAndLeftUntouched) {
   struct Case {
     const char* what;
     void (*damage)();
-    const char* expected;  // in the report
+    const char* sentence;  // after "Domains (DOMAINS.db): "
+    const char* detail;    // in the details
   };
+  const char* noDataFile =
+      "not a data file (empty, or something else saved under its name); left as it is; move it "
+      "away or restore it from a backup";
   const Case cases[] = {
-      {"foreign text", [] { std::ofstream("DOMAINS.db") << "not a database at all\n"; },
-       "not a data file"},
+      {"foreign text", [] { std::ofstream("DOMAINS.db") << "not a database at all\n"; }, noDataFile,
+       "not a database"},
+      {"empty", [] { std::ofstream("DOMAINS.db"); }, noDataFile, "empty"},
       {"another program's database",
        [] {
          Db db("DOMAINS.db", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
          db.exec("CREATE TABLE elsewhere(a, b); INSERT INTO elsewhere VALUES (1, 2)");
        },
-       "another record layout"},
+       "holds records of another layout than Domains; left as it is; move it away or restore it "
+       "from a backup",
+       "no Domains table"},
+      {"another layout of Domains",
+       [] {
+         Db db("DOMAINS.db", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+         db.exec("CREATE TABLE Domains(DOMAINNAME TEXT)");
+       },
+       "holds records of another layout than Domains; left as it is; move it away or restore it "
+       "from a backup",
+       "other columns"},
       {"damaged table page",
        [] {
          makeFile(DomainsDesc(), "DOM:DOMAINNAME", 30, "DOM:HOST");
          damageTablePage("DOMAINS.db", "Domains");
        },
-       "damaged"},
-      {"a directory", [] { fs::create_directory("DOMAINS.db"); }, "cannot be read"},
+       "damaged: some of its records cannot be read; left as it is; salvage its readable records "
+       "into a fresh file, or restore it from a backup",
+       "malformed"},
+      {"a directory", [] { fs::create_directory("DOMAINS.db"); }, "cannot be read; left as it is",
+       ""},
       {"two domains of one name where the key allows one",
        [] {
          makeFile(DomainsDesc(), "DOM:DOMAINNAME", 4);
@@ -293,7 +329,9 @@ TEST(TarnfixCheck, UnmendableFilesAreLeftUntouched) {
          db.exec("DROP INDEX \"Domains_name\"");
          db.exec("INSERT INTO Domains (DOMAINNAME) VALUES ('name2.example')");
        },
-       "DOM:name"},
+       "records 3 and 5 have the same DOM:name \"name2.example\", where the key DOM:name allows "
+       "each value once; left as it is",
+       "UNIQUE"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -302,15 +340,15 @@ TEST(TarnfixCheck, UnmendableFilesAreLeftUntouched) {
     const std::string bytes = bytesOf("DOMAINS.db");
     const tarnfix::FileResult r = tarnfix::checkFile(DomainsDesc());
     EXPECT_EQ(r.outcome, tarnfix::Outcome::Problem);
-    EXPECT_NE(r.text.find(c.expected), std::string::npos) << r.text;
-    EXPECT_NE(r.text.find("left as it is"), std::string::npos) << r.text;
+    EXPECT_EQ(tarnfix::describe(r), std::string("Domains (DOMAINS.db): ") + c.sentence);
+    std::string details;
+    for (const std::string& d : r.details) details += d + "\n";
+    EXPECT_NE(details.find(c.detail), std::string::npos) << details;
     EXPECT_EQ(bytesOf("DOMAINS.db"), bytes);
-    EXPECT_TRUE(fs::exists("DOMAINS.db"));
   }
   WorkDir dir;
   const tarnfix::FileResult none = tarnfix::checkFile(DomainsDesc());
-  EXPECT_EQ(none.outcome, tarnfix::Outcome::Problem);
-  EXPECT_EQ(none.text, "no such file");
+  EXPECT_EQ(tarnfix::describe(none), "Domains (DOMAINS.db): no such file");
   EXPECT_FALSE(fs::exists("DOMAINS.db"));
 }
 
@@ -352,6 +390,183 @@ TEST(TarnfixCheck, WorkingDirectoryResultsComeInTheDictionaryOrder) {
   EXPECT_EQ(seen, (std::vector<std::string>{"Domains", "Hosts"}));
   EXPECT_EQ(tarnfix::describe(results[0]), "Domains (DOMAINS.db): OK (1 record)");
   EXPECT_TRUE(tarnfix::allSound(results));
+}
+
+// ---- salvage ----
+
+// Domains whose first records are long enough to need overflow pages.
+void makeSalvageable(int count) {
+  std::vector<Row> rows;
+  for (int n = 0; n < count; ++n) {
+    rows.push_back({{"DOM:DOMAINNAME", "name" + std::to_string(n) + ".example"},
+                    {"DOM:HOST", "host" + std::to_string(n % 4)},
+                    {"DOM:Notes", std::string(n < 5 ? 990 : 20, char('a' + n % 26))}});
+    if (n < 5)
+      for (const rt::FieldDesc& f : DomainsDesc().fields)
+        if (f.type == rt::FieldType::String && f.name != "DOM:DOMAINNAME")
+          rows.back().emplace_back(f.name, std::string(f.size, 'x'));
+  }
+  makeRecords(DomainsDesc(), rows);
+  // Small pages: the long records span several, and the page size is not the usual one.
+  Db("DOMAINS.db")
+      .exec(
+          "PRAGMA journal_mode = DELETE; PRAGMA page_size = 1024; VACUUM; PRAGMA journal_mode = "
+          "WAL");
+}
+
+std::uint64_t readVarint(const unsigned char*& p) {
+  std::uint64_t v = 0;
+  for (int i = 0; i < 9; ++i, ++p) {
+    if (i == 8) return (v << 8) | *p++;
+    v = (v << 7) | (*p & 0x7f);
+    if (!(*p & 0x80)) return ++p, v;
+  }
+  return v;
+}
+
+// Spoils the last table leaf page of Domains: the start of its first `cells` cells, or the
+// whole page when cells < 0. The rowids of the records it took.
+std::set<std::string> spoilLeaf(int cells) {
+  int page = 0;
+  int size = 0;
+  {
+    Db db("DOMAINS.db", SQLITE_OPEN_READONLY);
+    page = std::atoi(db.column("SELECT max(pageno) FROM dbstat WHERE name = 'Domains' AND "
+                               "pagetype = 'leaf'")
+                         .at(0)
+                         .c_str());
+    size = std::atoi(db.column("PRAGMA page_size").at(0).c_str());
+  }
+  std::fstream f("DOMAINS.db", std::ios::in | std::ios::out | std::ios::binary);
+  std::vector<unsigned char> bytes(size);
+  f.seekg(static_cast<std::streamoff>(page - 1) * size);
+  f.read(reinterpret_cast<char*>(bytes.data()), size);
+  EXPECT_EQ(bytes[0], 0x0D);
+  const int count = (bytes[3] << 8) | bytes[4];
+  std::set<std::string> lost;
+  for (int c = 0; c < (cells < 0 ? count : cells); ++c) {
+    const int at = (bytes[8 + 2 * c] << 8) | bytes[9 + 2 * c];
+    const unsigned char* p = &bytes[at];
+    readVarint(p);
+    lost.insert(std::to_string(readVarint(p)));
+    if (cells >= 0) std::fill_n(&bytes[at], 9, 0xFF);
+  }
+  if (cells < 0) std::fill(bytes.begin(), bytes.end(), 0);
+  f.seekp(static_cast<std::streamoff>(page - 1) * size);
+  f.write(reinterpret_cast<const char*>(bytes.data()), size);
+  return lost;
+}
+
+std::vector<std::string> without(const std::vector<std::string>& rows,
+                                 const std::set<std::string>& rowids) {
+  std::vector<std::string> out;
+  for (const std::string& row : rows)
+    if (!rowids.count(row.substr(0, row.find('|')))) out.push_back(row);
+  return out;
+}
+
+// The one file of the directory whose name marks it damaged.
+std::string damagedFile() {
+  std::string found;
+  for (const auto& e : fs::directory_iterator("."))
+    if (e.path().filename().string().starts_with("DOMAINS.damaged-"))
+      found += (found.empty() ? "" : ",") + e.path().filename().string();
+  return found;
+}
+
+TEST(TarnfixSalvage, ReadableRecordsGoToAFreshFileAndTheDamagedOneIsKept) {
+  const struct {
+    const char* what;
+    int cells;
+    const char* lost;
+  } cases[] = {{"three cells spoilt", 3, "3"}, {"a page destroyed", -1, "an unknown number"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WorkDir dir;
+    makeSalvageable(300);
+    const auto before = dump("DOMAINS.db", "Domains");
+    {
+      Db db("DOMAINS.db", SQLITE_OPEN_READONLY);
+      ASSERT_NE(db.column("SELECT count(*) FROM dbstat WHERE pagetype = 'overflow'").at(0), "0");
+    }
+    const std::set<std::string> lost = spoilLeaf(c.cells);
+    ASSERT_FALSE(integritySound("DOMAINS.db"));
+    const std::string damaged = bytesOf("DOMAINS.db");
+    // A name taken already is left alone.
+    const std::string date = tarnfix::damagedName("DOMAINS.db").substr(16, 10);
+    const std::string taken = "DOMAINS.damaged-" + date + ".db";
+    std::ofstream(taken) << "an earlier salvage\n";
+
+    std::vector<std::string> asked;
+    tarnfix::Options options;
+    options.salvage = [&](const tarnfix::FileResult& r) {
+      asked.push_back(r.fileName);
+      return true;
+    };
+    const tarnfix::FileResult r = tarnfix::checkFile(DomainsDesc(), options);
+    EXPECT_EQ(asked, std::vector<std::string>{"DOMAINS.db"});
+    const std::string keptAs = "DOMAINS.damaged-" + date + "-2.db";
+    EXPECT_EQ(tarnfix::describe(r),
+              "Domains (DOMAINS.db): damaged; " + std::to_string(300 - lost.size()) +
+                  " records were salvaged into a fresh file and " + c.lost +
+                  " could not be, and the damaged file is kept as " + keptAs +
+                  "; restore the lost records from a backup or enter them again");
+    EXPECT_EQ(bytesOf(keptAs), damaged);
+    EXPECT_EQ(bytesOf(taken), "an earlier salvage\n");
+    EXPECT_TRUE(integritySound("DOMAINS.db"));
+    EXPECT_EQ(dump("DOMAINS.db", "Domains"), without(before, lost));
+    EXPECT_FALSE(fs::exists("DOMAINS.db-wal") && fs::file_size("DOMAINS.db-wal") > 0);
+    EXPECT_FALSE(fs::exists("DOMAINS.salvage.db"));
+    // The fresh file is a data file like any other: its keys find its records.
+    const tarnfix::FileResult again = tarnfix::checkFile(DomainsDesc());
+    EXPECT_EQ(again.outcome, tarnfix::Outcome::Ok) << tarnfix::describe(again);
+  }
+}
+
+TEST(TarnfixBatch, SalvagesOnlyWhenAskedTo) {
+  WorkDir dir;
+  makeSalvageable(200);
+  const std::set<std::string> lost = spoilLeaf(2);
+  const std::string damaged = bytesOf("DOMAINS.db");
+  const Batch offer = runBatch(dir.path());
+  EXPECT_EQ(offer.exitCode, 1);
+  EXPECT_TRUE(lineFor(offer.out, "Domains").startsWith("Domains (DOMAINS.db): damaged: some"))
+      << offer.out.toStdString();
+  EXPECT_TRUE(offer.out.contains("\n    ")) << "SQLite's findings indented below";
+  EXPECT_TRUE(offer.out.contains("tarnfix --batch --salvage")) << offer.out.toStdString();
+  EXPECT_EQ(bytesOf("DOMAINS.db"), damaged);
+  EXPECT_EQ(damagedFile(), "");
+
+  const Batch done = runBatch(dir.path(), {QStringLiteral("--salvage")});
+  EXPECT_EQ(done.exitCode, 1) << "records were lost";
+  EXPECT_TRUE(lineFor(done.out, "Domains").contains("198 records were salvaged"))
+      << done.out.toStdString();
+  EXPECT_EQ(bytesOf(damagedFile()), damaged);
+}
+
+// A salvage that runs out of room leaves everything as it was.
+TEST(TarnfixBatch, SalvageOnAFullDiskLeavesTheFileAsItIs) {
+  WorkDir dir;
+  makeSalvageable(300);
+  spoilLeaf(2);
+  const std::string damaged = bytesOf("DOMAINS.db");
+  QProcess p;
+  p.setWorkingDirectory(QString::fromStdString(dir.path()));
+  // Writes beyond the limit fail as on a full disk (the signal ignored).
+  p.start(QStringLiteral("/bin/bash"),
+          {QStringLiteral("-c"),
+           QStringLiteral("trap '' XFSZ; ulimit -f %1; exec \"$0\" --batch --salvage")
+               .arg(damaged.size() * 3 / 4 / 1024),
+           QStringLiteral(TW_TARNFIX)});
+  ASSERT_TRUE(p.waitForFinished(60000));
+  const QString out = QString::fromUtf8(p.readAllStandardOutput());
+  EXPECT_EQ(lineFor(out, "Domains"),
+            "Domains (DOMAINS.db): the disk is full, so it could not be repaired; left as it is; "
+            "make room on the disk and run the File Fixer again")
+      << out.toStdString();
+  EXPECT_EQ(bytesOf("DOMAINS.db"), damaged);
+  EXPECT_EQ(damagedFile(), "");
+  EXPECT_FALSE(fs::exists("DOMAINS.salvage.db"));
 }
 
 // ---- the program in batch mode ----
@@ -404,8 +619,9 @@ TEST(TarnfixBatch, FileInUseByAnotherProgramIsReportedNotTouched) {
   const Batch b = runBatch(dir.path());
   held.close();
   EXPECT_EQ(b.exitCode, 1) << b.out.toStdString();
-  EXPECT_TRUE(lineFor(b.out, "Domains").contains("in use by another program"))
-      << b.out.toStdString();
+  EXPECT_EQ(lineFor(b.out, "Domains"),
+            "Domains (DOMAINS.db): in use by another program; left as it is; close that program "
+            "and run the File Fixer again");
 }
 
 // ---- orphans ----
@@ -548,6 +764,40 @@ TEST(TarnfixWindow, CheckAndRepairListsEveryFileAndTheVerdict) {
 
   button(window, "Close")->click();
   EXPECT_FALSE(window.isVisible());
+}
+
+TEST(TarnfixWindow, AsksBeforeSalvagingAndShowsTheDetailsOnRequest) {
+  for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+    SCOPED_TRACE(answer == QMessageBox::Yes ? "yes" : "no");
+    WorkDir dir;
+    makeSalvageable(100);
+    spoilLeaf(1);
+    tarnfix::RepairWindow window;
+    window.show();
+    const QString keptAs = QString::fromStdString(tarnfix::damagedName("DOMAINS.db"));
+    QString asked;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      asked = box->text();
+      box->button(answer)->click();
+    });
+    button(window, "Check and Repair")->click();
+    EXPECT_TRUE(asked.startsWith("Domains (DOMAINS.db) is damaged")) << asked.toStdString();
+    EXPECT_TRUE(asked.contains(keptAs)) << asked.toStdString();
+    auto* list = window.findChild<QListWidget*>("results");
+    ASSERT_GE(list->count(), 1);
+    EXPECT_TRUE(list->item(0)->text().startsWith(answer == QMessageBox::Yes
+                                                     ? "Domains (DOMAINS.db): damaged; 99 records"
+                                                     : "Domains (DOMAINS.db): damaged: some"))
+        << list->item(0)->text().toStdString();
+    auto* details = window.findChild<QPlainTextEdit*>("details");
+    ASSERT_NE(details, nullptr);
+    EXPECT_FALSE(details->isVisible());
+    button(window, "Details")->click();
+    EXPECT_TRUE(details->isVisible());
+    EXPECT_TRUE(details->toPlainText().startsWith("Domains (DOMAINS.db):\n    "));
+  }
 }
 
 TEST(TarnfixWindow, EnterChecksAndEscapeCloses) {
