@@ -3,9 +3,7 @@
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <stdio.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,6 +14,7 @@
 
 #include "runtime/data/FileLock.h"
 #include "runtime/data/KeyedFile.h"
+#include "runtime/data/LockKeeper.h"
 #include "runtime/data/SqlCore.h"
 #include "runtime/text/Paths.h"
 #include "tarnfix/PageScan.h"
@@ -101,18 +100,10 @@ bool verified(const std::string& path, std::int64_t records, std::string& why) {
 bool diskFull(int rc, sqlite3* db) {
   if ((rc & 0xff) == SQLITE_FULL) return true;
   if ((rc & 0xff) != SQLITE_IOERR) return false;
-  // SQLite keeps no errno of a failed write that it reports as an I/O error: look at the room
-  // left and at the size limit instead.
-  const int e = db ? sqlite3_system_errno(db) : 0;
-  if (e == ENOSPC || e == EFBIG || e == EDQUOT) return true;
-  const char* file = db ? sqlite3_db_filename(db, "main") : nullptr;
-  const std::string dir = file ? fs::path(file).parent_path().string() : ".";
-  struct statvfs v;
-  if (::statvfs(dir.empty() ? "." : dir.c_str(), &v) == 0 &&
-      static_cast<std::uint64_t>(v.f_bavail) * v.f_frsize < (std::uint64_t{1} << 20))
-    return true;
-  struct rlimit limit;
-  return ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY;
+  // The failed write's own errno: SQLite's reading of it comes after other calls.
+  int e = rt::locks::takeWriteError();
+  if (!e && db) e = sqlite3_system_errno(db);
+  return e == ENOSPC || e == EFBIG || e == EDQUOT;
 }
 
 std::string damagedName(const std::string& path) {
