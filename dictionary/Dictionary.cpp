@@ -195,9 +195,13 @@ void DictionaryInitFiles(const std::vector<std::string_view>& labels) {
     (*p->relations)->Init(**p->manager);
     registerRelations(*p);
   }
-  // A change a killed run left half done is settled before any window shows the files.
-  for (const Pair* p : pairs)
-    if (p->keyed) p->keyed->finishInterruptedChanges();
+  // A change a killed run left half done is settled before any window shows the files; a
+  // parent's part waits for its children's, so the files go round until nothing moves.
+  for (bool moved = true; moved;) {
+    moved = false;
+    for (const Pair* p : pairs)
+      if (p->keyed && p->keyed->finishInterruptedChanges()) moved = true;
+  }
 }
 
 void DictionaryInit() {

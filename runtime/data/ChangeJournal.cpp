@@ -261,7 +261,8 @@ bool Journal::end(std::int64_t id) {
 
 bool Journal::pending(const std::string& file, std::vector<PendingPart>& parts) {
   sql::Stmt s(db_,
-              "SELECT p.change, coalesce(c.decided, 0), p.inserted, p.deleted, p.images "
+              "SELECT p.change, coalesce(c.decided, 0), p.inserted, p.deleted, p.images, "
+              "EXISTS (SELECT 1 FROM part q WHERE q.change = p.change AND q.rowid > p.rowid) "
               "FROM part p LEFT JOIN change c ON c.id = p.change WHERE p.file = ?1 "
               "ORDER BY p.change");
   if (!s) return false;
@@ -274,6 +275,7 @@ bool Journal::pending(const std::string& file, std::vector<PendingPart>& parts) 
     p.inserted = unpackIds(columnBlob(s.get(), 2));
     p.deleted = unpackIds(columnBlob(s.get(), 3));
     p.images = unpackImages(columnBlob(s.get(), 4));
+    p.waiting = sqlite3_column_int(s.get(), 5) != 0;
     parts.push_back(std::move(p));
   }
   return rc == SQLITE_DONE;

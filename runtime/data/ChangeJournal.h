@@ -55,6 +55,9 @@ bool bindPacked(sqlite3_stmt* s, int first, const std::string& packed);
 struct PendingPart {
   std::int64_t change = 0;
   bool decided = false;
+  // A part of the change listed after this one (a child file's) is still pending: this one
+  // waits for it, so that no record is left without its parent.
+  bool waiting = false;
   std::vector<std::int64_t> inserted, deleted;
   std::vector<std::pair<std::int64_t, std::string>> images;
 };
@@ -72,7 +75,8 @@ class Journal {
   bool begin(const std::vector<std::pair<std::string, const FilePart*>>& parts, std::int64_t& id);
   bool decide(std::int64_t id);
   bool end(std::int64_t id);
-  // The pending parts for a file; false when the journal cannot be read.
+  // The pending parts for a file in the order of their changes; false when the journal
+  // cannot be read. The parts of a change are listed parents first, as the change named them.
   bool pending(const std::string& file, std::vector<PendingPart>& parts);
   // One file's part done; the change goes with its last part.
   bool finished(std::int64_t id, const std::string& file);

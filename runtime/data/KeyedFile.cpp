@@ -261,7 +261,7 @@ bool KeyedFile::Impl::openDb(OpenMode m, bool checkKeys) {
     sql::exec(db, "PRAGMA journal_size_limit=67108864");
   }
   if (ok) ok = prepareStatements();
-  if (ok && m.access == Access::ReadWrite) ok = finishInterruptedChanges();
+  if (ok && m.access == Access::ReadWrite) finishInterruptedChanges();
   ++serial;
   if (!ok) {
     closeDb();
@@ -533,15 +533,18 @@ bool KeyedFile::open(OpenMode mode) {
   return true;
 }
 
-void KeyedFile::finishInterruptedChanges() {
+bool KeyedFile::finishInterruptedChanges() {
   Impl& d = *impl_;
-  if (d.db) return;
+  if (d.db) return false;
   const std::string file = path();
   journal::Journal* j = journal::Journal::of(directoryOf(file), false);
   std::vector<journal::PendingPart> parts;
-  if (!j || !j->pending(journal::nameOf(file), parts) || parts.empty()) return;
-  if (open({Access::ReadWrite, Share::DenyWrite})) close();
+  if (!j || !j->pending(journal::nameOf(file), parts) || parts.empty()) return false;
+  // The opening for writing settles what it can.
+  if (d.openDb({Access::ReadWrite, Share::DenyWrite}, true)) d.closeDb();
   clearError();
+  std::vector<journal::PendingPart> left;
+  return j->pending(journal::nameOf(file), left) && left.size() < parts.size();
 }
 
 bool KeyedFile::close() {

@@ -59,8 +59,10 @@ class KeyedFile {
   bool create();  // a new empty file (replacing an existing one); stays closed
   bool remove();
   // Undoes or finishes, through an opening for writing, what a change over several files that
-  // was interrupted left in this closed file (an opening for writing does it anyway).
-  void finishInterruptedChanges();
+  // was interrupted left in this closed file (an opening for writing does it anyway). A part
+  // waits for the parts of its change in the files listed after it (its children): true when
+  // something was settled, so that a caller settling every file goes round again.
+  bool finishInterruptedChanges();
   // Whether any program, this one included, holds the disk file open.
   bool inUse() const;
   bool isOpen() const;

@@ -89,8 +89,8 @@ struct KeyedFile::Impl {
   bool stillInPlace();
   bool rebuildKeys();
   // Undoes or finishes what an interrupted change left in this file (at an opening for
-  // writing).
-  bool finishInterruptedChanges();
+  // writing), as far as the files its parts wait for allow; how many parts it settled.
+  int finishInterruptedChanges();
   // Inside a change: the current record's stored values, kept before its first update.
   bool keepFormerValues();
   // A file made anew or removed: nothing of an earlier change applies to it.

@@ -1,5 +1,6 @@
 #include "runtime/data/Transaction.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -201,16 +202,22 @@ bool Transaction::commitJournalled() {
   std::vector<std::size_t> committed;
   auto undo = [&](std::size_t failedAt) {
     const ErrorState failure = errors();
-    bool undone = true;
-    for (std::size_t i : committed) {
-      KeyedFile::Impl& d = *files_[i]->impl_;
-      undone = inTransaction(
-                   d, [&] { return undoFirstPhase(d, parts_[i].inserted, parts_[i].images); }) &&
-               undone;
-    }
     for (KeyedFile* f : files_)
       if (!sqlite3_get_autocommit(f->impl_->db)) sql::exec(f->impl_->db, "ROLLBACK");
-    // An undo that failed is done again when the file is next opened.
+    // A file whose first phase was not committed has nothing to take back; its journalled
+    // rows were never stored and may yet be another record's.
+    bool undone = true;
+    for (std::size_t i = 0; i < files_.size(); ++i)
+      if (std::find(committed.begin(), committed.end(), i) == committed.end() && !parts_[i].empty())
+        undone = j->finished(id, nameOf(files_[i]->impl_->path)) && undone;
+    // Children first, and no parent's additions taken back while a child's stay: an undo
+    // that fails (the disk full) leaves the rest, whole, to the files' next opening.
+    for (auto i = committed.rbegin(); undone && i != committed.rend(); ++i) {
+      KeyedFile::Impl& d = *files_[*i]->impl_;
+      undone = inTransaction(
+                   d, [&] { return undoFirstPhase(d, parts_[*i].inserted, parts_[*i].images); }) &&
+               j->finished(id, nameOf(d.path));
+    }
     if (undone) j->end(id);
     failed_ = files_[failedAt];
     errors() = failure;
@@ -260,21 +267,25 @@ bool Transaction::commitJournalled() {
   return true;
 }
 
-bool KeyedFile::Impl::finishInterruptedChanges() {
+int KeyedFile::Impl::finishInterruptedChanges() {
   journal::Journal* j = journal::Journal::of(directoryOf(path), false);
-  if (!j) return true;
+  if (!j) return 0;
   const std::string name = nameOf(path);
   std::vector<journal::PendingPart> parts;
-  if (!j->pending(name, parts)) return true;
+  if (!j->pending(name, parts)) return 0;
+  int settled = 0;
   for (const journal::PendingPart& p : parts) {
+    // Undone or finished after the files listed after it (its children), in change order.
+    if (p.waiting) break;
     const bool done = inTransaction(*this, [&] {
       return p.decided ? runDeletes(*this, p.deleted) : undoFirstPhase(*this, p.inserted, p.images);
     });
     // The file still opens; what could not be done waits for its next opening.
     if (!done || !j->finished(p.change, name)) break;
+    ++settled;
   }
   clearError();
-  return true;
+  return settled;
 }
 
 void Transaction::rollback() {
