@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -255,6 +256,14 @@ void reopenFiles(Child& c, int& failed) {
 }
 
 int runChild(const std::string& operation, const std::string& outside) {
+  // A disk that fills: no file may grow past the limit, and a write past it fails as one on
+  // a full disk does.
+  if (const char* limit = std::getenv("TW_FILE_SIZE_LIMIT")) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlim_t bytes = std::strtoull(limit, nullptr, 10);
+    const rlimit r{bytes, bytes};
+    ::setrlimit(RLIMIT_FSIZE, &r);
+  }
   rt::setClockProvider([] {
     return rt::ClockReading{rt::dateFromYmd(2026, 12, 9), rt::timeFromHms(9, 5)};
   });
@@ -407,9 +416,8 @@ std::vector<std::string> ownersOf(const std::vector<const Snapshot*>& snapshots)
   return out;
 }
 
-// What must hold after the files are opened again, whatever moment the child died at.
-void checkRecovered(const fs::path& data, const Snapshot& before, const Snapshot& after,
-                    bool singleChange) {
+// Every file sound, and no record without its parent.
+void checkSound(const fs::path& data) {
   for (const auto& e : fs::directory_iterator(data)) {
     if (e.path().extension() != ".db") continue;
     const auto lines = Db(e.path()).rows("PRAGMA integrity_check");
@@ -425,6 +433,12 @@ void checkRecovered(const fs::path& data, const Snapshot& before, const Snapshot
     }
     fs::current_path(old);
   }
+}
+
+// What must hold after the files are opened again, whatever moment the child died at.
+void checkRecovered(const fs::path& data, const Snapshot& before, const Snapshot& after,
+                    bool singleChange) {
+  checkSound(data);
   const Snapshot now = snapshot(data);
   for (const std::string& owner : ownersOf({&before, &after, &now})) {
     const std::string state = stateOf(now, owner);
@@ -558,6 +572,52 @@ TEST_P(CrashTest, FailedSecondCommitLeavesTheFilesAsTheUserIsTold) {
     EXPECT_EQ(now, before) << failed.shown;
   } else {
     EXPECT_GE(asBefore, 1u) << "reported, yet the failed change was kept";
+  }
+}
+
+// The disk fills during the reading of a directory: what the run stored stays whole, what
+// failed is told and taken back, and the files settle, while the disk is still full and again
+// once there is room, with no page missing a detail and no detail without its page.
+TEST_F(CrashTest, AReadThatFillsTheDiskLeavesEveryPageWholeAndNothingOrphaned) {
+  const Snapshot before = snapshot(base_ / "template");
+  const fs::path whole = fresh("whole");
+  ASSERT_EQ(runOperation("read", whole, outside_, {}).exitCode, 0);
+  reopen(whole);
+  const Snapshot after = snapshot(whole);
+  std::uintmax_t largest = 0;
+  for (const auto& e : fs::directory_iterator(whole)) largest = std::max(largest, e.file_size());
+  for (const std::uintmax_t limit : {largest / 8, largest / 3}) {
+    SCOPED_TRACE("files limited to " + std::to_string(limit) + " bytes");
+    const fs::path data = fresh("full" + std::to_string(limit));
+    const std::string full = "TW_FILE_SIZE_LIMIT=" + std::to_string(limit);
+    const ChildRun r = runOperation("read", data, outside_, {full});
+    ASSERT_EQ(r.exitCode, 0) << r.shown;
+    std::cout << "[ observed ] limit " << limit << ": " << r.shown;
+    EXPECT_NE(r.shown.find("disk is full"), std::string::npos) << r.shown;
+    const ChildRun stillFull = runOperation("reopen", data, outside_, {full});
+    EXPECT_EQ(stillFull.exitCode, 0) << stillFull.shown;
+    checkSound(data);
+    reopen(data);
+    checkRecovered(data, before, after, false);
+    EXPECT_TRUE(Db(data / "CHANGES.db").rows("SELECT file FROM part").empty());
+  }
+  // Killed with a group's pages and some of their details committed, then started again on
+  // a disk with room for taking back a few pages but not their many links.
+  constexpr std::uintmax_t kRoomForAFewPages = 64 * 1024;
+  for (int k = 1; k <= 4; ++k) {
+    SCOPED_TRACE("killed at point " + std::to_string(k));
+    const fs::path data = fresh("killed" + std::to_string(k));
+    ASSERT_TRUE(runOperation("read", data, outside_, {"TW_KILL_AT=" + std::to_string(k)}).killed);
+    runOperation("reopen", data, outside_,
+                 {"TW_FILE_SIZE_LIMIT=" + std::to_string(kRoomForAFewPages)});
+    {
+      // Taken back as far as the room allowed: each record as it was or as it will be.
+      SCOPED_TRACE("the disk still full");
+      checkSound(data);
+    }
+    reopen(data);
+    SCOPED_TRACE("room again");
+    checkRecovered(data, before, after, false);
   }
 }
 
