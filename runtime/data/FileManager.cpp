@@ -333,7 +333,10 @@ Status FileManager::UpdateRecord() {
     setError(ErrorCode::InvalidRequest, label_, "PUT on a line file");
     return fail(MessageId::RecordNotUpdated);
   }
-  const Status s = writeOutcome(keyed_->put(), MessageId::RecordNotUpdated);
+  // Writing the record reserved for an insert completes that insert: told as one.
+  const bool inserting = reserved_ != 0 && keyed_->position() == reserved_;
+  const Status s = writeOutcome(
+      keyed_->put(), inserting ? MessageId::RecordNotAdded : MessageId::RecordNotUpdated);
   if (s == Status::Ok) releaseReservation(keyed_->position());
   return s;
 }
