@@ -199,21 +199,10 @@ Cause causeOf(rt::ErrorCode code, bool damaged) {
   }
 }
 
+// A failed rebuild: damage found then is in the records, the keys being made anew.
 Cause causeOfSqlite(int rc, sqlite3* db) {
-  if (diskFull(rc, db)) return Cause::DiskFull;
-  switch (rc & 0xff) {
-    case SQLITE_FULL:
-      return Cause::DiskFull;
-    case SQLITE_CORRUPT:
-      return Cause::RecordsDamaged;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-      return Cause::InUse;
-    case SQLITE_READONLY:
-      return Cause::ReadOnly;
-    default:
-      return Cause::Other;
-  }
+  const Cause c = causeOf(rt::sql::failureCode(db, rc, rt::ErrorCode::WriteError), false);
+  return c == Cause::Damaged ? Cause::RecordsDamaged : c;
 }
 
 // BUILD makes only missing or changed keys; damaged entries of a current key need SQLite to

@@ -14,7 +14,6 @@
 
 #include "runtime/data/FileLock.h"
 #include "runtime/data/KeyedFile.h"
-#include "runtime/data/LockKeeper.h"
 #include "runtime/data/SqlCore.h"
 #include "runtime/text/Paths.h"
 #include "tarnfix/PageScan.h"
@@ -98,12 +97,7 @@ bool verified(const std::string& path, std::int64_t records, std::string& why) {
 }  // namespace
 
 bool diskFull(int rc, sqlite3* db) {
-  if ((rc & 0xff) == SQLITE_FULL) return true;
-  if ((rc & 0xff) != SQLITE_IOERR) return false;
-  // The failed write's own errno: SQLite's reading of it comes after other calls.
-  int e = rt::locks::takeWriteError();
-  if (!e && db) e = sqlite3_system_errno(db);
-  return e == ENOSPC || e == EFBIG || e == EDQUOT;
+  return rt::sql::failureCode(db, rc, rt::ErrorCode::WriteError) == rt::ErrorCode::DiskFull;
 }
 
 std::string damagedName(const std::string& path) {

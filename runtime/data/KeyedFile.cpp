@@ -22,46 +22,6 @@ constexpr std::int64_t kMinRow = std::numeric_limits<std::int64_t>::min();
 constexpr std::int64_t kMaxRow = std::numeric_limits<std::int64_t>::max();
 constexpr int kBusyMs = 250;
 
-// The cause of a failed call, by SQLite's code and the system's errno behind it.
-ErrorCode codeFor(int rc, int sysErrno, ErrorCode fallback) {
-  switch (sysErrno) {
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-      return ErrorCode::DiskFull;
-    case EROFS:
-    case EACCES:
-    case EPERM:
-      return ErrorCode::ReadOnlyPlace;
-    default:
-      break;
-  }
-  switch (rc & 0xff) {
-    case SQLITE_CONSTRAINT:
-      return rc == SQLITE_CONSTRAINT_UNIQUE ? ErrorCode::DuplicateKey : fallback;
-    case SQLITE_NOTADB:
-    case SQLITE_FORMAT:
-      return ErrorCode::InvalidFile;
-    case SQLITE_CORRUPT:
-      return ErrorCode::Damaged;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-      return ErrorCode::AccessDenied;
-    case SQLITE_READONLY:
-      return rc == SQLITE_READONLY_DBMOVED ? ErrorCode::FileChanged : ErrorCode::ReadOnlyPlace;
-    case SQLITE_PERM:
-      return ErrorCode::ReadOnlyPlace;
-    case SQLITE_CANTOPEN:
-      return ErrorCode::FileSystemError;
-    case SQLITE_FULL:
-      return ErrorCode::DiskFull;
-    case SQLITE_IOERR:
-      return ErrorCode::WriteError;
-    default:
-      return fallback;
-  }
-}
-
 using journal::directoryOf;
 
 void unlinkDatabase(const std::string& path) {
@@ -90,21 +50,14 @@ bool KeyedFile::Impl::fail(ErrorCode code, const std::string& text) {
 bool KeyedFile::Impl::failSql(int rc, ErrorCode fallback, const std::string& what) {
   std::string msg = what;
   int sysErrno = 0;
+  const ErrorCode code = sql::failureCode(db, rc, fallback, &sysErrno);
   if (db) {
     msg += std::string(": ") + sqlite3_errmsg(db);
-    // Only an I/O failure's own errno: a failed write's as it happened, else the last one
-    // the connection saw.
-    const int primary = rc & 0xff;
-    const int written = locks::takeWriteError();
-    if (primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN || primary == SQLITE_FULL ||
-        primary == SQLITE_READONLY) {
-      sysErrno = written ? written : sqlite3_system_errno(db);
-      if (sysErrno) msg += std::string(" (") + std::strerror(sysErrno) + ")";
-    }
+    if (sysErrno) msg += std::string(" (") + std::strerror(sysErrno) + ")";
   } else {
     msg += std::string(": ") + sqlite3_errstr(rc);
   }
-  return fail(codeFor(rc, sysErrno, fallback), msg);
+  return fail(code, msg);
 }
 
 sql::Ordering KeyedFile::Impl::ordering(int key) const {

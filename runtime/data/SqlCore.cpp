@@ -2,10 +2,12 @@
 
 #include <strings.h>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
 
+#include "runtime/data/LockKeeper.h"
 #include "runtime/text/FixedString.h"
 
 namespace rt::sql {
@@ -386,4 +388,61 @@ int collect(sqlite3_stmt* s, const FileDesc& desc, std::size_t terms, std::size_
   }
   return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
+namespace {
+
+// The cause of a failed call, by SQLite's code and the system's errno behind it.
+ErrorCode codeFor(int rc, int sysErrno, ErrorCode fallback) {
+  switch (sysErrno) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return ErrorCode::DiskFull;
+    case EROFS:
+    case EACCES:
+    case EPERM:
+      return ErrorCode::ReadOnlyPlace;
+    default:
+      break;
+  }
+  switch (rc & 0xff) {
+    case SQLITE_CONSTRAINT:
+      return rc == SQLITE_CONSTRAINT_UNIQUE ? ErrorCode::DuplicateKey : fallback;
+    case SQLITE_NOTADB:
+    case SQLITE_FORMAT:
+      return ErrorCode::InvalidFile;
+    case SQLITE_CORRUPT:
+      return ErrorCode::Damaged;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return ErrorCode::AccessDenied;
+    case SQLITE_READONLY:
+      return rc == SQLITE_READONLY_DBMOVED ? ErrorCode::FileChanged : ErrorCode::ReadOnlyPlace;
+    case SQLITE_PERM:
+      return ErrorCode::ReadOnlyPlace;
+    case SQLITE_CANTOPEN:
+      return ErrorCode::FileSystemError;
+    case SQLITE_FULL:
+      return ErrorCode::DiskFull;
+    case SQLITE_IOERR:
+      return ErrorCode::WriteError;
+    default:
+      return fallback;
+  }
+}
+
+}  // namespace
+
+ErrorCode failureCode(sqlite3* db, int rc, ErrorCode fallback, int* sysErrno) {
+  // Only an I/O failure's own errno: a failed write's as it happened, else the last one the
+  // connection saw.
+  const int primary = rc & 0xff;
+  const int written = locks::takeWriteError();
+  int e = 0;
+  if (primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN || primary == SQLITE_FULL ||
+      primary == SQLITE_READONLY)
+    e = written ? written : db ? sqlite3_system_errno(db) : 0;
+  if (sysErrno) *sysErrno = e;
+  return codeFor(rc, e, fallback);
+}
+
 }  // namespace rt::sql

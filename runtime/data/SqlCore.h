@@ -44,6 +44,11 @@ class Stmt {
   sqlite3_stmt* s_ = nullptr;
 };
 
+// The cause of a failed SQLite call on db (which may be null): by SQLite's code and the errno
+// of the system call behind it (a failed write's own, as the lock keeper saw it), that errno
+// in sysErrno.
+ErrorCode failureCode(sqlite3* db, int rc, ErrorCode fallback, int* sysErrno = nullptr);
+
 std::string quote(std::string_view identifier);
 int exec(sqlite3* db, const char* text);
 
