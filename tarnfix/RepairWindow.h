@@ -1,6 +1,5 @@
 // The window of the repair utility: the results of the last run, their details on request,
-// and the buttons. A
-// dialog, so that Enter presses "Check and Repair" and Escape closes it.
+// and the buttons. A dialog, so that Enter presses "Check and Repair" and Escape closes it.
 #pragma once
 
 #include <QDialog>

@@ -28,18 +28,20 @@ AccessNotice::~AccessNotice() {
   if (--depth_ > 0 || held_.empty()) return;
   std::vector<FileManager*> held;
   held.swap(held_);
-  // One message per cause, naming every file it made read-only.
-  for (std::size_t i = 0; i < held.size(); ++i) {
-    const MessageId id = held[i]->readOnlyNotice();
-    bool told = false;
-    for (std::size_t j = 0; j < i && !told; ++j) told = held[j]->readOnlyNotice() == id;
-    if (told) continue;
+  // One message per cause, in the order the causes came, naming every file it made read-only.
+  std::vector<std::pair<MessageId, std::vector<FileManager*>>> causes;
+  for (FileManager* fm : held) {
+    auto it = std::find_if(causes.begin(), causes.end(),
+                           [&](const auto& c) { return c.first == fm->readOnlyNotice(); });
+    if (it == causes.end()) it = causes.insert(causes.end(), {fm->readOnlyNotice(), {}});
+    it->second.push_back(fm);
+  }
+  for (const auto& [id, files] : causes) {
     std::string names;
-    for (std::size_t j = i; j < held.size(); ++j)
-      if (held[j]->readOnlyNotice() == id) names += (names.empty() ? "" : ", ") + held[j]->label();
-    MessageValues v = held[i]->valuesFor({}, {});
+    for (const FileManager* fm : files) names += (names.empty() ? "" : ", ") + fm->label();
+    MessageValues v = files.front()->valuesFor({}, {});
     v.file = names;
-    held[i]->ShowError(id, v);
+    files.front()->ShowError(id, v);
   }
 }
 

@@ -57,7 +57,7 @@ void removeLeftLog(const std::vector<HeldFile>& log);
 // errno comes after other calls that may have changed it.
 int takeWriteError();
 
-// How many files, and lock descriptors, the keeper tracks (for tests).
+// How many files the keeper tracks (for tests).
 int trackedFiles();
 
 }  // namespace rt::locks
