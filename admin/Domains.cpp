@@ -299,7 +299,10 @@ class DomainForm : public rt::TableForm {
     const rt::Flow f = TableForm::OnAccepted();
     if (f != rt::Flow::Continue) return f;
     if (isCostControl(control())) {
-      updateTotals();
+      if (!updateTotals()) {
+        tooLarge_ = control();
+        window()->selectControl(control());
+      }
       RefreshItems();
     } else if (control() == cLocalDir) {
       checkLocalDirectory();
@@ -307,18 +310,34 @@ class DomainForm : public rt::TableForm {
     return f;
   }
 
+  // A total that cannot hold its costs' sum would be stored as if it did.
+  rt::Flow CheckCompletion() override {
+    const rt::Flow f = TableForm::CheckCompletion();
+    if (f != rt::Flow::Continue ||
+        (request() != rt::Request::Insert && request() != rt::Request::Change))
+      return f;
+    const bool fits = updateTotals();
+    RefreshItems();
+    if (fits) return f;
+    window()->selectControl(tooLarge_ ? tooLarge_ : kCosts[0].prompt + 1);
+    return rt::Flow::Cycle;
+  }
+
  private:
-  void updateTotals() {
+  bool updateTotals() {
     if (const std::optional<DomainTotals> t = DomainCostTotals(DOM)) {
       DOM.NONMONTHTOTAL = t->nonMonthly;
       DOM.MONTHLYTOTAL = t->monthly;
-      return;
+      tooLarge_ = 0;
+      return true;
     }
     // A wrapped or cut total would look right and be wrong: keep the last one and say so.
     rt::ShowMessageBox("The total of these costs is too large for its field (at most 99,999.99).",
                        "Domain Data Error", rt::MessageIcon::Exclamation);
-    window()->selectControl(control());
+    return false;
   }
+
+  int tooLarge_ = 0;  // the cost whose entry last made a total overflow
 
   void checkLocalDirectory() {
     const std::string dir(DOM.DEFAULTLOCALDIR.clip());

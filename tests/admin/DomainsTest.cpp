@@ -185,8 +185,25 @@ TEST_F(DomainsTest, ATotalBeyondItsFieldIsRefusedWithAMessage) {
   driver.answer(rt::button::Ok);
   driver.pump();
   EXPECT_EQ(trimmed(w->text(fMonthlyTotal)), "90,000.00");
+
+  // OK is refused while the total cannot hold the sum: nothing stored with a stale total.
+  driver.activate(w);
+  ASSERT_TRUE(driver.press(w, fOk));
+  box = driver.waitForMessageBox();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(driver.messageCaption(box), "Domain Data Error");
+  driver.answer(rt::button::Ok);
+  driver.pump();
+  EXPECT_TRUE(driver.isOpen(w));
+  driver.activate(w);
+  EXPECT_EQ(w->focusedControl(), fDesignMaint);
   driver.press(w, fCancel);
   ASSERT_TRUE(driver.waitForClose("UpdateDomains"));
+  release();
+  const auto recs = readRecords<DomainsRecord>(DomainsDesc());
+  ASSERT_EQ(recs.size(), 1u);
+  EXPECT_EQ(recs[0].DESIGNMOCOST.hundredths, 0);
+  EXPECT_EQ(recs[0].MONTHLYTOTAL.hundredths, 9000000);
 }
 
 // A refused entry keeps the user's text and the focus, and says what it takes, however
