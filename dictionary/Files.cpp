@@ -1,9 +1,11 @@
 #include "dictionary/Files.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <initializer_list>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 #include "dictionary/Records.h"
@@ -56,8 +58,21 @@ rt::FieldDesc dateField(const std::string& prefix, const char* name, std::size_t
   return f;
 }
 
-#define F(M) d.fields.push_back(field<decltype(R::M)>(d.prefix, #M, offsetof(R, M)))
-#define D(M) d.fields.push_back(dateField<decltype(R::M)>(d.prefix, #M, offsetof(R, M)))
+#define F(M) d.fields.push_back(field<decltype(R::M)>(d.prefix, #M, offsetof(R, M)));
+#define D(M) d.fields.push_back(dateField<decltype(R::M)>(d.prefix, #M, offsetof(R, M)));
+#define TW_FIELD(kind, name, size) TW_FIELD_##kind(name)
+#define TW_FIELD_STRING(name) F(name)
+#define TW_FIELD_DATE(name) D(name)
+#define TW_FIELD_LONG(name) F(name)
+#define TW_FIELD_SHORT(name) F(name)
+#define TW_FIELD_BYTE(name) F(name)
+#define TW_FIELD_REAL(name) F(name)
+#define TW_FIELD_DECIMAL(name) F(name)
+#define TW_FIELD_LINES40(name) lines40(d, #name, offsetof(R, name##1));
+#define TW_KEY(name, description, unique, autoNumber, ...) \
+  key(d, name, description, #__VA_ARGS__, unique, autoNumber);
+#define TW_NAME_OF(memo) #memo
+#define TW_NAME(memo) TW_NAME_OF(memo)
 
 // Forty STRING(200) lines numbered 1 to 40, back to back from the first.
 void lines40(rt::FileDesc& d, const char* stem, std::size_t first) {
@@ -66,14 +81,22 @@ void lines40(rt::FileDesc& d, const char* stem, std::size_t first) {
                                      static_cast<std::uint32_t>(first + 200 * (n - 1)), 200});
 }
 
-void key(rt::FileDesc& d, const char* name, const char* description,
-         std::initializer_list<const char*> components, bool unique, int autoNumber = 0) {
+constexpr bool UNIQUE = true, DUPS = false;
+
+// components: the fields' names as the layout lists them, "DOMAINNAME, PAGENAME".
+void key(rt::FileDesc& d, const char* name, const char* description, std::string_view components,
+         bool unique, int autoNumber) {
   rt::KeyDesc k;
   k.name = name;
   k.description = description;
-  for (const char* c : components) {
-    const int i = d.fieldIndex(c);
-    if (i < 0) throw std::logic_error(std::string("key component not in layout: ") + c);
+  while (!components.empty()) {
+    const std::size_t comma = std::min(components.find(','), components.size());
+    std::string_view c = components.substr(0, comma);
+    components.remove_prefix(std::min(comma + 1, components.size()));
+    while (!c.empty() && c.front() == ' ') c.remove_prefix(1);
+    const std::string field = d.prefix + ":" + std::string(c);
+    const int i = d.fieldIndex(field);
+    if (i < 0) throw std::logic_error("key component not in layout: " + field);
     k.components.push_back(i);
   }
   k.duplicates = !unique;
@@ -92,333 +115,45 @@ rt::FileDesc start(const char* label, const char* prefix, const char* diskName,
   return d;
 }
 
-rt::FileDesc makeDomains() {
-  using R = DomainsRecord;
-  rt::FileDesc d = start("Domains", "DOM", "DOMAINS", sizeof(R), "DOM:Notes");
-  F(DOMAINNAME);
-  D(DATESTARTED);
-  D(RENEWALDATE);
-  F(REGISTRAR);
-  F(REGLOGIN);
-  F(REGLOGINPWD);
-  F(FEEPAID);
-  F(FEEDURATION);
-  D(REGEXPIRATIONDATE);
-  F(OWNERNAME);
-  F(CONTACTPERSON);
-  F(CONTACTPWD);
-  F(CONTACTEMAIL);
-  F(TECHPERSON);
-  F(TECHPWD);
-  F(HOST);
-  D(HOSTDATE);
-  F(HOSTADMINLOGINNAME);
-  F(ADMINPWD);
-  F(IPPRIMARYADDRESS);
-  F(IPSECONDARYADDRESS);
-  F(DEFAULTLOCALDIR);
-  F(DEFAULTWEBPATH);
-  F(EMAILACCT0);
-  F(EMAILACCT1);
-  F(EMAILACCT2);
-  F(EMAILACCT3);
-  F(EMAILACCT4);
-  F(FORWARD0);
-  F(FORWARD1);
-  F(FORWARD2);
-  F(FORWARD3);
-  F(FORWARD4);
-  F(HOSTMOCOST);
-  F(HOSTPLANNAME);
-  F(ECOMMOCOST);
-  F(ECOMCOSTDESC);
-  F(ADVERTISINGMOCOST);
-  F(ADVMOCOSTDESC);
-  F(ADDLMOCOST);
-  F(ADDMOCOSTDESC);
-  F(BANKCHGSMOCOST);
-  F(BANKCHGDESC);
-  F(SERVICEMOCOST);
-  F(SERVMOCOSTDESC);
-  F(INITPROGRAMCOST);
-  F(INITPROGCOSTDESC);
-  F(PROGRAMMOCOST);
-  F(PROGRAMMODESC);
-  F(MISCSETUPCOSTS);
-  F(MISCSETUPDESC);
-  F(INITIALDESIGNCOST);
-  F(INITDESIGNDESC);
-  F(DESIGNMOCOST);
-  F(DESMOCOSTDESC);
-  F(RECID);
-  F(MONTHLYTOTAL);
-  F(NONMONTHTOTAL);
-  key(d, "DOM:name", "DOM:name", {"DOM:DOMAINNAME"}, true, 1);
-  key(d, "DOM:HostedBy", "DOM:HostedBy", {"DOM:HOST"}, false);
-  return d;
-}
-
-rt::FileDesc makeRegistrars() {
-  using R = RegistrarsRecord;
-  rt::FileDesc d = start("Registrars", "REG", "REGISTRA", sizeof(R), "REG:Notes");
-  F(COMPANYNAME);
-  F(ADDRESS);
-  F(CITY);
-  F(STATE);
-  F(ZIPCODE);
-  F(URL);
-  F(SUPPORTEMAIL);
-  F(PHONE);
-  F(FAX);
-  F(REGULARFEE);
-  F(RENEWALPERIOD);
-  F(COUNTRY);
-  F(CURRENTLYUSE);
-  F(ACCREDITEDBYICANN);
-  F(PENDINGACCREDITATION);
-  F(RECID);
-  key(d, "REG:name", "REG:name", {"REG:COMPANYNAME"}, true, 1);
-  return d;
-}
-
-rt::FileDesc makeHosts() {
-  using R = HostsRecord;
-  rt::FileDesc d = start("Hosts", "HOS", "HOSTS", sizeof(R), "HOS:Notes");
-  F(HOSTNAME);
-  F(CONTACTNAME);
-  F(PHONENUMBER);
-  F(FAXNUMBER);
-  F(SUPPORTEMAIL);
-  F(URL);
-  F(STREETADDRESS);
-  F(HOSCITY);
-  F(STATE);
-  F(ZIPCODE);
-  F(POP3NUMBER);
-  F(SMTP);
-  F(FEEMONTHLY);
-  F(FEESETUP);
-  F(INTERNETACCESS);
-  F(INTERNETACCESSUSE);
-  F(EMAILCONTROL);
-  F(FREETRANSFERDOMAINNAME);
-  F(FILEDOWNLOADS);
-  F(CGIPERLSCRIPTS);
-  F(LINUX);
-  F(WINDOWSNT);
-  F(OTHERUNIX);
-  F(WINDOWS2000);
-  F(ECOMAVAIL);
-  F(ECOMCOST);
-  F(LOCALACCESSNUMBERS);
-  F(NATIONALACCESSNUMBERS);
-  F(TOTALMONTHLYCOST);
-  F(VOICESUPPORT);
-  F(VOICESUPPORTPHONE);
-  F(DISKSPACE);
-  F(ANNUALPREPAYMENT);
-  F(FRONTPAGEEXT);
-  F(ADOBEGOLIVE);
-  F(ACTIVESERVERPAGESASP);
-  F(MINIMUMCONTRACT);
-  F(EMAILFORWARDING);
-  F(WEBBASEDEMAIL);
-  F(DATATRANSFERPERMONTH);
-  F(SECURESERVERACCESS);
-  F(WEBSITEPASSWORDS);
-  F(DAILYBACKUP);
-  F(CONTROLPANEL);
-  F(TRAFFICESTATS);
-  F(PERSONALCGIDIRECTORY);
-  F(PERLCGICHECKER);
-  F(ACCESSCONTROL);
-  F(TELNETACCESS);
-  F(ONLINEDOCS);
-  F(SOFTWARESHAREWARE);
-  F(PAYMENTBY);
-  F(FREECGISCRIPTS);
-  F(CURRENTLYUSE);
-  F(RECID);
-  key(d, "HOS:name", "HOS:name", {"HOS:HOSTNAME"}, true, 1);
-  return d;
-}
-
-rt::FileDesc makeWebPages() {
-  using R = WebPagesRecord;
-  rt::FileDesc d = start("WebPages", "WEB", "WEBPAGES", sizeof(R), "WEB:Notes");
-  F(DOMAINNAME);
-  F(PAGENAME);
-  F(USENOW);
-  F(PAGEPATH);
-  F(LOCALPATH);
-  F(LOCALDEFAULTDIRECTORY);
-  F(AUTHOR);
-  F(PURPOSE);
-  D(IMPLEMENTDATE);
-  F(FILEDATETIME);
-  F(FILESIZE);
-  F(LINKTO1);
-  F(LINKTO2);
-  F(LINKTO3);
-  F(LINKTO4);
-  F(LINKTO5);
-  F(HTMLPAGETITLE);
-  F(PAGEREADDATE);
-  F(DATA1);
-  F(DATA2);
-  F(DATA3);
-  F(DATA4);
-  F(DATA5);
-  key(d, "WEB:NAMES", "domainnames, pagenames", {"WEB:DOMAINNAME", "WEB:PAGENAME"}, false, 2);
-  key(d, "WEB:Path", "WEB:Path", {"WEB:PAGEPATH"}, false);
-  key(d, "WEB:Pages", "WEB:Pages", {"WEB:PAGENAME"}, false);
-  return d;
-}
-
-rt::FileDesc makeWPMeta() {
-  using R = WPMetaRecord;
-  rt::FileDesc d = start("WPMeta", "WPM", "WPMETA", sizeof(R));
-  F(WEBPAGEPATH);
-  F(DOMAINNAME);
-  F(PAGENAME);
-  F(LOCALPATH);
-  F(METACONTENTS);
-  F(METANAME);
-  key(d, "WPM:PagePath", "WPM:PagePath", {"WPM:WEBPAGEPATH"}, false);
-  return d;
-}
-
-rt::FileDesc makeWPLinks() {
-  using R = WPLinksRecord;
-  rt::FileDesc d = start("WPLinks", "WPL", "WPLINKS", sizeof(R));
-  F(DOMAINNAME);
-  F(PAGENAME);
-  F(WEBPAGEPATHNAME);
-  F(WEBPAGELINK);
-  F(LINENUMBER);
-  D(RECORDDATE);
-  key(d, "WPL:PathName", "WPL:PathName", {"WPL:WEBPAGEPATHNAME"}, false);
-  return d;
-}
-
-rt::FileDesc makeWPIMG() {
-  using R = WPIMGRecord;
-  rt::FileDesc d = start("WPIMG", "WPI", "WPIMG", sizeof(R));
-  F(WEBPAGEPATHNAME);
-  F(DOMAINNAME);
-  F(PAGE);
-  F(WEBPAGEIMG);
-  F(LINENUMBER);
-  D(DATEENTERED);
-  F(HEIGHT);
-  F(WIDTH);
-  F(IMAGEPATH);
-  F(CURRENTLYUSE);
-  key(d, "WPI:PageName", "WPI:PageName", {"WPI:WEBPAGEPATHNAME", "WPI:WEBPAGEIMG"}, false);
-  key(d, "WPI:images", "WPI:images", {"WPI:WEBPAGEIMG"}, false);
-  return d;
-}
-
-rt::FileDesc makeWPForm() {
-  using R = WPFormRecord;
-  rt::FileDesc d = start("WPForm", "WPF", "WPFORM", sizeof(R));
-  F(WEBPAGEPATHNAME);
-  F(DOMAINNAME);
-  F(PAGE);
-  D(RECORDDATE);
-  F(LINENUMBER);
-  lines40(d, "FORMLINE", offsetof(R, FORMLINE1));
-  key(d, "WPF:PageName", "WPF:PageName", {"WPF:WEBPAGEPATHNAME"}, false);
-  return d;
-}
-
-rt::FileDesc makeWPScripts() {
-  using R = WPScriptsRecord;
-  rt::FileDesc d = start("WPScripts", "WPS", "WPSCRIPT", sizeof(R));
-  F(WEBPAGEPATHNAME);
-  F(DOMAINNAME);
-  F(PAGENAME);
-  D(RECORDDATE);
-  lines40(d, "SCRIPTLINE", offsetof(R, SCRIPTLINE1));
-  key(d, "WPS:PageNam", "WPS:PageNam", {"WPS:WEBPAGEPATHNAME"}, false);
-  return d;
-}
-
-rt::FileDesc makeIntlink() {
-  using R = IntlinkRecord;
-  rt::FileDesc d = start("Intlink", "INL", "INTLINK", sizeof(R));
-  F(TYPE);
-  F(DESCRIPTION);
-  F(LINK);
-  F(RECID);
-  key(d, "INL:typeonly", "INL:typeonly", {"INL:TYPE"}, false);
-  key(d, "INL:recids", "INL:recids", {"INL:RECID"}, false, 1);
-  key(d, "INL:descripts", "INL:descripts", {"INL:DESCRIPTION"}, false);
-  return d;
-}
-
-rt::FileDesc makeDnotes() {
-  using R = DnotesRecord;
-  rt::FileDesc d = start("dnotes", "DNO", "DNOTES", sizeof(R), "DNO:MainMemo");
-  F(TOPIC);
-  F(REMINDER);
-  D(DATE);
-  key(d, "DNO:pages", "DNO:pages", {"DNO:REMINDER", "DNO:TOPIC"}, false);
-  return d;
-}
-
-rt::FileDesc makeEditor() {
-  using R = EditorRecord;
-  rt::FileDesc d = start("Editor", "EDI", "EDITOR", sizeof(R));
-  F(MYEDITOR);
-  F(MYFTP);
-  F(MYTEXTED);
-  F(MYBROWSER);
-  F(MYGRAPHICSED);
-  F(CMAIL);
-  F(MYUSER1);
-  F(MYUSER2);
-  F(MYUSER1TITLE);
-  F(MYUSER2TITLE);
-  F(MYUSER3);
-  F(MYUSERTITLE3);
-  F(MYUSER4);
-  F(MYUSERTITLE4);
-  F(CURRENTCONFIG);
-  return d;
-}
-
 template <class R>
 rt::FileDesc makeLineFile(const char* label) {
   rt::FileDesc d = start(label, label, "", sizeof(R));
-  F(LINE);
+  TW_LINEFILE_FIELDS(TW_FIELD)
   return d;
 }
 
-#undef F
-#undef D
-
 }  // namespace
 
-#define TW_DESC(name, maker)               \
-  const rt::FileDesc& name() {             \
-    static const rt::FileDesc d = maker(); \
-    return d;                              \
+// Each description made once, from its layout; a memo file names its memo last.
+#define TW_DESC(Name, Record, LAYOUT, label, prefix, diskName, ...)                          \
+  const rt::FileDesc& Name() {                                                               \
+    static const rt::FileDesc d = [] {                                                       \
+      using R = Record;                                                                      \
+      rt::FileDesc d = start(label, prefix, diskName, sizeof(R) __VA_OPT__(, ) __VA_ARGS__); \
+      TW_##LAYOUT##_FIELDS(TW_FIELD) TW_##LAYOUT##_KEYS(TW_KEY) return d;                    \
+    }();                                                                                     \
+    return d;                                                                                \
   }
 
-TW_DESC(DomainsDesc, makeDomains)
-TW_DESC(RegistrarsDesc, makeRegistrars)
-TW_DESC(HostsDesc, makeHosts)
-TW_DESC(WebPagesDesc, makeWebPages)
-TW_DESC(WPMetaDesc, makeWPMeta)
-TW_DESC(WPLinksDesc, makeWPLinks)
-TW_DESC(WPIMGDesc, makeWPIMG)
-TW_DESC(WPFormDesc, makeWPForm)
-TW_DESC(WPScriptsDesc, makeWPScripts)
-TW_DESC(IntlinkDesc, makeIntlink)
-TW_DESC(DnotesDesc, makeDnotes)
-TW_DESC(EditorDesc, makeEditor)
+// clang-format off
+TW_DESC(DomainsDesc, DomainsRecord, DOMAINS, "Domains", "DOM", "DOMAINS", "DOM:" TW_NAME(TW_DOMAINS_MEMO))
+TW_DESC(RegistrarsDesc, RegistrarsRecord, REGISTRARS, "Registrars", "REG", "REGISTRA", "REG:" TW_NAME(TW_REGISTRARS_MEMO))
+TW_DESC(HostsDesc, HostsRecord, HOSTS, "Hosts", "HOS", "HOSTS", "HOS:" TW_NAME(TW_HOSTS_MEMO))
+TW_DESC(WebPagesDesc, WebPagesRecord, WEBPAGES, "WebPages", "WEB", "WEBPAGES", "WEB:" TW_NAME(TW_WEBPAGES_MEMO))
+TW_DESC(WPMetaDesc, WPMetaRecord, WPMETA, "WPMeta", "WPM", "WPMETA")
+TW_DESC(WPLinksDesc, WPLinksRecord, WPLINKS, "WPLinks", "WPL", "WPLINKS")
+TW_DESC(WPIMGDesc, WPIMGRecord, WPIMG, "WPIMG", "WPI", "WPIMG")
+TW_DESC(WPFormDesc, WPFormRecord, WPFORM, "WPForm", "WPF", "WPFORM")
+TW_DESC(WPScriptsDesc, WPScriptsRecord, WPSCRIPTS, "WPScripts", "WPS", "WPSCRIPT")
+TW_DESC(IntlinkDesc, IntlinkRecord, INTLINK, "Intlink", "INL", "INTLINK")
+TW_DESC(DnotesDesc, DnotesRecord, DNOTES, "dnotes", "DNO", "DNOTES", "DNO:" TW_NAME(TW_DNOTES_MEMO))
+TW_DESC(EditorDesc, EditorRecord, EDITOR, "Editor", "EDI", "EDITOR")
+// clang-format on
 #undef TW_DESC
+#undef TW_FIELD
+#undef TW_KEY
+#undef F
+#undef D
 
 const rt::FileDesc& DOSDesc() {
   static const rt::FileDesc d = makeLineFile<DOSRecord>("DOS");
