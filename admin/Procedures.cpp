@@ -1,5 +1,4 @@
-// The administration procedures the program starts by name. Those still to be written are
-// known without an entry point (their menu items show unavailable) until their code joins.
+// The administration procedures tarnwick starts by name.
 #include "common/Procedures.h"
 
 #include "admin/ControlPanel.h"

@@ -1,6 +1,7 @@
 // The procedures a program starts by name (from its menus, its start-up thread, a window's
-// button). Each folder registers its own; one whose code is not in the program yet is
-// registered without an entry point: its menu item is unavailable and callers pass over it.
+// button). Each folder registers its own; a name whose code is not in this program (the
+// page reader links only part of tarnwick) has no entry point: its menu item is unavailable
+// and callers pass over it.
 #pragma once
 
 #include <initializer_list>

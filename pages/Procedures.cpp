@@ -1,6 +1,5 @@
-// The web-page procedures the program starts by name. Those still to be written are known
-// without an entry point (their menu items and buttons show unavailable) until their code
-// joins the program.
+// The web-page procedures tarnwick starts by name; the page windows register their own
+// beside their code.
 #include "common/Procedures.h"
 #include "pages/GlobalChanges.h"
 #include "pages/PageMaintenance.h"
