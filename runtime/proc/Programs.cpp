@@ -99,6 +99,16 @@ void launch(std::vector<std::string> words) {
   QProcess::startDetached(q(l.program), args, q(l.directory));
 }
 
+// A path picked as it stands holds blanks of its own: when the whole line names a file, it
+// is the program rather than a program and its arguments.
+std::vector<std::string> commandWords(std::string_view line) {
+  line = clipped(line);
+  const std::string whole =
+      slashes(line.substr(std::min(line.find_first_not_of(' '), line.size())));
+  if (whole.find('/') != std::string::npos && QFileInfo(q(whole)).isFile()) return {whole};
+  return splitCommandLine(line);
+}
+
 }  // namespace
 
 std::vector<std::string> splitCommandLine(std::string_view line) {
@@ -149,11 +159,11 @@ std::vector<std::string> splitCommandLine(std::string_view line) {
 }
 
 void RUN(std::string_view commandLine) {
-  launch(splitCommandLine(clipped(commandLine)));
+  launch(commandWords(commandLine));
 }
 
 void RUN(std::string_view commandLine, std::string_view argument) {
-  auto words = splitCommandLine(clipped(commandLine));
+  auto words = commandWords(commandLine);
   // No program configured: running the file itself would execute a document.
   if (words.empty()) {
     openLocalOrUserInput(argument);

@@ -24,7 +24,9 @@ struct Launch {
 };
 
 // RUN(command line): started detached in the current directory; the caller does not
-// wait and no result is looked at. Program names are mapped first: a companion program
+// wait and no result is looked at. A line that as a whole is the path of an existing file
+// is that program, blanks and all; any other line is split. Program names are mapped first: a
+// companion program
 // ("NAME.exe" or "NAME") to our executable (working directory first, then beside the
 // running program), "hh.exe FILE" to the desktop opener, "winhelp.exe ..." to the help
 // handler. A trailing-blank padded line is clipped; "\" in the program path counts as "/".

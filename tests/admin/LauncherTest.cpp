@@ -33,6 +33,30 @@ class LauncherTest : public domaintest::WindowsTest {
     cpanelopen.clear();
   }
   rt::Window* openLauncher() { return open(&cpanel2, "cpanel2"); }
+
+  // The recorder as a program under a folder whose name holds a blank.
+  std::filesystem::path installRecorder() {
+    const std::filesystem::path programs =
+        std::filesystem::path(dir.path().toStdString()) / "my programs";
+    std::filesystem::create_directories(programs);
+    const std::filesystem::path helper = programs / "recorder";
+    std::filesystem::copy_file(TW_ARGV_RECORDER, helper,
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::permissions(helper, std::filesystem::perms::owner_all);
+    log = programs / "argv.txt";
+    setenv("TW_ARGV_LOG", log.c_str(), 1);
+    return helper;
+  }
+  // What the recorder wrote: its directory, then its arguments.
+  std::vector<std::string> recorded() {
+    for (int i = 0; i < 100 && !std::filesystem::exists(log); ++i) QThread::msleep(20);
+    std::ifstream in(log);
+    std::vector<std::string> lines;
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    unsetenv("TW_ARGV_LOG");
+    return lines;
+  }
+  std::filesystem::path log;
 };
 
 TEST_F(LauncherTest, WithAllGlobalsBlankOnlyNotesIsAvailable) {
@@ -134,14 +158,8 @@ TEST_F(LauncherTest, NotesShowsAllNotes) {
 }
 
 TEST_F(LauncherTest, AQuotedProgramPathStartsWithItsArgumentsAndTheDirectoryComesBack) {
-  const std::filesystem::path programs =
-      std::filesystem::path(dir.path().toStdString()) / "my programs";
-  std::filesystem::create_directory(programs);
-  const std::filesystem::path helper = programs / "recorder";
-  std::filesystem::copy_file(TW_ARGV_RECORDER, helper);
-  std::filesystem::permissions(helper, std::filesystem::perms::owner_all);
-  const std::filesystem::path log = programs / "argv.txt";
-  setenv("TW_ARGV_LOG", log.c_str(), 1);
+  const std::filesystem::path helper = installRecorder();
+  const std::filesystem::path programs = helper.parent_path();
   usr1 = "\"" + helper.string() + "\" \"two words\" -x;echo";
   ubut1 = "Record";
   rt::Window* w = openLauncher();
@@ -152,13 +170,21 @@ TEST_F(LauncherTest, AQuotedProgramPathStartsWithItsArgumentsAndTheDirectoryCome
   ASSERT_TRUE(driver.press(w, cUser1));
   driver.pump();
   EXPECT_EQ(rt::currentDirectory(), data);
-  for (int i = 0; i < 100 && !std::filesystem::exists(log); ++i) QThread::msleep(20);
-  std::ifstream in(log);
-  std::vector<std::string> lines;
-  for (std::string l; std::getline(in, l);) lines.push_back(l);
-  EXPECT_EQ(lines, (std::vector<std::string>{std::filesystem::canonical(programs).string(),
-                                             "two words", "-x;echo"}));
-  unsetenv("TW_ARGV_LOG");
+  EXPECT_EQ(recorded(), (std::vector<std::string>{std::filesystem::canonical(programs).string(),
+                                                  "two words", "-x;echo"}));
+  driver.close(w);
+}
+
+// As the set-up's picker may leave it: no quotes, and nothing to split.
+TEST_F(LauncherTest, AProgramPathWithABlankStartsAsItStands) {
+  const std::filesystem::path helper = installRecorder();
+  html = helper.string();
+  rt::Window* w = openLauncher();
+  ASSERT_TRUE(w);
+  ASSERT_TRUE(driver.press(w, cHtml));
+  driver.pump();
+  EXPECT_EQ(recorded(), std::vector<std::string>{rt::currentDirectory()});
+  EXPECT_EQ(driver.messageBox(), nullptr);
   driver.close(w);
 }
 

@@ -104,6 +104,36 @@ TEST_F(ProgramsTest, BlankProgramOpensTheFileWithTheDesktopOpener) {
   EXPECT_EQ(opened[0], QUrl::fromLocalFile(work.filePath("index.htm")));
 }
 
+// A path picked as it stands, blanks and all, is one program; any other line is split.
+TEST_F(ProgramsTest, ALineThatNamesAFileWholeIsThatProgram) {
+  ASSERT_TRUE(QDir(work.path()).mkdir("my tools"));
+  makeExecutable(work.filePath("my tools/hello world"));
+  const std::string path = work.filePath("my tools/hello world").toStdString();
+  struct Case {
+    std::string line;
+    std::string argument;
+    std::string program;
+    Words arguments;
+  };
+  const Case cases[] = {
+      {path + "   ", "", path, {}},
+      {"  my tools/hello world", "", "my tools/hello world", {}},
+      {path, "my page.htm", path, {"my page.htm"}},
+      {"\"" + path + "\" -x", "", path, {"-x"}},
+      {path + " -x", "", work.filePath("my").toStdString(), {"tools/hello", "world", "-x"}},
+  };
+  for (const Case& c : cases) {
+    launched.clear();
+    if (c.argument.empty())
+      rt::RUN(c.line);
+    else
+      rt::RUN(c.line, c.argument);
+    ASSERT_EQ(launched.size(), 1u) << c.line;
+    EXPECT_EQ(launched[0].program, c.program) << c.line;
+    EXPECT_EQ(launched[0].arguments, c.arguments) << c.line;
+  }
+}
+
 TEST_F(ProgramsTest, BackslashesInTheProgramPathAreSeparators) {
   rt::RUN(R"("tools\bin\ed" x)");
   ASSERT_EQ(launched.size(), 1u);
