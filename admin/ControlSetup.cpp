@@ -5,6 +5,7 @@
 
 #include "common/System.h"
 #include "dictionary/Dictionary.h"
+#include "runtime/proc/Programs.h"
 #include "runtime/ui/IniAccess.h"
 #include "runtime/ui/MessageBox.h"
 #include "runtime/ui/TableWindows.h"
@@ -203,7 +204,8 @@ const ProgramTab kTabs[] = {
 };
 
 constexpr int kSheet = 1;
-constexpr int kFirstChooser = 100;  // the "..." buttons, one per program tab in order
+constexpr std::size_t kProgramWidth = 100;  // the program fields' width
+constexpr int kFirstChooser = 100;          // the "..." buttons, one per program tab in order
 
 std::vector<rt::ControlRow> formControls() {
   std::vector<rt::ControlRow> c;
@@ -287,9 +289,13 @@ class SetupForm : public rt::TableForm {
     ask.title = p.dialog;
     ask.masks = "All Files|*.*";
     const std::vector<std::string> chosen = rt::FileDialog(ask);
-    // Cancelling the dialog keeps the program already configured.
-    if (!chosen.empty())
-      rt::FieldBinding(SystemTables().file("EDI"), p.field).set(rt::Value(chosen.front()));
+    // Cancelling the dialog keeps the program already configured. A path with blanks is
+    // quoted so that switches may follow it; one too long for that still runs as it stands.
+    if (!chosen.empty()) {
+      const std::string quoted = rt::quoteCommandWord(chosen.front());
+      rt::FieldBinding(SystemTables().file("EDI"), p.field)
+          .set(rt::Value(quoted.size() <= kProgramWidth ? quoted : chosen.front()));
+    }
     RefreshItems();
     return rt::Flow::Cycle;
   }

@@ -158,6 +158,25 @@ std::vector<std::string> splitCommandLine(std::string_view line) {
   return out;
 }
 
+std::string quoteCommandWord(std::string_view word) {
+  if (splitCommandLine(word) == std::vector<std::string>{std::string(word)})
+    return std::string(word);
+  std::string out = "\"";
+  std::size_t backslashes = 0;
+  for (const char c : word) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes count only before a quote: there they are doubled and the quote escaped.
+    out.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(2 * backslashes, '\\');
+  return out + '"';
+}
+
 void RUN(std::string_view commandLine) {
   launch(commandWords(commandLine));
 }

@@ -15,6 +15,9 @@ inline constexpr std::size_t kShellTargetMax = 255;
 // blanks separate; "..." groups (a doubled "" inside quotes is one quote); backslashes
 // are literal except right before a quote (2n+1 of them: n and a literal quote, 2n: n).
 std::vector<std::string> splitCommandLine(std::string_view line);
+// One word as splitCommandLine reads it back: as it stands when it splits to itself, else
+// quoted.
+std::string quoteCommandWord(std::string_view word);
 
 // What RUN hands to the operating system.
 struct Launch {

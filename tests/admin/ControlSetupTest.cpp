@@ -1,5 +1,6 @@
 // The launcher's set-up: the one settings record, the globals and section "cpanel" it
 // writes, the file dialogs of its program fields and the refusals while the launcher is open.
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 
@@ -205,6 +206,38 @@ TEST_F(ControlSetupTest, EachChooserFillsItsFieldAndACancelKeepsIt) {
     ASSERT_TRUE(driver.cancelFileDialog());
     driver.pump();
     EXPECT_EQ(f->text(field), program) << choosers[i].title;
+  }
+  driver.close(f);
+  driver.close(b);
+}
+
+// The launcher reads the field back as the one path picked; quoted, switches may follow it.
+TEST_F(ControlSetupTest, APickedPathWithABlankIsWrittenToBeReadBackWhole) {
+  ASSERT_TRUE(QDir(dir.path()).mkdir("my tools"));
+  const std::string folder = (dir.path() + "/my tools/").toStdString();
+  ASSERT_LT(folder.size(), 90u);
+  const std::string tool = folder + "tool";
+  // Quoted it would not fit the field: as it stands, the whole of it still names the file.
+  const std::string longest = folder + std::string(100 - folder.size(), 'x');
+  const struct {
+    std::string picked;
+    std::string written;
+  } cases[] = {{tool, "\"" + tool + "\""}, {longest, longest}};
+  rt::Window* b = openBrowse();
+  ASSERT_TRUE(b);
+  ASSERT_TRUE(driver.press(b, cInsert));
+  rt::Window* f = driver.waitForWindow("controlpanel");
+  ASSERT_TRUE(f);
+  const int field = controlOf(f, EDI.MYUSER1.data);
+  ASSERT_TRUE(driver.selectTab(f, 1, 8));
+  for (const auto& c : cases) {
+    QFile file(QString::fromStdString(c.picked));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    ASSERT_TRUE(driver.press(f, cFirstChooser + 6));
+    ASSERT_TRUE(driver.waitForFileDialog());
+    ASSERT_TRUE(driver.chooseFiles({c.picked}));
+    ASSERT_TRUE(driver.waitUntil([&] { return f->text(field) == c.written; })) << f->text(field);
   }
   driver.close(f);
   driver.close(b);

@@ -33,6 +33,27 @@ TEST(SplitCommandLine, QuotingRules) {
   for (const Case& c : cases) EXPECT_EQ(rt::splitCommandLine(c.line), c.words) << c.line;
 }
 
+// What the set-up's picker writes is read back as the one path it picked.
+TEST(SplitCommandLine, QuotedWordsReadBackWhole) {
+  struct Case {
+    const char* word;
+    const char* written;
+  };
+  const Case cases[] = {
+      {"/usr/bin/ed", "/usr/bin/ed"},
+      {"/tmp/my tools/hello.sh", R"("/tmp/my tools/hello.sh")"},
+      {R"(say "hi")", R"("say \"hi\"")"},
+      {R"(a\"b c)", R"("a\\\"b c")"},
+      {R"(dir with\)", R"("dir with\\")"},
+      {"tab\there", "\"tab\there\""},
+      {"", R"("")"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(rt::quoteCommandWord(c.word), c.written) << c.word;
+    EXPECT_EQ(rt::splitCommandLine(rt::quoteCommandWord(c.word)), Words{c.word}) << c.word;
+  }
+}
+
 class ProgramsTest : public ::testing::Test {
  protected:
   void SetUp() override {
