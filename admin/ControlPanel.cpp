@@ -5,6 +5,7 @@
 #include "dictionary/Globals.h"
 #include "runtime/proc/Programs.h"
 #include "runtime/proc/Threads.h"
+#include "runtime/ui/MessageBox.h"
 #include "runtime/ui/TableWindows.h"
 
 namespace {
@@ -119,7 +120,14 @@ class Launcher : public rt::TableBrowse {
     }
     for (const ProgramButton& b : kButtons) {
       if (b.control != control()) continue;
-      if (!b.command().empty()) rt::RUN(b.command());
+      if (!b.command().empty()) {
+        const rt::RunOutcome run = rt::RUN(b.command());
+        // A button that starts nothing would leave the user guessing.
+        if (!run.started())
+          rt::ShowMessageBox(
+              "The program could not be started.||" + run.program + "||" + run.reason,
+              launcherTable().title, rt::MessageIcon::Exclamation);
+      }
       RefreshItems();
       // The program ran in the current directory; the data files and settings live in ours.
       rt::ChangeDirectory(mypath.clip());

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QStringList>
 #include <algorithm>
 #include <cctype>
@@ -69,8 +70,31 @@ void openLocalOrUserInput(std::string_view target) {
   if (b.opener) b.opener(shellUrl(target));
 }
 
-void launch(std::vector<std::string> words) {
-  if (words.empty()) return;
+// Why the program cannot be started, in the user's words; empty once it runs.
+std::string startDetached(const Launch& l) {
+  const QString program = q(l.program);
+  if (!program.contains(u'/')) {
+    if (QStandardPaths::findExecutable(program).isEmpty())
+      return "No program of this name was found.";
+  } else {
+    const QFileInfo fi(program);  // relative to the current directory, where it starts
+    if (!fi.exists()) return "The file does not exist.";
+    if (fi.isDir()) return "This is a folder, not a program.";
+    if (!fi.isExecutable()) return "The file is not marked as executable.";
+  }
+  QProcess p;
+  p.setProgram(program);
+  QStringList args;
+  for (const auto& a : l.arguments) args << q(a);
+  p.setArguments(args);
+  p.setWorkingDirectory(q(l.directory));
+  if (p.startDetached()) return {};
+  const std::string why = p.errorString().toStdString();
+  return why.empty() ? "The program could not be started." : why;
+}
+
+RunOutcome launch(std::vector<std::string> words) {
+  if (words.empty()) return {};
   auto& b = backends();
   std::string program = slashes(words.front());
   words.erase(words.begin());
@@ -79,24 +103,23 @@ void launch(std::vector<std::string> words) {
     std::string file;
     for (const auto& w : words) file += (file.empty() ? "" : " ") + w;
     openLocalOrUserInput(file);
-    return;
+    return {program, {}};
   }
   if (base == "winhelp") {
     if (b.help) b.help(words);
-    return;
+    return {program, {}};
   }
   if (std::find(b.companions.begin(), b.companions.end(), base) != b.companions.end()) {
-    program = locateProgram(base);
-    if (program.empty()) return;  // started without waiting: a missing program says nothing
+    const std::string found = locateProgram(base);
+    if (found.empty()) return {program, "No program of this name was found."};
+    program = found;
   }
   Launch l{program, std::move(words), currentDirectory()};
   if (b.launcher) {
     b.launcher(l);
-    return;
+    return {l.program, {}};
   }
-  QStringList args;
-  for (const auto& a : l.arguments) args << q(a);
-  QProcess::startDetached(q(l.program), args, q(l.directory));
+  return {l.program, startDetached(l)};
 }
 
 // A path picked as it stands holds blanks of its own: when the whole line names a file, it
@@ -177,19 +200,19 @@ std::string quoteCommandWord(std::string_view word) {
   return out + '"';
 }
 
-void RUN(std::string_view commandLine) {
-  launch(commandWords(commandLine));
+RunOutcome RUN(std::string_view commandLine) {
+  return launch(commandWords(commandLine));
 }
 
-void RUN(std::string_view commandLine, std::string_view argument) {
+RunOutcome RUN(std::string_view commandLine, std::string_view argument) {
   auto words = commandWords(commandLine);
   // No program configured: running the file itself would execute a document.
   if (words.empty()) {
     openLocalOrUserInput(argument);
-    return;
+    return {};
   }
   words.emplace_back(clipped(argument));
-  launch(std::move(words));
+  return launch(std::move(words));
 }
 
 void setCompanionPrograms(std::vector<std::string> names) {

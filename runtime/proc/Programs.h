@@ -26,17 +26,24 @@ struct Launch {
   std::string directory;  // the current directory at the time of RUN
 };
 
+// What became of a RUN: the reason is empty when the program was started or handed on.
+struct RunOutcome {
+  std::string program;  // as it was to be started
+  std::string reason;   // why it could not be, in words for the user
+  bool started() const { return reason.empty(); }
+};
+
 // RUN(command line): started detached in the current directory; the caller does not
-// wait and no result is looked at. A line that as a whole is the path of an existing file
-// is that program, blanks and all; any other line is split. Program names are mapped first: a
-// companion program
+// wait. A line that as a whole is the path of an existing file is that program, blanks and
+// all; any other line is split. Program names are mapped first: a companion program
 // ("NAME.exe" or "NAME") to our executable (working directory first, then beside the
 // running program), "hh.exe FILE" to the desktop opener, "winhelp.exe ..." to the help
 // handler. A trailing-blank padded line is clipped; "\" in the program path counts as "/".
-void RUN(std::string_view commandLine);
+// Nothing is shown: a caller that tells the user of a failure does so from the outcome.
+RunOutcome RUN(std::string_view commandLine);
 // The same with a file path appended as one argument; a blank command line hands the file
 // to the desktop's opener.
-void RUN(std::string_view commandLine, std::string_view argument);
+RunOutcome RUN(std::string_view commandLine, std::string_view argument);
 
 // The programs of the system that RUN maps to our executables, by their names without
 // ".exe" (lower case); the program names them when it starts.

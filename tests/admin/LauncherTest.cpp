@@ -188,4 +188,36 @@ TEST_F(LauncherTest, AProgramPathWithABlankStartsAsItStands) {
   driver.close(w);
 }
 
+TEST_F(LauncherTest, AProgramThatCannotStartIsToldByNameAndWhy) {
+  const std::string at = dir.path().toStdString() + "/";
+  QFile notes(dir.filePath("notes.txt"));
+  ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+  notes.close();
+  const struct {
+    std::string command;
+    std::string program;
+    std::string reason;
+  } cases[] = {
+      {at + "gone/prog -x", at + "gone/prog", "The file does not exist."},
+      {at + "notes.txt", at + "notes.txt", "The file is not marked as executable."},
+  };
+  for (const auto& c : cases) {
+    usr2 = c.command;
+    ubut2 = "Mine";
+    rt::Window* w = openLauncher();
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(driver.press(w, cUser2));
+    QMessageBox* box = driver.waitForMessageBox();
+    ASSERT_TRUE(box) << c.command;
+    EXPECT_EQ(driver.messageText(box),
+              "The program could not be started.||" + c.program + "||" + c.reason);
+    EXPECT_EQ(driver.messageCaption(box), "RuDerudoz Oridi: Tarnwick");
+    ASSERT_TRUE(driver.answer(rt::button::Ok));
+    EXPECT_TRUE(driver.isOpen(w));
+    EXPECT_EQ(rt::currentDirectory(), mypath.clip());
+    driver.close(w);
+    ASSERT_TRUE(driver.waitForClose("cpanel2"));
+  }
+}
+
 }  // namespace

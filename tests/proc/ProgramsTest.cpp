@@ -145,13 +145,41 @@ TEST_F(ProgramsTest, ALineThatNamesAFileWholeIsThatProgram) {
   };
   for (const Case& c : cases) {
     launched.clear();
-    if (c.argument.empty())
-      rt::RUN(c.line);
-    else
-      rt::RUN(c.line, c.argument);
+    const rt::RunOutcome run = c.argument.empty() ? rt::RUN(c.line) : rt::RUN(c.line, c.argument);
+    EXPECT_TRUE(run.started()) << c.line;
     ASSERT_EQ(launched.size(), 1u) << c.line;
     EXPECT_EQ(launched[0].program, c.program) << c.line;
     EXPECT_EQ(launched[0].arguments, c.arguments) << c.line;
+  }
+}
+
+// The operating system's own launch says why a program cannot start.
+TEST_F(ProgramsTest, AProgramThatCannotStartSaysWhy) {
+  rt::setLauncher(nullptr);
+  ASSERT_TRUE(QDir(work.path()).mkdir("folder"));
+  QFile plain(work.filePath("notes.txt"));
+  ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+  plain.close();
+  makeExecutable(work.filePath("runs"));
+  const std::string at = work.path().toStdString() + "/";
+  struct Case {
+    std::string line;
+    std::string program;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {at + "gone/prog -x", at + "gone/prog", "The file does not exist."},
+      {at + "notes.txt", at + "notes.txt", "The file is not marked as executable."},
+      {at + "folder", at + "folder", "This is a folder, not a program."},
+      {"no-such-program-here", "no-such-program-here", "No program of this name was found."},
+      {"sondrel.exe", "sondrel.exe", "No program of this name was found."},
+      {at + "runs", at + "runs", ""},
+  };
+  for (const Case& c : cases) {
+    const rt::RunOutcome run = rt::RUN(c.line);
+    EXPECT_EQ(run.program, c.program) << c.line;
+    EXPECT_EQ(run.reason, c.reason) << c.line;
+    EXPECT_EQ(run.started(), c.reason.empty()) << c.line;
   }
 }
 
