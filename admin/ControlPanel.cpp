@@ -1,8 +1,14 @@
 #include "admin/ControlPanel.h"
 
+#include <QCursor>
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+
 #include "common/Procedures.h"
 #include "common/System.h"
 #include "dictionary/Globals.h"
+#include "resources/Resources.h"
 #include "runtime/proc/Programs.h"
 #include "runtime/proc/Threads.h"
 #include "runtime/ui/MessageBox.h"
@@ -91,6 +97,15 @@ const ProgramButton kButtons[] = {
     {cUser3, &clipped<ubut3>, &clipped<usr3>, true},
 };
 
+// The glove the launcher's buttons show, its fingertip as the hot spot.
+QCursor glove() {
+  constexpr const char* kName = "Glove.cur";
+  const QImage image = QImage::fromData(rt::resourceBytes(kName), "cur");
+  const std::optional<QPoint> hot = rt::cursorHotSpot(kName);
+  if (image.isNull() || !hot) return QCursor(Qt::PointingHandCursor);
+  return QCursor(QPixmap::fromImage(image), hot->x(), hot->y());
+}
+
 class Launcher : public rt::TableBrowse {
  public:
   Launcher() : TableBrowse(launcherTable()) {}
@@ -99,6 +114,9 @@ class Launcher : public rt::TableBrowse {
     const rt::Flow f = TableBrowse::OnWindowEvent();
     if (eventKind() == rt::EventKind::OpenWindow) {
       cpanelopen = "Y";
+      const QCursor hand = glove();
+      for (int c = cBrowser; c <= cUser3; ++c)
+        if (QWidget* button = window()->control(c)) button->setCursor(hand);
       for (const ProgramButton& b : kButtons) {
         if (b.captioned) window()->setText(b.control, b.shown());
         if (!b.shown().empty()) window()->setEnabled(b.control, true);

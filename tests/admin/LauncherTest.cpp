@@ -1,8 +1,11 @@
 // The launcher: availability from the globals, the notes it opens, and the configured
 // programs it starts (a real process records how it was started).
 #include <QApplication>
+#include <QCursor>
 #include <QFile>
 #include <QFontMetrics>
+#include <QImage>
+#include <QPixmap>
 #include <QPushButton>
 #include <QThread>
 #include <cstdlib>
@@ -12,6 +15,7 @@
 #include "DomainsTestFixture.h"
 #include "PanelGlobals.h"
 #include "admin/ControlPanel.h"
+#include "resources/Resources.h"
 
 namespace {
 
@@ -218,6 +222,24 @@ TEST_F(LauncherTest, AProgramThatCannotStartIsToldByNameAndWhy) {
     driver.close(w);
     ASSERT_TRUE(driver.waitForClose("cpanel2"));
   }
+}
+
+TEST_F(LauncherTest, EveryButtonShowsTheGlove) {
+  const QImage glove = QImage::fromData(rt::resourceBytes("Glove.cur"), "cur");
+  const std::optional<QPoint> hot = rt::cursorHotSpot("Glove.cur");
+  ASSERT_FALSE(glove.isNull());
+  ASSERT_TRUE(hot);
+  rt::Window* w = openLauncher();
+  ASSERT_TRUE(w);
+  for (int c = cBrowser; c <= cUser3; ++c) {
+    const QCursor cursor = w->control(c)->cursor();
+    ASSERT_EQ(cursor.shape(), Qt::BitmapCursor) << c;
+    EXPECT_EQ(cursor.hotSpot(), *hot) << c;
+    EXPECT_EQ(cursor.pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
+              glove.convertToFormat(QImage::Format_ARGB32))
+        << c;
+  }
+  driver.close(w);
 }
 
 }  // namespace
