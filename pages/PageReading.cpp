@@ -264,7 +264,14 @@ OpenedFiles::~OpenedFiles() {
 }
 
 bool OpenFile::open() {
+  if (name_.empty()) {
+    open_ = manager_->TryOpen() == rt::Status::Ok;
+    return open_;
+  }
+  const std::function<std::string()> usual = manager_->fileNameSource();
+  manager_->SetFileName([this] { return name_; });
   open_ = manager_->TryOpen() == rt::Status::Ok;
+  manager_->SetFileName(usual);
   return open_;
 }
 

@@ -211,6 +211,10 @@ class OpenedFiles {
 class OpenFile {
  public:
   explicit OpenFile(rt::FileManager* manager) : manager_(manager) { open(); }
+  // A line file opened by this name rather than the one its global holds, which may be cut.
+  OpenFile(rt::FileManager* manager, std::string name) : manager_(manager), name_(std::move(name)) {
+    open();
+  }
   ~OpenFile() { close(); }
   OpenFile(const OpenFile&) = delete;
   OpenFile& operator=(const OpenFile&) = delete;
@@ -220,6 +224,7 @@ class OpenFile {
 
  private:
   rt::FileManager* manager_;
+  std::string name_;
   bool open_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "reader/ReadPages.h"
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "runtime/proc/Threads.h"
 #include "runtime/text/Dates.h"
 #include "runtime/text/Paths.h"
+#include "runtime/text/Strings.h"
 #include "runtime/ui/MessageBox.h"
 #include "runtime/ui/TableWindows.h"
 #include "runtime/ui/WindowController.h"
@@ -182,24 +184,75 @@ void addDomain() {
       std::string(domainname.clip()) + " Domain Added");
 }
 
-// One entry of the listing: its page record built, its details replaced. A file that
-// cannot be opened is reported on the status line and leaves its page as it was.
-void readEntry(const rt::DirEntry& entry, pagereading::TempCopy& copy,
-               pagereading::Redraw& redraw) {
-  htmlfilename = rt::joinPath(localdir.clip(), entry.NAME);
+// What a run did with the files it listed, for its closing word.
+struct RunTally {
+  std::size_t found = 0;
+  std::size_t stored = 0;
+  std::vector<std::string> missing;  // a line each: the file and why its page is not stored
+  // The page paths taken in this run, as their key compares them, and the file of each.
+  std::map<std::string, std::string> taken;
+  // The files read into the group not committed yet, with their taken paths.
+  std::vector<std::pair<std::string, std::string>> pending;
+};
+
+std::string counted(std::size_t n, const char* what) {
+  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+// "HTML file read done." only when every file listed has its page stored.
+std::string closingWord(const RunTally& t) {
+  if (t.missing.empty() && t.stored == t.found) return "HTML file read done.";
+  std::string text = "HTML file read ended: " + counted(t.found, "file") + " found, " +
+                     counted(t.stored, "page") + " stored.";
+  if (t.missing.empty()) return text;
+  text += "|Not stored:";
+  // A box of a few lines; the rest are counted.
+  constexpr std::size_t kListed = 10;
+  for (std::size_t i = 0; i < t.missing.size() && i < kListed; ++i) text += "|" + t.missing[i];
+  if (t.missing.size() > kListed)
+    text += "|and " + std::to_string(t.missing.size() - kListed) + " more.";
+  return text;
+}
+
+// One entry of the listing: its page record built, its details replaced. A file that cannot
+// be taken is told on the status line and in the tally, and leaves its page as it was.
+void readEntry(const rt::DirEntry& entry, pagereading::TempCopy& copy, pagereading::Redraw& redraw,
+               RunTally& tally) {
+  // The whole name: htmlfilename keeps 80 characters of it.
+  const std::string local = rt::joinPath(localdir.clip(), entry.NAME);
+  htmlfilename = local;
   ++filecount;
   redraw.page();
   htmllinecount = 1;
-
-  pagereading::OpenFile page(DOSManager);
-  if (!page.ok()) {
-    statustext = "Cannot open " + std::string(htmlfilename.clip()) + ": " + rt::errors().text;
-    htmlfilename.clear();
+  auto notTaken = [&](const std::string& status, const std::string& why) {
+    statustext = status;
+    tally.missing.push_back(local + ": " + why);
     redraw.page();
+    htmlfilename.clear();
+  };
+
+  const std::string path = std::string(webbase.clip()) + "/" + entry.NAME;
+  const bool cut = path.size() > WEB.PAGEPATH.width();
+  // Another file of the run whose page this one would replace: its field keeps the same
+  // path, which the key compares without case.
+  const std::string key = rt::UPPER(rt::Str<80>(path).clip());
+  if (const auto other = tally.taken.find(key); other != tally.taken.end()) {
+    if (cut)
+      notTaken("Not read, another file has its cut page path: " + local,
+               "its page path, cut to 80 characters, is that of " + other->second);
+    else
+      notTaken("Not read, another file has its page path: " + local,
+               "its page path is that of " + other->second + " but for case");
     return;
   }
 
-  const std::string path = std::string(webbase.clip()) + "/" + entry.NAME;
+  pagereading::OpenFile page(DOSManager, local);
+  if (!page.ok()) {
+    const std::string why = rt::errors().text;
+    notTaken("Cannot open " + local + ": " + why, "cannot be opened: " + why);
+    return;
+  }
+
   WEB.PAGEPATH = path;
   const bool found = WebPages.get(WEB_Path);
   if (!found) {
@@ -208,7 +261,7 @@ void readEntry(const rt::DirEntry& entry, pagereading::TempCopy& copy,
   }
   WEB.PAGENAME = subdir.blank() ? entry.NAME : std::string(subdir.clip()) + "/" + entry.NAME;
   WEB.DOMAINNAME = domainname.clip();
-  WEB.LOCALPATH = htmlfilename.clip();
+  WEB.LOCALPATH = local;
   WEB.LOCALDEFAULTDIRECTORY = localdir.clip();
   WEB.FILEDATETIME = pagereading::DateTimeText(entry.DATE, entry.TIME);
   WEB.FILESIZE = static_cast<std::int32_t>(std::min<std::int64_t>(entry.SIZE, INT32_MAX));
@@ -218,21 +271,24 @@ void readEntry(const rt::DirEntry& entry, pagereading::TempCopy& copy,
   // no line keeps its record as it was.
   auto store = [found](long lines) {
     if (found && lines == 0) return true;
-    if (found ? WebPages.put() : WebPages.add()) return true;
-    statustext = "The page " + std::string(WEB.PAGEPATH.clip()) +
-                 " could not be stored: " + rt::errors().text;
-    return false;
+    return found ? WebPages.put() : WebPages.add();
   };
   pagereading::Progress progress;
   const pagereading::PageResult result =
       pagereading::ReplacePageDetails(page, copy, progress, redraw, store, WebPagesManager);
   counttext.clear();
-  if (result.outcome == pagereading::Outcome::Done)
+  if (result.outcome == pagereading::Outcome::Done) {
     statustext = std::string(htmlfilename.clip()) + "  file reading done.";
-  else if (result.outcome == pagereading::Outcome::Stop)
-    statustext = std::string(htmlfilename.clip()) + ": " + result.stopText;
-  redraw.page();
-  htmlfilename.clear();
+    tally.taken.emplace(key, local);
+    tally.pending.emplace_back(local, key);
+    redraw.page();
+    htmlfilename.clear();
+  } else if (result.outcome == pagereading::Outcome::Stop) {
+    notTaken(local + ": " + result.stopText, "not stored: " + result.stopText);
+  } else {
+    const std::string why = rt::errors().text;
+    notTaken("Not stored: " + local + ": " + why, "not stored: " + why);
+  }
 }
 
 }  // namespace
@@ -286,6 +342,8 @@ void ReadDomainPages() {
 
   statustext = "Preparing to read pages...";
   redraw.now();
+  RunTally tally;
+  std::string closing;
   {
     pagereading::OneRunAtATime gate;
     // A file that cannot be written (tarnwick holds it, the disk is full, ...) stops the run
@@ -311,23 +369,41 @@ void ReadDomainPages() {
     if (pages.ok()) {
       const std::vector<rt::DirEntry> entries =
           rt::ListDirectory(rt::joinPath(localdir.clip(), "*.htm"));
+      tally.found = entries.size();
       // A group that cannot begin or be committed ends the run with its message.
       pagereading::PageGroup group(WebPagesManager, rt::MessageId::RecordNotAdded);
       bool stored = true;
-      auto commit = [&] { return stored = group.commit(); };
+      auto commit = [&] {
+        stored = group.commit();
+        if (stored) tally.stored += tally.pending.size();
+        for (const auto& [file, key] : tally.pending) {
+          if (stored) break;
+          tally.missing.push_back(file + ": not stored: " + group.failure());
+          tally.taken.erase(key);
+        }
+        tally.pending.clear();
+        return stored;
+      };
       bool going = group.begin();
+      std::size_t listed = 0;
       for (auto e = entries.rbegin(); going && e != entries.rend(); ++e) {
         if (group.due()) going = commit() && group.begin();
-        if (going) readEntry(*e, copy, redraw);
+        if (!going) break;
+        readEntry(*e, copy, redraw, tally);
+        ++listed;
       }
       if (going) commit();
       group.abandon();
+      if (listed < entries.size())
+        tally.missing.push_back(counted(entries.size() - listed, "more file") + " not read.");
       // The status line said each of the group's pages was read; none of them is kept.
       if (!stored) statustext = "The last pages read were not stored: " + group.failure();
+      closing = closingWord(tally);
     } else {
       statustext = "The web pages cannot be opened: " + rt::errors().text;
+      closing = "The pages were not read.|" + std::string(statustext.clip());
     }
   }
   redraw.now();
-  rt::ShowMessageBox("HTML file read done.", kReadCaption);
+  rt::ShowMessageBox(closing, kReadCaption);
 }

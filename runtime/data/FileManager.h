@@ -45,6 +45,7 @@ class FileManager {
   void Init(LineFile& file, std::string label);
   // A line file whose name is taken from elsewhere each time it is opened.
   void SetFileName(std::function<std::string()> source) { fileName_ = std::move(source); }
+  const std::function<std::string()>& fileNameSource() const { return fileName_; }
   void SetOpenMode(OpenMode mode) { openMode_ = mode; }
   void SetCreate(bool create) { create_ = create; }
   void SetLockRecover(int seconds) { lockRecover_ = seconds; }

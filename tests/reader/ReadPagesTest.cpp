@@ -4,16 +4,20 @@
 #include <sys/wait.h>
 
 #include <QMessageBox>
+#include <QTimer>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "pages/ParseHtmlFile.h"
 #include "reader/ReadPages.h"
+#include "runtime/data/CommitObserver.h"
 #include "runtime/text/Dates.h"
 #include "tests/data/DataTestSupport.h"
 #include "tests/dictionary/DictTestSupport.h"
@@ -22,7 +26,7 @@
 namespace {
 
 constexpr int cDomain = 5, cLocalDir = 9, cSubDir = 13, cFileCount = 21, cStatus = 22, cCount = 23,
-              cGo = 24, cClose = 26;
+              cGo = 24, cOk = 25, cClose = 26, cHelp = 27;
 constexpr char kDomain[] = "tarnwalks.example";
 
 const std::vector<std::string> kHome = {
@@ -153,6 +157,17 @@ class ReadPagesTest : public dicttest::DictionaryTest {
     for (const auto& e : std::filesystem::directory_iterator(dir()))
       if (e.path().extension() == ".txt") names.push_back(e.path().filename().string());
     return names;
+  }
+
+  // Runs `each` at every pass of the event loop while no box is shown, until the result goes.
+  std::unique_ptr<QTimer> duringRun(std::function<void()> each) {
+    auto timer = std::make_unique<QTimer>();
+    QObject::connect(timer.get(), &QTimer::timeout, [this, each] {
+      const QMessageBox* box = driver.messageBox();
+      if (!box || !box->isVisible()) each();
+    });
+    timer->start(0);
+    return timer;
   }
 
   static std::string web(const std::string& name) {
@@ -297,33 +312,101 @@ TEST_F(ReadPagesTest, RunsThatReadNothing) {
 }
 
 TEST_F(ReadPagesTest, PageFileThatCannotBeOpenedLeavesItsPageAsItWas) {
-  // The page file's name is held in 80 characters: a longer path names no file.
-  const std::string odd = std::string(80, 'p') + ".htm";
-  const std::string stored = rt::Str<80>(web(odd)).str();
-  writePage("site/" + odd, kHome);
-  writePage("site/q.htm", {"<a href=\"x.htm\">"});
+  writePage("site/p.htm", kHome);
+  writePage("site/q.htm", {"<meta name=\"a\" content=\"b\">", "<meta name=\"c\" content=\"d\">",
+                           "<a href=\"x.htm\">"});
   ASSERT_EQ(WebPagesManager->TryOpen(), rt::Status::Ok);
-  WEB.PAGEPATH = stored;
+  WEB.PAGEPATH = web("p.htm");
   WEB.HTMLPAGETITLE = "Stored before";
   ASSERT_TRUE(WebPages.add());
   WebPagesManager->CloseFile();
   ASSERT_EQ(WPLinksManager->TryOpen(), rt::Status::Ok);
-  WPL.WEBPAGEPATHNAME = stored;
+  WPL.WEBPAGEPATHNAME = web("p.htm");
   WPL.WEBPAGELINK = "old.htm";
   ASSERT_TRUE(WPLinks.add());
   WPLinksManager->CloseFile();
+  // p.htm goes once listed, while q.htm, read first, is being read.
+  const auto gone = duringRun([] {
+    if (htmlfilename.str() == "site/q.htm") std::filesystem::remove("site/p.htm");
+  });
 
-  EXPECT_EQ(go(kDomain, "site"), (std::vector<Shown>{kConfirm, kAdded, kDone}));
+  const std::vector<Shown> said = go(kDomain, "site");
+  ASSERT_EQ(said.size(), 3u);
+  EXPECT_EQ(said[2].caption, kDone.caption);
+  EXPECT_EQ(said[2].text.rfind("HTML file read ended: 2 files found, 1 page stored.|Not "
+                               "stored:|site/p.htm: cannot be opened: ",
+                               0),
+            0u)
+      << said[2].text;
   EXPECT_EQ(driver.text(window, cFileCount), "2");
-  EXPECT_EQ(driver.text(window, cStatus).rfind("Cannot open site/ppp", 0), 0u)
+  EXPECT_EQ(driver.text(window, cStatus).rfind("Cannot open site/p.htm", 0), 0u)
       << driver.text(window, cStatus);
-  EXPECT_EQ(counts(stored), (Counts{1, 0, 0, 0, 0}));
-  EXPECT_EQ(counts(web("q.htm")), (Counts{1, 0, 0, 0, 0}));
+  EXPECT_EQ(counts(web("p.htm")), (Counts{1, 0, 0, 0, 0}));
+  EXPECT_EQ(counts(web("q.htm")), (Counts{1, 0, 0, 0, 2}));
   const std::vector<Page> read = pages();
   ASSERT_EQ(read.size(), 2u);
   EXPECT_EQ(read[0].title, "Stored before");
   EXPECT_EQ(read[1].path, web("q.htm"));
   EXPECT_TRUE(leftoverTextFiles().empty());
+}
+
+// Paths are cut to their 80-character fields: a page file named by more is read whole, and a
+// file whose cut page path another file of the run has taken is told of, not stored over it.
+TEST_F(ReadPagesTest, PathsLongerThanTheirFieldsAreCutAndClashesAreTold) {
+  const std::string common = "a-" + std::string(60, 'c');
+  const std::string first = common + "-1.htm", second = common + "-2.htm";
+  const std::string longer = "b-" + std::string(60, 'l') + ".htm";
+  const std::string local = "e-" + std::string(80, 'f') + ".htm";  // "site/" and more than 80
+  writePage("site/" + first, {"<TITLE>First</TITLE>"});
+  writePage("site/" + second, {"<TITLE>Second</TITLE>", "<a href=\"x.htm\">"});
+  writePage("site/" + longer, {"<TITLE>Longer</TITLE>"});
+  writePage("site/" + local, kHome);
+
+  const std::vector<Shown> said = go(kDomain, "site");
+  ASSERT_EQ(said.size(), 3u);
+  EXPECT_EQ(said[2], (Shown{"Parse HTML File",
+                            "HTML file read ended: 4 files found, 3 pages stored.|Not stored:|"
+                            "site/" +
+                                first +
+                                ": its page path, cut to 80 characters, is that of "
+                                "site/" +
+                                second}));
+  // The clash was the last file read: the status line still tells it.
+  EXPECT_EQ(driver.text(window, cStatus),
+            rt::Str<100>("Not read, another file has its cut page path: site/" + first).str());
+  EXPECT_EQ(driver.text(window, cFileCount), "4");
+  const auto cut = [](const std::string& s) { return rt::Str<80>(s).str(); };
+  const std::vector<Page> read = pages();
+  ASSERT_EQ(read.size(), 3u);
+  EXPECT_EQ(read[0].path, cut(web(local)));
+  EXPECT_EQ(read[0].local, cut("site/" + local));
+  EXPECT_EQ(read[0].title, "Tarn Walks");
+  EXPECT_EQ(read[1].title, "Longer");
+  EXPECT_EQ(read[2].path, cut(web(second)));
+  EXPECT_EQ(read[2].title, "Second");
+  EXPECT_EQ(counts(cut(web(local))), (Counts{2, 1, 1, 1, 2}));
+  EXPECT_EQ(counts(cut(web(second))), (Counts{1, 0, 0, 0, 0}));
+}
+
+// A group of pages whose commit fails is not stored, and the closing word says so.
+TEST_F(ReadPagesTest, ARunWhosePagesWereNotStoredDoesNotSayItIsDone) {
+  struct FailingCommits : rt::CommitObserver {
+    void reached(rt::CommitPoint) override {}
+    bool failCommit() override { return true; }
+  } failing;
+  writePage("site/index.htm", kHome);
+  writePage("site/q.htm", kHome);
+  rt::setCommitObserver(&failing);
+  const std::vector<Shown> said = go(kDomain, "site");
+  rt::setCommitObserver(nullptr);
+  ASSERT_EQ(said.size(), 3u);
+  EXPECT_EQ(said[2].text.rfind("HTML file read ended: 2 files found, 0 pages stored.|Not "
+                               "stored:|site/q.htm: not stored: ",
+                               0),
+            0u)
+      << said[2].text;
+  EXPECT_NE(said[2].text.find("|site/index.htm: not stored: "), std::string::npos) << said[2].text;
+  EXPECT_TRUE(pages().empty());
 }
 
 // The lock probe of the data tests, built beside this program, as another program asking to
