@@ -89,8 +89,9 @@ void DeletePagesByDomain(const rt::Binding& pageCount) {
   {
     pagereading::OneRunAtATime gate;
     const auto& d = PageDetailFiles();
-    pagereading::OpenedFiles files{WebPagesManager,    *d[kLinks].manager,  *d[kScripts].manager,
-                                   *d[kForms].manager, *d[kImages].manager, *d[kMeta].manager};
+    pagereading::OpenedFiles files({WebPagesManager, *d[kLinks].manager, *d[kScripts].manager,
+                                    *d[kForms].manager, *d[kImages].manager, *d[kMeta].manager},
+                                   "The pages were not deleted; nothing was changed.");
     if (files.ok()) deleteDomainPages(pageCount, redraw);
   }
   statustext.clear();

@@ -251,12 +251,38 @@ bool OpenToWrite(rt::FileManager& m, std::string* why) {
   return false;
 }
 
-OpenedFiles::OpenedFiles(std::initializer_list<rt::FileManager*> managers) {
+OpenedFiles::OpenedFiles(std::initializer_list<rt::FileManager*> managers,
+                         std::string_view notDone) {
+  // Every file is tried, so that one message names all those another program holds.
+  std::vector<rt::FileManager*> held;
+  // Why, and the files it kept from being opened for writing ("WebPages, WPLinks").
+  std::vector<std::pair<rt::ErrorCode, std::string>> failed;
+  auto fail = [&failed](rt::ErrorCode cause, const std::string& label) {
+    auto it = std::find_if(failed.begin(), failed.end(),
+                           [cause](const auto& f) { return f.first == cause; });
+    if (it == failed.end()) it = failed.insert(failed.end(), {cause, {}});
+    it->second += (it->second.empty() ? "" : ", ") + label;
+  };
   for (rt::FileManager* m : managers) {
-    if (!OpenToWrite(*m, &failed_)) return;
-    opened_.push_back(m);
+    if (m->TryOpen() != rt::Status::Ok) {
+      const rt::ErrorCode cause = rt::errorCode();
+      fail(cause, m->label());
+      m->RaiseError(rt::failureMessage(cause));
+    } else if (m->keyedFile()->isReadOnly()) {
+      fail(m->readOnlyCause(), m->label());
+      held.push_back(m);
+      m->CloseFile();
+    } else {
+      opened_.push_back(m);
+    }
   }
-  ok_ = true;
+  if (!held.empty()) rt::reportNotWritable(held, notDone);
+  ok_ = failed.empty();
+  for (const auto& [cause, names] : failed)
+    failed_ += (failed_.empty() ? "" : "; ") + names + ": " + std::string(rt::errorCodeText(cause));
+  if (ok_) return;
+  for (rt::FileManager* m : opened_) m->CloseFile();
+  opened_.clear();
 }
 
 OpenedFiles::~OpenedFiles() {

@@ -190,15 +190,15 @@ bool OpenToWrite(rt::FileManager& m, std::string* why = nullptr);
 // The files a run writes to, opened for it and closed after it (a file that other windows hold
 // stays open for them). A file that cannot be opened, or that another program holds so that it
 // opens here for reading only, is reported and the run must not start: ok() is false and
-// nothing has been touched.
+// nothing has been touched. The files held are named in one message, which says `notDone`.
 class OpenedFiles {
  public:
-  explicit OpenedFiles(std::initializer_list<rt::FileManager*> managers);
+  OpenedFiles(std::initializer_list<rt::FileManager*> managers, std::string_view notDone);
   ~OpenedFiles();
   OpenedFiles(const OpenedFiles&) = delete;
   OpenedFiles& operator=(const OpenedFiles&) = delete;
   bool ok() const { return ok_; }
-  // The file that could not be opened for writing and why ("Web Pages: Disk full").
+  // The files that could not be opened for writing and why ("WebPages, WPLinks: Disk full").
   const std::string& failed() const { return failed_; }
 
  private:

@@ -349,8 +349,9 @@ void ReadDomainPages() {
     // A file that cannot be written (tarnwick holds it, the disk is full, ...) stops the run
     // with one message before anything is written, rather than a refusal per page.
     const auto& d = pagereading::PageDetailFiles();
-    pagereading::OpenedFiles writable{DomainsManager, WebPagesManager, *d[0].manager, *d[1].manager,
-                                      *d[2].manager,  *d[3].manager,   *d[4].manager};
+    pagereading::OpenedFiles writable({DomainsManager, WebPagesManager, *d[0].manager,
+                                       *d[1].manager, *d[2].manager, *d[3].manager, *d[4].manager},
+                                      "The pages were not read; nothing was changed.");
     if (!writable.ok()) {
       statustext = "The pages were not read (" + writable.failed() + ").";
       redraw.now();

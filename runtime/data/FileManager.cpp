@@ -24,24 +24,46 @@ AccessNotice::AccessNotice() {
   ++depth_;
 }
 
-AccessNotice::~AccessNotice() {
-  if (--depth_ > 0 || held_.empty()) return;
-  std::vector<FileManager*> held;
-  held.swap(held_);
-  // One message per cause, in the order the causes came, naming every file it made read-only.
+namespace {
+
+// The files by the notice of why each opens for reading only, in the order the causes came.
+std::vector<std::pair<MessageId, std::vector<FileManager*>>> byNotice(
+    const std::vector<FileManager*>& files) {
   std::vector<std::pair<MessageId, std::vector<FileManager*>>> causes;
-  for (FileManager* fm : held) {
+  for (FileManager* fm : files) {
     auto it = std::find_if(causes.begin(), causes.end(),
                            [&](const auto& c) { return c.first == fm->readOnlyNotice(); });
     if (it == causes.end()) it = causes.insert(causes.end(), {fm->readOnlyNotice(), {}});
     it->second.push_back(fm);
   }
-  for (const auto& [id, files] : causes) {
-    std::string names;
-    for (const FileManager* fm : files) names += (names.empty() ? "" : ", ") + fm->label();
+  return causes;
+}
+
+std::string labels(const std::vector<FileManager*>& files) {
+  std::string names;
+  for (const FileManager* fm : files) names += (names.empty() ? "" : ", ") + fm->label();
+  return names;
+}
+
+}  // namespace
+
+AccessNotice::~AccessNotice() {
+  if (--depth_ > 0 || held_.empty()) return;
+  std::vector<FileManager*> held;
+  held.swap(held_);
+  // One message per cause, naming every file it made read-only.
+  for (const auto& [id, files] : byNotice(held)) {
     MessageValues v = files.front()->valuesFor({}, {});
-    v.file = names;
+    v.file = labels(files);
     files.front()->ShowError(id, v);
+  }
+}
+
+void reportNotWritable(const std::vector<FileManager*>& files, std::string_view notDone) {
+  for (const auto& [id, held] : byNotice(files)) {
+    MessageValues v = errorValues(labels(held), errors());
+    v.message = std::string(notDone);
+    reportRefusal(id, v);
   }
 }
 

@@ -177,6 +177,10 @@ class AccessNotice {
   static std::vector<FileManager*> held_;
 };
 
+// Tells that work writing to these files was not done because each opens here for reading
+// only: one message per cause, naming every file of it, `notDone` saying what was not done.
+void reportNotWritable(const std::vector<FileManager*>& files, std::string_view notDone);
+
 // Reads the text of a record's field as the number an auto-numbered key counts with:
 // leading blanks, an optional sign and digits; anything else counts as 0.
 std::int64_t autoNumberValue(const FieldDesc& field, const void* record);

@@ -152,6 +152,20 @@ Answer reportFileFailure(std::string_view file, const ErrorState& error) {
   return reportMessage(failureMessage(error.code), v);
 }
 
+Answer reportRefusal(MessageId notice, const MessageValues& values) {
+  const char* text =
+      "In use by another program: %File.|%Message|Close them in the other "
+      "program, then try again.";
+  if (notice == MessageId::ReadOnlyPlace)
+    text = "Read-only: %File.|%Message|Allow writing to them, then try again.";
+  else if (notice == MessageId::DiskFull)
+    text =
+        "The disk is full: %File cannot be written.|%Message|Free some space on the disk, "
+        "then try again.";
+  const MessageEntry& e = messageEntry(notice);
+  return errorReporter().report({notice, e.caption, expandMessage(text, values), e.buttons});
+}
+
 Answer reportMessage(MessageId id, const MessageValues& values) {
   const MessageEntry& e = messageEntry(id);
   ReportedMessage m{id, e.caption, expandMessage(e.text, values), e.buttons};

@@ -53,4 +53,9 @@ std::string expandMessage(std::string_view text, const MessageValues& values);
 // Builds the message of an id from the table and hands it to the reporter in use.
 Answer reportMessage(MessageId id, const MessageValues& values);
 
+// The notice of files opened for reading only (AccessDenied, ReadOnlyPlace, DiskFull) when
+// they kept a piece of work from being done: %File names them, %Message says what was not
+// done, and the advice is for several files.
+Answer reportRefusal(MessageId notice, const MessageValues& values);
+
 }  // namespace rt

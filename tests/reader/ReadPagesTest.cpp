@@ -463,6 +463,28 @@ TEST_F(ReadPagesTest, AFileAnotherProgramHoldsStopsTheRunBeforeAnythingIsWritten
   EXPECT_TRUE(pages().empty());
 }
 
+// The files the other program holds are all named in one box, which says nothing was read.
+TEST_F(ReadPagesTest, EveryFileAnotherProgramHoldsIsNamedOnce) {
+  writePage("site/index.htm", kHome);
+  for (rt::FileManager* m : {DomainsManager, WebPagesManager, WPMetaManager}) {
+    ASSERT_EQ(m->TryOpen(), rt::Status::Ok);  // made, so the other program can hold it
+    m->CloseFile();
+  }
+  rt::testing::OtherProgram other({"DOMAINS", "WEBPAGES", "WPMETA"}, "lock");
+  ASSERT_TRUE(other.holding());
+  shown().clear();
+  EXPECT_EQ(go(kDomain, "site"), (std::vector<Shown>{kConfirm}));
+  ASSERT_EQ(shown().messages.size(), 1u);
+  EXPECT_EQ(shown().messages[0].id, rt::MessageId::AccessDenied);
+  EXPECT_EQ(shown().messages[0].text,
+            "In use by another program: Domains, WebPages, WPMeta.|The pages were not read; "
+            "nothing was changed.|Close them in the other program, then try again.");
+  EXPECT_EQ(driver.text(window, cStatus),
+            "The pages were not read (Domains, WebPages, WPMeta: In use by another program).");
+  EXPECT_EQ(domains(), 0);
+  EXPECT_TRUE(pages().empty());
+}
+
 // The reader and the page form's parser store the same details for the same files.
 TEST_F(ReadPagesTest, DetailCountsEqualThoseOfThePageParser) {
   std::vector<std::string> mixed = kHome;
