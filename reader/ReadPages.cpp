@@ -139,7 +139,10 @@ class ReadPagesWindow : public rt::WindowController {
       RefreshItems();
     } else if (control() == cGo) {
       UpdateItemValues();
+      // The window's events wait until the run ends: it shows that it takes no input.
+      takeInput(false);
       ReadDomainPages();
+      takeInput(true);
       RefreshItems();
       window()->selectControl(cClose);
     }
@@ -153,6 +156,11 @@ class ReadPagesWindow : public rt::WindowController {
   }
 
  private:
+  void takeInput(bool on) {
+    for (int c : {cDomain, cLocalDir, cSubDir, cGo, cOk, cClose, cHelp})
+      window()->setEnabled(c, on);
+  }
+
   // The domain's own local directory when the domain is known. Domains is open for the
   // look-up only, so that an idle reader holds no file another program may want to write.
   static void defaultDirectory() {

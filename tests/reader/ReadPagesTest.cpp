@@ -409,6 +409,36 @@ TEST_F(ReadPagesTest, ARunWhosePagesWereNotStoredDoesNotSayItIsDone) {
   EXPECT_TRUE(pages().empty());
 }
 
+// While a run reads, the window takes no input and shows it; after it, the focus is on Close.
+TEST_F(ReadPagesTest, TheWindowIsDisabledWhileARunReads) {
+  for (const char* name : {"a.htm", "b.htm", "c.htm"})
+    writePage(std::string("site/") + name, kHome);
+  constexpr int inputs[] = {cDomain, cLocalDir, cSubDir, cGo, cOk, cClose, cHelp};
+  int sampled = 0;
+  std::vector<int> live;
+  open();
+  const auto watch = duringRun([&] {
+    if (htmlfilename.blank()) return;
+    ++sampled;
+    for (int c : inputs)
+      if (window->enabled(c)) live.push_back(c);
+  });
+  ASSERT_EQ(driver.focusedControl(), cDomain);
+  ASSERT_TRUE(driver.typeKeys(kDomain));
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  ASSERT_EQ(driver.focusedControl(), cLocalDir);
+  ASSERT_TRUE(driver.typeKeys("site"));
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  ASSERT_EQ(go(nullptr, nullptr, nullptr).size(), 3u);
+  EXPECT_GT(sampled, 0);
+  EXPECT_TRUE(live.empty()) << "first enabled while reading: " << (live.empty() ? 0 : live[0]);
+  for (int c : inputs) EXPECT_TRUE(window->enabled(c)) << c;
+  EXPECT_EQ(pages().size(), 3u);
+  ASSERT_EQ(driver.focusedControl(), cClose);
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Space));
+  EXPECT_TRUE(driver.waitForClose("readpages"));
+}
+
 // The lock probe of the data tests, built beside this program, as another program asking to
 // write one file: 0 when it may, 1 when it is refused.
 int otherProgramWrites(const std::string& diskName) {
