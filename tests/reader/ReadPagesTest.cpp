@@ -388,6 +388,19 @@ TEST_F(ReadPagesTest, PathsLongerThanTheirFieldsAreCutAndClashesAreTold) {
   EXPECT_EQ(counts(cut(web(second))), (Counts{1, 0, 0, 0, 0}));
 }
 
+// The page-path key ignores case: of two names that differ only in it, one page is stored.
+TEST_F(ReadPagesTest, NamesThatDifferOnlyInCaseAreOnePageAndTheOtherIsTold) {
+  writePage("site/Walks.htm", {"<TITLE>W</TITLE>"});
+  writePage("site/walks.htm", {"<TITLE>w</TITLE>"});
+  const std::vector<Shown> said = go(kDomain, "site");
+  ASSERT_EQ(said.size(), 3u);
+  EXPECT_EQ(
+      said[2].text.rfind("HTML file read ended: 2 files found, 1 page stored.|Not stored:|", 0), 0u)
+      << said[2].text;
+  EXPECT_NE(said[2].text.find(" but for case"), std::string::npos) << said[2].text;
+  EXPECT_EQ(pages().size(), 1u);
+}
+
 // A group of pages whose commit fails is not stored, and the closing word says so.
 TEST_F(ReadPagesTest, ARunWhosePagesWereNotStoredDoesNotSayItIsDone) {
   struct FailingCommits : rt::CommitObserver {
