@@ -1096,9 +1096,12 @@ void Window::placeAt(std::string_view section) {
     const QSize start = top->testAttribute(Qt::WA_Resized) ? top->size() : top->sizeHint();
     top->resize(start.boundedTo(room).expandedTo(top->minimumSizeHint()));
   }
-  if (x && y) {
-    if (auto at = reachablePosition(QRect(QPoint(*x, *y), top->size()), areas)) top->move(*at);
-  }
+  std::optional<QPoint> at;
+  if (x && y) at = reachablePosition(QRect(QPoint(*x, *y), top->size()), areas);
+  if (at)
+    top->move(*at);
+  else if (!sub_)
+    placeCentred(top);
   if (!section.empty() && clipped(iniGet(section, "Maximize", "No")) == "Yes")
     top->setWindowState(top->windowState() | Qt::WindowMaximized);
 }

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <cstdlib>
 
 #include "UiFixture.h"
 #include "runtime/ui/IniAccess.h"
@@ -33,6 +34,28 @@ class Positions : public UiTest {
     return driver.waitForWindow("notice");
   }
   static QRect screen() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+  rt::Window* openFrame(const QRect& at) {
+    driver.start([] {
+      rt::WindowDesc d;
+      d.kind = rt::WindowKind::MdiFrame;
+      d.title = "Frame";
+      Recorder frame(d, "Frame");
+      frame.setPositionSection({});
+      frame.Run();
+    });
+    rt::Window* frame = driver.waitForWindow("Frame");
+    if (!frame) return nullptr;
+    frame->topLevel()->setGeometry(at);
+    driver.waitUntil([&] { return frame->mdiArea()->viewport()->height() < at.height(); });
+    return frame;
+  }
+  void closeAll(std::initializer_list<rt::Window*> windows) {
+    for (rt::Window* w : windows) {
+      const std::string name = w->procedure();
+      driver.close(w);
+      ASSERT_TRUE(driver.waitForClose(name));
+    }
+  }
 
   QTemporaryDir dir;
 };
@@ -156,6 +179,40 @@ TEST_F(Positions, FormTallerThanTheFramesClientAreaFitsIt) {
   ASSERT_TRUE(driver.waitForClose("notice"));
   driver.close(frame);
   ASSERT_TRUE(driver.waitForClose("Frame"));
+}
+
+TEST_F(Positions, UnkeptWindowOpensCentredOnTheFrameWhollyOnTheScreen) {
+  const QRect s = screen();
+  const struct {
+    const char* what;
+    QRect frame;  // empty: no frame open
+    QSize size;
+  } cases[] = {
+      {"over the frame", {s.left() + 60, s.top() + 40, 500, 400}, {300, 200}},
+      {"frame low on the left", {s.left() - 150, s.bottom() - 120, 500, 400}, {300, 200}},
+      {"without a frame", {}, {300, 200}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    rt::iniPut("notice", {{"XPos", ""}, {"YPos", ""}, {"Width", ""}, {"Height", ""}});
+    rt::Window* frame = c.frame.isEmpty() ? nullptr : openFrame(c.frame);
+    rt::WindowDesc d = simpleWindow("Reminder", rt::WindowKind::Plain);
+    d.width = c.size.width();
+    d.height = c.size.height();
+    rt::Window* w = openNotice(d);
+    ASSERT_NE(w, nullptr);
+    const QRect at = w->topLevel()->frameGeometry();
+    EXPECT_TRUE(s.contains(at)) << at.x() << "," << at.y();
+    const QRect over = frame ? frame->topLevel()->frameGeometry() : s;
+    if (s.contains(over)) {  // within the window manager's borders
+      EXPECT_LE(std::abs(at.center().x() - over.center().x()), 2);
+      EXPECT_LE(std::abs(at.center().y() - over.center().y()), 2);
+    }
+    if (frame)
+      closeAll({w, frame});
+    else
+      closeAll({w});
+  }
 }
 
 TEST_F(Positions, PositionOffEveryScreenIsIgnored) {
