@@ -1085,8 +1085,14 @@ void Window::placeAt(std::string_view section) {
   };
   const auto x = num("XPos"), y = num("YPos"), w = num("Width"), h = num("Height");
   const bool kept = w && h && *w > 0 && *h > 0;
-  if (kept) {
-    top->resize(*w, *h);
+  if (kept && !areas.empty()) {
+    // A kept size is pulled back into the area, as a kept place is: the frame's client area
+    // for a child, the screen it was on for the others.
+    QRect room = areas.front();
+    if (x && y)
+      for (const QRect& a : areas)
+        if (a.contains(*x, *y)) room = a;
+    top->resize(QSize(*w, *h).boundedTo(room.size()).expandedTo(top->minimumSizeHint()));
   } else if (!sub_ && !areas.empty()) {
     // A first start fits the screen with room for the window manager's frame; a form over
     // the frame fits the frame's client area.

@@ -215,6 +215,25 @@ TEST_F(Positions, UnkeptWindowOpensCentredOnTheFrameWhollyOnTheScreen) {
   }
 }
 
+// The sizes a browse keeps are pulled back into the frame (or the screen), and what is
+// written back at closing is the size it had.
+TEST_F(Positions, KeptSizeTooLargeIsPulledBackToFit) {
+  rt::Window* frame = openFrame({screen().left() + 20, screen().top() + 20, 600, 450});
+  ASSERT_NE(frame, nullptr);
+  for (rt::WindowKind kind : {rt::WindowKind::MdiChild, rt::WindowKind::Dialog}) {
+    rt::iniPut("notice", {{"XPos", "10"}, {"YPos", "10"}, {"Width", "30000"}, {"Height", "30000"}});
+    rt::Window* w = openNotice(simpleWindow("Reminder", kind));
+    ASSERT_NE(w, nullptr);
+    const QSize room =
+        kind == rt::WindowKind::MdiChild ? frame->mdiArea()->size() : screen().size();
+    EXPECT_LE(w->topLevel()->width(), room.width()) << static_cast<int>(kind);
+    EXPECT_LE(w->topLevel()->height(), room.height()) << static_cast<int>(kind);
+    closeAll({w});
+    EXPECT_EQ(iniText().find("30000"), std::string::npos) << iniText();
+  }
+  closeAll({frame});
+}
+
 TEST_F(Positions, PositionOffEveryScreenIsIgnored) {
   rt::iniPut("notice", "XPos", "9000");
   rt::iniPut("notice", "YPos", "7000");
