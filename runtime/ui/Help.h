@@ -7,6 +7,7 @@
 #include <string_view>
 
 class QTextBrowser;
+class QWidget;
 
 namespace rt {
 
@@ -15,7 +16,11 @@ namespace rt {
 void setHelpBook(std::function<QString(std::string_view procedure)> pageOf);
 // Shows the page in the help window (one window, reused); nothing without a help book.
 void showHelp(std::string_view procedure = {});
-QTextBrowser* helpWindow();  // the open help window, or nullptr
+// The help window (at its contents when it was not open) with the focus in its search
+// field, which narrows the book's index to the topics holding the words typed.
+void showHelpSearch();
+QWidget* helpWindow();        // the open help window, or nullptr
+QTextBrowser* helpBrowser();  // its page, or nullptr
 
 enum class EditAction { Cut, Copy, Paste };
 // The clipboard actions of the frame's Edit menu, on the control that has the focus.
