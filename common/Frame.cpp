@@ -155,7 +155,10 @@ void FrameController::Perform(const Item& i) {
       RefreshItems();
       break;
     case Act::Help:
-      rt::showHelp();
+      rt::showHelp(i.target);
+      break;
+    case Act::HelpSearch:
+      rt::showHelpSearch();
       break;
     case Act::Document:
       openDocument(i.target);

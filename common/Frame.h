@@ -22,8 +22,9 @@ enum class Act {
   Tile,
   Cascade,
   Arrange,
-  Help,      // the contents of the help book
-  Document,  // a shipped document handed to the desktop's opener
+  Help,        // the help book's page `target`; "": its contents
+  HelpSearch,  // the help book with the focus in its search field
+  Document,    // a shipped document handed to the desktop's opener
 };
 
 struct Item {

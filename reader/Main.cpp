@@ -28,8 +28,8 @@ const frame::Item kItems[] = {
     {-22, "&Window", "&Arrange Icons", "", "", Act::Arrange, "", nullptr},
     {item::Contents, kHelp, "&Contents", "", "", Act::Run,
      "winhelp.exe -i SondrelProgram tarnwick.hlp", nullptr},
-    {-31, kHelp, "&Search for Help On...", "", "", Act::Help, "", nullptr},
-    {-32, kHelp, "&How to Use Help", "", "", Act::Help, "", nullptr},
+    {-31, kHelp, "&Search for Help On...", "", "", Act::HelpSearch, "", nullptr},
+    {-32, kHelp, "&How to Use Help", "", "", Act::Help, "usinghelp", nullptr},
     {item::About, kHelp, "About Tarnwick", "", "", Act::Start, "splash", nullptr},
 };
 

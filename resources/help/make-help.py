@@ -106,6 +106,21 @@ def listing(name, title, what, caller):
 
 # ---- tarnwick ----------------------------------------------------------------------------
 
+def using_help():
+    """The page behind the Help menu's "How to Use Help"."""
+    return Page("usinghelp", "How to Use Help", [
+        "This book has a page for every window of the program. " + F1 + " \"Contents\" in "
+        "the Help menu opens the list of all pages.",
+        "Underlined words are links: click one to go to that page. Every page starts with a "
+        "link back to the contents.",
+        "The list at the left is the index of the book. Type a word into the field \"Search "
+        "for:\" (\"Search for Help On...\" in the Help menu puts you there) and the list keeps "
+        "only the topics whose title or text holds every word you typed. Press Enter to open "
+        "the first of them, or move to the list with Tab and open a topic with Enter or a "
+        "double-click.",
+        "Press Escape to close the help window."])
+
+
 TARNWICK = [
     ("Getting started", [
         Page("Main", "Tarnwick Main Menu",
@@ -571,6 +586,9 @@ TARNWICK = [
              [("Check and Repair", "Checks and repairs every data file."),
               ("Close", "Ends the utility.")]),
     ]),
+    ("Using the help", [
+        using_help(),
+    ]),
 ]
 
 # ---- sondrel -----------------------------------------------------------------------------
@@ -662,6 +680,9 @@ SONDREL = [
                        [("Script Line 1: to 40:", "Lines may extend beyond width of field on "
                          "screen. Just use your right arrow (in field) to scroll, or \"end "
                          "key\" to jump,  to end of line.")]),
+    ]),
+    ("Using the help", [
+        using_help(),
     ]),
 ]
 

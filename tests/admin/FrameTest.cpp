@@ -1,7 +1,9 @@
 // The frame: first run, settings kept between runs, menu availability, the launcher's check
 // item, toolbar forwarding, key rebuilds and the way out.
+#include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QTextBrowser>
@@ -380,6 +382,31 @@ TEST_F(FrameTest, HelpMenuOpensTheHelpBooksContents) {
   driver.pickMenu(frame, -47);
   ASSERT_NE(rt::helpWindow(), nullptr);
   EXPECT_TRUE(rt::helpBrowser()->source().toString().contains("index.html"));
+  exitProgram();
+}
+
+// Each item of the Help menu opens its own thing; Escape closes the help again.
+TEST_F(FrameTest, HelpMenuItemsOpenContentsSearchAndUsingTheHelp) {
+  ASSERT_NE(startProgram(), nullptr);
+  const struct {
+    int item;
+    const char* page;
+    bool searching;  // the keys go to the search field
+  } cases[] = {
+      {-47, "index.html", false}, {-48, "index.html", true}, {-49, "usinghelp.html", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.item);
+    ASSERT_TRUE(driver.pickMenu(frame, c.item));
+    ASSERT_TRUE(driver.waitUntil([] {
+      return rt::helpWindow() && QApplication::focusWidget() &&
+             QApplication::focusWidget()->window() == rt::helpWindow();
+    }));
+    EXPECT_TRUE(rt::helpBrowser()->source().toString().endsWith(c.page))
+        << rt::helpBrowser()->source().toString().toStdString();
+    EXPECT_EQ(qobject_cast<QLineEdit*>(driver.focusWidget()) != nullptr, c.searching);
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Escape));
+    ASSERT_TRUE(driver.waitUntil([] { return rt::helpWindow() == nullptr; }));
+  }
   exitProgram();
 }
 
