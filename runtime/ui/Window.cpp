@@ -17,6 +17,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -938,11 +939,50 @@ void Window::arrangeIcons() {
   }
 }
 
+namespace {
+// A brush of the picture itself repeats it in tiles once the frame outgrows it: the brush is
+// the picture scaled over the whole client area instead, centred, made again at each resize.
+class BackgroundPicture : public QObject {
+ public:
+  BackgroundPicture(QMdiArea* area, QImage picture)
+      : QObject(area), area_(area), picture_(std::move(picture)) {
+    setObjectName(kName);
+    area->viewport()->installEventFilter(this);
+    fit();
+  }
+  static constexpr char kName[] = "backgroundPicture";
+
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Resize) fit();
+    return false;
+  }
+
+ private:
+  void fit() {
+    const QSize size = area_->viewport()->size();
+    if (size.isEmpty()) return;
+    const QImage scaled =
+        picture_.scaled(size, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    QImage canvas(size, QImage::Format_RGB32);
+    {
+      QPainter p(&canvas);
+      p.drawImage((size.width() - scaled.width()) / 2, (size.height() - scaled.height()) / 2,
+                  scaled);
+    }
+    area_->setBackground(QBrush(canvas));
+  }
+
+  QMdiArea* area_;
+  QImage picture_;
+};
+}  // namespace
+
 bool Window::setBackground(std::string_view jpegFile) {
   if (!area_) return false;
-  const QImage img = loadPicture(clipped(jpegFile));
+  QImage img = loadPicture(clipped(jpegFile));
   hasBackground_ = !img.isNull();
-  if (hasBackground_) area_->setBackground(QBrush(img));
+  delete area_->findChild<QObject*>(BackgroundPicture::kName, Qt::FindDirectChildrenOnly);
+  if (hasBackground_) new BackgroundPicture(area_, std::move(img));
   return hasBackground_;
 }
 

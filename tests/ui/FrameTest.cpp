@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <cstdio>
+#include <optional>
 
 extern "C" {
 #include <jpeglib.h>
@@ -142,6 +143,27 @@ class Frame : public UiTest {
   QTemporaryDir dir;
   std::shared_ptr<std::vector<rt::Event>> frameLog = std::make_shared<std::vector<rt::Event>>();
 };
+
+// Across a maximised frame the picture is there once, not as tiles of its own size.
+TEST_F(Frame, BackgroundIsDrawnOnceOverTheWholeArea) {
+  rt::Window* f = openFrame();
+  ASSERT_NE(f, nullptr);
+  f->topLevel()->showMaximized();
+  QWidget* area = f->mdiArea()->viewport();
+  ASSERT_TRUE(driver.waitUntil([&] { return area->width() > 200; }));
+  driver.pump();
+  const QImage shown = area->grab().toImage();
+  int changes = 0;  // from red to blue or back, along the middle line
+  std::optional<bool> wasRed;
+  for (int x = 0, y = shown.height() / 2; x < shown.width(); ++x) {
+    const QRgb p = shown.pixel(x, y);
+    const bool red = qRed(p) > 150 && qBlue(p)<100, blue = qBlue(p)> 150 && qRed(p) < 100;
+    if (!red && !blue) continue;  // the seam between the halves
+    if (wasRed && *wasRed != red) ++changes;
+    wasRed = red;
+  }
+  EXPECT_EQ(changes, 1) << "width " << shown.width();
+}
 
 TEST_F(Frame, MenusCarryTheirStates) {
   rt::Window* f = openFrame();
