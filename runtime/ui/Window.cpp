@@ -1133,6 +1133,10 @@ void Window::placeAt(std::string_view section) {
       for (const QRect& a : areas)
         if (a.contains(*x, *y)) room = a;
     top->resize(QSize(*w, *h).boundedTo(room.size()).expandedTo(top->minimumSizeHint()));
+  } else if (sub_ && desc_.width > 0 && desc_.height > 0) {
+    // The area sizes a new child to what its layout needs; a designed size is the child's.
+    const QSize decoration = sub_->sizeHint() - body_->sizeHint();
+    sub_->resize((QSize(desc_.width, desc_.height) + decoration).boundedTo(areas.front().size()));
   } else if (!sub_ && !areas.empty()) {
     // A first start fits the screen with room for the window manager's frame; a form over
     // the frame fits the frame's client area.

@@ -234,6 +234,26 @@ TEST_F(Positions, KeptSizeTooLargeIsPulledBackToFit) {
   closeAll({frame});
 }
 
+// A child with a designed size opens at it, as far as the frame's client area has room.
+TEST_F(Positions, ChildOpensAtItsDesignedSizeWithinTheFrame) {
+  rt::Window* frame = openFrame({screen().left() + 20, screen().top() + 20, 600, 450});
+  ASSERT_NE(frame, nullptr);
+  for (const QSize designed : {QSize(450, 300), QSize(900, 700)}) {
+    rt::WindowDesc d = simpleWindow("Reminder", rt::WindowKind::MdiChild);
+    d.width = designed.width();
+    d.height = designed.height();
+    rt::Window* w = openNotice(d);
+    ASSERT_NE(w, nullptr);
+    const QRect room = frame->mdiArea()->viewport()->rect();
+    EXPECT_TRUE(room.contains(w->topLevel()->geometry())) << designed.width();
+    if (designed.width() < room.width() && designed.height() < room.height()) {
+      EXPECT_EQ(w->widget()->size(), designed);
+    }
+    closeAll({w});
+  }
+  closeAll({frame});
+}
+
 TEST_F(Positions, PositionOffEveryScreenIsIgnored) {
   rt::iniPut("notice", "XPos", "9000");
   rt::iniPut("notice", "YPos", "7000");
