@@ -88,6 +88,8 @@ const rt::WindowTable& browseTable() {
 class QuickViewBrowse : public rt::TableBrowse {
  public:
   QuickViewBrowse() : TableBrowse(browseTable()) {
+    desc().width = 800;  // as designed: room for the list's first columns
+    desc().height = 440;
     addAlertKey(rt::key::Insert);
     addAlertKey(rt::key::Delete);
   }

@@ -1,6 +1,7 @@
 // QuickView over real data files: every page by page name, the keys that would add or
 // delete, the form's five detail lists and the placeholder page it removes on close.
 #include <QAbstractItemView>
+#include <QMdiArea>
 
 #include "DomainsTestFixture.h"
 #include "ProgramFixture.h"
@@ -235,6 +236,26 @@ TEST_F(QuickViewKeys, F8OpensQuickViewOnAThreadOfItsOwnAndEscapeClosesIt) {
   EXPECT_NE(w->thread(), programThread);
   EXPECT_EQ(rt::requestedStack(w->thread()), kSmallStack);
   EXPECT_EQ(driver.focusWindow(), w);
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Escape));
+  EXPECT_TRUE(driver.waitForClose("BrowseWebPages2"));
+  exitProgram();
+}
+
+// At its designed size inside the frame, not at the least its layout needs.
+TEST_F(QuickViewKeys, F8OpensAtItsDesignedSizeWithinTheFrame) {
+  ASSERT_NE(startProgram(), nullptr);
+  passSplash();
+  driver.activate(frame);
+  ASSERT_TRUE(driver.hitKey(Qt::Key_F8));
+  rt::Window* w = driver.waitForWindow("BrowseWebPages2");
+  ASSERT_TRUE(w);
+  driver.pump();
+  const QRect room = frame->mdiArea()->viewport()->rect();
+  EXPECT_TRUE(room.contains(w->topLevel()->geometry()));
+  const QSize designed(w->desc().width, w->desc().height);
+  ASSERT_FALSE(designed.isEmpty());
+  const QSize decoration = w->topLevel()->size() - w->widget()->size();
+  EXPECT_EQ(w->widget()->size(), designed.boundedTo(room.size() - decoration));
   ASSERT_TRUE(driver.hitKey(Qt::Key_Escape));
   EXPECT_TRUE(driver.waitForClose("BrowseWebPages2"));
   exitProgram();
