@@ -14,7 +14,7 @@ TW_PACKAGES=(
   libjpeg62-turbo-dev
   libqt6svg6
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-liberation2 poppler-utils
+  fonts-liberation2 poppler-utils python3
   xvfb xauth
 )
 

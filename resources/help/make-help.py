@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
 """Writes the two help books (tarnwick/ and sondrel/) from the page texts below.
 
-Run by hand after changing a text and commit the output; the build only compiles the pages.
-A page is named after the window procedure it describes; F1 and the "Help" buttons open it.
+The build runs it: `make-help.py OUTDIR` writes the books under OUTDIR, `make-help.py --list`
+names the files it writes. A page is named after the window procedure it describes; F1 and
+the "Help" buttons open it.
 """
 import html
 import os
-
-HERE = os.path.dirname(os.path.abspath(__file__))
+import sys
 
 F1 = "Press F1 or the Help button in any window to open its page of this book."
 REPORT = ("While the records are read a window titled \"Progress...\" shows how far the "
@@ -731,12 +731,14 @@ def render(page, book, known):
     return document(label(page.title), "".join(out))
 
 
-def write_book(folder, book, sections):
-    path = os.path.join(HERE, folder)
+def book_files(folder, sections):
+    names = [p.name for _, pages in sections for p in pages]
+    return [f"{folder}/{n}.html" for n in names + ["index"]] + [f"{folder}/aliases.txt"]
+
+
+def write_book(out, folder, book, sections):
+    path = os.path.join(out, folder)
     os.makedirs(path, exist_ok=True)
-    for old in os.listdir(path):
-        if old.endswith(".html"):
-            os.remove(os.path.join(path, old))
     known = {p.name: p.title for _, pages in sections for p in pages}
     aliases = []  # procedures that open another procedure's page
     contents = [f"<h1>{esc(book)} help</h1>\n", f"<p>{esc(F1)}</p>\n"]
@@ -754,5 +756,12 @@ def write_book(folder, book, sections):
         f.write("".join(sorted(aliases)))
 
 
-write_book("tarnwick", "Tarnwick", TARNWICK)
-write_book("sondrel", "Sondrel", SONDREL)
+BOOKS = [("tarnwick", "Tarnwick", TARNWICK), ("sondrel", "Sondrel", SONDREL)]
+
+if len(sys.argv) != 2:
+    sys.exit("usage: make-help.py OUTDIR | --list")
+if sys.argv[1] == "--list":
+    print(";".join(f for folder, _, sections in BOOKS for f in book_files(folder, sections)))
+else:
+    for folder, book, sections in BOOKS:
+        write_book(sys.argv[1], folder, book, sections)
