@@ -293,6 +293,13 @@ QWidget* Window::makeWidget(Control& c) {
   if (!d.tip.empty()) w->setToolTip(qtText(d.tip));
   if (d.width > 0) w->setMinimumWidth(d.width);
   if (d.height > 0) w->setMinimumHeight(d.height);
+  // A field the program only shows is no stop for Tab, and is drawn as not for typing in.
+  if (d.readOnly && (d.kind == ControlKind::Entry || d.kind == ControlKind::Text)) {
+    w->setFocusPolicy(Qt::ClickFocus);
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Base, pal.color(QPalette::Window));
+    w->setPalette(pal);
+  }
   w->setObjectName(QString::number(d.number));
   watch(w);
   c.adapter->attach(*this, c);

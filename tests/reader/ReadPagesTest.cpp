@@ -25,8 +25,8 @@
 
 namespace {
 
-constexpr int cDomain = 5, cLocalDir = 9, cSubDir = 13, cFileCount = 21, cStatus = 22, cCount = 23,
-              cGo = 24, cOk = 25, cClose = 26, cHelp = 27;
+constexpr int cDomain = 5, cLocalDir = 9, cSubDir = 13, cReading = 19, cFileCount = 21,
+              cStatus = 22, cCount = 23, cGo = 24, cOk = 25, cClose = 26, cHelp = 27;
 constexpr char kDomain[] = "tarnwalks.example";
 
 const std::vector<std::string> kHome = {
@@ -256,6 +256,31 @@ TEST_F(ReadPagesTest, SecondRunReplacesTheDetailsAndKeepsOnePagePerPath) {
   EXPECT_EQ(driver.text(window, cLocalDir), "");
   ASSERT_TRUE(driver.type(window, cDomain, kDomain));
   EXPECT_EQ(driver.text(window, cLocalDir), "site");
+}
+
+// The keyboard alone, as the steps on the window say: the fields that only show the run are
+// passed over.
+TEST_F(ReadPagesTest, TabTabSpaceFromTheLocalDirectoryPressesGo) {
+  writePage("site/index.htm", kHome);
+  open();
+  ASSERT_EQ(driver.focusedControl(), cDomain);
+  ASSERT_TRUE(driver.typeKeys(kDomain));
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  ASSERT_EQ(driver.focusedControl(), cLocalDir);
+  ASSERT_TRUE(driver.typeKeys("site"));
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  EXPECT_EQ(driver.focusedControl(), cGo);
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Space));
+  QMessageBox* box = driver.waitForMessageBox();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(driver.messageCaption(box), kConfirm.caption);
+  ASSERT_TRUE(driver.answer("No"));
+  driver.pump();
+  // Drawn apart from the fields that take typing.
+  const QColor typed = window->control(cLocalDir)->palette().color(QPalette::Base);
+  for (int shown : {cReading, cFileCount, cStatus, cCount})
+    EXPECT_NE(window->control(shown)->palette().color(QPalette::Base), typed) << shown;
 }
 
 TEST_F(ReadPagesTest, SubDirectoryPagesAreNamedAndFoundUnderIt) {
