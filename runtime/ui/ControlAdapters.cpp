@@ -199,7 +199,13 @@ class EntryAdapter : public ControlAdapter {
     return c.shown.read(static_cast<QLineEdit*>(c.widget)->text());
   }
   void setText(Window&, Control& c, std::string_view t) const override {
-    static_cast<QLineEdit*>(c.widget)->setText(c.shown.show(t));
+    auto* e = static_cast<QLineEdit*>(c.widget);
+    // The user's Tab may arrive before the program fills the field (an accepted field
+    // before it fills this one): the new text stays selected, so typing replaces it.
+    const bool selected =
+        e->hasFocus() && !c.edited && (e->text().isEmpty() || e->selectedText() == e->text());
+    e->setText(c.shown.show(t));
+    if (selected) e->selectAll();
   }
   Value value(const Window& w, const Control& c) const override {
     const std::string t = text(w, c);

@@ -283,6 +283,22 @@ TEST_F(ReadPagesTest, TabTabSpaceFromTheLocalDirectoryPressesGo) {
     EXPECT_NE(window->control(shown)->palette().color(QPalette::Base), typed) << shown;
 }
 
+TEST_F(ReadPagesTest, TypingAfterTabReplacesTheDirectoryTheDomainBrought) {
+  ASSERT_EQ(DomainsManager->TryOpen(), rt::Status::Ok);
+  DOM.DOMAINNAME = kDomain;
+  DOM.DEFAULTLOCALDIR = "site";
+  ASSERT_TRUE(Domains.add());
+  DomainsManager->CloseFile();
+  open();
+  ASSERT_EQ(driver.focusedControl(), cDomain);
+  ASSERT_TRUE(driver.typeKeys(kDomain));
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  ASSERT_TRUE(driver.waitUntil([&] { return driver.text(window, cLocalDir) == "site"; }));
+  ASSERT_EQ(driver.focusedControl(), cLocalDir);
+  ASSERT_TRUE(driver.typeKeys("other"));
+  EXPECT_EQ(driver.text(window, cLocalDir), "other");
+}
+
 TEST_F(ReadPagesTest, SubDirectoryPagesAreNamedAndFoundUnderIt) {
   writePage("site/index.htm", {"<a href=\"x.htm\">"});
   writePage("site/walks/fell.htm", {"<IMG SRC=\"/fell.jpg\">"});
