@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWindow>
 #include <map>
 #include <memory>
 
@@ -78,6 +79,15 @@ void fitCaption(QMessageBox* box) {
                 grid->rowCount(), 0, 1, grid->columnCount());
 }
 
+// Without a window to stand in front of, the window system ties a dialog to a hidden window
+// of the program's, and a click on the frame puts it out of sight behind the frame.
+void standInFrontOfOwner(QWidget* dialog) {
+  QWidget* owner = dialogOwner();
+  if (!owner || owner == dialog) return;
+  dialog->winId();  // the native window, to carry the tie
+  if (QWindow* w = dialog->windowHandle()) w->setTransientParent(owner->windowHandle());
+}
+
 // Shows box, blocks the caller's windows on this thread, and waits for a button.
 // results maps each button to what the caller returns.
 int runBox(QMessageBox* box, const std::map<QAbstractButton*, int>& results, int onClose) {
@@ -93,6 +103,7 @@ int runBox(QMessageBox* box, const std::map<QAbstractButton*, int>& results, int
     if (result == 0) result = onClose;
     wake(thread);
   });
+  standInFrontOfOwner(box);
   ModalScope scope;
   fitCaption(box);
   box->setWindowModality(Qt::NonModal);
@@ -223,6 +234,7 @@ std::vector<std::string> FileDialog(const FileDialogRequest& r) {
     done = true;
     wake(thread);
   });
+  standInFrontOfOwner(d);
   ModalScope scope;
   d->setWindowModality(Qt::NonModal);
   d->show();

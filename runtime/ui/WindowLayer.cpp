@@ -192,6 +192,15 @@ std::vector<QWidget*> runtimeDialogs() {
   return out;
 }
 
+QWidget* dialogOwner() {
+  if (QWidget* active = QApplication::activeWindow(); active && active->isVisible()) return active;
+  const std::vector<Window*> windows = threadWindows(currentThread());
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+    if (QWidget* top = (*it)->widget()->window(); top->isVisible()) return top;
+  Window* frame = frameWindow();
+  return frame && frame->widget()->isVisible() ? frame->widget()->window() : nullptr;
+}
+
 std::uint64_t userInputs() {
   return inputWatch().count;
 }

@@ -47,6 +47,9 @@ class ModalScope {
 void registerRuntimeDialog(QWidget* dialog, int thread);
 void unregisterRuntimeDialog(QWidget* dialog);
 std::vector<QWidget*> runtimeDialogs();  // open ones, oldest first
+// The window a box or dialog about to show belongs in front of: the one the user is in, else
+// the newest shown window of the calling thread, else the frame; nullptr when none shows.
+QWidget* dialogOwner();
 
 // Key presses and mouse clicks the program has taken so far, for telling the user's own
 // focus changes from the window manager's; the test driver notes its activations as one.

@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QWindow>
 #include <cstdio>
 #include <optional>
 
@@ -352,6 +354,63 @@ TEST_F(Frame, ButtonsAndImagesShowTheirPictures) {
   EXPECT_FALSE(static_cast<QPushButton*>(w->control(7))->icon().isNull());
   // Scaled into its box, keeping its proportions.
   EXPECT_EQ(static_cast<QLabel*>(w->control(8))->pixmap().size(), QSize(60, 40));
+}
+
+}  // namespace
+}  // namespace uitest
+
+namespace uitest {
+namespace {
+
+// A box or dialog belongs to the window it covers, so the window system keeps it in front of
+// that window: for a procedure without a window of its own or in the frame, the frame.
+TEST_F(Frame, BoxesAndDialogsStandInFrontOfTheWindowTheUserIsIn) {
+  rt::Window* f = openFrame();
+  ASSERT_NE(f, nullptr);
+  driver.start([] {
+    Recorder w(simpleWindow("Child", rt::WindowKind::MdiChild), "Child");
+    w.setPositionSection({});
+    w.onAccepted = [](Recorder&) {
+      rt::ShowMessageBox("From the child", "File Access Error");
+      return rt::Flow::Cycle;
+    };
+    w.Run();
+  });
+  driver.start([] {
+    Recorder w(simpleWindow("Dialog"), "Dialog");
+    w.onAccepted = [](Recorder&) {
+      rt::ShowMessageBox("From the dialog", "File Access Error");
+      return rt::Flow::Cycle;
+    };
+    w.Run();
+  });
+  rt::Window* child = driver.waitForWindow("Child");
+  rt::Window* dialog = driver.waitForWindow("Dialog");
+  ASSERT_TRUE(child && dialog);
+  const auto ownerOf = [](QWidget* shown) {
+    return shown && shown->windowHandle() ? shown->windowHandle()->transientParent() : nullptr;
+  };
+  QWindow* frame = f->widget()->windowHandle();
+  ASSERT_TRUE(frame);
+
+  driver.activate(f);
+  driver.start([] { rt::ShowMessageBox("No HOSTS file", "File Access Error"); });
+  EXPECT_EQ(ownerOf(driver.waitForMessageBox()), frame) << "a procedure without a window";
+  ASSERT_TRUE(driver.answer(rt::button::Ok));
+  driver.start([] { rt::FileDialog({}); });
+  EXPECT_EQ(ownerOf(driver.waitForFileDialog()), frame) << "a file dialog";
+  ASSERT_TRUE(driver.cancelFileDialog());
+
+  driver.activate(child);
+  ASSERT_TRUE(driver.press(child, 3));
+  EXPECT_EQ(ownerOf(driver.waitForMessageBox()), frame) << "a child of the frame";
+  ASSERT_TRUE(driver.answer(rt::button::Ok));
+
+  driver.activate(dialog);
+  ASSERT_TRUE(driver.press(dialog, 3));
+  EXPECT_EQ(ownerOf(driver.waitForMessageBox()), dialog->widget()->windowHandle())
+      << "a window of its own";
+  ASSERT_TRUE(driver.answer(rt::button::Ok));
 }
 
 }  // namespace
