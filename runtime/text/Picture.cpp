@@ -428,9 +428,16 @@ std::string Picture::expected(std::optional<double> limit) const {
     case Kind::Pattern:
       return "Enter a number as " + pattern_;
     case Kind::Date: {
-      std::string shape = datePattern();
+      const std::string pattern = datePattern();
+      std::string shape = pattern;
       for (char& c : shape) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-      return "Enter a date as " + shape;
+      // mm/dd/yyyy is taken too; named when the shown form does not already look like it.
+      std::string form;
+      for (const DateToken& t : tokenizeDatePattern(pattern))
+        form += t.field == 0                     ? t.literal
+                : t.count <= 2 || t.field == 'y' ? std::string(1, t.field)
+                                                 : "?";
+      return "Enter a date as " + shape + (form == "M/d/y" ? "" : " or MM/DD/YYYY");
     }
     case Kind::Time:
       return "Enter a time as 5:30PM or 17:30";

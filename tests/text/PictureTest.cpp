@@ -285,6 +285,25 @@ TEST_F(PictureTest, RefusalsSayWhatThePictureTakes) {
   EXPECT_EQ(Picture("@s20").expected(), "");
 }
 
+// The locale's short date is shown, mm/dd/yyyy is taken as well: a refusal names both.
+TEST_F(PictureTest, LocaleDateRefusalsNameEveryFormTaken) {
+  const struct {
+    const char* pattern;
+    const char* says;
+  } cases[] = {
+      {"d MMM yyyy", "Enter a date as D MMM YYYY or MM/DD/YYYY"},
+      {"dd.MM.yyyy", "Enter a date as DD.MM.YYYY or MM/DD/YYYY"},
+      {"yyyy-MM-dd", "Enter a date as YYYY-MM-DD or MM/DD/YYYY"},
+      {"M/d/yyyy", "Enter a date as M/D/YYYY"},
+      {"M/d/yy", "Enter a date as M/D/YY"},
+  };
+  for (const auto& c : cases) {
+    setShortDatePattern(c.pattern);
+    EXPECT_EQ(Picture("@d17").parse("13/45/2026").error, c.says) << c.pattern;
+    EXPECT_TRUE(Picture("@d17").parse("12/25/2026")) << c.pattern;
+  }
+}
+
 TEST_F(PictureTest, InvalidPictureShowsPlainText) {
   EXPECT_EQ(show("@q9", 12.5), "12.5");
   EXPECT_EQ(std::get<std::string>(parsed("@q9", " as typed ")), " as typed ");
