@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTableView>
 #include <algorithm>
 #include <cstring>
@@ -14,9 +15,12 @@
 
 #include "runtime/data/Messages.h"
 #include "runtime/proc/Threads.h"
+#include "runtime/text/Dates.h"
 #include "runtime/text/FixedString.h"
+#include "runtime/text/Picture.h"
 #include "runtime/ui/FormCall.h"
 #include "runtime/ui/IniAccess.h"
+#include "runtime/ui/QtText.h"
 #include "runtime/ui/Window.h"
 
 namespace rt {
@@ -30,6 +34,45 @@ constexpr int kMoveBase = 0x20000;
 constexpr int kPixelsPerUnit = 2;
 
 constexpr std::int64_t kBeforeAll = std::numeric_limits<std::int64_t>::min();
+
+// The widest text a cell of a fixed-shape picture shows; text pictures are cut by their
+// column as designed.
+int pictureNeed(const QFontMetrics& fm, std::string_view picture) {
+  const Picture p{std::string(picture)};
+  switch (p.kind()) {
+    case Picture::Kind::Number:
+    case Picture::Kind::Pattern:
+      return fm.horizontalAdvance(QString(p.width(), QChar('0')));
+    case Picture::Kind::Date: {
+      int widest = 0;
+      for (int month = 1; month <= 12; ++month)
+        for (int day = 22; day <= 28; ++day)  // every weekday's name
+          widest = std::max(
+              widest,
+              fm.horizontalAdvance(qtText(p.format(DateValue{dateFromYmd(2026, month, day)}))));
+      return widest;
+    }
+    case Picture::Kind::Time:
+      return fm.horizontalAdvance(qtText(p.format(TimeValue{timeFromHms(12, 59)})));
+    default:
+      return 0;
+  }
+}
+
+// Designed widths are in units that fit the original platform's font, not every desktop's:
+// a column is drawn at least as wide as its heading and its picture need. The layout keeps
+// the designed width.
+void applyWidths(QTableView* v, const ColumnFormat& f) {
+  const QSignalBlocker quiet(v->horizontalHeader());
+  const int margins = 2 * (v->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, v) + 1) +
+                      v->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, v);
+  for (std::size_t i = 0; i < f.size(); ++i) {
+    const int section = static_cast<int>(i);
+    const int need = std::max(v->horizontalHeader()->sectionSizeHint(section),
+                              pictureNeed(v->fontMetrics(), f.column(i).picture) + margins);
+    v->setColumnWidth(section, std::max(f.column(i).width * kPixelsPerUnit, need));
+  }
+}
 
 std::int64_t justBefore(std::int64_t rowid) {
   return rowid == kBeforeAll ? rowid : rowid - 1;
@@ -195,9 +238,10 @@ bool ListBrowser::SetFormat(std::string_view format) {
   if (!f) return false;
   model_->setFormat(*f);
   if (open_) {
-    if (auto* v = qobject_cast<QTableView*>(window_.window()->listView(list_)))
-      for (std::size_t i = 0; i < f->size(); ++i)
-        v->setColumnWidth(static_cast<int>(i), f->column(i).width * kPixelsPerUnit);
+    if (auto* v = qobject_cast<QTableView*>(window_.window()->listView(list_))) {
+      applyWidths(v, *f);
+      v->doItemsLayout();
+    }
   }
   return true;
 }
@@ -344,13 +388,9 @@ void ListBrowser::Open() {
   v->horizontalHeader()->show();
   v->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   const ColumnFormat& f = model_->format();
-  {
-    // Told of each width the view would repaint the column on a timer, after its first
-    // paint; the rows are laid out once they are in.
-    const QSignalBlocker quiet(v->horizontalHeader());
-    for (std::size_t i = 0; i < f.size(); ++i)
-      v->setColumnWidth(static_cast<int>(i), f.column(i).width * kPixelsPerUnit);
-  }
+  // Told of each width the view would repaint the column on a timer, after its first
+  // paint; the rows are laid out once they are in.
+  applyWidths(v, f);
   QObject::connect(v->horizontalHeader(), &QHeaderView::sectionResized, model_.get(),
                    [this](int section, int, int size) {
                      ColumnFormat f = model_->format();

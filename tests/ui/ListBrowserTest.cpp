@@ -506,6 +506,35 @@ TEST_F(LayoutTest, WithoutASectionBothLayoutsAreTheDesignAndAResizeIsKept) {
   EXPECT_EQ(rt::iniGet("BrowseThings", "?Browse:1:USER", ""), resized);
 }
 
+// Designed for another desktop's font, a column can be too narrow for its heading or its
+// values here: it is drawn as wide as they need, and the layout keeps its designed width.
+TEST_F(LayoutTest, ColumnsAreAsWideAsTheirHeadingAndTheirPicture) {
+  static constexpr char kNarrow[] =
+      "120L(2)|M~Name~@s40@4L(2)|M~Group of Things~@s10@10D(12)|M~Fee~C(0)@n10.2@"
+      "24L(2)|M~Date Entered~C(0)@d17@";
+  Things& data = things();
+  data.set("Alpha", "g", 99999999, ++data.lastId);
+  data.rec.date = rt::dateFromYmd(2026, 12, 28);
+  ASSERT_TRUE(data.file->add());
+  BrowseRun& run = browse(data);
+  run.configure = [](rt::ListBrowser& l, TestBrowse&) {
+    l.SetFormat(kNarrow);
+    l.AddField("THI:DATE");
+  };
+  rt::Window* w = open(run);
+  ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() == 1; }));
+  auto* table = qobject_cast<QTableView*>(w->listView(cList));
+  ASSERT_TRUE(table);
+  for (int column = 1; column <= 3; ++column) {
+    SCOPED_TRACE(column);
+    EXPECT_GE(table->columnWidth(column), table->horizontalHeader()->sectionSizeHint(column));
+    const QString shown = QString::fromStdString(driver.cell(w, cList, 1, column));
+    EXPECT_FALSE(shown.isEmpty());
+    EXPECT_GT(table->columnWidth(column), table->fontMetrics().horizontalAdvance(shown));
+  }
+  EXPECT_EQ(run.list->Format(), kNarrow);
+}
+
 TEST(BrowseHelpersTest, OrderTextAndScrollStep) {
   const rt::FileDesc d = thingDesc();
   const auto extra = rt::parseOrderText(d, "thi:group, -THI:FEE, nosuch");
