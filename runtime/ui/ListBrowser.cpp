@@ -59,9 +59,8 @@ int pictureNeed(const QFontMetrics& fm, std::string_view picture) {
   }
 }
 
-// Designed widths are in units that fit the original platform's font, not every desktop's:
-// a column is drawn at least as wide as its heading and its picture need. The layout keeps
-// the designed width.
+// Designed widths were made for another font than the desktop's: a column is drawn at least
+// as wide as its heading and its picture need. The layout keeps the designed width.
 void applyWidths(QTableView* v, const ColumnFormat& f) {
   const QSignalBlocker quiet(v->horizontalHeader());
   const int margins = 2 * (v->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, v) + 1) +
