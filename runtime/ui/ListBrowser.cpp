@@ -342,6 +342,7 @@ int ListBrowser::Ask(Request request) {
   if (request != Request::Insert && !row) return RequestCancelled;
   if (request == Request::Select) {
     if (!file_.getPosition(row->rowid)) return RequestCancelled;
+    keepingCallers_ = false;
     window_.CloseWithResponse(RequestCompleted);
     return RequestCompleted;
   }
@@ -379,6 +380,17 @@ void ListBrowser::Open() {
   readErrorReported_ = false;
   if (orders_.empty()) AddSortOrder();
   if (window_.request() == Request::Select) selectMode_ = true;
+  if (selectMode_ && !keepingCallers_) {
+    // The highlight moves rows through the buffer; closed without a choice, the caller
+    // gets its own record back.
+    const FileDesc& d = file_.desc();
+    callers_.record.assign(static_cast<const char*>(file_.record()), d.recordSize);
+    callers_.memos.clear();
+    for (std::size_t m = 0; m < d.memos.size() && m < file_.memoBuffers().size(); ++m)
+      callers_.memos.emplace_back(file_.memoBuffers()[m] ? file_.memoBuffers()[m] : "",
+                                  file_.memoBuffers()[m] ? d.memos[m].size : 0);
+    keepingCallers_ = true;
+  }
   // A stretched last column would rewrite the layout's last width at every opening. Before
   // the model: a stretching header lays its new columns out again on a timer, after the
   // rows' first paint.
@@ -439,6 +451,8 @@ bool ListBrowser::inView() const {
 }
 
 void ListBrowser::Close() {
+  if (keepingCallers_) view_.load(callers_);
+  keepingCallers_ = false;
   open_ = false;
   keys_.reset();
   model_->setTopShift(nullptr);

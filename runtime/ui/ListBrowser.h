@@ -196,6 +196,9 @@ class ListBrowser {
   View::Filter query_;
   std::vector<View::TextCondition> queryConditions_;
   std::uint64_t seen_ = 0;
+  // The caller's record while a select-mode list shows its rows in the same buffer.
+  RecordImage callers_;
+  bool keepingCallers_ = false;
 };
 
 // F9 layouts of a list, kept in the program's INI file: the designed layout under one key,

@@ -390,6 +390,27 @@ TEST_F(BrowseTest, SelectModeHandsTheChosenRecordBack) {
   EXPECT_EQ(data.rec.name.str(), "Beta");
 }
 
+// The highlight moves rows through the caller's buffer; closed without a choice, the caller
+// has its own record back.
+TEST_F(BrowseTest, ASelectWindowClosedWithoutAChoiceLeavesTheCallersRecord) {
+  Things& data = things();
+  data.add("Alpha");
+  data.add("Beta");
+  data.rec.name = "Caller";
+  BrowseRun& run = browse(data);
+  rt::setCallRequest(rt::Request::Select);
+  rt::Window* w = open(run);
+  ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() == 2; }));
+  ASSERT_EQ(driver.focusedControl(), cList);
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Down));
+  driver.pump();
+  ASSERT_EQ(data.rec.name.str(), "Beta");
+  driver.close(w);
+  ASSERT_TRUE(driver.waitForClose("BrowseThings"));
+  EXPECT_EQ(run.response, rt::RequestCancelled);
+  EXPECT_EQ(data.rec.name.str(), "Caller");
+}
+
 TEST_F(BrowseTest, ADoubleClickActsOnceOnly) {
   Things& data = things();
   data.add("Alpha");
