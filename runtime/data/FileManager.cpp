@@ -582,6 +582,7 @@ Status FileManager::CancelAutoNumber() {
   const std::int64_t pos = reserved_;
   if (!keyed_->getPosition(pos) || !keyed_->erase()) {
     reserved_ = 0;
+    keyed_->relist(pos);  // still in the file: no longer anyone's
     return fail(MessageId::RecordNotDeleted);
   }
   releaseReservation(pos);
@@ -609,6 +610,8 @@ bool runWithPosition(sqlite3* db, const std::string& text, std::int64_t position
 
 void FileManager::noteReservation(std::int64_t position) {
   reserved_ = position;
+  // Only the form that reserved it shows the placeholder: no list offers it to be chosen.
+  keyed_->unlist(position);
   sqlite3* db = keyed_->connection();
   // A placeholder without its note is only ever left visible, never removed.
   if (sql::exec(db, (std::string("CREATE TABLE IF NOT EXISTS ") + kReservedTable +
@@ -621,6 +624,7 @@ void FileManager::noteReservation(std::int64_t position) {
 void FileManager::releaseReservation(std::int64_t position) {
   if (position == 0 || position != reserved_) return;
   reserved_ = 0;
+  keyed_->relist(position);
   runWithPosition(keyed_->connection(),
                   std::string("DELETE FROM ") + kReservedTable + " WHERE position = ?1", position);
 }

@@ -477,6 +477,20 @@ std::uint64_t KeyedFile::generation() const {
   return impl_->gen;
 }
 
+void KeyedFile::unlist(std::int64_t rowid) {
+  if (rowid == 0 || unlisted(rowid)) return;
+  impl_->unlisted.push_back(rowid);
+  ++impl_->gen;  // the rows read before may hold it
+}
+
+void KeyedFile::relist(std::int64_t rowid) {
+  if (std::erase(impl_->unlisted, rowid) > 0) ++impl_->gen;
+}
+
+bool KeyedFile::unlisted(std::int64_t rowid) const {
+  return std::find(impl_->unlisted.begin(), impl_->unlisted.end(), rowid) != impl_->unlisted.end();
+}
+
 bool KeyedFile::open(OpenMode mode) {
   if (impl_->db) return impl_->fail(ErrorCode::AlreadyOpen, "file already open");
   if (!impl_->openDb(mode, true)) return false;
@@ -505,6 +519,7 @@ bool KeyedFile::close() {
   const bool ok = impl_->commitAppends();
   impl_->closeDb();
   impl_->cur = {};
+  impl_->unlisted.clear();
   if (ok) clearError();
   return ok;
 }

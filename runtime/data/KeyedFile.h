@@ -124,6 +124,12 @@ class KeyedFile {
   // Increases on every write through this object; lets readers drop cached rows.
   std::uint64_t generation() const;
 
+  // Rows no view lists, such as a record an insert holds for itself until it is completed;
+  // forgotten when the file closes. GET and NEXT still read them.
+  void unlist(std::int64_t rowid);
+  void relist(std::int64_t rowid);
+  bool unlisted(std::int64_t rowid) const;
+
   struct Impl;
 
  private:

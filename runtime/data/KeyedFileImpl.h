@@ -29,6 +29,7 @@ struct KeyedFile::Impl {
   std::uint64_t gen = 0;
   std::uint64_t serial = 0;  // counts opens, so rows a view sorted in memory are known stale
   bool quickScan = false;
+  std::vector<std::int64_t> unlisted;  // rows views pass over
   int recover = 0;
   // Set while a transaction over several files holds this one: what the change has done.
   journal::FilePart* part = nullptr;

@@ -203,6 +203,7 @@ struct Reader {
   }
 
   bool passes(const RecordImage& row) {
+    if (!fi.unlisted.empty() && file.unlisted(row.rowid)) return false;
     if (!v.filter) return true;
     fi.load(row);
     return v.filter();

@@ -10,6 +10,7 @@
 #include "DomainsTestFixture.h"
 #include "ProgramFixture.h"
 #include "common/Procedures.h"
+#include "pages/PageDetails.h"
 #include "pages/WebPages.h"
 
 namespace domaintest {
@@ -24,6 +25,8 @@ enum FormControl {
   fWeb = 11,
   fPageLink = 13,
   fPageName = 15,
+  fFileDate = 23,
+  fFileSize = 25,
   fTitle = 27,
   fAutoRead = 53,
   fViewLinks = 54,
@@ -358,6 +361,63 @@ TEST_F(WebPagesTest, AutoReadMakesTheFoundKindsViewableWhenTheFocusComesBack) {
   EXPECT_TRUE(readRecords<WebPagesRecord>(WebPagesDesc()).empty());
   EXPECT_EQ(readRecords<WPLinksRecord>(WPLinksDesc()).size(), 1u);
   EXPECT_EQ(readRecords<WPMetaRecord>(WPMetaDesc()).size(), 1u);
+}
+
+// "Select WebPages" closed with Escape from the meta browse of a new page: the form keeps
+// its page, the browse its rows; the insert's reserved record is never listed and Cancel
+// takes it out of the file at once.
+TEST_F(WebPagesTest, CancelledPageSelectionLeavesTheNewPageAsItWas) {
+  const std::string file = site() + "/index.htm";
+  writeFile(QString::fromStdString(file),
+            "<html><head><title>Fells</title>\n<meta name=\"keywords\" content=\"fells\">\n"
+            "</head><body></body></html>\n");
+  chooseDomain("a.com", site(), "http://www.a.com");
+  addRecords<WebPagesRecord>(WebPagesDesc(), {[](WebPagesRecord& r) {
+                               r.DOMAINNAME = "a.com";
+                               r.PAGENAME = "old.htm";
+                               r.PAGEPATH = "http://www.a.com/old.htm";
+                             }});
+  SetProcedure("BrowseMeta", &pages::BrowseMeta);
+  rt::Window* browse = open(&pages::BrowseWebPages, "BrowseWebPages");
+  ASSERT_TRUE(browse);
+  ASSERT_TRUE(driver.press(browse, bInsert));
+  rt::Window* w = driver.waitForWindow("updatewebpages1");
+  ASSERT_TRUE(w);
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  ASSERT_TRUE(driver.typeKeys(file));
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  driver.pump();
+  ASSERT_TRUE(driver.press(w, fAutoRead));
+  ASSERT_TRUE(driver.waitForMessageBox());
+  ASSERT_TRUE(driver.answer("Yes"));
+  ASSERT_TRUE(driver.waitForMessageBox());
+  ASSERT_TRUE(driver.answer(rt::button::Ok));
+  driver.pump();
+  const int fields[] = {fLocalPath, fPagePath, fPageName, fTitle, fFileDate, fFileSize};
+  std::vector<std::string> shown;
+  for (int f : fields) shown.push_back(driver.text(w, f));
+  ASSERT_TRUE(driver.waitUntil([&] { return w->enabled(fViewLinks + 2); }));
+  ASSERT_TRUE(driver.press(w, fViewLinks + 2));
+  rt::Window* meta = driver.waitForWindow("BrowseMeta");
+  ASSERT_TRUE(meta);
+  ASSERT_EQ(driver.rowCount(meta, 1), 1);
+  ASSERT_TRUE(driver.press(meta, 10));
+  rt::Window* select = driver.waitForWindow("SelectWebPages");
+  ASSERT_TRUE(select);
+  EXPECT_EQ(driver.rowCount(select, 1), 1);
+  EXPECT_EQ(cellText(driver, select, 1, 1), "old.htm");
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Escape));
+  ASSERT_TRUE(driver.waitForClose("SelectWebPages"));
+  EXPECT_EQ(driver.rowCount(meta, 1), 1);
+  driver.close(meta);
+  ASSERT_TRUE(driver.waitForClose("BrowseMeta"));
+  for (std::size_t i = 0; i < std::size(fields); ++i)
+    EXPECT_EQ(driver.text(w, fields[i]), shown[i]) << fields[i];
+  ASSERT_TRUE(driver.press(w, fCancel));
+  ASSERT_TRUE(driver.waitForClose("updatewebpages1"));
+  const auto left = readRecords<WebPagesRecord>(WebPagesDesc());
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(left[0].PAGENAME.str(), "old.htm");
 }
 
 }  // namespace
