@@ -570,6 +570,8 @@ class ProgressAdapter : public ControlAdapter {
   }
 };
 
+// A region only takes clicks: laid over other controls, it must never hide them, whatever
+// colours the tabs it stands on give it.
 class RegionAdapter : public ControlAdapter {
  public:
   QWidget* make(Window&, Control& c) const override {
@@ -577,6 +579,7 @@ class RegionAdapter : public ControlAdapter {
     f->setMinimumSize(std::max(c.desc.width, 1), std::max(c.desc.height, 1));
     return f;
   }
+  void applyLook(Control&) const override {}
 };
 
 }  // namespace

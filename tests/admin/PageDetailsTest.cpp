@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "DomainsTestFixture.h"
+#include "common/System.h"
 #include "pages/PageDetails.h"
 
 namespace {
@@ -257,6 +258,16 @@ TEST_F(PageDetailsTest, ViewFormOkWritesTheCorrectedRecordAndCancelLeavesIt) {
 
 class ImageFormTest : public PageDetailsTest {
  protected:
+  // Drawn as the program draws it, its tabs and what stands on them coloured.
+  void SetUp() override {
+    PageDetailsTest::SetUp();
+    SystemTables().look = ColoredTabs;
+  }
+  void TearDown() override {
+    SystemTables().look = nullptr;
+    PageDetailsTest::TearDown();
+  }
+
   // The form of the one image of a page of its own, with this local copy.
   rt::Window* imageForm(const std::string& local) {
     const std::string page = "/images/" + std::to_string(++pages) + ".htm";
@@ -330,7 +341,16 @@ TEST_F(ImageFormTest, TheButtonAndTheRegionOverTheAddressOpenTheWebImage) {
   // The address entry is the first field, focused at opening; the region covers it.
   const int entry = form->focusedControl();
   EXPECT_EQ(form->text(entry), "http://example.com/pics/logo.png");
-  EXPECT_EQ(form->control(100)->geometry(), form->control(entry)->geometry());
+  QWidget* field = form->control(entry);
+  QWidget* region = form->control(100);
+  EXPECT_EQ(region->geometry(), field->geometry());
+  // The address shows through the region.
+  auto drawn = [&] { return field->parentWidget()->grab(field->geometry()).toImage(); };
+  const QImage covered = drawn();
+  region->hide();
+  const QImage bare = drawn();
+  region->show();
+  EXPECT_TRUE(covered == bare);
   driver.click(form, 100, rt::key::MouseLeft);
   driver.pump();
   ASSERT_EQ(opened.size(), 1u);
