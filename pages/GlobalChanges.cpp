@@ -1,5 +1,6 @@
 #include "pages/GlobalChanges.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "dictionary/Dictionary.h"
 #include "runtime/data/Transaction.h"
 #include "runtime/text/Paths.h"
+#include "runtime/text/Strings.h"
 #include "runtime/ui/Process.h"
 #include "runtime/ui/TableWindows.h"
 
@@ -17,6 +19,28 @@ namespace {
 // ---- the processes ----
 
 enum class Change { LocalPath, InUse };
+
+// The page's file as its old local path names it, with the sub-directories its page name
+// has: the page name is cut to its field and would name no file. A path that names no file
+// leaves the page name.
+std::string pageFileOf(std::string_view oldPath, std::string_view pageName) {
+  const std::string path = rt::normalizePath(oldPath);
+  const std::string name = rt::normalizePath(pageName);
+  if (name.empty()) return name;
+  // Where the page name begins in the path, as the page form derived it.
+  const auto depth = std::count(name.begin(), name.end(), '/');
+  for (std::size_t at = path.size(); at-- > 0;) {
+    if (at > 0 && path[at - 1] != '/') continue;
+    const std::string tail = path.substr(at);
+    if (std::count(tail.begin(), tail.end(), '/') > depth) break;
+    if (rt::startsWithNoCase(tail, name)) return tail;
+  }
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos || slash + 1 == path.size()) return name;
+  const std::size_t nameSlash = name.rfind('/');
+  const std::string dirs = nameSlash == std::string::npos ? "" : name.substr(0, nameSlash + 1);
+  return dirs + path.substr(slash + 1);
+}
 
 // The view never meets a page twice: no step changes WEB:DOMAINNAME or WEB:PAGENAME, the
 // key it is read in.
@@ -47,7 +71,8 @@ class DomainPages : public rt::RecordProcessor {
   rt::Flow OnRecord() override {
     if (WEB.DOMAINNAME.clip() == domainname.clip()) {
       if (change_ == Change::LocalPath) {
-        WEB.LOCALPATH = rt::joinPath(newlocaldir.clip(), WEB.PAGENAME.clip());
+        WEB.LOCALPATH =
+            rt::joinPath(newlocaldir.clip(), pageFileOf(WEB.LOCALPATH.clip(), WEB.PAGENAME.clip()));
         WEB.LOCALDEFAULTDIRECTORY = newlocaldir.clip();
       } else {
         WEB.USENOW = "Y";

@@ -123,6 +123,39 @@ TEST_F(GlobalChangesTest, LocalPathChangesTheDomainsPagesAndItsRecordOnly) {
   }
 }
 
+// The page name is cut to 20 characters: the new path keeps the file's own name as the old
+// path has it, below the page name's sub-directories; a path naming no file takes the name.
+TEST_F(GlobalChangesTest, LocalPathKeepsTheFilesOwnNameAndItsSubDirectories) {
+  const struct {
+    const char* name;
+    const char* old;
+    const char* changed;
+  } cases[] = {
+      {"ch04-01-what-is-owne", "/srv/site/ch04-01-what-is-ownership.html",
+       "/srv/newsite/ch04-01-what-is-ownership.html"},
+      {"tours/fells/day.htm", "/srv/site/tours/fells/day.htm", "/srv/newsite/tours/fells/day.htm"},
+      {"walks\\ridge-walk-in-", "C:\\site\\walks\\ridge-walk-in-winter.htm",
+       "/srv/newsite/walks/ridge-walk-in-winter.htm"},
+      {"notes/about.htm", "/srv/site/notes/about-us.html", "/srv/newsite/notes/about-us.html"},
+      {"a", "/srv/site/a-dir/b.htm", "/srv/newsite/b.htm"},
+      {"blank.htm", "", "/srv/newsite/blank.htm"},
+      {"dir.htm", "/srv/site/", "/srv/newsite/dir.htm"},
+  };
+  for (const auto& c : cases)
+    addRecords<WebPagesRecord>(WebPagesDesc(), {[&](WebPagesRecord& r) {
+                                 r.DOMAINNAME = "n.com";
+                                 r.PAGENAME = c.name;
+                                 r.LOCALPATH = c.old;
+                               }});
+  run(&pages::ChgLoPaWindow, "ChgLoPaWindow", {"n.com", "/srv/newsite"});
+  std::vector<std::string> changed;
+  for (const WebPagesRecord& r : readRecords<WebPagesRecord>(WebPagesDesc()))
+    if (r.DOMAINNAME == "n.com") changed.push_back(r.LOCALPATH.str());
+  std::vector<std::string> want;
+  for (const auto& c : cases) want.push_back(c.changed);
+  EXPECT_EQ(changed, want);
+}
+
 TEST_F(GlobalChangesTest, DomainWithoutItsRecordHasItsPagesChangedAndNoRecordWritten) {
   run(&pages::ChgLoPaWindow, "ChgLoPaWindow", {"a.co", "/x"});
   EXPECT_EQ(pages(&localPaths).front(), "a.co/index.htm /x/index.htm|/x");
