@@ -268,6 +268,9 @@ class PageForm : public rt::TableForm {
  public:
   PageForm() : TableForm(formTable()) {
     bind(fCounter, counttext);
+    // A path cut to its field names another file, or none.
+    bind(fLocalPath, rt::Binding(WEB.LOCALPATH).refusingLonger());
+    bind(fPagePath, rt::Binding(WEB.PAGEPATH).refusingLonger());
     for (rt::ControlDesc& c : desc().controls) {
       if (c.number == fPageLink) c.link = c.readOnly = true;
       if (c.number == fCounter) c.readOnly = true;
@@ -441,8 +444,11 @@ class PageForm : public rt::TableForm {
     const std::vector<std::string> files = rt::FileDialog(ask);
     if (files.empty()) return;
     // Of several files chosen, the last one is the page's.
-    WEB.LOCALPATH = files.back();
-    window()->display(fLocalPath);
+    window()->setText(fLocalPath, files.back());
+    if (!window()->updateValue(fLocalPath)) {
+      window()->refuse(fLocalPath);
+      return;
+    }
     // Entering the field derives the names; when it has the focus already, nothing enters it.
     if (window()->focusedControl() == fLocalPath) {
       checkDomain();

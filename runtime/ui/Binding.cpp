@@ -98,9 +98,12 @@ bool Binding::set(const Value& v) const {
   switch (type_) {
     case Type::None:
       return false;
-    case Type::Text:
-      assignPadded(static_cast<char*>(ptr_), width_, textOf(v));
+    case Type::Text: {
+      const std::string t = textOf(v);
+      if (whole_ && clipView(t.data(), t.size()).size() > width_) return false;
+      assignPadded(static_cast<char*>(ptr_), width_, t);
       return true;
+    }
     case Type::CText: {
       if (width_ == 0) return false;
       const std::string t = textOf(v);

@@ -34,6 +34,19 @@ class Binding {
   // offset, so no typed reference to them is ever formed: values are copied byte-wise.
   static Binding field(FieldType type, void* address, std::size_t size);
 
+  // A text longer than its width is refused rather than cut (where a cut one would mislead,
+  // as a path naming another file).
+  Binding refusingLonger() const {
+    Binding b = *this;
+    b.whole_ = true;
+    return b;
+  }
+  // The most characters a refusing text takes; nothing when it cuts.
+  std::optional<std::size_t> textLimit() const {
+    if (whole_ && type_ == Type::Text) return width_;
+    return std::nullopt;
+  }
+
   Type type() const { return type_; }
   bool bound() const { return type_ != Type::None; }
   void* address() const { return ptr_; }
@@ -50,6 +63,7 @@ class Binding {
   Type type_ = Type::None;
   void* ptr_ = nullptr;
   std::size_t width_ = 0;
+  bool whole_ = false;
 };
 
 }  // namespace rt

@@ -580,6 +580,8 @@ bool Window::updateValue(int control) {
 std::string Window::expectedInput(int control) const {
   const Control* c = find(control);
   if (!c) return {};
+  if (const auto width = c->binding.textLimit())
+    return "Enter at most " + std::to_string(*width) + " characters";
   const std::optional<double> limit = c->binding.limit();
   if (c->picture) return c->picture->expected(limit);
   if (!limit) return {};

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QKeySequence>
+#include <QLabel>
 #include <QStatusBar>
 #include <algorithm>
 
@@ -361,6 +362,40 @@ TEST_F(WebPagesTest, AutoReadMakesTheFoundKindsViewableWhenTheFocusComesBack) {
   EXPECT_TRUE(readRecords<WebPagesRecord>(WebPagesDesc()).empty());
   EXPECT_EQ(readRecords<WPLinksRecord>(WPLinksDesc()).size(), 1u);
   EXPECT_EQ(readRecords<WPMetaRecord>(WPMetaDesc()).size(), 1u);
+}
+
+// The record keeps 80 characters of a path: a longer one, typed or chosen, is refused with
+// the limit named, and OK stores nothing until it is mended.
+TEST_F(WebPagesTest, ALocalPathLongerThanItsFieldIsRefused) {
+  const std::string file = site() + "/" + std::string(81 - site().size(), 'p') + ".htm";
+  writeFile(QString::fromStdString(file), "x");
+  chooseDomain("a.com", site(), "http://www.a.com");
+  rt::Window* w = newPage();
+  ASSERT_TRUE(w);
+  auto refused = [&] {
+    driver.pump();
+    EXPECT_EQ(driver.focusedControl(), fLocalPath);
+    EXPECT_EQ(driver.text(w, fLocalPath), file);
+    EXPECT_EQ(driver.text(w, fPageName), "");
+    auto* tip = w->widget()->findChild<QLabel*>("refusalTip");
+    ASSERT_NE(tip, nullptr);
+    EXPECT_TRUE(tip->isVisible());
+    EXPECT_EQ(tip->text().toStdString(), "Enter at most 80 characters");
+  };
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  ASSERT_TRUE(driver.typeKeys(file));
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  refused();
+  ASSERT_TRUE(driver.press(w, fLookup));
+  ASSERT_TRUE(driver.waitForFileDialog());
+  ASSERT_TRUE(driver.chooseFiles({file}));
+  refused();
+  ASSERT_TRUE(driver.press(w, fOk));
+  refused();
+  EXPECT_TRUE(driver.isOpen(w));
+  ASSERT_TRUE(driver.press(w, fCancel));
+  ASSERT_TRUE(driver.waitForClose("updatewebpages1"));
+  EXPECT_TRUE(readRecords<WebPagesRecord>(WebPagesDesc()).empty());
 }
 
 // "Select WebPages" closed with Escape from the meta browse of a new page: the form keeps
