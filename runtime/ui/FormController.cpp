@@ -12,7 +12,23 @@
 
 namespace rt {
 
-namespace {}  // namespace
+namespace {
+
+// The file's program buffers: its record and memos, as bytes.
+void copyOut(const KeyedFile& f, std::string& record, std::vector<std::string>& memos) {
+  record.assign(static_cast<const char*>(f.record()), f.desc().recordSize);
+  memos.clear();
+  for (std::size_t m = 0; m < f.memoBuffers().size() && m < f.desc().memos.size(); ++m)
+    memos.emplace_back(f.memoBuffers()[m], f.desc().memos[m].size);
+}
+
+void copyIn(const KeyedFile& f, const std::string& record, const std::vector<std::string>& memos) {
+  std::memcpy(f.record(), record.data(), record.size());
+  for (std::size_t m = 0; m < memos.size(); ++m)
+    std::memcpy(f.memoBuffers()[m], memos[m].data(), memos[m].size());
+}
+
+}  // namespace
 
 FormController::~FormController() = default;
 
@@ -67,12 +83,7 @@ Flow FormController::Setup() {
   if (request() == Request::None) setRequest(pending);
   primedByCaller_ = takeInsertPrimed();
   if (primary_) {
-    if (const KeyedFile* f = primary_->keyedFile()) {
-      saved_.assign(static_cast<const char*>(f->record()), f->desc().recordSize);
-      savedMemos_.clear();
-      for (std::size_t m = 0; m < f->memoBuffers().size() && m < f->desc().memos.size(); ++m)
-        savedMemos_.emplace_back(f->memoBuffers()[m], f->desc().memos[m].size);
-    }
+    if (const KeyedFile* f = primary_->keyedFile()) copyOut(*f, saved_, savedMemos_);
   }
   if (PrimeRequest() == Flow::Fatal) return Flow::Fatal;
   for (DropList& d : dropLists_) fillDropList(d);
@@ -86,17 +97,26 @@ void FormController::restoreSaved() {
   if (!primary_ || saved_.empty()) return;
   const KeyedFile* f = primary_->keyedFile();
   if (!f) return;
-  std::memcpy(f->record(), saved_.data(), saved_.size());
-  for (std::size_t m = 0; m < savedMemos_.size(); ++m)
-    std::memcpy(f->memoBuffers()[m], savedMemos_[m].data(), savedMemos_[m].size());
+  copyIn(*f, saved_, savedMemos_);
 }
 
 Flow FormController::Teardown() {
+  // A record reserved for this insert must not outlive it, even when the form stored another
+  // record (one chosen in a select window) and so never wrote the reserved one.
+  const bool reserved =
+      primary_ && request() == Request::Insert && primary_->reservedPosition() != 0;
   if (response() != RequestCompleted) {
-    // A record reserved for this insert must not outlive it.
-    if (primary_ && request() == Request::Insert && primary_->reservedPosition() != 0)
-      primary_->CancelAutoNumber();
+    if (reserved) primary_->CancelAutoNumber();
     if (request() == Request::Insert || request() == Request::Change) restoreSaved();
+  } else if (reserved) {
+    // Dropping it reads it into the buffer, which the caller still expects to hold what
+    // was stored.
+    const KeyedFile* f = primary_->keyedFile();
+    std::string record;
+    std::vector<std::string> memos;
+    if (f) copyOut(*f, record, memos);
+    primary_->CancelAutoNumber();
+    if (f) copyIn(*f, record, memos);
   }
   return BrowseController::Teardown();
 }

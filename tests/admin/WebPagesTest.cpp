@@ -401,54 +401,84 @@ TEST_F(WebPagesTest, ALocalPathLongerThanItsFieldIsRefused) {
 // "Select WebPages" closed with Escape from the meta browse of a new page: the form keeps
 // its page, the browse its rows; the insert's reserved record is never listed and Cancel
 // takes it out of the file at once.
-TEST_F(WebPagesTest, CancelledPageSelectionLeavesTheNewPageAsItWas) {
-  const std::string file = site() + "/index.htm";
-  writeFile(QString::fromStdString(file),
-            "<html><head><title>Fells</title>\n<meta name=\"keywords\" content=\"fells\">\n"
-            "</head><body></body></html>\n");
-  chooseDomain("a.com", site(), "http://www.a.com");
-  addRecords<WebPagesRecord>(WebPagesDesc(), {[](WebPagesRecord& r) {
-                               r.DOMAINNAME = "a.com";
-                               r.PAGENAME = "old.htm";
-                               r.PAGEPATH = "http://www.a.com/old.htm";
-                             }});
-  SetProcedure("BrowseMeta", &pages::BrowseMeta);
-  rt::Window* browse = open(&pages::BrowseWebPages, "BrowseWebPages");
-  ASSERT_TRUE(browse);
-  ASSERT_TRUE(driver.press(browse, bInsert));
-  rt::Window* w = driver.waitForWindow("updatewebpages1");
-  ASSERT_TRUE(w);
-  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
-  ASSERT_TRUE(driver.typeKeys(file));
-  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
-  driver.pump();
-  ASSERT_TRUE(driver.press(w, fAutoRead));
-  ASSERT_TRUE(driver.waitForMessageBox());
-  ASSERT_TRUE(driver.answer("Yes"));
-  ASSERT_TRUE(driver.waitForMessageBox());
-  ASSERT_TRUE(driver.answer(rt::button::Ok));
-  driver.pump();
-  const int fields[] = {fLocalPath, fPagePath, fPageName, fTitle, fFileDate, fFileSize};
+// A new page's form read from its file, its meta browse open and "Select WebPages" over it;
+// an older page "old.htm" is in the file.
+struct SelectRoad {
+  rt::Window* form;
+  rt::Window* meta;
+  rt::Window* select;
+};
+
+class PageSelectionTest : public WebPagesTest {
+ protected:
+  SelectRoad openSelectFromNewPage(std::vector<std::string>* shown) {
+    const std::string file = site() + "/index.htm";
+    writeFile(QString::fromStdString(file),
+              "<html><head><title>Fells</title>\n<meta name=\"keywords\" content=\"fells\">\n"
+              "</head><body></body></html>\n");
+    chooseDomain("a.com", site(), "http://www.a.com");
+    addRecords<WebPagesRecord>(WebPagesDesc(), {[](WebPagesRecord& r) {
+                                 r.DOMAINNAME = "a.com";
+                                 r.PAGENAME = "old.htm";
+                                 r.PAGEPATH = "http://www.a.com/old.htm";
+                               }});
+    SetProcedure("BrowseMeta", &pages::BrowseMeta);
+    rt::Window* browse = open(&pages::BrowseWebPages, "BrowseWebPages");
+    if (!browse || !driver.press(browse, bInsert)) return {};
+    rt::Window* w = driver.waitForWindow("updatewebpages1");
+    if (!w) return {};
+    driver.hitKey(Qt::Key_Tab);
+    driver.typeKeys(file);
+    driver.hitKey(Qt::Key_Tab);
+    driver.pump();
+    driver.press(w, fAutoRead);
+    if (!driver.waitForMessageBox() || !driver.answer("Yes")) return {};
+    if (!driver.waitForMessageBox() || !driver.answer(rt::button::Ok)) return {};
+    driver.pump();
+    for (int f : kShownFields) shown->push_back(driver.text(w, f));
+    if (!driver.waitUntil([&] { return w->enabled(fViewLinks + 2); })) return {};
+    driver.press(w, fViewLinks + 2);
+    rt::Window* meta = driver.waitForWindow("BrowseMeta");
+    if (!meta || driver.rowCount(meta, 1) != 1 || !driver.press(meta, 10)) return {};
+    return {w, meta, driver.waitForWindow("SelectWebPages")};
+  }
+
+  static constexpr int kShownFields[] = {fLocalPath, fPagePath, fPageName,
+                                         fTitle,     fFileDate, fFileSize};
+};
+
+TEST_F(PageSelectionTest, CancelledPageSelectionLeavesTheNewPageAsItWas) {
   std::vector<std::string> shown;
-  for (int f : fields) shown.push_back(driver.text(w, f));
-  ASSERT_TRUE(driver.waitUntil([&] { return w->enabled(fViewLinks + 2); }));
-  ASSERT_TRUE(driver.press(w, fViewLinks + 2));
-  rt::Window* meta = driver.waitForWindow("BrowseMeta");
-  ASSERT_TRUE(meta);
-  ASSERT_EQ(driver.rowCount(meta, 1), 1);
-  ASSERT_TRUE(driver.press(meta, 10));
-  rt::Window* select = driver.waitForWindow("SelectWebPages");
-  ASSERT_TRUE(select);
-  EXPECT_EQ(driver.rowCount(select, 1), 1);
-  EXPECT_EQ(cellText(driver, select, 1, 1), "old.htm");
+  const SelectRoad road = openSelectFromNewPage(&shown);
+  ASSERT_TRUE(road.select);
+  EXPECT_EQ(driver.rowCount(road.select, 1), 1);
+  EXPECT_EQ(cellText(driver, road.select, 1, 1), "old.htm");
   ASSERT_TRUE(driver.hitKey(Qt::Key_Escape));
   ASSERT_TRUE(driver.waitForClose("SelectWebPages"));
-  EXPECT_EQ(driver.rowCount(meta, 1), 1);
-  driver.close(meta);
+  EXPECT_EQ(driver.rowCount(road.meta, 1), 1);
+  driver.close(road.meta);
   ASSERT_TRUE(driver.waitForClose("BrowseMeta"));
-  for (std::size_t i = 0; i < std::size(fields); ++i)
-    EXPECT_EQ(driver.text(w, fields[i]), shown[i]) << fields[i];
-  ASSERT_TRUE(driver.press(w, fCancel));
+  for (std::size_t i = 0; i < std::size(kShownFields); ++i)
+    EXPECT_EQ(driver.text(road.form, kShownFields[i]), shown[i]) << kShownFields[i];
+  ASSERT_TRUE(driver.press(road.form, fCancel));
+  ASSERT_TRUE(driver.waitForClose("updatewebpages1"));
+  const auto left = readRecords<WebPagesRecord>(WebPagesDesc());
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(left[0].PAGENAME.str(), "old.htm");
+}
+
+// The chosen page becomes the form's record; OK stores it, and the record the insert had
+// reserved goes with the form.
+TEST_F(PageSelectionTest, AChosenPageIsStoredAndTheInsertLeavesNoPlaceholder) {
+  std::vector<std::string> shown;
+  const SelectRoad road = openSelectFromNewPage(&shown);
+  ASSERT_TRUE(road.select);
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Return));
+  ASSERT_TRUE(driver.waitForClose("SelectWebPages"));
+  driver.close(road.meta);
+  ASSERT_TRUE(driver.waitForClose("BrowseMeta"));
+  EXPECT_EQ(driver.text(road.form, fPageName), "old.htm");
+  ASSERT_TRUE(driver.press(road.form, fOk));
   ASSERT_TRUE(driver.waitForClose("updatewebpages1"));
   const auto left = readRecords<WebPagesRecord>(WebPagesDesc());
   ASSERT_EQ(left.size(), 1u);
