@@ -4,10 +4,10 @@
 #include <QFile>
 #include <QFileDialog>
 
-#include "DomainsTestFixture.h"
 #include "PanelGlobals.h"
 #include "admin/ControlPanel.h"
 #include "admin/ControlSetup.h"
+#include "tests/support/DomainsTestFixture.h"
 
 namespace {
 

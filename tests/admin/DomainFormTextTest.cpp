@@ -3,8 +3,8 @@
 #include <QLineEdit>
 #include <cstring>
 
-#include "DomainsTestFixture.h"
 #include "admin/Domains.h"
+#include "tests/support/DomainsTestFixture.h"
 
 namespace domaintest {
 namespace {

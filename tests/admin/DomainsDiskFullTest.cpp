@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <csignal>
 
-#include "DomainsTestFixture.h"
 #include "admin/Domains.h"
 #include "common/System.h"
+#include "tests/support/DomainsTestFixture.h"
 
 namespace domaintest {
 namespace {

@@ -7,12 +7,12 @@
 #include <QStatusBar>
 #include <cstring>
 
-#include "DomainsTestFixture.h"
-#include "ProgramFixture.h"
 #include "admin/Domains.h"
 #include "common/Procedures.h"
 #include "runtime/text/Dates.h"
 #include "runtime/ui/IniAccess.h"
+#include "tests/support/DomainsTestFixture.h"
+#include "tests/support/ProgramFixture.h"
 
 namespace domaintest {
 namespace {

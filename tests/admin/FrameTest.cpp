@@ -8,7 +8,6 @@
 #include <QMessageBox>
 #include <QTextBrowser>
 
-#include "ProgramFixture.h"
 #include "admin/Domains.h"
 #include "admin/ProgramIni.h"
 #include "common/TabColorer.h"
@@ -16,6 +15,7 @@
 #include "runtime/ui/Help.h"
 #include "runtime/ui/Printing.h"
 #include "runtime/ui/WindowLayer.h"
+#include "tests/support/ProgramFixture.h"
 
 namespace admintest {
 namespace {

@@ -1,8 +1,8 @@
 // The host listing and the hosting profile: every host by name from each caller, the
 // profile's check boxes and notes, and the profile's PDF.
-#include "ReportsTestFixture.h"
 #include "admin/HostReports.h"
 #include "admin/Hosts.h"
+#include "tests/support/ReportsTestFixture.h"
 
 namespace domaintest {
 namespace {

@@ -2,12 +2,12 @@
 // and option groups as stored, the shell buttons, and a link file that cannot be read.
 #include <QAbstractButton>
 
-#include "DomainsTestFixture.h"
 #include "admin/Domains.h"
 #include "admin/Hosts.h"
 #include "common/System.h"
 #include "runtime/text/Dates.h"
 #include "runtime/ui/TableWindows.h"
+#include "tests/support/DomainsTestFixture.h"
 
 namespace domaintest {
 namespace {

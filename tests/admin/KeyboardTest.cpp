@@ -6,12 +6,12 @@
 #include <QTabWidget>
 #include <utility>
 
-#include "DomainsTestFixture.h"
-#include "ProgramFixture.h"
 #include "admin/Domains.h"
 #include "admin/Registrars.h"
 #include "admin/Reminders.h"
 #include "common/Splash.h"
+#include "tests/support/DomainsTestFixture.h"
+#include "tests/support/ProgramFixture.h"
 
 namespace domaintest {
 namespace {

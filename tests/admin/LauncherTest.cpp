@@ -12,10 +12,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "DomainsTestFixture.h"
 #include "PanelGlobals.h"
 #include "admin/ControlPanel.h"
 #include "resources/Resources.h"
+#include "tests/support/DomainsTestFixture.h"
 
 namespace {
 

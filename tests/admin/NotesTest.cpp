@@ -2,11 +2,11 @@
 // a new note's date.
 #include <QAbstractItemView>
 
-#include "DomainsTestFixture.h"
-#include "ProgramFixture.h"
 #include "admin/Notes.h"
 #include "runtime/text/Dates.h"
 #include "runtime/text/Picture.h"
+#include "tests/support/DomainsTestFixture.h"
+#include "tests/support/ProgramFixture.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 
-#include "DomainsTestFixture.h"
 #include "admin/Domains.h"
 #include "admin/Registrars.h"
 #include "common/Procedures.h"
 #include "runtime/ui/IniAccess.h"
+#include "tests/support/DomainsTestFixture.h"
 
 namespace domaintest {
 namespace {

@@ -2,11 +2,11 @@
 // start-up thread and the frame.
 #include <QAbstractItemView>
 
-#include "DomainsTestFixture.h"
-#include "ProgramFixture.h"
 #include "admin/Reminders.h"
 #include "runtime/text/Dates.h"
 #include "runtime/ui/IniAccess.h"
+#include "tests/support/DomainsTestFixture.h"
+#include "tests/support/ProgramFixture.h"
 
 namespace domaintest {
 namespace {

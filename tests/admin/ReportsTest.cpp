@@ -1,13 +1,13 @@
 // The administration reports: which records each prints and in what order, the date stamp,
 // the PDF of the domain grid, and their callers.
-#include "ProgramFixture.h"
-#include "ReportsTestFixture.h"
 #include "admin/Notes.h"
 #include "admin/Registrars.h"
 #include "admin/Reminders.h"
 #include "admin/Reports.h"
 #include "runtime/text/Dates.h"
 #include "runtime/text/Picture.h"
+#include "tests/support/ProgramFixture.h"
+#include "tests/support/ReportsTestFixture.h"
 
 namespace domaintest {
 namespace {

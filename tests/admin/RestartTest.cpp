@@ -1,8 +1,8 @@
 // What a start finds of a program that was killed: inserts whose forms were open, temp files.
 #include <filesystem>
 
-#include "ProgramFixture.h"
 #include "common/System.h"
+#include "tests/support/ProgramFixture.h"
 #include "tests/support/TempHolder.h"
 
 namespace admintest {

@@ -1,10 +1,10 @@
 // A second program on the same data directory: the files the first holds are told of once,
 // then read.
-#include "DomainsTestFixture.h"
-#include "ProgramFixture.h"
 #include "admin/Domains.h"
 #include "runtime/text/Dates.h"
 #include "tests/data/DataTestSupport.h"
+#include "tests/support/DomainsTestFixture.h"
+#include "tests/support/ProgramFixture.h"
 
 namespace domaintest {
 namespace {

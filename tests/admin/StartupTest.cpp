@@ -2,10 +2,10 @@
 // launcher before the reminders, and the data files it leaves free when it ends.
 #include <QApplication>
 
-#include "ProgramFixture.h"
 #include "admin/Startup.h"
 #include "runtime/ini/IniFile.h"
 #include "runtime/text/Dates.h"
+#include "tests/support/ProgramFixture.h"
 
 namespace admintest {
 namespace {

@@ -1,8 +1,8 @@
 // Every window table of the program builds; a misspelt name fails naming itself.
 #include <stdexcept>
 
-#include "DomainsTestFixture.h"
 #include "common/System.h"
+#include "tests/support/DomainsTestFixture.h"
 
 namespace domaintest {
 namespace {

@@ -5,14 +5,12 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
-#include <QApplication>
 #include <QMessageBox>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,23 +23,6 @@
 #include "tests/support/TestDriver.h"
 
 namespace {
-
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (QCoreApplication::instance()) return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "tw_pages_tests";
-    static char* argv[] = {name, nullptr};
-    app_ = std::make_unique<QApplication>(argc, argv);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  std::unique_ptr<QApplication> app_;
-};
-[[maybe_unused]] const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 constexpr char kPath[] = "/tarn/index.htm";
 constexpr char kOtherPath[] = "/tarn/other.htm";

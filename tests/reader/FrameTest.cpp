@@ -15,7 +15,7 @@
 #include "reader/Program.h"
 #include "runtime/ini/IniFile.h"
 #include "runtime/ui/Help.h"
-#include "tests/admin/DomainsTestFixture.h"
+#include "tests/support/DomainsTestFixture.h"
 #include "tests/support/TempHolder.h"
 
 namespace readertest {

@@ -4,7 +4,7 @@
 #include "common/Procedures.h"
 #include "common/System.h"
 #include "reader/PageWindows.h"
-#include "tests/admin/DomainsTestFixture.h"
+#include "tests/support/DomainsTestFixture.h"
 
 namespace readertest {
 namespace {

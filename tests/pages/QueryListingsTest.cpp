@@ -3,12 +3,12 @@
 // at 1999 bytes, and a filter that cannot be read.
 #include <cstring>
 
-#include "QueryDialogDriving.h"
-#include "ReportsTestFixture.h"
 #include "dictionary/Globals.h"
 #include "pages/CrossReference.h"
 #include "pages/PageDetails.h"
 #include "pages/QueryListings.h"
+#include "tests/pages/QueryDialogDriving.h"
+#include "tests/support/ReportsTestFixture.h"
 
 namespace domaintest {
 namespace {

@@ -2,13 +2,13 @@
 // the pictures of the image reports, the domain the image prompt hands on, and their PDFs.
 #include <QImage>
 
-#include "ReportsTestFixture.h"
 #include "dictionary/Globals.h"
 #include "pages/PageDetails.h"
 #include "pages/PageReports.h"
 #include "pages/WebPages.h"
 #include "runtime/text/Dates.h"
 #include "runtime/text/Picture.h"
+#include "tests/support/ReportsTestFixture.h"
 
 namespace domaintest {
 namespace {

@@ -3,13 +3,13 @@
 #include <QComboBox>
 #include <algorithm>
 
-#include "DomainsTestFixture.h"
-#include "QueryDialogDriving.h"
 #include "common/Procedures.h"
 #include "dictionary/Globals.h"
 #include "pages/CrossReference.h"
 #include "runtime/text/Strings.h"
 #include "runtime/ui/QueryByExample.h"
+#include "tests/pages/QueryDialogDriving.h"
+#include "tests/support/DomainsTestFixture.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <QProcess>
 #include <cstdlib>
 
-#include "DomainsTestFixture.h"
 #include "runtime/data/FileRelations.h"
 #include "runtime/ui/Report.h"
+#include "tests/support/DomainsTestFixture.h"
 
 namespace domaintest {
 

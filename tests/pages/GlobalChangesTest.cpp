@@ -2,12 +2,12 @@
 // typed into the window, the process started from it, and the files read afterwards.
 #include <sqlite3.h>
 
-#include "DomainsTestFixture.h"
-#include "ProgramFixture.h"
 #include "admin/Domains.h"
 #include "dictionary/Globals.h"
 #include "pages/GlobalChanges.h"
 #include "runtime/text/Dates.h"
+#include "tests/support/DomainsTestFixture.h"
+#include "tests/support/ProgramFixture.h"
 
 namespace domaintest {
 namespace {

@@ -3,10 +3,10 @@
 #include <QAbstractItemView>
 #include <QMdiArea>
 
-#include "DomainsTestFixture.h"
-#include "ProgramFixture.h"
 #include "common/PageDetailTabs.h"
 #include "pages/QuickView.h"
+#include "tests/support/DomainsTestFixture.h"
+#include "tests/support/ProgramFixture.h"
 
 namespace domaintest {
 namespace {

@@ -3,9 +3,9 @@
 #include <QLabel>
 #include <algorithm>
 
-#include "DomainsTestFixture.h"
 #include "common/System.h"
 #include "pages/PageDetails.h"
+#include "tests/support/DomainsTestFixture.h"
 
 namespace {
 

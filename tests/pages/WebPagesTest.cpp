@@ -8,11 +8,11 @@
 #include <QStatusBar>
 #include <algorithm>
 
-#include "DomainsTestFixture.h"
-#include "ProgramFixture.h"
 #include "common/Procedures.h"
 #include "pages/PageDetails.h"
 #include "pages/WebPages.h"
+#include "tests/support/DomainsTestFixture.h"
+#include "tests/support/ProgramFixture.h"
 
 namespace domaintest {
 namespace {
