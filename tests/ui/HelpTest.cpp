@@ -90,18 +90,8 @@ TEST_F(HelpWindow, HelpProgramNameOpensTheContents) {
 // Like any window that has no kept place, and then gone with Escape as a user expects.
 TEST_F(HelpWindow, OpensCentredOnTheFrameAndEscapeClosesIt) {
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-  driver.start([] {
-    rt::WindowDesc d;
-    d.kind = rt::WindowKind::MdiFrame;
-    d.title = "Frame";
-    Recorder frame(d, "Frame");
-    frame.setPositionSection({});
-    frame.Run();
-  });
-  rt::Window* frame = driver.waitForWindow("Frame");
+  rt::Window* frame = openFrame({screen.left() + 40, screen.top() + 30, 560, 430});
   ASSERT_NE(frame, nullptr);
-  frame->topLevel()->setGeometry(screen.left() + 40, screen.top() + 30, 560, 430);
-  driver.pump();
   rt::Window* w = open("notice");
   ASSERT_NE(w, nullptr);
   w->topLevel()->move(screen.topLeft());  // over the frame, not the window asking

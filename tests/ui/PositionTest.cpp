@@ -34,21 +34,6 @@ class Positions : public UiTest {
     return driver.waitForWindow("notice");
   }
   static QRect screen() { return QGuiApplication::primaryScreen()->availableGeometry(); }
-  rt::Window* openFrame(const QRect& at) {
-    driver.start([] {
-      rt::WindowDesc d;
-      d.kind = rt::WindowKind::MdiFrame;
-      d.title = "Frame";
-      Recorder frame(d, "Frame");
-      frame.setPositionSection({});
-      frame.Run();
-    });
-    rt::Window* frame = driver.waitForWindow("Frame");
-    if (!frame) return nullptr;
-    frame->topLevel()->setGeometry(at);
-    driver.waitUntil([&] { return frame->mdiArea()->viewport()->height() < at.height(); });
-    return frame;
-  }
   void closeAll(std::initializer_list<rt::Window*> windows) {
     for (rt::Window* w : windows) {
       const std::string name = w->procedure();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QMdiArea>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <limits>
@@ -92,6 +93,23 @@ class UiTest : public ::testing::Test {
     EXPECT_TRUE(rt::openWindows().empty());
     rt::setProgramIniFile("tarnwick.INI");
   }
+  // A bare frame with no kept place, set at `at` once its area has taken the new size.
+  rt::Window* openFrame(const QRect& at) {
+    driver.start([] {
+      rt::WindowDesc d;
+      d.kind = rt::WindowKind::MdiFrame;
+      d.title = "Frame";
+      Recorder frame(d, "Frame");
+      frame.setPositionSection({});
+      frame.Run();
+    });
+    rt::Window* frame = driver.waitForWindow("Frame");
+    if (!frame) return nullptr;
+    frame->topLevel()->setGeometry(at);
+    driver.waitUntil([&] { return frame->mdiArea()->viewport()->height() < at.height(); });
+    return frame;
+  }
+
   QTemporaryDir scratch;
   rt::TestDriver driver;
 };
