@@ -92,6 +92,22 @@ TEST_F(Keyboard, TheFirstEntryOfTheFirstTabHasTheFocusAtOpening) {
   }
 }
 
+// A coloured tab colours the fields typed into; one that only shows keeps its own look.
+TEST_F(Keyboard, AFieldThatOnlyShowsLooksApartUnderAFillColour) {
+  rt::WindowDesc d = entryDialog();
+  d.controls[4].readOnly = true;  // 10
+  Opened o;
+  rt::Window* w = run(d, o);
+  ASSERT_TRUE(w);
+  const QColor plain = w->control(10)->palette().color(QPalette::Base);
+  EXPECT_NE(plain, w->control(11)->palette().color(QPalette::Base));
+  for (int c : {10, 11}) w->setFillColor(c, 0xDEF5F8);
+  EXPECT_EQ(w->control(11)->palette().color(QPalette::Base), QColor(0xF8, 0xF5, 0xDE));
+  EXPECT_EQ(w->control(10)->palette().color(QPalette::Base), plain);
+  driver.close(w);
+  ASSERT_TRUE(driver.waitForClose("Keys"));
+}
+
 TEST_F(Keyboard, TabFollowsTheOrderTheControlsAreSeenIn) {
   // Listed out of their places: the one above comes first, then left to right.
   rt::WindowDesc d;
