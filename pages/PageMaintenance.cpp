@@ -8,6 +8,7 @@
 #include "dictionary/Dictionary.h"
 #include "pages/PageReading.h"
 #include "runtime/proc/Threads.h"
+#include "runtime/ui/BusyWindow.h"
 #include "runtime/ui/MessageBox.h"
 #include "runtime/ui/TableWindows.h"
 #include "runtime/ui/Window.h"
@@ -215,7 +216,10 @@ class PageDeletionWindow : public rt::TableBrowse {
         return rt::Flow::Cycle;
       case cRun:
         UpdateItemValues();
-        DeletePagesByDomain(program_.pageCount);
+        {
+          rt::BusyWindow busy(*window());
+          DeletePagesByDomain(program_.pageCount);
+        }
         RefreshItems();
         return rt::Flow::Cycle;
       default:

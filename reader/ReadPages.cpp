@@ -15,6 +15,7 @@
 #include "runtime/text/Dates.h"
 #include "runtime/text/Paths.h"
 #include "runtime/text/Strings.h"
+#include "runtime/ui/BusyWindow.h"
 #include "runtime/ui/MessageBox.h"
 #include "runtime/ui/TableWindows.h"
 #include "runtime/ui/WindowController.h"
@@ -139,10 +140,10 @@ class ReadPagesWindow : public rt::WindowController {
       RefreshItems();
     } else if (control() == cGo) {
       UpdateItemValues();
-      // The window's events wait until the run ends: it shows that it takes no input.
-      takeInput(false);
-      ReadDomainPages();
-      takeInput(true);
+      {
+        rt::BusyWindow busy(*window());
+        ReadDomainPages();
+      }
       RefreshItems();
       window()->selectControl(cClose);
     }
@@ -156,11 +157,6 @@ class ReadPagesWindow : public rt::WindowController {
   }
 
  private:
-  void takeInput(bool on) {
-    for (int c : {cDomain, cLocalDir, cSubDir, cGo, cOk, cClose, cHelp})
-      window()->setEnabled(c, on);
-  }
-
   // The domain's own local directory when the domain is known. Domains is open for the
   // look-up only, so that an idle reader holds no file another program may want to write.
   static void defaultDirectory() {
