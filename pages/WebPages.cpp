@@ -312,8 +312,7 @@ class PageForm : public rt::TableForm {
       checkDomain();
       fromLocalPath();
     } else if (control() == fPagePath) {
-      WEB.PAGEPATH = derivedPagePath();
-      RefreshItems();
+      setPagePath(derivedPagePath());
     } else {
       return TableForm::OnSelected();
     }
@@ -418,17 +417,27 @@ class PageForm : public rt::TableForm {
   void fromLocalPath() {
     if (WEB.LOCALPATH.blank()) return;
     WEB.PAGENAME = PageNameOf(WEB.LOCALPATH.clip(), DOM.DEFAULTLOCALDIR.clip());
-    WEB.PAGEPATH = derivedPagePath();
+    setPagePath(derivedPagePath());
+  }
+
+  // A page path made longer than its field is shown whole and refused, as a typed one is,
+  // instead of being cut to an address of another page.
+  void setPagePath(const std::string& path) {
+    WEB.PAGEPATH = path;
     RefreshItems();
+    if (path.size() <= WEB.PAGEPATH.width()) return;
+    window()->setText(fPagePath, path);
+    window()->refuse(fPagePath);
   }
 
   void fromPageName() {
     if (WEB.PAGENAME == "1") WEB.PAGENAME.clear();
-    if (!WEB.DOMAINNAME.blank() && !WEB.PAGENAME.blank() && WEB.PAGEPATH.blank())
-      WEB.PAGEPATH = PagePathOf(DOM.DEFAULTWEBPATH.clip(), WEB.PAGENAME.clip());
     if (!DOM.DEFAULTLOCALDIR.blank() && !WEB.PAGENAME.blank() && WEB.LOCALPATH.blank())
       WEB.LOCALPATH = rt::joinPath(DOM.DEFAULTLOCALDIR.clip(), WEB.PAGENAME.clip());
-    RefreshItems();
+    if (!WEB.DOMAINNAME.blank() && !WEB.PAGENAME.blank() && WEB.PAGEPATH.blank())
+      setPagePath(PagePathOf(DOM.DEFAULTWEBPATH.clip(), WEB.PAGENAME.clip()));
+    else
+      RefreshItems();
   }
 
   void lookUpFiles() {

@@ -398,9 +398,33 @@ TEST_F(WebPagesTest, ALocalPathLongerThanItsFieldIsRefused) {
   EXPECT_TRUE(readRecords<WebPagesRecord>(WebPagesDesc()).empty());
 }
 
-// "Select WebPages" closed with Escape from the meta browse of a new page: the form keeps
-// its page, the browse its rows; the insert's reserved record is never listed and Cancel
-// takes it out of the file at once.
+// The page path the form makes from the domain's web path and the file's name is refused
+// whole when it runs past its field, as a typed one is.
+TEST_F(WebPagesTest, ADerivedPagePathLongerThanItsFieldIsRefused) {
+  const std::string web = "http://www.a.com/" + std::string(55, 'd');
+  const std::string file = site() + "/chapter-one.htm";
+  writeFile(QString::fromStdString(file), "x");
+  chooseDomain("a.com", site(), web.c_str());
+  rt::Window* w = newPage();
+  ASSERT_TRUE(w);
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  ASSERT_TRUE(driver.typeKeys(file));
+  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  driver.pump();
+  EXPECT_EQ(driver.text(w, fPageName), "chapter-one.htm");
+  EXPECT_EQ(driver.focusedControl(), fPagePath);
+  EXPECT_EQ(driver.text(w, fPagePath), web + "/chapter-one.htm");
+  auto* tip = w->widget()->findChild<QLabel*>("refusalTip");
+  ASSERT_NE(tip, nullptr);
+  EXPECT_EQ(tip->text().toStdString(), "Enter at most 80 characters");
+  ASSERT_TRUE(driver.press(w, fOk));
+  driver.pump();
+  EXPECT_TRUE(driver.isOpen(w));
+  ASSERT_TRUE(driver.press(w, fCancel));
+  ASSERT_TRUE(driver.waitForClose("updatewebpages1"));
+  EXPECT_TRUE(readRecords<WebPagesRecord>(WebPagesDesc()).empty());
+}
+
 // A new page's form read from its file, its meta browse open and "Select WebPages" over it;
 // an older page "old.htm" is in the file.
 struct SelectRoad {
@@ -447,6 +471,9 @@ class PageSelectionTest : public WebPagesTest {
                                          fTitle,     fFileDate, fFileSize};
 };
 
+// "Select WebPages" closed with Escape from the meta browse of a new page: the form keeps
+// its page, the browse its rows; the insert's reserved record is never listed and Cancel
+// takes it out of the file at once.
 TEST_F(PageSelectionTest, CancelledPageSelectionLeavesTheNewPageAsItWas) {
   std::vector<std::string> shown;
   const SelectRoad road = openSelectFromNewPage(&shown);
