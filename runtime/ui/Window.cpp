@@ -300,7 +300,8 @@ QWidget* Window::makeWidget(Control& c) {
     pal.setColor(QPalette::Base, pal.color(QPalette::Window));
     w->setPalette(pal);
   }
-  w->setObjectName(QString::number(d.number));
+  madeWidgets_[w] = d.number;
+  connect(w, &QObject::destroyed, this, [this](QObject* o) { madeWidgets_.erase(o); });
   watch(w);
   c.adapter->attach(*this, c);
   return w;
@@ -678,6 +679,13 @@ int Window::controlAt(const QWidget* w) const {
   return 0;
 }
 
+int Window::madeControlOf(const QObject* o) const {
+  auto it = madeWidgets_.find(o);
+  if (it == madeWidgets_.end()) return 0;
+  const Control* c = find(it->second);
+  return c && c->widget == o ? it->second : 0;
+}
+
 void Window::focusFirstControl() {
   QWidget* first = nullptr;
   QWidget* firstButton = nullptr;  // or check box: what to fall back on
@@ -1026,11 +1034,8 @@ void Window::removeAlertKey(int code) {
 
 bool Window::eventFilter(QObject* watched, QEvent* event) {
   auto controlOf = [this](QObject* o) {
-    for (; o; o = o->parent()) {
-      bool ok = false;
-      const int n = o->objectName().toInt(&ok);
-      if (ok && controls_.count(n) && controls_[n]->widget == o) return n;
-    }
+    for (; o; o = o->parent())
+      if (const int n = madeControlOf(o)) return n;
     return 0;
   };
   switch (event->type()) {

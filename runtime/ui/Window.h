@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "runtime/proc/Events.h"
@@ -161,6 +162,7 @@ class Window : public QObject {
   friend class detail::ControlAdapter;
   void build();
   int controlAt(const QWidget* w) const;  // the control a widget belongs to, 0 if none
+  int madeControlOf(const QObject* o) const;
   bool keyPressed(const QKeyEvent* e);
   std::vector<int> kidsOf(int parent) const;
   bool placed(const std::vector<int>& kids) const;
@@ -195,6 +197,8 @@ class Window : public QObject {
   std::set<int> alerts_;
   std::map<int, std::unique_ptr<Control>> controls_;
   std::vector<int> order_;
+  // Widgets made for controls, tabs' pages excepted: those are found as their sheet.
+  std::unordered_map<const QObject*, int> madeWidgets_;
   std::map<int, QAction*> actions_;
   QPointer<QWidget> body_;
   QPointer<QLabel> refusalTip_;  // says what a refused control takes
