@@ -3,10 +3,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
-#include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
-#include <QTextBrowser>
 
 #include "admin/Domains.h"
 #include "admin/ProgramIni.h"
@@ -15,6 +13,7 @@
 #include "runtime/ui/Help.h"
 #include "runtime/ui/Printing.h"
 #include "runtime/ui/WindowLayer.h"
+#include "tests/support/HelpMenuChecks.h"
 #include "tests/support/ProgramFixture.h"
 
 namespace admintest {
@@ -388,25 +387,10 @@ TEST_F(FrameTest, HelpMenuOpensTheHelpBooksContents) {
 // Each item of the Help menu opens its own thing; Escape closes the help again.
 TEST_F(FrameTest, HelpMenuItemsOpenContentsSearchAndUsingTheHelp) {
   ASSERT_NE(startProgram(), nullptr);
-  const struct {
-    int item;
-    const char* page;
-    bool searching;  // the keys go to the search field
-  } cases[] = {
-      {-47, "index.html", false}, {-48, "index.html", true}, {-49, "usinghelp.html", false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.item);
-    ASSERT_TRUE(driver.pickMenu(frame, c.item));
-    ASSERT_TRUE(driver.waitUntil([] {
-      return rt::helpWindow() && QApplication::focusWidget() &&
-             QApplication::focusWidget()->window() == rt::helpWindow();
-    }));
-    EXPECT_TRUE(rt::helpBrowser()->source().toString().endsWith(c.page))
-        << rt::helpBrowser()->source().toString().toStdString();
-    EXPECT_EQ(qobject_cast<QLineEdit*>(driver.focusWidget()) != nullptr, c.searching);
-    ASSERT_TRUE(driver.hitKey(Qt::Key_Escape));
-    ASSERT_TRUE(driver.waitUntil([] { return rt::helpWindow() == nullptr; }));
-  }
+  helpchecks::pickEachHelpItem(driver, frame,
+                               {{-47, "tarnwick/index.html", false},
+                                {-48, "tarnwick/index.html", true},
+                                {-49, "tarnwick/usinghelp.html", false}});
   exitProgram();
 }
 

@@ -2,8 +2,6 @@
 // settings file and data files, and the way from the menu to the page browse.
 #include <QApplication>
 #include <QFile>
-#include <QLineEdit>
-#include <QTextBrowser>
 #include <filesystem>
 #include <functional>
 
@@ -16,6 +14,7 @@
 #include "runtime/ini/IniFile.h"
 #include "runtime/ui/Help.h"
 #include "tests/support/DomainsTestFixture.h"
+#include "tests/support/HelpMenuChecks.h"
 #include "tests/support/TempHolder.h"
 
 namespace readertest {
@@ -164,26 +163,10 @@ TEST_F(ReaderProgramTest, HelpAndAboutOpenTheReadersBookAndTheSplash) {
 // Contents, Search and How to Use Help of the reader's Help menu, each closed with Escape.
 TEST_F(ReaderProgramTest, HelpMenuItemsOpenContentsSearchAndUsingTheHelp) {
   ASSERT_NE(startProgram(), nullptr);
-  const struct {
-    int item;
-    const char* page;
-    bool searching;
-  } cases[] = {{reader::item::Contents, "index.html", false},
-               {-31, "index.html", true},
-               {-32, "usinghelp.html", false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.item);
-    ASSERT_TRUE(driver.pickMenu(frame, c.item));
-    ASSERT_TRUE(driver.waitUntil([] {
-      return rt::helpWindow() && QApplication::focusWidget() &&
-             QApplication::focusWidget()->window() == rt::helpWindow();
-    }));
-    EXPECT_TRUE(rt::helpBrowser()->source().toString().endsWith("sondrel/" + QString(c.page)))
-        << rt::helpBrowser()->source().toString().toStdString();
-    EXPECT_EQ(qobject_cast<QLineEdit*>(driver.focusWidget()) != nullptr, c.searching);
-    ASSERT_TRUE(driver.hitKey(Qt::Key_Escape));
-    ASSERT_TRUE(driver.waitUntil([] { return rt::helpWindow() == nullptr; }));
-  }
+  helpchecks::pickEachHelpItem(driver, frame,
+                               {{reader::item::Contents, "sondrel/index.html", false},
+                                {-31, "sondrel/index.html", true},
+                                {-32, "sondrel/usinghelp.html", false}});
 }
 
 // The menu's deletion is the reader's own: its tip, and its counter of the pages deleted.
