@@ -87,6 +87,16 @@ class ReadPagesTest : public dicttest::DictionaryTest {
     ASSERT_NE(window, nullptr);
   }
 
+  // The first two steps by keys, from the focus the window opens with; Tab leaves "site".
+  void typeDomainAndDirectory() {
+    ASSERT_EQ(driver.focusedControl(), cDomain);
+    ASSERT_TRUE(driver.typeKeys(kDomain));
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+    ASSERT_EQ(driver.focusedControl(), cLocalDir);
+    ASSERT_TRUE(driver.typeKeys("site"));
+    ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  }
+
   // Types the three entries (a null one is left as it is), presses GO! and answers the boxes
   // in turn, then "OK" to any further one.
   std::vector<Shown> go(const char* domain, const char* dir, const char* sub = "",
@@ -263,12 +273,7 @@ TEST_F(ReadPagesTest, SecondRunReplacesTheDetailsAndKeepsOnePagePerPath) {
 TEST_F(ReadPagesTest, TabTabSpaceFromTheLocalDirectoryPressesGo) {
   writePage("site/index.htm", kHome);
   open();
-  ASSERT_EQ(driver.focusedControl(), cDomain);
-  ASSERT_TRUE(driver.typeKeys(kDomain));
-  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
-  ASSERT_EQ(driver.focusedControl(), cLocalDir);
-  ASSERT_TRUE(driver.typeKeys("site"));
-  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  ASSERT_NO_FATAL_FAILURE(typeDomainAndDirectory());
   ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
   EXPECT_EQ(driver.focusedControl(), cGo);
   ASSERT_TRUE(driver.hitKey(Qt::Key_Space));
@@ -477,12 +482,7 @@ TEST_F(ReadPagesTest, TheWindowIsDisabledWhileARunReads) {
     for (int c : inputs)
       if (window->enabled(c)) live.push_back(c);
   });
-  ASSERT_EQ(driver.focusedControl(), cDomain);
-  ASSERT_TRUE(driver.typeKeys(kDomain));
-  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
-  ASSERT_EQ(driver.focusedControl(), cLocalDir);
-  ASSERT_TRUE(driver.typeKeys("site"));
-  ASSERT_TRUE(driver.hitKey(Qt::Key_Tab));
+  ASSERT_NO_FATAL_FAILURE(typeDomainAndDirectory());
   ASSERT_EQ(go(nullptr, nullptr, nullptr).size(), 3u);
   EXPECT_GT(sampled, 0);
   EXPECT_TRUE(live.empty()) << "first enabled while reading: " << (live.empty() ? 0 : live[0]);
