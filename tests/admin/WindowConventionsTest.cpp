@@ -1,0 +1,60 @@
+// Every window of tarnwick keeps the desktop's conventions.
+#include "admin/ControlPanel.h"
+#include "admin/ControlSetup.h"
+#include "common/System.h"
+#include "dictionary/Globals.h"
+#include "tests/support/WindowConventions.h"
+
+namespace {
+
+class AdminWindows : public conventions::WindowConventionsTest {
+ protected:
+  void TearDown() override {
+    WindowConventionsTest::TearDown();
+    cpanelopen.clear();
+  }
+};
+
+constexpr char kCheckFirst[] =
+    "opens in its first entry, but the \"Currently Use\" check box declared before it is the "
+    "first Tab stop";
+
+TEST_F(AdminWindows, EveryRegisteredWindowKeepsTheConventions) {
+  const std::map<std::string, conventions::Opener> openers = {
+      // The menu's set-up item, while the launcher is closed.
+      {"browsecpanel",
+       [](rt::TestDriver& d) -> rt::Window* {
+         d.start(&ConfigureControlPanel, 25000, "ConfigureControlPanel");
+         return d.waitForWindow("browsecpanel");
+       }},
+      // Configuring the launcher while it is open warns instead.
+      {"cpwarn",
+       [this](rt::TestDriver& d) -> rt::Window* {
+         if (!open(&cpanel2, "cpanel2")) return nullptr;
+         d.start(&ConfigureControlPanel, 25000, "ConfigureControlPanel");
+         return d.waitForWindow("cpwarn");
+       }},
+      // A second settings record is refused before its form shows.
+      {"closit",
+       [this](rt::TestDriver& d) -> rt::Window* {
+         if (conventions::recordCount(Editor) == 0)
+           conventions::addBufferRecord(SystemTables().file("EDI"));
+         rt::Window* b = open(&browsecpanel, "browsecpanel");
+         if (!b || d.focusedControl() != 1) return nullptr;
+         d.hitKey(Qt::Key_Insert);
+         return d.waitForWindow("closit");
+       }},
+  };
+  const std::vector<conventions::KnownException> known = {
+      {"preimgreport",
+       "opens in the domain entry, where typing begins, but its OK button is declared before "
+       "the entry and so is the first Tab stop",
+       4},
+      {"UpdateHosts", kCheckFirst, 5},
+      {"UpdateRegistrars", kCheckFirst, 5},
+      {"updatewebpages1", kCheckFirst, 5},
+  };
+  checkEveryWindow(openers, known);
+}
+
+}  // namespace

@@ -1,0 +1,28 @@
+// Every window of sondrel keeps the desktop's conventions.
+#include "dictionary/Globals.h"
+#include "tests/support/WindowConventions.h"
+
+namespace {
+
+class ReaderWindows : public conventions::WindowConventionsTest {
+ protected:
+  void TearDown() override {
+    WindowConventionsTest::TearDown();
+    domainname.clear();
+  }
+};
+
+TEST_F(ReaderWindows, EveryRegisteredWindowKeepsTheConventions) {
+  const std::map<std::string, conventions::Opener> openers = {
+      // The menu's page browse, once a domain is known.
+      {"BrowseWebPages",
+       [](rt::TestDriver& d) -> rt::Window* {
+         domainname = "site.com";
+         d.start(FindProcedure("BrowseChooser"), kLargeStack, "BrowseChooser");
+         return d.waitForWindow("BrowseWebPages");
+       }},
+  };
+  checkEveryWindow(openers, {});
+}
+
+}  // namespace

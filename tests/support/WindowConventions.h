@@ -1,0 +1,329 @@
+// Every registered window table of a program, opened the way the program opens it, keeps the
+// desktop's conventions: the first Tab stop has the focus, Escape closes without storing, Enter
+// presses OK, and the window reopens where it was closed.
+#pragma once
+
+#include <QDir>
+#include <QMessageBox>
+#include <QScrollArea>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QWidget>
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "common/Procedures.h"
+#include "runtime/data/FileManager.h"
+#include "runtime/ui/TableWindows.h"
+#include "tests/admin/DomainsTestFixture.h"
+
+namespace conventions {
+
+// A window the lead has still to decide on: the check named is left out, with the reason.
+struct KnownException {
+  const char* window;
+  const char* reason;
+  int opensIn;  // the control the window opens in today, still checked
+};
+
+// Opens one window a program opens by other means than its tables say; nullptr on failure.
+using Opener = std::function<rt::Window*(rt::TestDriver&)>;
+
+// The first widget Tab reaches in the window. A sheet's tab headers (and their scroll
+// arrows) are passed over: typing
+// begins in a field, not in the headers a form opens on. So is the scroll area of a tab page,
+// which no control owns; that it is a Tab stop at all is for the lead to decide, so each
+// window where it stands first is told.
+inline QWidget* firstInTabOrder(QWidget* top, bool* passedScrollArea = nullptr) {
+  for (QWidget* w = top->nextInFocusChain(); w && w != top; w = w->nextInFocusChain()) {
+    if (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(top) || !w->isEnabled() ||
+        w->window() != top->window() || qobject_cast<QTabBar*>(w) ||
+        qobject_cast<QTabBar*>(w->parentWidget()) || qobject_cast<QTabWidget*>(w))
+      continue;
+    if (qobject_cast<QScrollArea*>(w) && qobject_cast<QStackedWidget*>(w->parentWidget())) {
+      if (passedScrollArea) *passedScrollArea = true;
+      continue;
+    }
+    return w;
+  }
+  return nullptr;
+}
+
+// The innermost control that is or holds the widget (a sheet holds its tabs' fields); 0 when
+// none.
+inline int controlHolding(rt::Window* w, QWidget* widget) {
+  for (; widget; widget = widget->parentWidget())
+    for (int c : w->controls())
+      if (w->control(c) == widget) return c;
+  return 0;
+}
+
+inline rt::TableFile fileOf(const rt::WindowTable& t, const rt::KeyedFile& f) {
+  return t.context->file(f.desc().prefix);
+}
+
+// Records in a file, through a connection of the test's own; 0 when it does not exist yet.
+inline std::int64_t recordCount(const rt::KeyedFile& file) {
+  std::string rec(file.desc().recordSize, ' ');
+  std::vector<std::string> memos;
+  std::vector<char*> memoPtrs;
+  for (const rt::MemoDesc& m : file.desc().memos) memos.emplace_back(m.size, '\0');
+  for (std::string& m : memos) memoPtrs.push_back(m.data());
+  rt::KeyedFile f(file.desc(), rec.data(), memoPtrs);
+  if (!rt::FileExists(f.path()) || !f.open()) return 0;
+  const std::int64_t n = f.records();
+  f.close();
+  return n;
+}
+
+// One record as the program's buffer holds it (blank at the start of a test), with every key
+// component given a value: keys leave out all-blank entries, and a list shows none of those.
+// The pages and their details meet on "a", so a page's detail lists show its details.
+inline void addBufferRecord(const rt::TableFile& file) {
+  const rt::FileDesc& d = *file.desc;
+  std::string rec(static_cast<const char*>(file.record), d.recordSize);
+  for (const rt::KeyDesc& k : d.keys) {
+    for (int c : k.components) {
+      const rt::FieldDesc& f = d.fields[c];
+      const std::int32_t one = 1;
+      if (f.type == rt::FieldType::String)
+        rec[f.offset] = 'a';
+      else if (f.type == rt::FieldType::Byte)
+        rec[f.offset] = 1;
+      else if (f.type == rt::FieldType::Short || f.type == rt::FieldType::Long ||
+               f.type == rt::FieldType::Date || f.type == rt::FieldType::Time)
+        std::memcpy(&rec[f.offset], &one, f.size);  // little-endian: 1 in the low bytes
+    }
+  }
+  std::vector<char*> memos;
+  if (file.memo) memos.push_back(file.memo);
+  rt::KeyedFile f(d, rec.data(), memos);
+  if (!rt::FileExists(f.path())) {
+    ASSERT_TRUE(f.create()) << f.path();
+  }
+  ASSERT_TRUE(f.open()) << f.path();
+  ASSERT_TRUE(f.add()) << f.path();
+  ASSERT_TRUE(f.close());
+}
+
+class WindowConventionsTest : public domaintest::WindowsTest {
+ protected:
+  // Runs every check over every registered table and says how many windows were checked.
+  void checkEveryWindow(const std::map<std::string, Opener>& openers,
+                        const std::vector<KnownException>& known) {
+    openers_ = openers;
+    known_ = known;
+    const auto& tables = rt::windowTables();
+    std::size_t checked = 0;
+    for (const rt::RegisteredTable& r : tables) {
+      SCOPED_TRACE(r.name);
+      const QString sub = dir.filePath(QString("w%1").arg(checked + failed_.size()));
+      ASSERT_TRUE(QDir().mkpath(sub));
+      QDir::setCurrent(sub);
+      if (checkWindow(r))
+        ++checked;
+      else
+        failed_.push_back(r.name);
+      closeAll();
+    }
+    std::string names;
+    for (const std::string& n : failed_) names += " " + n;
+    std::cout << "[ WINDOWS  ] checked " << checked << " of " << tables.size()
+              << " registered windows\n";
+    EXPECT_EQ(checked, tables.size()) << "not checked:" << names;
+  }
+
+ private:
+  const KnownException* knownFocus(const rt::RegisteredTable& r) const {
+    for (const KnownException& k : known_)
+      if (r.name == std::string_view(k.window)) {
+        std::cout << "[ KNOWN    ] " << k.window << " focus: " << k.reason << "\n";
+        return &k;
+      }
+    return nullptr;
+  }
+
+  static const rt::RegisteredTable* registered(std::string_view name) {
+    for (const rt::RegisteredTable& r : rt::windowTables())
+      if (r.name == name) return &r;
+    return nullptr;
+  }
+
+  static rt::KeyedFile* primaryFile(const rt::WindowTable& t) {
+    return t.manager && *t.manager ? (*t.manager)->keyedFile() : nullptr;
+  }
+
+  static bool isForm(const rt::WindowTable& t) { return primaryFile(t) != nullptr; }
+
+  // The browses whose list calls this form for Insert, Change and Delete: by name first, then
+  // by entry over the form's own file.
+  static std::vector<std::pair<const rt::RegisteredTable*, const rt::ListTable*>> parentsOf(
+      const rt::RegisteredTable& form) {
+    std::vector<std::pair<const rt::RegisteredTable*, const rt::ListTable*>> byName, byEntry;
+    for (const rt::RegisteredTable& p : rt::windowTables()) {
+      if (p.name == std::string_view(form.name)) continue;
+      const rt::WindowTable& t = p.table();
+      for (const rt::ListTable& l : t.lists) {
+        for (const rt::ChildRow& c : t.children) {
+          if (l.update == 0 || c.number != l.update) continue;
+          if (c.name && form.name == std::string_view(c.name))
+            byName.emplace_back(&p, &l);
+          else if (c.entry && l.file == primaryFile(form.table()))
+            byEntry.emplace_back(&p, &l);
+        }
+      }
+    }
+    byName.insert(byName.end(), byEntry.begin(), byEntry.end());
+    return byName;
+  }
+
+  // As the program does: from its parent's list by Insert, or by Enter on a record for a form
+  // that refuses inserts; else by its procedure.
+  rt::Window* reach(const rt::RegisteredTable& r, int depth = 0) {
+    if (depth > 4) return nullptr;
+    if (auto it = openers_.find(r.name); it != openers_.end()) {
+      if (depth == 0 && isForm(r.table())) countAtOpen_ = recordCount(*primaryFile(r.table()));
+      return it->second(driver);
+    }
+    const rt::WindowTable& t = r.table();
+    if (isForm(t)) {
+      for (const auto& [parent, list] : parentsOf(r)) {
+        rt::Window* p = reach(*parent, depth + 1);
+        if (!p) continue;
+        if (t.refused.insert && rowsOf(p, *list) == 0) {
+          closeAll();
+          addBufferRecord(fileOf(t, *list->file));
+          if (::testing::Test::HasFatalFailure() || !(p = reach(*parent, depth + 1))) continue;
+        }
+        if (depth == 0) countAtOpen_ = recordCount(*primaryFile(t));
+        // The keys go to the list when it has the focus, as they would from a user; a list on
+        // a form's tab is handed them directly.
+        driver.activate(p);
+        if (driver.focusedControl() == list->control)
+          driver.hitKey(t.refused.insert ? Qt::Key_Return : Qt::Key_Insert);
+        else
+          driver.pressKey(p, list->control, t.refused.insert ? rt::key::Enter : rt::key::Insert);
+        if (rt::Window* w = driver.waitForWindow(r.name, 1500)) return w;
+        closeAll();
+      }
+    }
+    ProcedureEntry entry = FindProcedure(r.name);
+    if (!entry && t.context->procedure) entry = t.context->procedure(r.name);
+    if (!entry) return nullptr;
+    const bool insert = isForm(t) && !t.refused.insert;
+    if (depth == 0 && isForm(t)) countAtOpen_ = recordCount(*primaryFile(t));
+    return open(entry, r.name, insert ? rt::Request::Insert : rt::Request::None);
+  }
+
+  int rowsOf(rt::Window* w, const rt::ListTable& l) { return driver.rowCount(w, l.control); }
+
+  bool checkWindow(const rt::RegisteredTable& r) {
+    const rt::WindowTable& t = r.table();
+    rt::Window* w = reach(r);
+    if (!w) {
+      ADD_FAILURE() << r.name << ": cannot be opened the way its program opens it";
+      return false;
+    }
+    driver.activate(w);
+    bool passedScrollArea = false;
+    const int first = controlHolding(w, firstInTabOrder(w->topLevel(), &passedScrollArea));
+    if (passedScrollArea)
+      std::cout << "[ KNOWN    ] " << r.name << " focus: a tab page's scroll area is a Tab stop "
+                << "ahead of the first field\n";
+    if (first == 0) ADD_FAILURE() << r.name << ": no Tab stop";
+    if (const KnownException* k = knownFocus(r)) {
+      EXPECT_EQ(driver.focusedControl(), k->opensIn) << r.name << ": focus at open moved";
+    } else {
+      EXPECT_EQ(driver.focusedControl(), first)
+          << r.name << ": focus at open is not the first Tab stop";
+    }
+
+    // Escape leaves the file as it was; the window closes where it was moved to.
+    rt::KeyedFile* primary = primaryFile(t);
+    const std::int64_t before = countAtOpen_;
+    QWidget* top = w->topLevel();
+    const QPoint moved = top->pos() + QPoint(37, 23);
+    top->move(moved);
+    driver.pump();
+    driver.hitKey(Qt::Key_Escape);
+    if (!driver.waitForClose(r.name, 1500)) {
+      ADD_FAILURE() << r.name << ": Escape did not close it";
+      return false;
+    }
+    if (primary) {
+      EXPECT_EQ(recordCount(*primary), before) << r.name << ": Escape stored a record";
+    }
+    closeAll();
+
+    w = reach(r);
+    if (!w) {
+      ADD_FAILURE() << r.name << ": cannot be opened a second time";
+      return false;
+    }
+    driver.activate(w);
+    EXPECT_EQ(w->topLevel()->pos(), moved) << r.name << ": not reopened where it was closed";
+
+    const bool hasOk = std::any_of(t.buttons.begin(), t.buttons.end(), [](const rt::ButtonRow& b) {
+      return b.role == rt::ButtonRole::Ok;
+    });
+    auto checked = [&](const char* enter) {
+      std::cout << "[ WINDOW   ] " << r.name << ": focus, Escape, position; Enter " << enter
+                << "\n";
+      return true;
+    };
+    if (!hasOk) return checked("not checked: no OK button");
+    // Enter presses OK: a blank required field is refused, anything else closes the window.
+    const std::int64_t beforeOk = countAtOpen_;
+    // Forms that take inserts were opened by Insert, the others by Change.
+    const bool inserting = primary && !t.refused.insert;
+    driver.hitKey(Qt::Key_Return);
+    if (inserting && !t.required.empty()) {
+      QMessageBox* box = driver.waitForMessageBox(1500);
+      if (!box) {
+        ADD_FAILURE() << r.name << ": Enter did not refuse the blank required field";
+        return false;
+      }
+      const std::string said = driver.messageText(box);
+      EXPECT_TRUE(std::any_of(t.required.begin(), t.required.end(),
+                              [&](const rt::RequiredRow& q) { return said == q.message; }))
+          << r.name << ": " << said;
+      EXPECT_TRUE(driver.isOpen(w)) << r.name;
+      return checked("refused the blank required field");
+    }
+    if (!driver.waitForClose(r.name, 1500)) {
+      ADD_FAILURE() << r.name << ": Enter did not press OK";
+      return false;
+    }
+    if (inserting) {
+      EXPECT_EQ(recordCount(*primary), beforeOk + 1) << r.name << ": Enter did not store";
+    }
+    return checked(inserting ? "stored and closed" : "closed");
+  }
+
+  // Closes every window, answering what they ask, as the fixture does at the end.
+  void closeAll() {
+    for (int round = 0; round < 50 && rt::procedureThreadCount() > 0; ++round) {
+      while (QMessageBox* box = driver.messageBox()) {
+        if (!rt::pressMessageBoxButton(box, rt::button::No) &&
+            !rt::pressMessageBoxButton(box, rt::button::Ok))
+          box->buttons().back()->click();
+        driver.pump();
+      }
+      for (int th : rt::runningThreads()) rt::PostEvent(rt::EventKind::CloseWindow, 0, th);
+      driver.pump();
+    }
+  }
+
+  std::map<std::string, Opener> openers_;
+  std::vector<KnownException> known_;
+  std::vector<std::string> failed_;
+  std::int64_t countAtOpen_ = 0;  // records of the form's file before it opened
+};
+
+}  // namespace conventions
