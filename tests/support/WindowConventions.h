@@ -126,7 +126,9 @@ class WindowConventionsTest : public domaintest::WindowsTest {
       const QString sub = dir.filePath(QString("w%1").arg(checked + failed_.size()));
       ASSERT_TRUE(QDir().mkpath(sub));
       QDir::setCurrent(sub);
-      if (checkWindow(r))
+      const bool ok = checkWindow(r);
+      closeAll();
+      if (ok && checkF9(r))
         ++checked;
       else
         failed_.push_back(r.name);
@@ -304,6 +306,40 @@ class WindowConventionsTest : public domaintest::WindowsTest {
       EXPECT_EQ(recordCount(*primary), beforeOk + 1) << r.name << ": Enter did not store";
     }
     return checked(inserting ? "stored and closed" : "closed");
+  }
+
+  // F9 switches a list between the user's layout and the designed one, and what shows at the
+  // close is kept as the user's.
+  bool checkF9(const rt::RegisteredTable& r) {
+    const rt::WindowTable& t = r.table();
+    for (std::size_t i = 0; i < t.lists.size(); ++i) {
+      if (t.lists[i].layouts != rt::LayoutKeeping::F9Switch) continue;
+      const std::string n = "?Browse:" + std::to_string(i + 1);
+      const std::string design = rt::iniGet(t.procedure, n + ":ORIG", "");
+      if (design.empty()) {
+        ADD_FAILURE() << r.name << ": the designed layout of list " << i + 1 << " is not kept";
+        return false;
+      }
+      const std::string user = "200" + design.substr(design.find_first_not_of("0123456789"));
+      rt::iniPut(t.procedure, n + ":USER", user);
+      rt::Window* w = reach(r);
+      if (!w) return false;
+      driver.activate(w);
+      if (driver.focusedControl() == t.lists[i].control)
+        driver.hitKey(Qt::Key_F9);
+      else
+        driver.pressKey(w, t.lists[i].control, rt::key::F9);
+      driver.close(w);
+      if (!driver.waitForClose(r.name, 1500)) {
+        ADD_FAILURE() << r.name << ": did not close";
+        return false;
+      }
+      EXPECT_EQ(rt::iniGet(t.procedure, n + ":USER", ""), design)
+          << r.name << ": F9 did not switch list " << i + 1 << " to its designed layout";
+      closeAll();
+      std::cout << "[ WINDOW   ] " << r.name << ": F9 on list " << i + 1 << "\n";
+    }
+    return true;
   }
 
   // Closes every window, answering what they ask, as the fixture does at the end.
