@@ -3,6 +3,7 @@
 // presses OK, and the window reopens where it was closed.
 #pragma once
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QMessageBox>
 #include <QScrollArea>
@@ -128,7 +129,7 @@ class WindowConventionsTest : public domaintest::WindowsTest {
       QDir::setCurrent(sub);
       const bool ok = checkWindow(r);
       closeAll();
-      if (ok && checkF9(r))
+      if (ok && checkF9(r) && checkBoxes(r))
         ++checked;
       else
         failed_.push_back(r.name);
@@ -338,6 +339,69 @@ class WindowConventionsTest : public domaintest::WindowsTest {
           << r.name << ": F9 did not switch list " << i + 1 << " to its designed layout";
       closeAll();
       std::cout << "[ WINDOW   ] " << r.name << ": F9 on list " << i + 1 << "\n";
+    }
+    return true;
+  }
+
+  // The first byte of a field of the file's newest record (its only one for a changed form).
+  static std::string storedFlag(const rt::KeyedFile& file, const char* field) {
+    const rt::FileDesc& d = file.desc();
+    const int i = d.fieldIndex(field);
+    std::string rec(d.recordSize, ' ');
+    std::vector<std::string> memos;
+    std::vector<char*> memoPtrs;
+    for (const rt::MemoDesc& m : d.memos) memos.emplace_back(m.size, '\0');
+    for (std::string& m : memos) memoPtrs.push_back(m.data());
+    rt::KeyedFile f(d, rec.data(), memoPtrs);
+    if (i < 0 || !f.open()) return "<none>";
+    f.setRecordOrder();
+    std::string last = "<none>";
+    while (f.next()) last = rec.substr(d.fields[i].offset, 1);
+    f.close();
+    return last;
+  }
+
+  // A check box bound to a field stores "Y" checked and "N" not: once with every box of the
+  // form clicked, once as the form opens.
+  bool checkBoxes(const rt::RegisteredTable& r) {
+    const rt::WindowTable& t = r.table();
+    rt::KeyedFile* primary = primaryFile(t);
+    std::vector<const rt::ControlRow*> boxes;
+    for (const rt::ControlRow& c : t.controls)
+      if (c.kind == rt::ControlKind::Check && c.field) boxes.push_back(&c);
+    const auto ok = std::find_if(t.buttons.begin(), t.buttons.end(), [](const rt::ButtonRow& b) {
+      return b.role == rt::ButtonRole::Ok;
+    });
+    if (!primary || boxes.empty() || ok == t.buttons.end()) return true;
+    for (bool click : {true, false}) {
+      rt::Window* w = reach(r);
+      if (!w) return false;
+      if (!t.refused.insert)
+        for (const rt::RequiredRow& q : t.required)
+          driver.type(w, q.control, click ? "check on" : "check off");
+      std::vector<std::pair<const rt::ControlRow*, bool>> shown;
+      for (const rt::ControlRow* c : boxes) {
+        if (!w->enabled(c->number)) continue;  // a form that only shows its flags
+        if (click) {
+          EXPECT_TRUE(driver.press(w, c->number)) << r.name << ": " << c->text;
+        }
+        auto* b = qobject_cast<QAbstractButton*>(w->control(c->number));
+        if (b) shown.emplace_back(c, b->isChecked());
+      }
+      if (shown.empty()) return true;
+      driver.press(w, ok->control);
+      if (!driver.waitForClose(r.name, 1500)) {
+        ADD_FAILURE() << r.name << ": OK did not store the check boxes"
+                      << (driver.messageBox() ? ": " + driver.messageText(driver.messageBox())
+                                              : std::string());
+        return false;
+      }
+      for (const auto& [c, checked] : shown)
+        EXPECT_EQ(storedFlag(*primary, c->field), checked ? "Y" : "N")
+            << r.name << ": " << c->text << (click ? " clicked" : " as opened");
+      closeAll();
+      std::cout << "[ WINDOW   ] " << r.name << ": " << shown.size() << " check boxes "
+                << (click ? "clicked" : "as opened") << "\n";
     }
     return true;
   }
