@@ -129,7 +129,7 @@ class WindowConventionsTest : public domaintest::WindowsTest {
       QDir::setCurrent(sub);
       const bool ok = checkWindow(r);
       closeAll();
-      if (ok && checkF9(r) && checkBoxes(r))
+      if (ok && checkF9(r) && checkBoxes(r) && checkShellButtons(r))
         ++checked;
       else
         failed_.push_back(r.name);
@@ -403,6 +403,53 @@ class WindowConventionsTest : public domaintest::WindowsTest {
       std::cout << "[ WINDOW   ] " << r.name << ": " << shown.size() << " check boxes "
                 << (click ? "clicked" : "as opened") << "\n";
     }
+    return true;
+  }
+
+  // A Web or Mail To button hands its target and the address in its field to the opener.
+  bool checkShellButtons(const rt::RegisteredTable& r) {
+    const rt::WindowTable& t = r.table();
+    if (std::none_of(t.buttons.begin(), t.buttons.end(),
+                     [](const rt::ButtonRow& b) { return b.role == rt::ButtonRole::Shell; }))
+      return true;
+    rt::Window* w = reach(r);
+    if (!w) return false;
+    for (const rt::ButtonRow& b : t.buttons) {
+      if (b.role != rt::ButtonRole::Shell) continue;
+      const auto entry = std::find_if(t.controls.begin(), t.controls.end(), [&](const auto& c) {
+        return c.kind == rt::ControlKind::Entry && c.field &&
+               QString(c.field).compare(b.field, Qt::CaseInsensitive) == 0;
+      });
+      std::string address;
+      if (entry != t.controls.end() && w->enabled(entry->number)) {
+        address = "x.example";
+        EXPECT_TRUE(driver.type(w, entry->number, address)) << r.name << ": " << b.field;
+      } else if (entry != t.controls.end()) {
+        address = w->text(entry->number);
+      }
+      const std::size_t before = opened.size();
+      // A link is clicked; a button pressed.
+      const bool link = std::any_of(t.controls.begin(), t.controls.end(), [&](const auto& c) {
+        return c.number == b.control && c.kind == rt::ControlKind::Entry;
+      });
+      if (link)
+        driver.click(w, b.control, rt::key::MouseLeft);
+      else
+        EXPECT_TRUE(driver.press(w, b.control)) << r.name << ": button " << b.control;
+      driver.pump();
+      if (opened.size() != before + 1) {
+        ADD_FAILURE() << r.name << ": button " << b.control << " handed nothing to the opener";
+        continue;
+      }
+      if (entry != t.controls.end()) {
+        EXPECT_EQ(opened.back(), rt::shellUrl(std::string(b.target) + address))
+            << r.name << ": button " << b.control;
+      } else {
+        EXPECT_TRUE(opened.back().toString().startsWith(b.target)) << r.name;
+      }
+    }
+    closeAll();
+    std::cout << "[ WINDOW   ] " << r.name << ": Web and Mail To buttons\n";
     return true;
   }
 
