@@ -1,6 +1,8 @@
 // Every registered window table of a program, opened the way the program opens it, keeps the
 // desktop's conventions: the first Tab stop has the focus, Escape closes without storing, Enter
-// presses OK, and the window reopens where it was closed.
+// presses OK, the window reopens where it was closed; and, where its table has them, F9
+// switches a list's layouts, check boxes store "Y" and "N", Web and Mail To buttons hand their
+// addresses to the opener.
 #pragma once
 
 #include <QAbstractButton>
@@ -26,7 +28,8 @@
 
 namespace conventions {
 
-// A window the lead has still to decide on: the check named is left out, with the reason.
+// A window whose focus at open departs from the first Tab stop, by a decision still open: the
+// control it opens in today is checked instead, so a change still shows.
 struct KnownException {
   const char* window;
   const char* reason;
@@ -36,10 +39,9 @@ struct KnownException {
 // Opens one window a program opens by other means than its tables say; nullptr on failure.
 using Opener = std::function<rt::Window*(rt::TestDriver&)>;
 
-// The first widget Tab reaches in the window. A sheet's tab headers (and their scroll
-// arrows) are passed over: typing
-// begins in a field, not in the headers a form opens on. So is the scroll area of a tab page,
-// which no control owns; that it is a Tab stop at all is for the lead to decide, so each
+// The first widget Tab reaches in the window. A sheet's tab headers (and their scroll arrows)
+// are passed over: typing begins in a field, not in the headers a form opens on. So is the
+// scroll area of a tab page, which no control owns; as it should be no Tab stop at all, each
 // window where it stands first is told.
 inline QWidget* firstInTabOrder(QWidget* top, bool* passedScrollArea = nullptr) {
   for (QWidget* w = top->nextInFocusChain(); w && w != top; w = w->nextInFocusChain()) {
