@@ -131,7 +131,7 @@ class WindowConventionsTest : public domaintest::WindowsTest {
       QDir::setCurrent(sub);
       const bool ok = checkWindow(r);
       closeAll();
-      if (ok && checkF9(r) && checkBoxes(r) && checkShellButtons(r))
+      if (ok && checkF9(r) && checkBoxes(r) && checkShellButtons(r) && checkDeleteKey(r))
         ++checked;
       else
         failed_.push_back(r.name);
@@ -452,6 +452,42 @@ class WindowConventionsTest : public domaintest::WindowsTest {
     }
     closeAll();
     std::cout << "[ WINDOW   ] " << r.name << ": Web and Mail To buttons\n";
+    return true;
+  }
+
+  // The Delete key on a list whose Delete button shows deletes the highlighted record (the
+  // confirmation is answered Yes). Insert and Enter are pressed on the lists that open forms.
+  bool checkDeleteKey(const rt::RegisteredTable& r) {
+    const rt::WindowTable& t = r.table();
+    for (const rt::ButtonRow& b : t.buttons) {
+      if (b.role != rt::ButtonRole::Delete || b.list >= t.lists.size()) continue;
+      const auto shown = [&](const std::vector<int>& v) {
+        return std::find(v.begin(), v.end(), b.control) == v.end();
+      };
+      if (!shown(t.hidden) || !shown(t.disabled)) continue;
+      const rt::ListTable& l = t.lists[b.list];
+      addBufferRecord(fileOf(t, *l.file));
+      if (::testing::Test::HasFatalFailure()) return false;
+      rt::Window* w = reach(r);
+      if (!w) return false;
+      const int rows = driver.rowCount(w, l.control);
+      if (rows == 0) {
+        std::cout << "[ WINDOW   ] " << r.name << ": Delete not checked: no row shows\n";
+        closeAll();
+        continue;
+      }
+      const std::int64_t before = recordCount(*l.file);
+      driver.activate(w);
+      if (driver.focusedControl() == l.control)
+        driver.hitKey(Qt::Key_Delete);
+      else
+        driver.pressKey(w, l.control, rt::key::Delete);
+      EXPECT_TRUE(driver.waitUntil([&] { return driver.rowCount(w, l.control) == rows - 1; }))
+          << r.name << ": the Delete key deleted no row";
+      EXPECT_EQ(recordCount(*l.file), before - 1) << r.name;
+      closeAll();
+      std::cout << "[ WINDOW   ] " << r.name << ": Delete key\n";
+    }
     return true;
   }
 
