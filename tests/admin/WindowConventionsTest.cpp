@@ -15,10 +15,6 @@ class AdminWindows : public conventions::WindowConventionsTest {
   }
 };
 
-constexpr char kCheckFirst[] =
-    "opens in its first entry, but the \"Currently Use\" check box declared before it is the "
-    "first Tab stop";
-
 TEST_F(AdminWindows, EveryRegisteredWindowKeepsTheConventions) {
   const std::map<std::string, conventions::Opener> openers = {
       // The menu's set-up item, while the launcher is closed.
@@ -45,16 +41,7 @@ TEST_F(AdminWindows, EveryRegisteredWindowKeepsTheConventions) {
          return d.waitForWindow("closit");
        }},
   };
-  const std::vector<conventions::KnownException> known = {
-      {"preimgreport",
-       "opens in the domain entry, where typing begins, but its OK button is declared before "
-       "the entry and so is the first Tab stop",
-       4},
-      {"UpdateHosts", kCheckFirst, 5},
-      {"UpdateRegistrars", kCheckFirst, 5},
-      {"updatewebpages1", kCheckFirst, 5},
-  };
-  checkEveryWindow(openers, known);
+  checkEveryWindow(openers);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ TEST_F(ReaderWindows, EveryRegisteredWindowKeepsTheConventions) {
          return d.waitForWindow("BrowseWebPages");
        }},
   };
-  checkEveryWindow(openers, {});
+  checkEveryWindow(openers);
 }
 
 }  // namespace

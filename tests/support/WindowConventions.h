@@ -1,17 +1,22 @@
 // Every registered window table of a program, opened the way the program opens it, keeps the
-// desktop's conventions: the first Tab stop has the focus, Escape closes without storing, Enter
+// desktop's conventions: the first field has the focus, Escape closes without storing, Enter
 // presses OK, the window reopens where it was closed; and, where its table has them, F9
 // switches a list's layouts, check boxes store "Y" and "N", Web and Mail To buttons hand their
 // addresses to the opener.
 #pragma once
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextEdit>
 #include <QWidget>
 #include <algorithm>
 #include <cstring>
@@ -24,38 +29,33 @@
 #include "common/Procedures.h"
 #include "runtime/data/FileManager.h"
 #include "runtime/ui/TableWindows.h"
-#include "tests/admin/DomainsTestFixture.h"
+#include "tests/support/DomainsTestFixture.h"
 
 namespace conventions {
-
-// A window whose focus at open departs from the first Tab stop, by a decision still open: the
-// control it opens in today is checked instead, so a change still shows.
-struct KnownException {
-  const char* window;
-  const char* reason;
-  int opensIn;  // the control the window opens in today, still checked
-};
 
 // Opens one window a program opens by other means than its tables say; nullptr on failure.
 using Opener = std::function<rt::Window*(rt::TestDriver&)>;
 
-// The first widget Tab reaches in the window. A sheet's tab headers (and their scroll arrows)
-// are passed over: typing begins in a field, not in the headers a form opens on. So is the
-// scroll area of a tab page, which no control owns; as it should be no Tab stop at all, each
-// window where it stands first is told.
-inline QWidget* firstInTabOrder(QWidget* top, bool* passedScrollArea = nullptr) {
+// Where typing begins: the first Tab stop that takes text or a choice (an entry or text not
+// only shown, a list, a drop list), else the first Tab stop of all. A sheet's tab headers
+// (and their scroll arrows) and a tab's page are no such stop.
+inline QWidget* firstField(QWidget* top) {
+  QWidget* firstStop = nullptr;
   for (QWidget* w = top->nextInFocusChain(); w && w != top; w = w->nextInFocusChain()) {
     if (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(top) || !w->isEnabled() ||
         w->window() != top->window() || qobject_cast<QTabBar*>(w) ||
         qobject_cast<QTabBar*>(w->parentWidget()) || qobject_cast<QTabWidget*>(w))
       continue;
-    if (qobject_cast<QScrollArea*>(w) && qobject_cast<QStackedWidget*>(w->parentWidget())) {
-      if (passedScrollArea) *passedScrollArea = true;
-      continue;
-    }
-    return w;
+    // A tab's page takes the focus that a click on its tab leaves there; it is no field.
+    const bool page =
+        qobject_cast<QScrollArea*>(w) && qobject_cast<QStackedWidget*>(w->parentWidget());
+    if (!firstStop && !page) firstStop = w;
+    const bool typed = (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
+                        qobject_cast<QTextEdit*>(w)) &&
+                       !w->property("readOnly").toBool();
+    if (typed || qobject_cast<QAbstractItemView*>(w) || qobject_cast<QComboBox*>(w)) return w;
   }
-  return nullptr;
+  return firstStop;
 }
 
 // The innermost control that is or holds the widget (a sheet holds its tabs' fields); 0 when
@@ -118,10 +118,8 @@ inline void addBufferRecord(const rt::TableFile& file) {
 class WindowConventionsTest : public domaintest::WindowsTest {
  protected:
   // Runs every check over every registered table and says how many windows were checked.
-  void checkEveryWindow(const std::map<std::string, Opener>& openers,
-                        const std::vector<KnownException>& known) {
+  void checkEveryWindow(const std::map<std::string, Opener>& openers) {
     openers_ = openers;
-    known_ = known;
     const auto& tables = rt::windowTables();
     std::size_t checked = 0;
     for (const rt::RegisteredTable& r : tables) {
@@ -145,15 +143,6 @@ class WindowConventionsTest : public domaintest::WindowsTest {
   }
 
  private:
-  const KnownException* knownFocus(const rt::RegisteredTable& r) const {
-    for (const KnownException& k : known_)
-      if (r.name == std::string_view(k.window)) {
-        std::cout << "[ KNOWN    ] " << k.window << " focus: " << k.reason << "\n";
-        return &k;
-      }
-    return nullptr;
-  }
-
   static const rt::RegisteredTable* registered(std::string_view name) {
     for (const rt::RegisteredTable& r : rt::windowTables())
       if (r.name == name) return &r;
@@ -236,18 +225,9 @@ class WindowConventionsTest : public domaintest::WindowsTest {
       return false;
     }
     driver.activate(w);
-    bool passedScrollArea = false;
-    const int first = controlHolding(w, firstInTabOrder(w->topLevel(), &passedScrollArea));
-    if (passedScrollArea)
-      std::cout << "[ KNOWN    ] " << r.name << " focus: a tab page's scroll area is a Tab stop "
-                << "ahead of the first field\n";
+    const int first = controlHolding(w, firstField(w->topLevel()));
     if (first == 0) ADD_FAILURE() << r.name << ": no Tab stop";
-    if (const KnownException* k = knownFocus(r)) {
-      EXPECT_EQ(driver.focusedControl(), k->opensIn) << r.name << ": focus at open moved";
-    } else {
-      EXPECT_EQ(driver.focusedControl(), first)
-          << r.name << ": focus at open is not the first Tab stop";
-    }
+    EXPECT_EQ(driver.focusedControl(), first) << r.name << ": focus at open is not the first field";
 
     // Escape leaves the file as it was; the window closes where it was moved to.
     rt::KeyedFile* primary = primaryFile(t);
@@ -506,7 +486,6 @@ class WindowConventionsTest : public domaintest::WindowsTest {
   }
 
   std::map<std::string, Opener> openers_;
-  std::vector<KnownException> known_;
   std::vector<std::string> failed_;
   std::int64_t countAtOpen_ = 0;  // records of the form's file before it opened
 };
