@@ -326,20 +326,6 @@ TEST_F(HostsTest, ChecksStoreYAndNAndEveryOptionStoresItsValue) {
   EXPECT_EQ(readRecords<HostsRecord>(HostsDesc())[0].TELNETACCESS.str(), "Y");
 }
 
-TEST_F(HostsTest, WebAndMailToHandTheAddressesToTheShell) {
-  rt::Window* f = openForm(rt::Request::Insert);
-  ASSERT_TRUE(f);
-  typeInto(f, control("HOS:URL"), "www.host.example/plans");
-  ASSERT_TRUE(driver.press(f, button("Web")));
-  typeInto(f, control("HOS:SUPPORTEMAIL"), "help@host.example");
-  ASSERT_TRUE(driver.press(f, button("< MailTo")));
-  driver.pump();
-  EXPECT_EQ(opened, (std::vector<QUrl>{rt::shellUrl("www.host.example/plans"),
-                                       rt::shellUrl("mailto:help@host.example")}));
-  ASSERT_TRUE(driver.press(f, button("Cancel")));
-  ASSERT_TRUE(driver.waitForClose("UpdateHosts"));
-}
-
 // The link file's manager as it is when the disk fails: every look-up ends in an error
 // other than a missing record; what would be written is counted.
 class UnreadableLinks : public rt::FileManager {

@@ -293,36 +293,6 @@ TEST_F(PageFormTest, AnAddedDetailShowsWhereItsPathSays) {
   EXPECT_EQ(readRecords<WPLinksRecord>(WPLinksDesc()).size(), 5u);
 }
 
-TEST_F(PageFormTest, EachWindowOpensWithTheFocusWhereTypingBegins) {
-  holding = WebPagesRelations->OpenFiles() == rt::Status::Ok;
-  WEB.PAGEPATH = "/site/a.htm";
-  ASSERT_TRUE(WebPages.get(WEB_Path));
-  struct Case {
-    void (*procedure)();
-    const char* name;
-    rt::Request request;
-    int focused;
-  };
-  const Case cases[] = {
-      {&reader::BrowseWebPages, "BrowseWebPages", rt::Request::None, reader::pagebrowse::List},
-      {&reader::UpdateWebPages, "UpdateWebPages", rt::Request::Change, 4},
-      {&reader::UpdateWPMeta, "UpdateWPMeta", rt::Request::Insert, 21},
-      {&reader::UpdateWPLinks, "UpdateWPLinks", rt::Request::Insert, 21},
-      {&reader::UpdateWPForm, "UpdateWPForm", rt::Request::Insert, 21},
-      {&reader::UpdateWPIMG, "UpdateWPIMG", rt::Request::Insert, 21},
-      {&reader::UpdateWPScripts, "UpdateWPScripts", rt::Request::Insert, 21},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    rt::Window* w = open(c.procedure, c.name, c.request);
-    ASSERT_TRUE(w);
-    EXPECT_EQ(driver.focusWindow(), w);
-    EXPECT_EQ(driver.focusedControl(), c.focused);
-    ASSERT_TRUE(driver.hitKey(Qt::Key_Escape));
-    ASSERT_TRUE(driver.waitForClose(c.name));
-  }
-}
-
 // Two tabs, each choosing its order of the one list.
 const rt::WindowTable& pagesByTab() {
   static const rt::WindowTable t{
