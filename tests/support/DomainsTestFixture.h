@@ -77,6 +77,16 @@ class WindowsTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    closeAll();
+    EXPECT_EQ(rt::procedureThreadCount(), 0);
+    DictionaryKill();
+    rt::setUrlOpener(nullptr);
+    rt::defaultReporter().clear();
+    QDir::setCurrent(oldDir);
+  }
+
+  // Closes every window, answering what they ask (No where it can, else OK).
+  void closeAll() {
     for (int round = 0; round < 50 && rt::procedureThreadCount() > 0; ++round) {
       while (QMessageBox* box = driver.messageBox()) {
         if (!rt::pressMessageBoxButton(box, rt::button::No) &&
@@ -87,11 +97,6 @@ class WindowsTest : public ::testing::Test {
       for (int t : rt::runningThreads()) rt::PostEvent(rt::EventKind::CloseWindow, 0, t);
       driver.pump();
     }
-    EXPECT_EQ(rt::procedureThreadCount(), 0);
-    DictionaryKill();
-    rt::setUrlOpener(nullptr);
-    rt::defaultReporter().clear();
-    QDir::setCurrent(oldDir);
   }
 
   // Starts a procedure on a thread of its own with a request and waits for its window.

@@ -473,20 +473,6 @@ class WindowConventionsTest : public domaintest::WindowsTest {
     return true;
   }
 
-  // Closes every window, answering what they ask, as the fixture does at the end.
-  void closeAll() {
-    for (int round = 0; round < 50 && rt::procedureThreadCount() > 0; ++round) {
-      while (QMessageBox* box = driver.messageBox()) {
-        if (!rt::pressMessageBoxButton(box, rt::button::No) &&
-            !rt::pressMessageBoxButton(box, rt::button::Ok))
-          box->buttons().back()->click();
-        driver.pump();
-      }
-      for (int th : rt::runningThreads()) rt::PostEvent(rt::EventKind::CloseWindow, 0, th);
-      driver.pump();
-    }
-  }
-
   std::map<std::string, Opener> openers_;
   std::vector<std::string> failed_;
   std::int64_t countAtOpen_ = 0;  // records of the form's file before it opened
