@@ -96,12 +96,7 @@ TEST_F(MessageBoxes, BoxIsModalOnlyOnItsThread) {
     };
     w.Run();
   });
-  auto otherLog = std::make_shared<std::vector<rt::Event>>();
-  driver.start([&] {
-    Recorder w(simpleWindow("Other"), "Other");
-    otherLog = w.log;
-    w.Run();
-  });
+  const auto otherLog = startOther();
   rt::Window* form = driver.waitForWindow("UpdateThings");
   rt::Window* other = driver.waitForWindow("Other");
   ASSERT_TRUE(form && other);

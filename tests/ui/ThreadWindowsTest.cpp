@@ -72,12 +72,7 @@ TEST_F(ThreadWindows, ModalChildBlocksOnlyItsOwnThread) {
     };
     browse.Run();
   });
-  auto otherLog = std::make_shared<std::vector<rt::Event>>();
-  driver.start([&] {
-    Recorder other(simpleWindow("Other"), "Other");
-    otherLog = other.log;
-    other.Run();
-  });
+  const auto otherLog = startOther();
   rt::Window* browse = driver.waitForWindow("BrowseThings");
   rt::Window* other = driver.waitForWindow("Other");
   ASSERT_TRUE(browse && other);

@@ -93,6 +93,18 @@ class UiTest : public ::testing::Test {
     EXPECT_TRUE(rt::openWindows().empty());
     rt::setProgramIniFile("tarnwick.INI");
   }
+  // A plain window "Other" on a thread of its own, to show what goes on there meanwhile;
+  // its events land in the log returned.
+  std::shared_ptr<std::vector<rt::Event>> startOther() {
+    auto log = std::make_shared<std::shared_ptr<std::vector<rt::Event>>>();
+    driver.start([log] {
+      Recorder w(simpleWindow("Other"), "Other");
+      *log = w.log;
+      w.Run();
+    });
+    return *log;
+  }
+
   // A bare frame with no kept place, set at `at` once its area has taken the new size.
   rt::Window* openFrame(const QRect& at) {
     driver.start([] {
