@@ -115,27 +115,25 @@ TEST_F(DomainsTest, AnyCostFieldRecomputesBothTotals) {
   EXPECT_EQ(trimmed(w->text(fNonMonthTotal)), "0.01");
   EXPECT_EQ(trimmed(w->text(fMonthlyTotal)), "0.02");
 
-  // A monthly cost refreshes the one-time total as well.
-  ASSERT_TRUE(driver.type(w, fHosting, "20.00"));
-  driver.pump();
-  EXPECT_EQ(trimmed(w->text(fNonMonthTotal)), "112.00");
-  EXPECT_EQ(trimmed(w->text(fMonthlyTotal)), "20.05");
-
-  ASSERT_TRUE(driver.type(w, fDesign, "-50.50"));
-  driver.pump();
-  EXPECT_EQ(trimmed(w->text(fNonMonthTotal)), "-38.50");
-
-  ASSERT_TRUE(driver.type(w, fDesignMaint, "1,000.00"));
-  driver.pump();
-  EXPECT_EQ(trimmed(w->text(fMonthlyTotal)), "1,020.00");
-
-  // A total typed by hand is replaced by the sum when it is left.
-  ASSERT_TRUE(driver.type(w, fNonMonthTotal, "999.99"));
-  driver.pump();
-  EXPECT_EQ(trimmed(w->text(fNonMonthTotal)), "-38.50");
-  ASSERT_TRUE(driver.type(w, fMonthlyTotal, "5"));
-  driver.pump();
-  EXPECT_EQ(trimmed(w->text(fMonthlyTotal)), "1,020.00");
+  // Each cost typed refreshes both totals, a monthly one the one-time total as well; a
+  // total typed by hand is replaced by the sum when it is left.
+  const struct {
+    int control;
+    const char* typed;
+    const char* nonMonthly;
+    const char* monthly;
+  } steps[] = {{fHosting, "20.00", "112.00", "20.05"},
+               {fDesign, "-50.50", "-38.50", "20.05"},
+               {fDesignMaint, "1,000.00", "-38.50", "1,020.00"},
+               {fNonMonthTotal, "999.99", "-38.50", "1,020.00"},
+               {fMonthlyTotal, "5", "-38.50", "1,020.00"}};
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.typed);
+    ASSERT_TRUE(driver.type(w, s.control, s.typed));
+    driver.pump();
+    EXPECT_EQ(trimmed(w->text(fNonMonthTotal)), s.nonMonthly);
+    EXPECT_EQ(trimmed(w->text(fMonthlyTotal)), s.monthly);
+  }
 
   ASSERT_TRUE(driver.press(w, fOk));
   ASSERT_TRUE(driver.waitForClose("UpdateDomains"));

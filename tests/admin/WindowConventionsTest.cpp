@@ -7,13 +7,7 @@
 
 namespace {
 
-class AdminWindows : public conventions::WindowConventionsTest {
- protected:
-  void TearDown() override {
-    WindowConventionsTest::TearDown();
-    cpanelopen.clear();
-  }
-};
+using AdminWindows = conventions::WindowConventionsTest;
 
 TEST_F(AdminWindows, EveryRegisteredWindowKeepsTheConventions) {
   const std::map<std::string, conventions::Opener> openers = {

@@ -3,6 +3,7 @@
 // This is the one place besides the layouts that spells the stored fields out.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -209,25 +210,13 @@ const std::vector<ExpectedFile>& expectedFiles() {
 }
 
 std::string typeCode(const rt::FieldDesc& f) {
-  switch (f.type) {
-    case rt::FieldType::String:
-      return "S" + std::to_string(f.size);
-    case rt::FieldType::Date:
-      return "D";
-    case rt::FieldType::Time:
-      return "T";
-    case rt::FieldType::Long:
-      return "L";
-    case rt::FieldType::Short:
-      return "H";
-    case rt::FieldType::Byte:
-      return "B";
-    case rt::FieldType::Real:
-      return "R";
-    case rt::FieldType::Decimal:
-      return "M";
-  }
-  return "?";
+  using T = rt::FieldType;
+  if (f.type == T::String) return "S" + std::to_string(f.size);
+  static const std::map<T, const char*> codes = {{T::Date, "D"},   {T::Time, "T"}, {T::Long, "L"},
+                                                 {T::Short, "H"},  {T::Byte, "B"}, {T::Real, "R"},
+                                                 {T::Decimal, "M"}};
+  const auto code = codes.find(f.type);
+  return code == codes.end() ? "?" : code->second;
 }
 
 struct StoredField {

@@ -33,22 +33,19 @@ class Cascade : public DictionaryTest {
     WEB.PAGEPATH = path;
     ASSERT_EQ(WebPagesManager->InsertRecord(), rt::Status::Ok);
     const std::string link = detailPath.empty() ? path : detailPath;
+    // One detail record: the page's path, a text that tells it apart, stored.
+    auto add = [&](auto& pathField, auto& textField, rt::FileManager* m, std::string text) {
+      pathField = link;
+      textField = text;
+      ASSERT_EQ(m->InsertRecord(), rt::Status::Ok);
+    };
     for (int i = 0; i < 2; ++i) {
-      WPM.WEBPAGEPATH = link;
-      WPM.METANAME = "m" + std::to_string(i);
-      ASSERT_EQ(WPMetaManager->InsertRecord(), rt::Status::Ok);
-      WPL.WEBPAGEPATHNAME = link;
-      WPL.WEBPAGELINK = "l" + std::to_string(i);
-      ASSERT_EQ(WPLinksManager->InsertRecord(), rt::Status::Ok);
-      WPI.WEBPAGEPATHNAME = link;
-      WPI.WEBPAGEIMG = "i" + std::to_string(i);
-      ASSERT_EQ(WPIMGManager->InsertRecord(), rt::Status::Ok);
-      WPF.WEBPAGEPATHNAME = link;
-      WPF.FORMLINE1 = "f" + std::to_string(i);
-      ASSERT_EQ(WPFormManager->InsertRecord(), rt::Status::Ok);
-      WPS.WEBPAGEPATHNAME = link;
-      WPS.SCRIPTLINE1 = "s" + std::to_string(i);
-      ASSERT_EQ(WPScriptsManager->InsertRecord(), rt::Status::Ok);
+      const std::string n = std::to_string(i);
+      add(WPM.WEBPAGEPATH, WPM.METANAME, WPMetaManager, "m" + n);
+      add(WPL.WEBPAGEPATHNAME, WPL.WEBPAGELINK, WPLinksManager, "l" + n);
+      add(WPI.WEBPAGEPATHNAME, WPI.WEBPAGEIMG, WPIMGManager, "i" + n);
+      add(WPF.WEBPAGEPATHNAME, WPF.FORMLINE1, WPFormManager, "f" + n);
+      add(WPS.WEBPAGEPATHNAME, WPS.SCRIPTLINE1, WPScriptsManager, "s" + n);
     }
   }
   void seed() {

@@ -26,28 +26,22 @@ void addPage(std::string_view domain, std::string_view name, std::string_view pa
                              }});
 }
 
+template <class R, class Field>
+void addDetail(const rt::FileDesc& desc, Field R::*pathField, std::string_view path,
+               std::string_view domain) {
+  addRecords<R>(desc, {[&](R& r) {
+                  r.*pathField = path;
+                  r.DOMAINNAME = domain;
+                }});
+}
+
 // One record of every detail file for the path, told apart by domain.
 void addDetails(std::string_view path, std::string_view domain) {
-  addRecords<WPMetaRecord>(WPMetaDesc(), {[&](WPMetaRecord& r) {
-                             r.WEBPAGEPATH = path;
-                             r.DOMAINNAME = domain;
-                           }});
-  addRecords<WPLinksRecord>(WPLinksDesc(), {[&](WPLinksRecord& r) {
-                              r.WEBPAGEPATHNAME = path;
-                              r.DOMAINNAME = domain;
-                            }});
-  addRecords<WPFormRecord>(WPFormDesc(), {[&](WPFormRecord& r) {
-                             r.WEBPAGEPATHNAME = path;
-                             r.DOMAINNAME = domain;
-                           }});
-  addRecords<WPIMGRecord>(WPIMGDesc(), {[&](WPIMGRecord& r) {
-                            r.WEBPAGEPATHNAME = path;
-                            r.DOMAINNAME = domain;
-                          }});
-  addRecords<WPScriptsRecord>(WPScriptsDesc(), {[&](WPScriptsRecord& r) {
-                                r.WEBPAGEPATHNAME = path;
-                                r.DOMAINNAME = domain;
-                              }});
+  addDetail(WPMetaDesc(), &WPMetaRecord::WEBPAGEPATH, path, domain);
+  addDetail(WPLinksDesc(), &WPLinksRecord::WEBPAGEPATHNAME, path, domain);
+  addDetail(WPFormDesc(), &WPFormRecord::WEBPAGEPATHNAME, path, domain);
+  addDetail(WPIMGDesc(), &WPIMGRecord::WEBPAGEPATHNAME, path, domain);
+  addDetail(WPScriptsDesc(), &WPScriptsRecord::WEBPAGEPATHNAME, path, domain);
 }
 
 std::string clipped(std::string s) {

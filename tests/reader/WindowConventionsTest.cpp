@@ -4,13 +4,7 @@
 
 namespace {
 
-class ReaderWindows : public conventions::WindowConventionsTest {
- protected:
-  void TearDown() override {
-    WindowConventionsTest::TearDown();
-    domainname.clear();
-  }
-};
+using ReaderWindows = conventions::WindowConventionsTest;
 
 TEST_F(ReaderWindows, EveryRegisteredWindowKeepsTheConventions) {
   const std::map<std::string, conventions::Opener> openers = {

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "common/Procedures.h"
+#include "dictionary/Globals.h"
 #include "runtime/data/FileManager.h"
 #include "runtime/ui/TableWindows.h"
 #include "tests/support/DomainsTestFixture.h"
@@ -117,6 +118,13 @@ inline void addBufferRecord(const rt::TableFile& file) {
 
 class WindowConventionsTest : public domaintest::WindowsTest {
  protected:
+  // The program-wide settings the openers set stay with the test.
+  void TearDown() override {
+    WindowsTest::TearDown();
+    cpanelopen.clear();
+    domainname.clear();
+  }
+
   // Runs every check over every registered table and says how many windows were checked.
   void checkEveryWindow(const std::map<std::string, Opener>& openers) {
     openers_ = openers;
