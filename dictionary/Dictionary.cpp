@@ -104,32 +104,32 @@ const Pair kPairs[] = {
     {"DOS1", nullptr, &DOS1, &DOS1Manager, &DOS1Relations, false},
 };
 
-// Parent to child, the child's key, and the linked fields; every one deletes its children
-// with the parent and changes nothing on update.
+// Parent to child and the two keys whose first fields are linked: the child's key lists the
+// children of one parent. Every one deletes its children with the parent and changes nothing
+// on update.
 struct RelationSpec {
   rt::FileRelations** parent;
   rt::FileRelations** child;
   rt::KeyedFile* parentFile;
   rt::KeyedFile* childFile;
+  const char* parentKey;
   const char* childKey;
-  const char* parentField;
-  const char* childField;
 };
 
 const RelationSpec kRelations[] = {
-    {&DomainsRelations, &WebPagesRelations, &Domains, &WebPages, "WEB:NAMES", "DOM:DOMAINNAME",
-     "WEB:DOMAINNAME"},
-    {&WebPagesRelations, &WPMetaRelations, &WebPages, &WPMeta, "WPM:PagePath", "WEB:PAGEPATH",
-     "WPM:WEBPAGEPATH"},
-    {&WebPagesRelations, &WPLinksRelations, &WebPages, &WPLinks, "WPL:PathName", "WEB:PAGEPATH",
-     "WPL:WEBPAGEPATHNAME"},
-    {&WebPagesRelations, &WPFormRelations, &WebPages, &WPForm, "WPF:PageName", "WEB:PAGEPATH",
-     "WPF:WEBPAGEPATHNAME"},
-    {&WebPagesRelations, &WPIMGRelations, &WebPages, &WPIMG, "WPI:PageName", "WEB:PAGEPATH",
-     "WPI:WEBPAGEPATHNAME"},
-    {&WebPagesRelations, &WPScriptsRelations, &WebPages, &WPScripts, "WPS:PageNam", "WEB:PAGEPATH",
-     "WPS:WEBPAGEPATHNAME"},
+    {&DomainsRelations, &WebPagesRelations, &Domains, &WebPages, "DOM:name", "WEB:NAMES"},
+    {&WebPagesRelations, &WPMetaRelations, &WebPages, &WPMeta, "WEB:Path", "WPM:PagePath"},
+    {&WebPagesRelations, &WPLinksRelations, &WebPages, &WPLinks, "WEB:Path", "WPL:PathName"},
+    {&WebPagesRelations, &WPFormRelations, &WebPages, &WPForm, "WEB:Path", "WPF:PageName"},
+    {&WebPagesRelations, &WPIMGRelations, &WebPages, &WPIMG, "WEB:Path", "WPI:PageName"},
+    {&WebPagesRelations, &WPScriptsRelations, &WebPages, &WPScripts, "WEB:Path", "WPS:PageNam"},
 };
+
+int firstFieldOf(const rt::FileDesc& d, const char* key) {
+  const int k = d.keyIndex(key);
+  if (k < 0) throw std::logic_error("no key " + std::string(key) + " in " + d.label);
+  return d.keys[static_cast<std::size_t>(k)].components.front();
+}
 
 std::unique_ptr<DictRelations> owned[std::size(kPairs)];
 
@@ -215,8 +215,8 @@ const std::vector<DictRelation>& DictionaryRelations() {
     for (const auto& r : kRelations) {
       const rt::FileDesc& pd = r.parentFile->desc();
       const rt::FileDesc& cd = r.childFile->desc();
-      out.push_back({&pd, &cd, cd.keyIndex(r.childKey), pd.fieldIndex(r.parentField),
-                     cd.fieldIndex(r.childField)});
+      out.push_back({&pd, &cd, cd.keyIndex(r.childKey), firstFieldOf(pd, r.parentKey),
+                     firstFieldOf(cd, r.childKey)});
     }
     return out;
   }();
