@@ -83,7 +83,7 @@ void lines40(rt::FileDesc& d, const char* stem, std::size_t first) {
 
 constexpr bool UNIQUE = true, DUPS = false;
 
-// components: the fields' names as the layout lists them, "DOMAINNAME, PAGENAME".
+// components: the fields' names as the layout lists them, separated by commas.
 void key(rt::FileDesc& d, const char* name, const char* description, std::string_view components,
          bool unique, int autoNumber) {
   rt::KeyDesc k;
