@@ -367,6 +367,8 @@ class ListAdapter : public ControlAdapter {
     v->setTabKeyNavigation(false);
     v->verticalHeader()->hide();
     v->horizontalHeader()->setStretchLastSection(true);
+    // A row is one line: a value wider than its column is cut with an ellipsis, not wrapped.
+    v->setWordWrap(false);
     // A list without items waits for its browse's model: setting a placeholder first would
     // make the view tear down all its model connections again when the real one comes.
     if (c.desc.items.empty()) return v;
