@@ -236,19 +236,31 @@ DetailFiles::~DetailFiles() {
     if (opened_[i]) (*kDetails[i].manager)->CloseFile();
 }
 
-bool OpenToWrite(rt::FileManager& m, std::string* why) {
-  const bool opened = m.TryOpen() == rt::Status::Ok;
-  if (opened && !m.keyedFile()->isReadOnly()) return true;
-  // Taken before the message: its box lets other windows run.
-  const rt::ErrorCode cause = opened ? m.readOnlyCause() : rt::errorCode();
-  if (why) *why = m.label() + ": " + std::string(rt::errorCodeText(cause));
-  if (!opened) {
+namespace {
+
+enum class Opening { Writable, Held, Failed };
+
+// Opens the file for a run that writes to it. A failure is reported at once; a file another
+// program holds is closed again, its cause in `cause`, and left to the caller to tell.
+Opening openForWriting(rt::FileManager& m, rt::ErrorCode& cause) {
+  if (m.TryOpen() != rt::Status::Ok) {
+    cause = rt::errorCode();  // taken before the message: its box lets other windows run
     m.RaiseError(rt::failureMessage(cause));
-    return false;
+    return Opening::Failed;
   }
-  m.RaiseError(m.readOnlyNotice());
+  if (!m.keyedFile()->isReadOnly()) return Opening::Writable;
+  cause = m.readOnlyCause();
   m.CloseFile();
-  return false;
+  return Opening::Held;
+}
+
+}  // namespace
+
+bool OpenToWrite(rt::FileManager& m) {
+  rt::ErrorCode cause = rt::ErrorCode::NoError;
+  const Opening o = openForWriting(m, cause);
+  if (o == Opening::Held) m.RaiseError(m.readOnlyNotice());
+  return o == Opening::Writable;
 }
 
 OpenedFiles::OpenedFiles(std::initializer_list<rt::FileManager*> managers,
@@ -264,16 +276,18 @@ OpenedFiles::OpenedFiles(std::initializer_list<rt::FileManager*> managers,
     it->second += (it->second.empty() ? "" : ", ") + label;
   };
   for (rt::FileManager* m : managers) {
-    if (m->TryOpen() != rt::Status::Ok) {
-      const rt::ErrorCode cause = rt::errorCode();
-      fail(cause, m->label());
-      m->RaiseError(rt::failureMessage(cause));
-    } else if (m->keyedFile()->isReadOnly()) {
-      fail(m->readOnlyCause(), m->label());
-      held.push_back(m);
-      m->CloseFile();
-    } else {
-      opened_.push_back(m);
+    rt::ErrorCode cause = rt::ErrorCode::NoError;
+    switch (openForWriting(*m, cause)) {
+      case Opening::Writable:
+        opened_.push_back(m);
+        break;
+      case Opening::Held:
+        held.push_back(m);
+        fail(cause, m->label());
+        break;
+      case Opening::Failed:
+        fail(cause, m->label());
+        break;
     }
   }
   if (!held.empty()) rt::reportNotWritable(held, notDone);

@@ -185,7 +185,7 @@ class DetailFiles {
 
 // Opens a file for a run that writes to it. A failure is reported; a file that another program
 // holds (open here for reading only) is closed again with the access message.
-bool OpenToWrite(rt::FileManager& m, std::string* why = nullptr);
+bool OpenToWrite(rt::FileManager& m);
 
 // The files a run writes to, opened for it and closed after it (a file that other windows hold
 // stays open for them). A file that cannot be opened, or that another program holds so that it

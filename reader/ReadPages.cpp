@@ -239,7 +239,7 @@ void readEntry(const rt::DirEntry& entry, pagereading::TempCopy& copy, pagereadi
   const bool cut = path.size() > WEB.PAGEPATH.width();
   // Another file of the run whose page this one would replace: its field keeps the same
   // path, which the key compares without case.
-  const std::string key = rt::UPPER(rt::Str<80>(path).clip());
+  const std::string key = rt::UPPER(decltype(WEB.PAGEPATH)(path).clip());
   if (const auto other = tally.taken.find(key); other != tally.taken.end()) {
     if (cut)
       notTaken("Not read, another file has its cut page path: " + local,
