@@ -130,6 +130,12 @@ HelpState& help() {
   return h;
 }
 
+void bringUp(QWidget* w) {
+  w->show();
+  w->raise();
+  w->activateWindow();
+}
+
 // The help window at the page, made (and placed as a new window is) when none is open.
 HelpWindow* openHelp(std::string_view procedure) {
   HelpState& h = help();
@@ -145,9 +151,7 @@ HelpWindow* openHelp(std::string_view procedure) {
   }
   if (!contents.isEmpty()) h.window->setContents(urlOf(contents));
   h.window->page()->setSource(urlOf(page));
-  h.window->show();
-  h.window->raise();
-  h.window->activateWindow();
+  bringUp(h.window);
   return h.window;
 }
 
@@ -163,11 +167,11 @@ void showHelp(std::string_view procedure) {
 
 void showHelpSearch() {
   HelpWindow* w = help().window;
-  if (!w) w = openHelp({});
+  if (w)
+    bringUp(w);
+  else
+    w = openHelp({});
   if (!w) return;
-  w->show();
-  w->raise();
-  w->activateWindow();
   w->search()->setFocus();
   w->search()->selectAll();
 }
