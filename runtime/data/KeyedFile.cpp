@@ -59,6 +59,18 @@ std::uint64_t KeyedFile::generation() const {
   return impl_->gen;
 }
 
+RecordImage KeyedFile::bufferImage() const {
+  RecordImage img;
+  img.record.assign(static_cast<const char*>(record_), desc().recordSize);
+  for (std::size_t m = 0; m < memos_.size() && m < desc().memos.size(); ++m)
+    img.memos.emplace_back(memos_[m] ? memos_[m] : "", memos_[m] ? desc().memos[m].size : 0);
+  return img;
+}
+
+void KeyedFile::loadBuffer(const RecordImage& image) const {
+  impl_->load(image);
+}
+
 void KeyedFile::unlist(std::int64_t rowid) {
   if (rowid == 0 || unlisted(rowid)) return;
   impl_->unlisted.push_back(rowid);

@@ -49,6 +49,9 @@ class KeyedFile {
   const FileDesc& desc() const { return desc_; }
   void* record() const { return record_; }
   const std::vector<char*>& memoBuffers() const { return memos_; }
+  // The program buffers as they stand (record and memos), and put back from such an image.
+  RecordImage bufferImage() const;
+  void loadBuffer(const RecordImage& image) const;
 
   // The disk file: an existing "<diskName>.db" in any letter case, else the name as written.
   std::string path() const;

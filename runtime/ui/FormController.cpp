@@ -12,24 +12,6 @@
 
 namespace rt {
 
-namespace {
-
-// The file's program buffers: its record and memos, as bytes.
-void copyOut(const KeyedFile& f, std::string& record, std::vector<std::string>& memos) {
-  record.assign(static_cast<const char*>(f.record()), f.desc().recordSize);
-  memos.clear();
-  for (std::size_t m = 0; m < f.memoBuffers().size() && m < f.desc().memos.size(); ++m)
-    memos.emplace_back(f.memoBuffers()[m], f.desc().memos[m].size);
-}
-
-void copyIn(const KeyedFile& f, const std::string& record, const std::vector<std::string>& memos) {
-  std::memcpy(f.record(), record.data(), record.size());
-  for (std::size_t m = 0; m < memos.size(); ++m)
-    std::memcpy(f.memoBuffers()[m], memos[m].data(), memos[m].size());
-}
-
-}  // namespace
-
 FormController::~FormController() = default;
 
 void FormController::SetPrimary(FileManager& file, FileRelations* relations, int okControl) {
@@ -83,7 +65,7 @@ Flow FormController::Setup() {
   if (request() == Request::None) setRequest(pending);
   primedByCaller_ = takeInsertPrimed();
   if (primary_) {
-    if (const KeyedFile* f = primary_->keyedFile()) copyOut(*f, saved_, savedMemos_);
+    if (const KeyedFile* f = primary_->keyedFile()) saved_ = f->bufferImage();
   }
   if (PrimeRequest() == Flow::Fatal) return Flow::Fatal;
   for (DropList& d : dropLists_) fillDropList(d);
@@ -94,10 +76,8 @@ Flow FormController::Setup() {
 }
 
 void FormController::restoreSaved() {
-  if (!primary_ || saved_.empty()) return;
-  const KeyedFile* f = primary_->keyedFile();
-  if (!f) return;
-  copyIn(*f, saved_, savedMemos_);
+  if (!primary_ || saved_.record.empty()) return;
+  if (const KeyedFile* f = primary_->keyedFile()) f->loadBuffer(saved_);
 }
 
 Flow FormController::Teardown() {
@@ -112,11 +92,9 @@ Flow FormController::Teardown() {
     // Dropping it reads it into the buffer, which the caller still expects to hold what
     // was stored.
     const KeyedFile* f = primary_->keyedFile();
-    std::string record;
-    std::vector<std::string> memos;
-    if (f) copyOut(*f, record, memos);
+    const RecordImage stored = f ? f->bufferImage() : RecordImage{};
     primary_->CancelAutoNumber();
-    if (f) copyIn(*f, record, memos);
+    if (f) f->loadBuffer(stored);
   }
   return BrowseController::Teardown();
 }

@@ -54,7 +54,7 @@ class FormController : public BrowseController {
 
   FileManager* primary() const { return primary_; }
   // The record as it was when the form started (the save copy).
-  const std::string& savedRecord() const { return saved_; }
+  const std::string& savedRecord() const { return saved_.record; }
   std::string ActionText() const;
 
   // Acts on the request through the primary file: primes an insert, carries out a delete.
@@ -89,8 +89,7 @@ class FormController : public BrowseController {
   ActionTexts texts_;
   std::vector<int> historyControls_;
   std::vector<DropList> dropLists_;
-  std::string saved_;
-  std::vector<std::string> savedMemos_;
+  RecordImage saved_;  // the buffers as the form opened, given back when it is cancelled
   int settling_ = 0;
   bool primedByCaller_ = false;
 };

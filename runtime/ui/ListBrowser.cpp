@@ -382,12 +382,7 @@ void ListBrowser::Open() {
   if (selectMode_ && !keepingCallers_) {
     // The highlight moves rows through the buffer; closed without a choice, the caller
     // gets its own record back.
-    const FileDesc& d = file_.desc();
-    callers_.record.assign(static_cast<const char*>(file_.record()), d.recordSize);
-    callers_.memos.clear();
-    for (std::size_t m = 0; m < d.memos.size() && m < file_.memoBuffers().size(); ++m)
-      callers_.memos.emplace_back(file_.memoBuffers()[m] ? file_.memoBuffers()[m] : "",
-                                  file_.memoBuffers()[m] ? d.memos[m].size : 0);
+    callers_ = file_.bufferImage();
     keepingCallers_ = true;
   }
   // A stretched last column would rewrite the layout's last width at every opening. Before
@@ -450,7 +445,7 @@ bool ListBrowser::inView() const {
 }
 
 void ListBrowser::Close() {
-  if (keepingCallers_) view_.load(callers_);
+  if (keepingCallers_) file_.loadBuffer(callers_);
   keepingCallers_ = false;
   open_ = false;
   keys_.reset();
