@@ -204,8 +204,8 @@ const ProgramTab kTabs[] = {
 };
 
 constexpr int kSheet = 1;
-constexpr std::size_t kProgramWidth = 100;  // the program fields' width
-constexpr int kFirstChooser = 100;          // the "..." buttons, one per program tab in order
+constexpr std::size_t kProgramWidth = decltype(EditorRecord::MYEDITOR)::width();
+constexpr int kFirstChooser = 100;  // the "..." buttons, one per program tab in order
 
 std::vector<rt::ControlRow> formControls() {
   std::vector<rt::ControlRow> c;
