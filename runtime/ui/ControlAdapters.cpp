@@ -133,8 +133,7 @@ void ControlAdapter::applyLook(Control& c) const {
   if (c.fill != kColorNone) {
     // A field the program only shows keeps the plain window colour it was given, so that
     // on a coloured tab too it looks apart from the fields the user types into.
-    const bool shows =
-        c.desc.readOnly && (c.desc.kind == ControlKind::Entry || c.desc.kind == ControlKind::Text);
+    const bool shows = onlyShows(c.desc);
     for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
       if (role != QPalette::Base || !shows) pal.setColor(role, colorOf(c.fill));
     w->setAutoFillBackground(true);

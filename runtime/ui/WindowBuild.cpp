@@ -180,7 +180,7 @@ QWidget* Window::makeWidget(Control& c) {
   if (d.width > 0) w->setMinimumWidth(d.width);
   if (d.height > 0) w->setMinimumHeight(d.height);
   // A field the program only shows is no stop for Tab, and is drawn as not for typing in.
-  if (d.readOnly && (d.kind == ControlKind::Entry || d.kind == ControlKind::Text)) {
+  if (onlyShows(d)) {
     w->setFocusPolicy(Qt::ClickFocus);
     QPalette pal = w->palette();
     pal.setColor(QPalette::Base, pal.color(QPalette::Window));

@@ -70,6 +70,11 @@ struct ControlDesc {
   int x = 0, y = 0, width = 0, height = 0;  // pixels; width 0 = automatic
 };
 
+// A field the program only shows: passed over by Tab and drawn apart from typed fields.
+inline bool onlyShows(const ControlDesc& c) {
+  return c.readOnly && (c.kind == ControlKind::Entry || c.kind == ControlKind::Text);
+}
+
 struct MenuDesc {
   int number = 0;  // 0 for a separator or a submenu title
   std::string text;
