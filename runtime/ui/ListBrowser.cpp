@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QEvent>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -36,8 +37,7 @@ constexpr std::int64_t kBeforeAll = std::numeric_limits<std::int64_t>::min();
 
 // The widest text a cell of a fixed-shape picture shows; text pictures are cut by their
 // column as designed.
-int pictureNeed(const QFontMetrics& fm, std::string_view picture) {
-  const Picture p{std::string(picture)};
+int measurePictureNeed(const QFontMetrics& fm, const Picture& p) {
   switch (p.kind()) {
     case Picture::Kind::Number:
     case Picture::Kind::Pattern:
@@ -58,6 +58,20 @@ int pictureNeed(const QFontMetrics& fm, std::string_view picture) {
   }
 }
 
+// Measured once per font and picture: a date picture alone shapes 84 texts, and every list
+// opening and layout switch asks again. Widgets live on the GUI thread only.
+int pictureNeed(const QWidget* w, std::string_view picture) {
+  static QHash<QString, int> needs;
+  const Picture p{std::string(picture)};
+  QString key = w->font().key() + QChar('\n') + qtText(picture);
+  if (p.kind() == Picture::Kind::Date) key += QChar('\n') + qtText(shortDatePattern());
+  const auto it = needs.constFind(key);
+  if (it != needs.constEnd()) return *it;
+  const int need = measurePictureNeed(w->fontMetrics(), p);
+  needs.insert(key, need);
+  return need;
+}
+
 // Designed widths were made for another font than the desktop's: a column is drawn at least
 // as wide as its heading and its picture need. The layout keeps the designed width.
 void applyWidths(QTableView* v, const ColumnFormat& f) {
@@ -67,7 +81,7 @@ void applyWidths(QTableView* v, const ColumnFormat& f) {
   for (std::size_t i = 0; i < f.size(); ++i) {
     const int section = static_cast<int>(i);
     const int need = std::max(v->horizontalHeader()->sectionSizeHint(section),
-                              pictureNeed(v->fontMetrics(), f.column(i).picture) + margins);
+                              pictureNeed(v, f.column(i).picture) + margins);
     v->setColumnWidth(section, std::max(f.column(i).width * kPixelsPerUnit, need));
   }
 }
