@@ -23,7 +23,8 @@ void BrowseLayouts::Load() {
   const std::string design = list_.Format();
   original_ = iniGet(section_, originalKey_, design);
   userLayout_ = iniGet(section_, userKey_, design);
-  if (!list_.SetFormat(userLayout_)) list_.SetFormat(design);
+  // The same layout again would only measure and lay the open list out once more.
+  if (userLayout_ != design && !list_.SetFormat(userLayout_)) list_.SetFormat(design);
   user_ = true;
 }
 
