@@ -1,6 +1,7 @@
 // The list browse over a real file: lazy paging, locators, orders by tab, range and filter,
 // driven buttons, child forms with CallRequest/CallResponse, select mode, F9 layouts.
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QColor>
 #include <QCoreApplication>
 #include <QHeaderView>
@@ -554,6 +555,37 @@ TEST_F(LayoutTest, ColumnsAreAsWideAsTheirHeadingAndTheirPicture) {
     EXPECT_GT(table->columnWidth(column), table->fontMetrics().horizontalAdvance(shown));
   }
   EXPECT_EQ(run.list->Format(), kNarrow);
+}
+
+// A picture's width is measured once per font: a list opened in a bigger font is not drawn
+// at the width the smaller one needed.
+TEST_F(LayoutTest, APictureIsMeasuredInEachFontItIsDrawnIn) {
+  Things& data = things();
+  data.set("Alpha", "g", 1, ++data.lastId);
+  data.rec.date = rt::dateFromYmd(2026, 12, 28);
+  ASSERT_TRUE(data.file->add());
+  const QFont font = QApplication::font();
+  for (const double scale : {1.0, 3.0}) {
+    SCOPED_TRACE(scale);
+    QFont f = font;
+    f.setPointSizeF(font.pointSizeF() * scale);
+    QApplication::setFont(f);
+    BrowseRun& run = browse(data);
+    run.configure = [](rt::ListBrowser& l, TestBrowse&) {
+      l.SetFormat(
+          "120L(2)|M~Name~@s40@4L(2)|M~G~@s10@10D(12)|M~Fee~C(0)@n10.2@4L(2)|M~D~C(0)@d17@");
+      l.AddField("THI:DATE");
+    };
+    rt::Window* w = open(run);
+    ASSERT_TRUE(driver.waitUntil([&] { return run.list && run.list->rows() == 1; }));
+    auto* table = qobject_cast<QTableView*>(w->listView(cList));
+    ASSERT_TRUE(table);
+    const QString shown = QString::fromStdString(driver.cell(w, cList, 1, 3));
+    EXPECT_GT(table->columnWidth(3), table->fontMetrics().horizontalAdvance(shown));
+    ASSERT_TRUE(driver.press(w, cClose));
+    ASSERT_TRUE(driver.waitForClose("BrowseThings"));
+  }
+  QApplication::setFont(font);
 }
 
 TEST(BrowseHelpersTest, OrderTextAndScrollStep) {
