@@ -389,6 +389,22 @@ bool keyCurrent(KeyedFile::Impl& d, std::size_t k) {
   return current;
 }
 
+// Every key at once: one read of the schema rather than one a key.
+bool keysCurrent(KeyedFile::Impl& d) {
+  sql::Stmt& q = d.statement("SELECT name, sql FROM sqlite_master WHERE type = 'index'");
+  q.reset();
+  std::size_t current = 0;
+  while (sqlite3_step(q.get()) == SQLITE_ROW) {
+    const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 0));
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(q.get(), 1));
+    if (!name || !text) continue;
+    for (std::size_t k = 0; k < d.schema.indexNames.size(); ++k)
+      if (d.schema.indexNames[k] == name && d.schema.createIndex[k] == text) ++current;
+  }
+  q.reset();
+  return current == d.schema.indexNames.size();
+}
+
 }  // namespace
 
 bool KeyedFile::Impl::rebuildKeys() {
@@ -396,13 +412,9 @@ bool KeyedFile::Impl::rebuildKeys() {
   // SQLite keeps an index current on every write, appends included: only a missing or
   // different one needs building, and a REINDEX of a current one would only cost time. Seeing
   // that every key is current needs no write lock.
-  if (sqlite3_get_autocommit(db)) {
-    std::size_t k = 0;
-    while (k < schema.indexNames.size() && keyCurrent(*this, k)) ++k;
-    if (k == schema.indexNames.size()) {
-      invalidate();
-      return true;
-    }
+  if (sqlite3_get_autocommit(db) && keysCurrent(*this)) {
+    invalidate();
+    return true;
   }
   int rc = sql::exec(db, "BEGIN IMMEDIATE");
   if (rc != SQLITE_OK) return failSql(rc, ErrorCode::AccessDenied, "keys cannot be rebuilt");
