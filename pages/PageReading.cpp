@@ -1,6 +1,5 @@
 #include "pages/PageReading.h"
 
-#include <unistd.h>
 #include <QWidget>
 #include <algorithm>
 #include <cstdint>
@@ -335,9 +334,22 @@ bool TempCopy::prepare() {
     file_ = std::make_unique<File>(File{std::move(*temp)});
     return true;
   }
-  // Emptied in place: a new file per page costs more than the page's reading.
+  // One file for the run: a new file per page costs more than the page's reading.
   tempfilename = file_->temp.name();
-  return ::truncate(file_->temp.path().c_str(), 0) == 0;
+  text_.clear();
+  ends_.clear();
+  return true;
+}
+
+void TempCopy::add(std::string_view record) {
+  while (!record.empty() && record.back() == ' ') record.remove_suffix(1);
+  text_ += record;
+  ends_.push_back(text_.size());
+}
+
+std::string_view TempCopy::record(std::size_t i) const {
+  const std::size_t begin = i == 0 ? 0 : ends_[i - 1];
+  return std::string_view(text_).substr(begin, ends_[i] - begin);
 }
 
 PageChange::PageChange(rt::FileManager* pages) : pages_(pages) {
@@ -408,9 +420,7 @@ PageResult ReplacePageDetails(OpenFile& page, TempCopy& temp, Progress& progress
   statustext.clear();
   redraw.page();
 
-  const bool made = temp.prepare();
-  OpenFile copy(DOS1Manager);
-  if (!made || !copy.ok()) return {Outcome::Stop, std::string(tempfilename.raw()) + "not open", 0};
+  if (!temp.prepare()) return {Outcome::Stop, std::string(tempfilename.raw()) + "not open", 0};
 
   // The copy holds one record per line file record; the records that continue a longer line
   // are remembered so that the tag rules keep that line's number.
@@ -418,18 +428,14 @@ PageResult ReplacePageDetails(OpenFile& page, TempCopy& temp, Progress& progress
   long records = 0;
   bool cut = false;
   while (!DOS.eof() && DOS.next()) {
-    DOS1.LINE = DOS.LINE;
+    temp.add(std::string_view(DOS.LINE.data, static_cast<std::size_t>(DOS.lastLength())));
     ++records;
     if (cut) continued.push_back(records);
     cut = DOS.lastCut();
     progress.add();
-    if (!DOS1.add()) return {Outcome::Stop, rt::errors().text, 0};
   }
   page.close();
-  if (!DOS1.flush()) return {Outcome::Stop, rt::errors().text, 0};
   progress.add();
-  copy.close();
-  if (!copy.open()) return {Outcome::Stop, rt::errors().text, 0};
 
   DetailWriter writer;
   HtmlTagRules rules(writer);
@@ -437,14 +443,13 @@ PageResult ReplacePageDetails(OpenFile& page, TempCopy& temp, Progress& progress
   const long base = progress.value();
   long read = 0;
   std::size_t nextContinued = 0;
-  while (!writer.failed() && !DOS1.eof() && DOS1.next()) {
+  while (!writer.failed() && static_cast<std::size_t>(read) < temp.records()) {
+    const std::string_view record = temp.record(static_cast<std::size_t>(read));
     ++read;
     const bool continues = nextContinued < continued.size() && continued[nextContinued] == read;
     if (continues) ++nextContinued;
     const bool cutAfter = nextContinued < continued.size() && continued[nextContinued] == read + 1;
-    // The record read fills lastLength() bytes of the line; the rest is padding.
-    rules.lineRecord(std::string_view(DOS1.LINE.data, static_cast<std::size_t>(DOS1.lastLength())),
-                     continues, cutAfter);
+    rules.lineRecord(record, continues, cutAfter);
     htmllinecount = static_cast<double>(rules.lineNumber());
     progress.set(base + rules.progress());
     redraw.line();
@@ -466,7 +471,6 @@ PageResult ReplacePageDetails(OpenFile& page, TempCopy& temp, Progress& progress
     WEB.PAGEREADDATE = DateTimeText(rt::TODAY(), rt::CLOCK());
     redraw.page();
   }
-  copy.close();
   if (!store(read)) return {};
 
   if (rt::FileManager* failed = change.commit()) {

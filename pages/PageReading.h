@@ -82,9 +82,10 @@ class Redraw {
   std::chrono::steady_clock::time_point last_{};
 };
 
-// The temporary copy of the page being read ("<clock>.txt" in the working directory, the
-// name in tempfilename): made exclusively for the first page, emptied for each further one,
-// removed when the object goes.
+// The temporary copy of the page being read. Its file ("<clock>.txt" in the working
+// directory, the name in tempfilename) is made exclusively for the first page and removed when
+// the object goes; the records themselves are held in memory, written to the file and read
+// back they would be the same bytes, at a syscall or more each.
 class TempCopy {
  public:
   TempCopy();
@@ -93,10 +94,16 @@ class TempCopy {
   TempCopy& operator=(const TempCopy&) = delete;
   // An empty copy, named in tempfilename; false when it cannot be made.
   bool prepare();
+  // A record of the page as the copy's line file gives it back: clipped of trailing blanks.
+  void add(std::string_view record);
+  std::size_t records() const { return ends_.size(); }
+  std::string_view record(std::size_t i) const;
 
  private:
   struct File;
   std::unique_ptr<File> file_;
+  std::string text_;
+  std::vector<std::size_t> ends_;
 };
 
 // One run over the page files at a time in the program: the page's line files, its copy and
