@@ -206,6 +206,9 @@ bool KeyedFile::Impl::openDb(OpenMode m, bool checkKeys) {
     if (rc != SQLITE_ROW) ok = failSql(rc, ErrorCode::InvalidFile, "not a data file");
     sql::exec(db, "PRAGMA synchronous=NORMAL");
     sql::exec(db, "PRAGMA journal_size_limit=67108864");
+    // A savepoint's journal of the pages it changed stays in memory: past a few pages it
+    // went to a temporary file, written at nearly every insert of a long run of savepoints.
+    sql::exec(db, "PRAGMA temp_store=MEMORY");
   }
   if (ok) ok = prepareStatements();
   if (ok && m.access == Access::ReadWrite) finishInterruptedChanges();
