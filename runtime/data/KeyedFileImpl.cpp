@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 #include "runtime/data/ChangeJournal.h"
@@ -283,10 +284,11 @@ bool KeyedFile::Impl::fetch(bool forward) {
   } else if (cur.anchor == Anchor::Value) {
     values = &cur.values;  // inclusive: every rowid of an equal value qualifies
   }
+  std::move(batch.begin(), batch.end(), std::back_inserter(spare));
   batch.clear();
   batchPos = 0;
   const int rc = sql::seek(statementFor(), schema, order, forward, values, rowid, {}, batchSize,
-                           self.desc(), batch);
+                           self.desc(), batch, &spare);
   if (rc != SQLITE_OK) {
     invalidate();
     return failSql(rc, ErrorCode::FileSystemError, "cannot be read");

@@ -58,6 +58,7 @@ struct KeyedFile::Impl {
   } cur;
 
   std::vector<RecordImage> batch;
+  std::vector<RecordImage> spare;  // read rows whose buffers the next batch reuses
   std::size_t batchPos = 0;
   bool batchValid = false;
   bool batchForward = true;

@@ -262,14 +262,29 @@ void bindValue(sqlite3_stmt* s, int index, const SqlValue& v) {
 }
 
 SqlValue columnValue(sqlite3_stmt* s, int col) {
+  SqlValue v;
+  assignColumnValue(v, s, col);
+  return v;
+}
+
+void assignColumnValue(SqlValue& v, sqlite3_stmt* s, int col) {
   switch (sqlite3_column_type(s, col)) {
     case SQLITE_INTEGER:
-      return static_cast<std::int64_t>(sqlite3_column_int64(s, col));
+      v = static_cast<std::int64_t>(sqlite3_column_int64(s, col));
+      break;
     case SQLITE_FLOAT:
-      return sqlite3_column_double(s, col);
+      v = sqlite3_column_double(s, col);
+      break;
     default: {
       auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
-      return std::string(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(s, col)));
+      const std::string_view t(text ? text : "",
+                               static_cast<std::size_t>(sqlite3_column_bytes(s, col)));
+      // Into the string already held: its buffer is reused.
+      if (auto* held = std::get_if<std::string>(&v))
+        held->assign(t);
+      else
+        v = std::string(t);
+      break;
     }
   }
 }
@@ -329,7 +344,7 @@ std::vector<std::string> allSeekSql(const Schema& schema, const Ordering& order)
 int seek(const StatementFor& statement, const Schema& schema, const Ordering& order, bool forward,
          const std::vector<SqlValue>* values, std::int64_t rowid,
          const std::vector<SqlValue>& range, std::int64_t limit, const FileDesc& desc,
-         std::vector<RecordImage>& out) {
+         std::vector<RecordImage>& out, std::vector<RecordImage>* spare) {
   const std::size_t target =
       out.size() + static_cast<std::size_t>(std::max<std::int64_t>(limit, 0));
   for (const auto& level : seekLevels(order, values ? values->size() : 0)) {
@@ -339,7 +354,7 @@ int seek(const StatementFor& statement, const Schema& schema, const Ordering& or
     sqlite3_reset(s.get());
     bindSeek(s.get(), order, forward, values, rowid, range,
              static_cast<std::int64_t>(target - out.size()));
-    const int rc = collect(s.get(), desc, order.terms.size(), desc.memos.size(), out);
+    const int rc = collect(s.get(), desc, order.terms.size(), desc.memos.size(), out, spare);
     sqlite3_reset(s.get());
     if (rc != SQLITE_OK) return rc;
   }
@@ -368,23 +383,29 @@ void bindSeek(sqlite3_stmt* s, const Ordering& order, bool forward,
 }
 
 int collect(sqlite3_stmt* s, const FileDesc& desc, std::size_t terms, std::size_t memoCount,
-            std::vector<RecordImage>& out) {
+            std::vector<RecordImage>& out, std::vector<RecordImage>* spare) {
   int rc;
   const int firstTerm = 1 + static_cast<int>(desc.fields.size() + memoCount);
+  std::vector<char*> memoPtrs(memoCount);
   while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-    RecordImage& img = out.emplace_back();
+    if (spare && !spare->empty()) {
+      out.push_back(std::move(spare->back()));
+      spare->pop_back();
+    } else {
+      out.emplace_back();
+    }
+    RecordImage& img = out.back();
     img.rowid = sqlite3_column_int64(s, 0);
     img.record.assign(desc.recordSize, ' ');
     img.memos.resize(memoCount);
-    std::vector<char*> memoPtrs(memoCount);
     for (std::size_t m = 0; m < memoCount; ++m) {
       img.memos[m].assign(desc.memos[m].size, ' ');
       memoPtrs[m] = img.memos[m].data();
     }
     readRow(s, 1, desc, img.record.data(), memoPtrs);
-    img.order.reserve(terms);
+    img.order.resize(terms);
     for (std::size_t t = 0; t < terms; ++t)
-      img.order.push_back(columnValue(s, firstTerm + static_cast<int>(t)));
+      assignColumnValue(img.order[t], s, firstTerm + static_cast<int>(t));
   }
   return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }

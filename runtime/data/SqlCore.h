@@ -81,6 +81,8 @@ void bindRow(sqlite3_stmt* s, const FileDesc& desc, const char* record,
 SqlValue termValue(const FileDesc& desc, int field, const char* record);
 void bindValue(sqlite3_stmt* s, int index, const SqlValue& v);
 SqlValue columnValue(sqlite3_stmt* s, int col);
+// The same into a value held, reusing its text buffer.
+void assignColumnValue(SqlValue& v, sqlite3_stmt* s, int col);
 // Whether a field holds blank or zero.
 bool fieldBlank(const FileDesc& desc, int field, const char* record);
 
@@ -128,10 +130,11 @@ using StatementFor = std::function<Stmt&(const std::string& sql)>;
 int seek(const StatementFor& statement, const Schema& schema, const Ordering& order, bool forward,
          const std::vector<SqlValue>* values, std::int64_t rowid,
          const std::vector<SqlValue>& range, std::int64_t limit, const FileDesc& desc,
-         std::vector<RecordImage>& out);
+         std::vector<RecordImage>& out, std::vector<RecordImage>* spare = nullptr);
 
-// Steps a seek statement, collecting rows as record images.
+// Steps a seek statement, collecting rows as record images. Images taken from `spare` (when
+// given) lend their buffers to the rows, so that reading ahead again allocates nothing.
 int collect(sqlite3_stmt* s, const FileDesc& desc, std::size_t terms, std::size_t memoCount,
-            std::vector<RecordImage>& out);
+            std::vector<RecordImage>& out, std::vector<RecordImage>* spare = nullptr);
 
 }  // namespace rt::sql
