@@ -318,14 +318,18 @@ std::string levelSql(const Schema& schema, const Ordering& order, bool forward, 
   return sql;
 }
 
-std::vector<SeekLevel> seekLevels(const Ordering& order, std::size_t valueCount) {
+std::vector<SeekLevel> seekLevels(const Ordering& order, std::size_t valueCount, bool fromExtreme) {
   const int n = static_cast<int>(order.terms.size());
   const int free = n - order.fixed;
   const int given = std::clamp(static_cast<int>(valueCount) - order.fixed, 0, free);
   if (free == 0) return {{0, SeekLevel::Rowid}};
   if (given == 0) return {{0, SeekLevel::AtLeast}};  // from the extreme: still an index search
-  std::vector<SeekLevel> levels{{given, given == free ? SeekLevel::Rowid : SeekLevel::None}};
-  for (int eq = given - 1; eq >= 0; --eq) levels.push_back({eq, SeekLevel::Greater});
+  // From the first row of the values on, one search finds the rows equal to them and those
+  // beyond together.
+  const bool whole = given < free || fromExtreme;
+  std::vector<SeekLevel> levels{whole ? SeekLevel{given - 1, SeekLevel::AtLeast}
+                                      : SeekLevel{given, SeekLevel::Rowid}};
+  for (int eq = levels.front().eq - 1; eq >= 0; --eq) levels.push_back({eq, SeekLevel::Greater});
   return levels;
 }
 
@@ -334,10 +338,11 @@ std::vector<std::string> allSeekSql(const Schema& schema, const Ordering& order)
   const int free = static_cast<int>(order.terms.size()) - order.fixed;
   for (bool forward : {true, false})
     for (std::size_t given = 0; given <= static_cast<std::size_t>(free); ++given)
-      for (const auto& level : seekLevels(order, order.fixed + given)) {
-        std::string sql = levelSql(schema, order, forward, level);
-        if (std::find(out.begin(), out.end(), sql) == out.end()) out.push_back(std::move(sql));
-      }
+      for (bool fromExtreme : {false, true})
+        for (const auto& level : seekLevels(order, order.fixed + given, fromExtreme)) {
+          std::string sql = levelSql(schema, order, forward, level);
+          if (std::find(out.begin(), out.end(), sql) == out.end()) out.push_back(std::move(sql));
+        }
   return out;
 }
 
@@ -347,7 +352,9 @@ int seek(const StatementFor& statement, const Schema& schema, const Ordering& or
          std::vector<RecordImage>& out, std::vector<RecordImage>* spare) {
   const std::size_t target =
       out.size() + static_cast<std::size_t>(std::max<std::int64_t>(limit, 0));
-  for (const auto& level : seekLevels(order, values ? values->size() : 0)) {
+  const bool fromExtreme = rowid == (forward ? std::numeric_limits<std::int64_t>::min()
+                                             : std::numeric_limits<std::int64_t>::max());
+  for (const auto& level : seekLevels(order, values ? values->size() : 0, fromExtreme)) {
     if (out.size() >= target) break;
     Stmt& s = statement(levelSql(schema, order, forward, level));
     if (!s) return SQLITE_ERROR;

@@ -111,8 +111,9 @@ struct SeekLevel {
 // <bound> ORDER BY <remaining terms>, rowid LIMIT ?L. Parameters: term i at ?(i+1), rowid at
 // ?(n+1), limit at ?(n+2).
 std::string levelSql(const Schema& schema, const Ordering& order, bool forward, SeekLevel level);
-// The levels of a seek from a position given by `valueCount` leading term values.
-std::vector<SeekLevel> seekLevels(const Ordering& order, std::size_t valueCount);
+// The levels of a seek from a position given by `valueCount` leading term values;
+// `fromExtreme`: the position's rowid lies before every rowid in the direction.
+std::vector<SeekLevel> seekLevels(const Ordering& order, std::size_t valueCount, bool fromExtreme);
 // Every statement the seeks over an ordering can run, in both directions (for plan checks).
 std::vector<std::string> allSeekSql(const Schema& schema, const Ordering& order);
 
