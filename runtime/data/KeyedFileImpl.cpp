@@ -188,7 +188,9 @@ bool KeyedFile::Impl::openDb(OpenMode m, bool checkKeys) {
   // filesystem's inode allocation. The data is checkpointed into the file at CLOSE as before.
   int persist = 1;
   sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
-  sql::exec(db, "PRAGMA cache_size=-16384");
+  // Holds the index pages a batch of appends touches; a larger cache made every read that
+  // misses it slower, each page read landing in memory the processor no longer holds.
+  sql::exec(db, "PRAGMA cache_size=-4096");
   // The file is read before anything is written to it: one that is not a data file of this
   // layout (empty, foreign, damaged) stays exactly as it was found.
   bool ok = checkSchema(checkKeys);
