@@ -249,8 +249,8 @@ bool KeyedFile::get(int key) {
     return d.fail(ErrorCode::InvalidKey, "no such key");
   if (keyBlank(key)) return d.fail(ErrorCode::NoRecord, "no record with a blank key value");
   auto& s = d.getByKey[key];
-  const auto order = d.ordering(key);
   if (!s) {
+    const auto order = d.ordering(key);
     std::string sqlText =
         "SELECT " + d.schema.selectList() + " FROM " + d.schema.table + " WHERE " + order.condition;
     std::string by;
@@ -266,13 +266,16 @@ bool KeyedFile::get(int key) {
   const auto values = keyValue(key);
   for (std::size_t i = 0; i < values.size(); ++i)
     sql::bindValue(s.get(), static_cast<int>(i + 1), values[i]);
-  std::vector<RecordImage> found;
-  const int rc = sql::collect(s.get(), desc_, 0, desc_.memos.size(), found);
+  const int rc = sqlite3_step(s.get());
+  if (rc == SQLITE_ROW) {
+    // Blank between the fields too, as a row read ahead is.
+    std::memset(record_, ' ', desc_.recordSize);
+    sql::readRow(s.get(), 1, desc_, static_cast<char*>(record_), memos_);
+    d.cur.current = sqlite3_column_int64(s.get(), 0);
+  }
   sqlite3_reset(s.get());
-  if (rc != SQLITE_OK) return d.failSql(rc, ErrorCode::FileSystemError, "cannot be read");
-  if (found.empty()) return d.fail(ErrorCode::NoRecord, "no record with that key value");
-  d.load(found.front());
-  d.cur.current = found.front().rowid;
+  if (rc == SQLITE_DONE) return d.fail(ErrorCode::NoRecord, "no record with that key value");
+  if (rc != SQLITE_ROW) return d.failSql(rc, ErrorCode::FileSystemError, "cannot be read");
   clearError();
   return true;
 }
