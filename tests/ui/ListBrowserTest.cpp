@@ -564,7 +564,12 @@ TEST_F(LayoutTest, APictureIsMeasuredInEachFontItIsDrawnIn) {
   data.set("Alpha", "g", 1, ++data.lastId);
   data.rec.date = rt::dateFromYmd(2026, 12, 28);
   ASSERT_TRUE(data.file->add());
-  const QFont font = QApplication::font();
+  // Given back however the test ends: the later tests draw in the usual font.
+  struct FontKept {
+    QFont font = QApplication::font();
+    ~FontKept() { QApplication::setFont(font); }
+  } kept;
+  const QFont& font = kept.font;
   for (const double scale : {1.0, 3.0}) {
     SCOPED_TRACE(scale);
     QFont f = font;
@@ -585,7 +590,6 @@ TEST_F(LayoutTest, APictureIsMeasuredInEachFontItIsDrawnIn) {
     ASSERT_TRUE(driver.press(w, cClose));
     ASSERT_TRUE(driver.waitForClose("BrowseThings"));
   }
-  QApplication::setFont(font);
 }
 
 TEST(BrowseHelpersTest, OrderTextAndScrollStep) {
