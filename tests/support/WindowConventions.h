@@ -72,14 +72,24 @@ inline rt::TableFile fileOf(const rt::WindowTable& t, const rt::KeyedFile& f) {
   return t.context->file(f.desc().prefix);
 }
 
-// Records in a file, through a connection of the test's own; 0 when it does not exist yet.
-inline std::int64_t recordCount(const rt::KeyedFile& file) {
-  std::string rec(file.desc().recordSize, ' ');
+// A connection of the test's own to a file, with buffers of its own, so reading it leaves the
+// program's record as it was.
+struct OwnConnection {
+  explicit OwnConnection(const rt::FileDesc& d) : record(d.recordSize, ' ') {
+    for (const rt::MemoDesc& m : d.memos) memos.emplace_back(m.size, '\0');
+    for (std::string& m : memos) memoPtrs.push_back(m.data());
+  }
+  OwnConnection(const OwnConnection&) = delete;  // the pointers are into memos
+  OwnConnection& operator=(const OwnConnection&) = delete;
+  std::string record;
   std::vector<std::string> memos;
   std::vector<char*> memoPtrs;
-  for (const rt::MemoDesc& m : file.desc().memos) memos.emplace_back(m.size, '\0');
-  for (std::string& m : memos) memoPtrs.push_back(m.data());
-  rt::KeyedFile f(file.desc(), rec.data(), memoPtrs);
+};
+
+// Records in a file, through a connection of the test's own; 0 when it does not exist yet.
+inline std::int64_t recordCount(const rt::KeyedFile& file) {
+  OwnConnection own(file.desc());
+  rt::KeyedFile f(file.desc(), own.record.data(), own.memoPtrs);
   if (!rt::FileExists(f.path()) || !f.open()) return 0;
   const std::int64_t n = f.records();
   f.close();
@@ -338,16 +348,12 @@ class WindowConventionsTest : public domaintest::WindowsTest {
   static std::string storedFlag(const rt::KeyedFile& file, const char* field) {
     const rt::FileDesc& d = file.desc();
     const int i = d.fieldIndex(field);
-    std::string rec(d.recordSize, ' ');
-    std::vector<std::string> memos;
-    std::vector<char*> memoPtrs;
-    for (const rt::MemoDesc& m : d.memos) memos.emplace_back(m.size, '\0');
-    for (std::string& m : memos) memoPtrs.push_back(m.data());
-    rt::KeyedFile f(d, rec.data(), memoPtrs);
+    OwnConnection own(d);
+    rt::KeyedFile f(d, own.record.data(), own.memoPtrs);
     if (i < 0 || !f.open()) return "<none>";
     f.setRecordOrder();
     std::string last = "<none>";
-    while (f.next()) last = rec.substr(d.fields[i].offset, 1);
+    while (f.next()) last = own.record.substr(d.fields[i].offset, 1);
     f.close();
     return last;
   }
