@@ -70,12 +70,13 @@ void openLocalOrUserInput(std::string_view target) {
   if (b.opener) b.opener(shellUrl(target));
 }
 
+constexpr const char* kNotFound = "No program of this name was found.";
+
 // Why the program cannot be started, in the user's words; empty once it runs.
 std::string startDetached(const Launch& l) {
   const QString program = q(l.program);
   if (!program.contains(u'/')) {
-    if (QStandardPaths::findExecutable(program).isEmpty())
-      return "No program of this name was found.";
+    if (QStandardPaths::findExecutable(program).isEmpty()) return kNotFound;
   } else {
     const QFileInfo fi(program);  // relative to the current directory, where it starts
     if (!fi.exists()) return "The file does not exist.";
@@ -111,7 +112,7 @@ RunOutcome launch(std::vector<std::string> words) {
   }
   if (std::find(b.companions.begin(), b.companions.end(), base) != b.companions.end()) {
     const std::string found = locateProgram(base);
-    if (found.empty()) return {program, "No program of this name was found."};
+    if (found.empty()) return {program, kNotFound};
     program = found;
   }
   Launch l{program, std::move(words), currentDirectory()};
