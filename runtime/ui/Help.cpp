@@ -15,6 +15,7 @@
 #include <QTextDocument>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "runtime/ui/Placement.h"
 
@@ -90,9 +91,10 @@ class HelpWindow : public QWidget {
     QListWidgetItem* first = nullptr;
     for (int i = 0; i < topics_->count(); ++i) {
       QListWidgetItem* item = topics_->item(i);
-      bool match = true;
-      for (const QString& w : words)
-        if (!item->text().toLower().contains(w) && !textOf(item).contains(w)) match = false;
+      const QString title = item->text().toLower();
+      const bool match = std::all_of(words.begin(), words.end(), [&](const QString& w) {
+        return title.contains(w) || textOf(item).contains(w);
+      });
       item->setHidden(!match);
       if (match && !first) first = item;
     }
